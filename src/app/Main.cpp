@@ -1,0 +1,2 @@
+// The runtime's entry point (placeholder until the start-up sequence lands).
+int main() { return 0; }

@@ -1,0 +1,72 @@
+// Files and folders, one implementation per backend (FileLinux.cpp,
+// FileWin32.cpp). No OS header leaks out of this interface.
+#pragma once
+
+#include <cstdint>
+
+#include "core/String.h"
+
+namespace lumora {
+
+enum class TFileAccess { Read, Write, ReadWrite };
+// Which other openers are allowed meanwhile. On Linux sharing is advisory
+// only and not enforced.
+enum class TFileShare { None, Read, ReadWrite };
+// CreateAlways replaces an existing file; OpenExisting fails without one.
+// On Linux neither follows a symbolic link at the last path component, and
+// new files get mode 0600.
+enum class TFileCreation { CreateAlways, OpenExisting };
+
+// The platform's error code of the last failed call on this thread.
+uint32_t LastOsError();
+// The platform's text for an error code, without a trailing line end.
+String SysErrorMessage(uint32_t code);
+
+// An open file; closes it when destroyed. Movable, not copyable.
+class TFileHandle {
+ public:
+  TFileHandle() = default;
+  ~TFileHandle();
+  TFileHandle(TFileHandle&& other) noexcept;
+  TFileHandle& operator=(TFileHandle&& other) noexcept;
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+
+  // Never throws: check IsOpen() and OpenError().
+  static TFileHandle Open(const String& path, TFileAccess access, TFileShare share,
+                          TFileCreation creation);
+
+  bool IsOpen() const { return FHandle != kInvalid; }
+  uint32_t OpenError() const { return FOpenError; }
+  // Each returns -1 on failure, with the reason in LastOsError().
+  int64_t Read(void* buffer, int64_t count);
+  int64_t Write(const void* buffer, int64_t count);
+  // origin: 0 from the start, 1 from the current position, 2 from the end.
+  int64_t Seek(int64_t offset, int origin);
+  int64_t Size();
+  bool Truncate(int64_t size);
+
+ private:
+  static constexpr intptr_t kInvalid = -1;
+  intptr_t FHandle = kInvalid;
+  uint32_t FOpenError = 0;
+};
+
+// True when a file (not a directory) exists at path.
+bool FileExists(const String& path);
+// True when a directory exists at path (links followed).
+bool DirectoryExists(const String& path);
+// Requests deletion of a file; true on success.
+bool DeleteFilePath(const String& path);
+// The size in bytes of the first directory entry that matches path (a
+// find-first lookup, every attribute allowed), or -1 when none matches.
+int64_t FindFileSize(const String& path);
+// The running executable's full path.
+String ExecutablePath();
+// Sleeps the calling thread.
+void SleepMilliseconds(uint32_t milliseconds);
+// Case-insensitive comparison under the user's locale, as the platform does
+// it for file names and lists.
+bool SameTextLocale(const String& a, const String& b);
+
+}  // namespace lumora

@@ -1,0 +1,30 @@
+// Shared helpers of the unit tests: scratch folders and whole-file I/O.
+#pragma once
+
+#include <string>
+
+#include "core/String.h"
+
+namespace lumora::test {
+
+// A fresh folder below the system temporary folder, removed with everything
+// in it when the object goes.
+class TScratchDir {
+ public:
+  TScratchDir();
+  ~TScratchDir();
+  TScratchDir(const TScratchDir&) = delete;
+  TScratchDir& operator=(const TScratchDir&) = delete;
+
+  const String& Path() const { return FPath; }
+  // The path of name inside the folder.
+  String File(StringView name) const;
+
+ private:
+  String FPath;
+};
+
+std::string ReadWholeFile(const String& path);
+void WriteWholeFile(const String& path, const std::string& bytes);
+
+}  // namespace lumora::test
