@@ -1,2 +1,5 @@
-// The runtime's entry point (placeholder until the start-up sequence lands).
-int main() { return 0; }
+// The runtime's entry point. On Windows the GUI-subsystem start-up code of
+// the MinGW runtime calls main as well.
+#include "app/Startup.h"
+
+int main() { return lumora::RunApplication(); }

@@ -1,0 +1,46 @@
+// The packaged program's container: the runtime's executable image followed
+// directly by the site archive, with no marker or length of its own. The
+// archive is everything after the image's end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/String.h"
+
+namespace lumora {
+
+class TExeUtils;
+// Called once before a copy with the number of bytes to copy.
+using TOnProgressMax = std::function<void(TExeUtils& Sender, int64_t AMax)>;
+// Called after each copied block with the number of bytes copied so far.
+using TOnProgressPos = std::function<void(TExeUtils& Sender, int64_t APos)>;
+
+class TExeUtils {
+ public:
+  // Blocks of this size move the bytes, through one buffer per operation.
+  static constexpr int kCopyBlockSize = 10240;
+
+  // Copies the archive appended to the running executable into ZipPath
+  // (created, replacing any file there). With no appended archive it shows
+  // "This is not a valid Windows application" and raises EImmediateExit(0)
+  // without creating ZipPath. A negative length (an executable shorter than
+  // its image) creates ZipPath empty. Raises EFCreateError/EFOpenError when
+  // a file cannot be created or opened, and EStreamError when the executable
+  // ends before the copy is complete.
+  void ExtractZipFromExe(const String& ZipPath);
+
+  // Appends the file ZipPath to the end of the existing file ExePath.
+  void AppendZipToExe(const String& ZipPath, const String& ExePath);
+
+  TOnProgressMax OnProgressMax;
+  TOnProgressPos OnProgressPos;
+
+ private:
+  // Size of the file from its directory entry, -1 when there is none.
+  static int64_t GetFileLength(const String& path);
+  static int64_t GetExeLength();
+  static int64_t GetExeImageLength();
+};
+
+}  // namespace lumora

@@ -1,0 +1,30 @@
+// Reading the end of an executable image from its headers, for PE (the
+// largest end of a section's raw data) and ELF (the largest end of the
+// program headers' file contents, the section contents and the header
+// tables themselves). Everything past that end is the appended archive.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/String.h"
+
+namespace lumora {
+
+// Reads count bytes at offset into out; false when they are not there.
+using THeaderReader = std::function<bool(uint64_t offset, void* out, size_t count)>;
+
+// The image end of a PE image whose headers the reader gives (from a file or
+// from a loaded module: the section table is the same). -1 when the bytes
+// are not a PE image.
+int64_t PeImageEnd(const THeaderReader& read);
+
+// The image end of an ELF file (32- or 64-bit, little-endian). -1 when the
+// bytes are not an ELF file.
+int64_t ElfImageEnd(const THeaderReader& read);
+
+// The image end of the executable file at path, PE or ELF; -1 when it is
+// neither or cannot be read.
+int64_t ImageEndOfFile(const String& path);
+
+}  // namespace lumora

@@ -1,0 +1,21 @@
+// Modal message boxes with the platform's look and the system's texts.
+#pragma once
+
+#include <cstdint>
+
+#include "core/String.h"
+
+namespace lumora {
+
+// The subset of the Win32 flags the system uses, with their Win32 values.
+enum TMessageBoxFlags : uint32_t {
+  mbOk = 0x00,
+  mbIconError = 0x10,
+};
+
+// Shows a modal box owned by the thread's active window (none at start-up)
+// and returns when it is dismissed. On Linux, with no display to show it on,
+// the text goes to standard error instead.
+void ShowMessageBox(const String& text, const String& caption, uint32_t flags);
+
+}  // namespace lumora
