@@ -32,14 +32,6 @@ void AppendHex(String& out, uint32_t value, int minDigits) {
   while (count > 0) out += buffer[--count];
 }
 
-// The value of a hex digit, or -1.
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 TColor TStrUtils::GetInvertedColor(TColor color) {

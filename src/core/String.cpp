@@ -119,6 +119,13 @@ String IncludeTrailingPathDelimiter(StringView path) {
   return out;
 }
 
+int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
 String UpperCaseAscii(StringView text) {
   String out(text);
   for (auto& c : out) {

@@ -38,6 +38,9 @@ String IntToStr(int64_t value);
 // empty text becomes the separator alone.
 String IncludeTrailingPathDelimiter(StringView path);
 
+// The value of an ASCII hex digit (0-9, a-f, A-F), or -1 for anything else.
+int HexDigitValue(char16_t c);
+
 // Upper-cases only the ASCII letters a-z.
 String UpperCaseAscii(StringView text);
 
