@@ -16,7 +16,8 @@ if(WIN32)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LUMORA_SYS REQUIRED IMPORTED_TARGET
-    zlib libpcre2-8 sqlite3 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0)
+    zlib libpcre2-8 sqlite3 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0
+    x11 xtst)
   target_compile_definitions(lumora_deps INTERFACE PCRE2_CODE_UNIT_WIDTH=8)
   target_link_libraries(lumora_deps INTERFACE PkgConfig::LUMORA_SYS)
 endif()
