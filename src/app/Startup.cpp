@@ -4,6 +4,7 @@
 
 #include "app/RuntimeError.h"
 #include "core/Exception.h"
+#include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/OleSession.h"
@@ -22,6 +23,7 @@ enum TStartupStep {
 // Releases what the steps up to lastBegun built, last first. A step whose
 // object was never stored finds nothing to release.
 void ReleaseProcessObjects(int lastBegun) {
+  if (lastBegun >= stExeHtmlSite) ExeHtmlSite.reset();
   // Last: the archive copy had to be closed by the site object first.
   if (lastBegun >= stTemporalFiles) TemporalFiles.reset();
 }
@@ -35,6 +37,7 @@ int RunApplication() {
     step = stTemporalFiles;
     TemporalFiles = std::make_unique<TTemporalFiles>();
     step = stExeHtmlSite;
+    ExeHtmlSite = std::make_unique<TExeHtmlSite>();
   } catch (const EImmediateExit& request) {
     ReleaseProcessObjects(step);
     return request.ExitCode();

@@ -38,21 +38,33 @@ wait_window() {
 # screenshot FILE: the whole screen as a PNG.
 screenshot() { import -window root "$1" 2>/dev/null || true; }
 
-# wait_exit PID [SECONDS]: waits for the process, prints its exit code.
+# wait_exit PID [SECONDS]: waits for the process and sets EXIT_CODE to its
+# exit code, or to "timeout" (after killing it). Not for use inside $(...):
+# only the shell that started the process can collect its exit code.
 wait_exit() {
   local pid="$1" seconds="${2:-20}"
+  EXIT_CODE=timeout
   for _ in $(seq $((seconds * 10))); do
     if ! kill -0 "$pid" 2>/dev/null; then
-      local code=0
-      wait "$pid" || code=$?
-      echo "$code"
+      EXIT_CODE=0
+      wait "$pid" || EXIT_CODE=$?
       return 0
     fi
     sleep 0.1
   done
   kill "$pid" 2>/dev/null || true
-  echo timeout
+  wait "$pid" 2>/dev/null || true
 }
 
 # temp_files: what the programs left in their temporary folder.
 temp_files() { ls -A "$TEMP_FOLDER" 2>/dev/null || true; }
+
+# press_key WINDOW KEY...: gives the window the keyboard focus and types the
+# keys as real input (Xvfb runs no window manager, so no activation, and
+# toolkits ignore synthetic events sent to a window).
+press_key() {
+  local window="$1"; shift
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  sleep 0.2
+  xdotool key --clearmodifiers "$@"
+}

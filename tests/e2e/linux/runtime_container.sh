@@ -9,9 +9,9 @@ append="$LUMORA_BUILD/tests/helpers/lumora_append"
 "$runtime" & pid=$!
 box="$(wait_window Error)" || fail "no message box for a bare runtime"
 screenshot "$SCRATCH/bare.png"
-xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
-code="$(wait_exit "$pid")"
-[ "$code" = 0 ] || fail "bare runtime exit code $code"
+press_key "$box" Return
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "bare runtime exit code $EXIT_CODE"
 [ -z "$(temp_files)" ] || fail "bare runtime left $(temp_files)"
 pass "bare runtime shows the missing-archive box and exits 0"
 
@@ -24,7 +24,7 @@ cp "$runtime" "$SCRATCH/app"
 head -c 25000 /dev/urandom > "$SCRATCH/payload"
 "$append" "$SCRATCH/payload" "$SCRATCH/app" > /dev/null
 "$SCRATCH/app" & pid=$!
-code="$(wait_exit "$pid")"
-echo "exit $code"
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "packed runtime exit code $EXIT_CODE"
 [ -z "$(temp_files)" ] || fail "packed runtime left $(temp_files)"
 pass "packed runtime leaves no temporary file"
