@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "core/IniFile.h"
 #include "core/String.h"
+#include "core/zip/AbZipKit.h"
 
 namespace lumora {
 
@@ -15,12 +17,19 @@ class TExeHtmlSite {
 
   // Copies the appended archive into a new temporary file (registered for
   // deletion before a byte is written), opens it and reads "lm-config".
+  // Raises when the copy cannot be written or is not a ZIP archive; with no
+  // appended archive at all, requests an immediate exit (EImmediateExit).
   TExeHtmlSite();
+  // The configuration goes first, then the reader, which closes the copy.
   ~TExeHtmlSite();
   TExeHtmlSite(const TExeHtmlSite&) = delete;
   TExeHtmlSite& operator=(const TExeHtmlSite&) = delete;
 
   const String& ArchiveCopyPath() const { return FArchiveCopyPath; }
+
+  // Public, as the request handler and the services use them directly.
+  std::unique_ptr<TAbZipKit> FZipFile;
+  std::unique_ptr<TMemIniFile> FIniFile;
 
  private:
   String FArchiveCopyPath;

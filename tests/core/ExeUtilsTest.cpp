@@ -70,19 +70,10 @@ TEST(AppendZipToExe, MissingFilesRaiseTheirMessages) {
                EFOpenError);
 }
 
-// The probe program copies whatever is appended to itself into copy.zip;
-// runs a copy of it with payload appended and returns what it printed.
+// The probe program copies whatever is appended to itself into copy.zip.
 std::string RunProbe(const TScratchDir& dir, const std::string& payload, int& exitCode) {
-  const auto probe = dir.File(u"probe" LUMORA_EXE_SUFFIX);
-  std::filesystem::copy_file(std::filesystem::path(LUMORA_PROBE_PATH),
-                             std::filesystem::path(probe));
-  WriteWholeFile(probe, ReadWholeFile(probe) + payload);
-  const auto output = std::filesystem::path(dir.File(u"probe.out")).string();
-  const std::string command = "\"" + std::filesystem::path(probe).string() + "\" \"" +
-                              std::filesystem::path(dir.File(u"copy.zip")).string() + "\" > \"" +
-                              output + "\"";
-  exitCode = std::system(command.c_str());
-  return ReadWholeFile(dir.File(u"probe.out"));
+  const auto copy = std::filesystem::path(dir.File(u"copy.zip")).string();
+  return test::RunWithAppended(dir, LUMORA_PROBE_PATH, payload, "\"" + copy + "\"", exitCode);
 }
 
 TEST(ExtractZipFromExe, CopiesExactlyTheAppendedBytes) {

@@ -4,6 +4,10 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+#include <cstdlib>
 
 namespace lumora::test {
 
@@ -38,6 +42,25 @@ std::string ReadWholeFile(const String& path) {
 void WriteWholeFile(const String& path, const std::string& bytes) {
   std::ofstream out(AsPath(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string RunWithAppended(const TScratchDir& dir, const std::string& programPath,
+                            const std::string& payload, const std::string& arguments,
+                            int& exitCode) {
+  const std::filesystem::path source(programPath);
+  const auto program = AsPath(dir.File(u"program")).replace_extension(source.extension());
+  std::filesystem::copy_file(source, program, std::filesystem::copy_options::overwrite_existing);
+  WriteWholeFile(program.u16string(), ReadWholeFile(program.u16string()) + payload);
+  const auto output = AsPath(dir.File(u"program.out")).string();
+  const std::string command =
+      "\"" + program.string() + "\" " + arguments + " > \"" + output + "\"";
+  const int status = std::system(command.c_str());
+#ifdef _WIN32
+  exitCode = status;
+#else
+  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+  return ReadWholeFile(std::filesystem::path(output).u16string());
 }
 
 }  // namespace lumora::test

@@ -25,6 +25,13 @@ class TScratchDir {
 };
 
 std::string ReadWholeFile(const String& path);
+
+// Copies the program at programPath into dir, appends payload to the copy,
+// runs it with arguments (already quoted) and returns what it printed;
+// exitCode gets the process's exit code.
+std::string RunWithAppended(const TScratchDir& dir, const std::string& programPath,
+                            const std::string& payload, const std::string& arguments,
+                            int& exitCode);
 void WriteWholeFile(const String& path, const std::string& bytes);
 
 }  // namespace lumora::test

@@ -68,3 +68,8 @@ press_key() {
   sleep 0.2
   xdotool key --clearmodifiers "$@"
 }
+
+# password: the password packaged archives are encrypted with.
+password() {
+  sed -n 's/.*kArchivePassword = "\(.*\)";/\1/p' "$LUMORA_SOURCE/src/core/ExeHtmlSite.h"
+}
