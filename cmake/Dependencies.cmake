@@ -6,6 +6,8 @@ if(WIN32)
   # zlib from the MinGW package; PCRE2 and GoogleTest cross-built by
   # scripts/setup into LUMORA_CROSS_PREFIX.
   list(APPEND CMAKE_PREFIX_PATH "${LUMORA_CROSS_PREFIX}")
+  # libz.a, not the import library of zlib1.dll: the program ships alone.
+  set(ZLIB_USE_STATIC_LIBS ON)
   find_package(ZLIB REQUIRED)
   find_library(PCRE2_LIBRARY NAMES pcre2-8 PATHS "${LUMORA_CROSS_PREFIX}/lib" REQUIRED)
   find_path(PCRE2_INCLUDE_DIR pcre2.h PATHS "${LUMORA_CROSS_PREFIX}/include" REQUIRED)
