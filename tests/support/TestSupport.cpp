@@ -54,10 +54,12 @@ std::string RunWithAppended(const TScratchDir& dir, const std::string& programPa
   const auto output = AsPath(dir.File(u"program.out")).string();
   const std::string command =
       "\"" + program.string() + "\" " + arguments + " > \"" + output + "\"";
-  const int status = std::system(command.c_str());
 #ifdef _WIN32
-  exitCode = status;
+  // cmd /c drops the first and the last quote of a command line that has
+  // more than two; an outer pair keeps the inner ones intact.
+  exitCode = std::system(("\"" + command + "\"").c_str());
 #else
+  const int status = std::system(command.c_str());
   exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
   return ReadWholeFile(std::filesystem::path(output).u16string());
