@@ -22,6 +22,40 @@ constexpr std::array<uint32_t, 256> MakeCrcTable() {
 constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
 constexpr uint32_t kKeyMultiplier = 134775813;
 
+// Tables that take work off the chain that links one byte's keys to the
+// next (the decryption speed is that chain's latency):
+// - the key-stream byte, ((t * (t ^ 1)) >> 8) with t = key2 | 2, depends only
+//   on bits 2-15 of key 2 (bit 0 gives the same product either way), so it
+//   is one load from a 16 KiB table;
+// - that table's index after a key-2 update is the old key's bits 10-23 XOR
+//   bits 2-15 of the table entry, one more small table;
+// - the low byte of a CRC entry comes from its own table so that the key-1
+//   update need not wait for the full entry.
+constexpr std::array<uint8_t, 16384> MakeKeyStreamTable() {
+  std::array<uint8_t, 16384> table{};
+  for (uint32_t i = 0; i < table.size(); ++i) {
+    const uint32_t t = (i << 2) | 2;
+    table[i] = static_cast<uint8_t>((t * (t ^ 1)) >> 8);
+  }
+  return table;
+}
+
+constexpr std::array<uint16_t, 256> MakeCrcBits2To15() {
+  std::array<uint16_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) table[i] = (kCrcTable[i] >> 2) & 0x3FFF;
+  return table;
+}
+
+constexpr std::array<uint8_t, 256> MakeCrcLowByte() {
+  std::array<uint8_t, 256> table{};
+  for (size_t i = 0; i < table.size(); ++i) table[i] = kCrcTable[i] & 0xFF;
+  return table;
+}
+
+constexpr std::array<uint8_t, 16384> kKeyStream = MakeKeyStreamTable();
+constexpr std::array<uint16_t, 256> kCrcBits2To15 = MakeCrcBits2To15();
+constexpr std::array<uint8_t, 256> kCrcLowByte = MakeCrcLowByte();
+
 inline uint32_t CrcStep(uint32_t crc, uint8_t byte) {
   return (crc >> 8) ^ kCrcTable[(crc ^ byte) & 0xFF];
 }
@@ -50,16 +84,23 @@ void TPkwareKeys::Decrypt(uint8_t* data, size_t count) {
   uint32_t k0 = FKey0;
   uint32_t k1 = FKey1;
   uint32_t k2 = FKey2;
-  const uint32_t* table = kCrcTable.data();
+  uint32_t streamIndex = (k2 >> 2) & 0x3FFF;
   for (size_t i = 0; i < count; ++i) {
-    // The key-stream byte depends on the low 16 bits of key 2 only.
-    const uint32_t t = (k2 & 0xFFFF) | 2;
-    const auto plain = static_cast<uint8_t>(data[i] ^ ((t * (t ^ 1)) >> 8));
-    data[i] = plain;
-    k0 = (k0 >> 8) ^ table[(k0 ^ plain) & 0xFF];
-    // (k1 + b) * m + 1 split so that k1 * m + 1 does not wait for b.
-    k1 = (k1 * kKeyMultiplier + 1) + (k0 & 0xFF) * kKeyMultiplier;
-    k2 = (k2 >> 8) ^ table[(k2 ^ (k1 >> 24)) & 0xFF];
+    const uint32_t plain = data[i] ^ kKeyStream[streamIndex];
+    data[i] = static_cast<uint8_t>(plain);
+    const uint32_t x0 = (k0 & 0xFF) ^ plain;
+    const uint32_t low0 = ((k0 >> 8) & 0xFF) ^ kCrcLowByte[x0];
+    k0 = (k0 >> 8) ^ kCrcTable[x0];
+    // (k1 + low0) * m + 1, split so that k1 * m + 1 is ready before low0;
+    // the empty asm keeps the compiler from folding it back.
+    uint32_t early = k1 * kKeyMultiplier + 1;
+#if defined(__GNUC__)
+    asm("" : "+r"(early));
+#endif
+    k1 = early + low0 * kKeyMultiplier;
+    const uint32_t x2 = (k2 & 0xFF) ^ (k1 >> 24);
+    streamIndex = ((k2 >> 10) & 0x3FFF) ^ kCrcBits2To15[x2];
+    k2 = (k2 >> 8) ^ kCrcTable[x2];
   }
   FKey0 = k0;
   FKey1 = k1;
