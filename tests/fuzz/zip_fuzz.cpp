@@ -1,0 +1,40 @@
+// Opens arbitrary bytes as a ZIP archive and extracts every entry with the
+// password of the seed corpus, so that the end-record search, the directory,
+// the name decoding and every layer of the read path see hostile input.
+// Failures are expected; crashes, leaks and reads out of bounds are not.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/Stream.h"
+#include "core/zip/AbZipKit.h"
+
+using namespace lumora;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  auto stream = std::make_unique<TMemoryStream>();
+  stream->WriteBuffer(data, static_cast<int64_t>(size));
+  stream->SetPosition(0);
+
+  TAbZipKit kit;
+  kit.SetPassword("pw");
+  try {
+    kit.OpenStream(std::move(stream));
+  } catch (const std::exception&) {
+    return 0;
+  }
+  const TAbArchiveList& items = kit.Archive()->ItemList();
+  // Bounded, so that a directory of many tiny entries stays quick.
+  for (size_t i = 0; i < items.Count() && i < 64; ++i) {
+    // Equal names find the last of them, which is the one extracted.
+    const String name = items[i].FileName;
+    const int32_t found = kit.FindFile(name);
+    if (found < static_cast<int32_t>(i)) __builtin_trap();
+    TMemoryStream out;
+    kit.ExtractToStream(name, &out);
+    if (static_cast<uint64_t>(out.Size()) > items[static_cast<size_t>(found)].UncompressedSize) {
+      __builtin_trap();
+    }
+  }
+  return 0;
+}
