@@ -1,5 +1,6 @@
 #include "core/zip/PkwareDecryptor.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/zip/ZipErrors.h"
@@ -80,31 +81,77 @@ TPkwareKeys::TPkwareKeys(std::string_view password) {
   }
 }
 
-void TPkwareKeys::Decrypt(uint8_t* data, size_t count) {
-  uint32_t k0 = FKey0;
-  uint32_t k1 = FKey1;
-  uint32_t k2 = FKey2;
-  uint32_t streamIndex = (k2 >> 2) & 0x3FFF;
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t plain = data[i] ^ kKeyStream[streamIndex];
-    data[i] = static_cast<uint8_t>(plain);
-    const uint32_t x0 = (k0 & 0xFF) ^ plain;
-    const uint32_t low0 = ((k0 >> 8) & 0xFF) ^ kCrcLowByte[x0];
-    k0 = (k0 >> 8) ^ kCrcTable[x0];
+namespace {
+
+// Slice-by-4 tables for the checksum that rides along with decryption.
+constexpr std::array<std::array<uint32_t, 256>, 4> MakeSliceTables() {
+  std::array<std::array<uint32_t, 256>, 4> tables{};
+  tables[0] = kCrcTable;
+  for (size_t k = 1; k < 4; ++k) {
+    for (size_t i = 0; i < 256; ++i) {
+      tables[k][i] = (tables[k - 1][i] >> 8) ^ kCrcTable[tables[k - 1][i] & 0xFF];
+    }
+  }
+  return tables;
+}
+
+constexpr std::array<std::array<uint32_t, 256>, 4> kSlice = MakeSliceTables();
+
+// The three keys in registers, and one byte's step.
+struct TKeyState {
+  uint32_t K0;
+  uint32_t K1;
+  uint32_t K2;
+  uint32_t StreamIndex;
+
+  [[gnu::always_inline]] inline void Step(uint8_t* byte) {
+    const uint32_t plain = *byte ^ kKeyStream[StreamIndex];
+    *byte = static_cast<uint8_t>(plain);
+    const uint32_t x0 = (K0 & 0xFF) ^ plain;
+    const uint32_t low0 = ((K0 >> 8) & 0xFF) ^ kCrcLowByte[x0];
+    K0 = (K0 >> 8) ^ kCrcTable[x0];
     // (k1 + low0) * m + 1, split so that k1 * m + 1 is ready before low0;
     // the empty asm keeps the compiler from folding it back.
-    uint32_t early = k1 * kKeyMultiplier + 1;
+    uint32_t early = K1 * kKeyMultiplier + 1;
 #if defined(__GNUC__)
     asm("" : "+r"(early));
 #endif
-    k1 = early + low0 * kKeyMultiplier;
-    const uint32_t x2 = (k2 & 0xFF) ^ (k1 >> 24);
-    streamIndex = ((k2 >> 10) & 0x3FFF) ^ kCrcBits2To15[x2];
-    k2 = (k2 >> 8) ^ kCrcTable[x2];
+    K1 = early + low0 * kKeyMultiplier;
+    const uint32_t x2 = (K2 & 0xFF) ^ (K1 >> 24);
+    StreamIndex = ((K2 >> 10) & 0x3FFF) ^ kCrcBits2To15[x2];
+    K2 = (K2 >> 8) ^ kCrcTable[x2];
   }
-  FKey0 = k0;
-  FKey1 = k1;
-  FKey2 = k2;
+};
+
+}  // namespace
+
+void TPkwareKeys::Decrypt(uint8_t* data, size_t count) {
+  TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
+  for (size_t i = 0; i < count; ++i) keys.Step(data + i);
+  FKey0 = keys.K0;
+  FKey1 = keys.K1;
+  FKey2 = keys.K2;
+}
+
+size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
+                                       std::span<const uint8_t> other, uint32_t& crc) {
+  TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
+  const size_t paired = std::min(count, other.size() / 4);
+  const uint8_t* in = other.data();
+  uint32_t c = ~crc;
+  for (size_t i = 0; i < paired; ++i, in += 4) {
+    keys.Step(data + i);
+    c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
+         (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
+    c = kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^
+        kSlice[0][c >> 24];
+  }
+  for (size_t i = paired; i < count; ++i) keys.Step(data + i);
+  crc = ~c;
+  FKey0 = keys.K0;
+  FKey1 = keys.K1;
+  FKey2 = keys.K2;
+  return paired * 4;
 }
 
 TPkwareDecryptor::TPkwareDecryptor(TZipByteSource& inner, std::string& password,
@@ -130,7 +177,13 @@ TPkwareDecryptor::TPkwareDecryptor(TZipByteSource& inner, std::string& password,
 
 size_t TPkwareDecryptor::Read(uint8_t* buffer, size_t count) {
   const size_t n = FInner.Read(buffer, count);
-  FKeys.Decrypt(buffer, n);
+  if (FBacklog == nullptr) {
+    FKeys.Decrypt(buffer, n);
+    return n;
+  }
+  uint32_t crc = FBacklog->RunningCrc();
+  const size_t checksummed = FKeys.DecryptAndChecksum(buffer, n, FBacklog->Pending(), crc);
+  FBacklog->Checksummed(checksummed, crc);
   return n;
 }
 

@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "core/zip/ZipByteSource.h"
+#include "core/zip/ZipCrcBacklog.h"
 
 namespace lumora {
 
@@ -22,6 +24,11 @@ class TPkwareKeys {
 
   // Decrypts in place. The keys live in registers for the whole block.
   void Decrypt(uint8_t* data, size_t count);
+  // The same, and meanwhile advances crc (zlib's convention) over up to four
+  // bytes of other data per decrypted byte, filling the idle slots of the
+  // key chain. Returns how many bytes of other were checksummed.
+  size_t DecryptAndChecksum(uint8_t* data, size_t count, std::span<const uint8_t> other,
+                            uint32_t& crc);
 
  private:
   uint32_t FKey0 = 0x12345678;
@@ -47,9 +54,13 @@ class TPkwareDecryptor final : public TZipByteSource {
 
   size_t Read(uint8_t* buffer, size_t count) override;
 
+  // Bytes to checksum while decrypting, or nullptr.
+  void ShareWork(TZipCrcBacklog* backlog) { FBacklog = backlog; }
+
  private:
   TZipByteSource& FInner;
   TPkwareKeys FKeys;
+  TZipCrcBacklog* FBacklog = nullptr;
 };
 
 }  // namespace lumora

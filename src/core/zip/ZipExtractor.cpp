@@ -73,6 +73,7 @@ void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& t
   if (method != kMethodStored && method != kMethodDeflated) throw EAbUnhandledType();
 
   TZipOutput output(to, item.UncompressedSize, ExpectedSize(item));
+  if (decryptor) decryptor->ShareWork(&output);
   if (method == kMethodStored) {
     TZipInflater::CopyStored(*source, item.UncompressedSize, output);
   } else {

@@ -59,9 +59,32 @@ std::span<uint8_t> TZipOutput::Room(size_t wanted) {
 
 void TZipOutput::Commit(size_t count) {
   if (count == 0) return;
-  FCrc = static_cast<uint32_t>(crc32(FCrc, FRoom, static_cast<uInt>(count)));
-  if (FMemory == nullptr) FTarget.WriteBuffer(FRoom, static_cast<int64_t>(count));
+  if (FMemory == nullptr) {
+    FCrc = static_cast<uint32_t>(crc32(FCrc, FRoom, static_cast<uInt>(count)));
+    FChecksummed += count;
+    FTarget.WriteBuffer(FRoom, static_cast<int64_t>(count));
+  }
   FWritten += count;
+}
+
+std::span<const uint8_t> TZipOutput::Pending() {
+  if (FMemory == nullptr) return {};
+  return {FMemory->Bytes().data() + FBase + static_cast<size_t>(FChecksummed),
+          static_cast<size_t>(FWritten - FChecksummed)};
+}
+
+void TZipOutput::Checksummed(size_t count, uint32_t crc) {
+  FChecksummed += count;
+  FCrc = crc;
+}
+
+uint32_t TZipOutput::Crc() {
+  // zlib takes at most 4 GiB minus one per call.
+  for (std::span<const uint8_t> rest = Pending(); !rest.empty(); rest = Pending()) {
+    const size_t n = std::min<size_t>(rest.size(), size_t{1} << 30);
+    Checksummed(n, static_cast<uint32_t>(crc32(FCrc, rest.data(), static_cast<uInt>(n))));
+  }
+  return FCrc;
 }
 
 void TZipOutput::Finish() {

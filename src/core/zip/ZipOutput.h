@@ -14,16 +14,17 @@
 #include <span>
 
 #include "core/Stream.h"
+#include "core/zip/ZipCrcBacklog.h"
 
 namespace lumora {
 
-class TZipOutput {
+class TZipOutput final : public TZipCrcBacklog {
  public:
   // declaredSize: the entry's uncompressed size, the most this layer writes.
   // expectedSize: how much to make room for up front (capped; the declared
   // size of a hostile entry may be far from what its data can give).
   TZipOutput(TStream& target, uint64_t declaredSize, uint64_t expectedSize);
-  ~TZipOutput();
+  ~TZipOutput() override;
   TZipOutput(const TZipOutput&) = delete;
   TZipOutput& operator=(const TZipOutput&) = delete;
 
@@ -35,13 +36,22 @@ class TZipOutput {
   void Finish();
 
   uint64_t Written() const { return FWritten; }
-  uint32_t Crc() const { return FCrc; }
+  // The CRC-32 of everything committed, checksumming what is still pending.
+  uint32_t Crc();
+
+  // A memory stream's bytes stay in place, so their checksum may wait for
+  // the decryption layer to do it alongside its own work; a staging buffer
+  // is checksummed before it is reused.
+  std::span<const uint8_t> Pending() override;
+  uint32_t RunningCrc() const override { return FCrc; }
+  void Checksummed(size_t count, uint32_t crc) override;
 
  private:
   TStream& FTarget;
   TMemoryStream* FMemory;
   uint64_t FDeclared;
   uint64_t FWritten = 0;
+  uint64_t FChecksummed = 0;
   uint32_t FCrc = 0;
   bool FFinished = false;
   // Memory stream: where the entry starts and the stream's size before it.
