@@ -1,0 +1,218 @@
+// lumora-pack: packs a site folder into a program, and lists or checks
+// packages. The command line is a table of commands; packing is the
+// command taken when no other one is named.
+#include <chrono>
+#include <exception>
+#include <span>
+#include <vector>
+
+#include "core/Exception.h"
+#include "pack/Console.h"
+#include "pack/PackageReader.h"
+#include "pack/Packer.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+using TArguments = std::span<const String>;
+
+struct TCommand {
+  StringView Name;  // empty for packing, the default command
+  StringView Usage;
+  StringView Description;
+  // How many arguments follow the name; -1 when the command parses them.
+  int ArgumentCount;
+  int (*Run)(TArguments arguments);
+};
+
+int RunPack(TArguments arguments);
+int RunList(TArguments arguments);
+int RunVerify(TArguments arguments);
+int RunHelp(TArguments arguments);
+
+constexpr TCommand kCommands[] = {
+    {u"", u"[--runtime PATH] [--config FILE] SOURCE_DIR OUTPUT",
+     u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
+    {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
+    {u"--verify", u"FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", 1,
+     RunVerify},
+    {u"--help", u"", u"show this help", 0, RunHelp},
+};
+
+void Warning(const String& message) { TConsole::Error(u"lumora-pack: warning: " + message); }
+
+int UsageError(StringView message) {
+  TConsole::Error(u"lumora-pack: " + String(message));
+  TConsole::Error(u"Try \"lumora-pack --help\".");
+  return kExitUsage;
+}
+
+int RunHelp(TArguments) {
+  TConsole::Out(u"Usage:");
+  for (const TCommand& command : kCommands) {
+    String line = u"  lumora-pack";
+    if (!command.Name.empty()) line += u" " + String(command.Name);
+    if (!command.Usage.empty()) line += u" " + String(command.Usage);
+    TConsole::Out(line);
+    TConsole::Out(u"      " + String(command.Description));
+  }
+  TConsole::Out(u"Without --runtime the runtime beside lumora-pack is used; without --config");
+  TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
+  return kExitOk;
+}
+
+int RunPack(TArguments arguments) {
+  TPackOptions options;
+  std::vector<String> positional;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const String& argument = arguments[i];
+    String* value = argument == u"--runtime"  ? &options.Runtime
+                    : argument == u"--config" ? &options.ConfigFile
+                                              : nullptr;
+    if (value != nullptr) {
+      if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
+      *value = arguments[++i];
+    } else if (argument.starts_with(u"--")) {
+      return UsageError(u"unknown option " + argument);
+    } else {
+      positional.push_back(argument);
+    }
+  }
+  if (positional.size() != 2) return UsageError(u"packing needs SOURCE_DIR and OUTPUT");
+  options.SourceDir = positional[0];
+  options.Output = positional[1];
+
+  const auto started = std::chrono::steady_clock::now();
+  const TPackSummary summary = TPacker::Pack(options, Warning);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  TConsole::Out(
+      Format(u"Packed %s entries (%s bytes) into \"%s\": archive of %s bytes after "
+             u"runtime \"%s\", in %s ms",
+             {IntToStr(static_cast<int64_t>(summary.Entries)), IntToStr(summary.ContentBytes),
+              options.Output, IntToStr(summary.ArchiveBytes), summary.Runtime,
+              IntToStr(elapsed.count())}));
+  return kExitOk;
+}
+
+String TwoDigits(int value) { return (value < 10 ? u"0" : u"") + IntToStr(value); }
+
+String DosDateTimeText(uint16_t date, uint16_t time) {
+  return IntToStr(1980 + (date >> 9)) + u"-" + TwoDigits((date >> 5) & 0x0F) + u"-" +
+         TwoDigits(date & 0x1F) + u" " + TwoDigits(time >> 11) + u":" +
+         TwoDigits((time >> 5) & 0x3F) + u":" + TwoDigits((time & 0x1F) * 2);
+}
+
+String PadLeft(const String& text, size_t width) {
+  return text.size() >= width ? text : String(width - text.size(), u' ') + text;
+}
+
+String PadRight(const String& text, size_t width) {
+  return text.size() >= width ? text : text + String(width - text.size(), u' ');
+}
+
+String MethodText(const TPackageEntry& entry) {
+  const String method = entry.Method == 8   ? String(u"Deflate")
+                        : entry.Method == 0 ? String(u"Stored")
+                                            : IntToStr(entry.Method);
+  return method + (entry.Encrypted ? u"*" : u"");
+}
+
+String ListLine(StringView size, StringView compressed, StringView method, StringView when,
+                StringView name) {
+  return PadLeft(String(size), 12) + u" " + PadLeft(String(compressed), 12) + u"  " +
+         PadRight(String(method), 9) + PadRight(String(when), 21) + String(name);
+}
+
+int RunList(TArguments arguments) {
+  const String& path = arguments[0];
+  const int64_t start = TPackageReader::ArchiveStart(path);
+  const std::vector<TPackageEntry> entries = TPackageReader::List(path);
+  TConsole::Out(Format(u"Archive at offset %s of \"%s\"", {IntToStr(start), path}));
+  TConsole::Out(ListLine(u"Size", u"Compressed", u"Method", u"Modified", u"Name"));
+  uint64_t size = 0;
+  uint64_t compressed = 0;
+  for (const TPackageEntry& entry : entries) {
+    TConsole::Out(ListLine(IntToStr(static_cast<int64_t>(entry.Size)),
+                           IntToStr(static_cast<int64_t>(entry.CompressedSize)), MethodText(entry),
+                           DosDateTimeText(entry.DosDate, entry.DosTime), entry.Name));
+    size += entry.Size;
+    compressed += entry.CompressedSize;
+  }
+  TConsole::Out(ListLine(
+      IntToStr(static_cast<int64_t>(size)), IntToStr(static_cast<int64_t>(compressed)), u"", u"",
+      IntToStr(static_cast<int64_t>(entries.size())) + u" entries (* encrypted)"));
+  return kExitOk;
+}
+
+int RunVerify(TArguments arguments) {
+  const String& path = arguments[0];
+  const auto started = std::chrono::steady_clock::now();
+  const TVerifyResult result = TPackageReader::Verify(path);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  for (const String& failure : result.Failures) TConsole::Error(u"FAILED " + failure);
+  const String entries = IntToStr(static_cast<int64_t>(result.Entries));
+  const String details =
+      Format(u"%s bytes, in %s ms",
+             {IntToStr(static_cast<int64_t>(result.Bytes)), IntToStr(elapsed.count())});
+  if (!result.Failures.empty()) {
+    TConsole::Out(
+        Format(u"%s of %s entries failed (%s)",
+               {IntToStr(static_cast<int64_t>(result.Failures.size())), entries, details}));
+    return kExitFailure;
+  }
+  TConsole::Out(Format(u"No errors: %s entries, %s", {entries, details}));
+  return kExitOk;
+}
+
+int Dispatch(TArguments arguments) {
+  if (arguments.empty()) return UsageError(u"nothing to do");
+  for (const TCommand& command : kCommands) {
+    if (command.Name.empty() || arguments[0] != command.Name) continue;
+    const TArguments rest = arguments.subspan(1);
+    if (command.ArgumentCount >= 0 && rest.size() != static_cast<size_t>(command.ArgumentCount)) {
+      return UsageError(
+          Format(u"%s takes %s argument(s)", {command.Name, IntToStr(command.ArgumentCount)}));
+    }
+    return command.Run(rest);
+  }
+  return kCommands[0].Run(arguments);
+}
+
+int RunPacker(TArguments arguments) {
+  TConsole::Initialize();
+  try {
+    return Dispatch(arguments);
+  } catch (const Exception& error) {
+    TConsole::Error(u"lumora-pack: error: " + error.Message());
+  } catch (const std::exception& error) {
+    TConsole::Error(u"lumora-pack: error: " + FromUtf8(error.what()));
+  }
+  return kExitFailure;
+}
+
+}  // namespace
+
+}  // namespace lumora
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<lumora::String> arguments;
+  for (int i = 1; i < argc; ++i) {
+    arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+  }
+  return lumora::RunPacker(arguments);
+}
+#else
+int main(int argc, char** argv) {
+  std::vector<lumora::String> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(lumora::FromUtf8(argv[i]));
+  return lumora::RunPacker(arguments);
+}
+#endif

@@ -1,0 +1,303 @@
+#include "pack/Packer.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/ConfigKeys.h"
+#include "core/Exception.h"
+#include "core/ExeHtmlSite.h"
+#include "core/ExeUtils.h"
+#include "core/ImageHeaders.h"
+#include "core/IniFile.h"
+#include "core/StrUtils.h"
+#include "core/Stream.h"
+#include "pack/Console.h"
+#include "pack/DosTime.h"
+#include "pack/ProgressBar.h"
+#include "pack/SiteConfig.h"
+#include "pack/SiteScanner.h"
+#include "pack/ZipWriter.h"
+#include "platform/File.h"
+
+namespace lumora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifdef _WIN32
+constexpr StringView kRuntimeFileName = u"lumora.exe";
+#else
+constexpr StringView kRuntimeFileName = u"lumora";
+#endif
+
+// A file beside the target that is deleted again unless it is kept.
+class TTemporarySibling {
+ public:
+  TTemporarySibling(const String& target, StringView tag)
+      : FPath(target + u"." + String(tag) + u"-" + TStrUtils::RandomString(8) + u".tmp") {}
+  ~TTemporarySibling() {
+    if (!FKept) DeleteFilePath(FPath);
+  }
+  TTemporarySibling(const TTemporarySibling&) = delete;
+  TTemporarySibling& operator=(const TTemporarySibling&) = delete;
+
+  const String& Path() const { return FPath; }
+  void Keep() { FKept = true; }
+
+ private:
+  String FPath;
+  bool FKept = false;
+};
+
+String Canonical(const String& path, StringView what) {
+  std::error_code error;
+  const fs::path resolved = fs::canonical(fs::path(path), error);
+  if (error) {
+    throw Exception(
+        Format(u"Cannot open the %s \"%s\". %s", {what, path, FromUtf8(error.message())}));
+  }
+  return resolved.u16string();
+}
+
+std::string ReadWholeFile(const String& path) {
+  TFileStream file(path, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+  std::string bytes(static_cast<size_t>(file.Size()), '\0');
+  file.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  return bytes;
+}
+
+// The runtime must be a bare program image: whatever follows the image
+// counts as the archive, so a runtime that already carries data (a packaged
+// program, a signature, a symbol table) would make a package that cannot
+// start.
+void CheckRuntime(const String& runtime) {
+  const auto size = static_cast<int64_t>(fs::file_size(fs::path(runtime)));
+  const int64_t imageEnd = ImageEndOfFile(runtime);
+  if (imageEnd < 0) {
+    throw Exception(
+        Format(u"\"%s\" is not a runtime: it is neither a Windows (PE) nor a Linux (ELF) program",
+               {runtime}));
+  }
+  if (imageEnd > size) {
+    throw Exception(
+        Format(u"\"%s\" is damaged: the file ends before its program image", {runtime}));
+  }
+  if (imageEnd < size) {
+    throw Exception(
+        Format(u"\"%s\" is not a bare runtime: %s bytes follow its program image "
+               u"(is it a packaged program?)",
+               {runtime, IntToStr(size - imageEnd)}));
+  }
+}
+
+bool IsConfigName(const std::string& name) {
+  return UpperCaseAscii(FromUtf8(name)) == UpperCaseAscii(ConfigEntryName);
+}
+
+// One entry of the package: a site file, or the configuration from memory.
+struct TSourceEntry {
+  std::string Name;
+  String Path;
+  int64_t Size = 0;
+  int64_t ModifiedTime = 0;
+  const std::string* Bytes = nullptr;
+};
+
+class TPackJob {
+ public:
+  TPackJob(const TPackOptions& options, const TPacker::TOnWarning& onWarning)
+      : FOptions(options), FOnWarning(onWarning) {}
+
+  TPackSummary Run() {
+    TPackSummary summary;
+    summary.Runtime = Canonical(
+        FOptions.Runtime.empty() ? TPacker::DefaultRuntime() : FOptions.Runtime, u"runtime");
+    CheckRuntime(summary.Runtime);
+    CollectEntries();
+    CheckStartPage();
+    WarnCaseTwins();
+
+    TTemporarySibling archive(FOptions.Output, u"zip");
+    summary.ArchiveBytes = WriteArchive(archive.Path());
+    TTemporarySibling program(FOptions.Output, u"part");
+    WriteProgram(summary.Runtime, archive.Path(), program.Path(), summary.ArchiveBytes);
+    std::error_code error;
+    fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
+    if (error) {
+      throw Exception(
+          Format(u"Cannot write \"%s\". %s", {FOptions.Output, FromUtf8(error.message())}));
+    }
+    program.Keep();
+
+    summary.Entries = FEntries.size();
+    summary.ContentBytes = FContentBytes;
+    return summary;
+  }
+
+ private:
+  void Warn(const String& message) {
+    if (FOnWarning) FOnWarning(message);
+  }
+
+  // The site's files, with the configuration in place of any root file that
+  // the runtime would find under the name "lm-config".
+  void CollectEntries() {
+    std::vector<TSiteFile> files =
+        TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning);
+    std::vector<TSiteFile> configFiles;
+    std::erase_if(files, [&](const TSiteFile& file) {
+      if (!IsConfigName(file.Name)) return false;
+      configFiles.push_back(file);
+      return true;
+    });
+
+    String configPath;
+    if (!FOptions.ConfigFile.empty()) {
+      configPath = Canonical(FOptions.ConfigFile, u"configuration file");
+    } else if (!configFiles.empty()) {
+      const auto exact =
+          std::find_if(configFiles.begin(), configFiles.end(),
+                       [](const TSiteFile& f) { return FromUtf8(f.Name) == ConfigEntryName; });
+      configPath = (exact != configFiles.end() ? *exact : configFiles.front()).Path;
+    }
+    for (const TSiteFile& file : configFiles) {
+      if (file.Path != configPath) {
+        Warn(Format(u"skipped \"%s\": the configuration is taken from \"%s\"",
+                    {file.Path, configPath}));
+      }
+    }
+
+    for (const TSiteFile& file : files) {
+      FEntries.push_back(TSourceEntry{file.Name, file.Path, file.Size, file.ModifiedTime, nullptr});
+    }
+    if (!configPath.empty()) LoadConfig(configPath);
+    std::sort(FEntries.begin(), FEntries.end(),
+              [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
+  }
+
+  void LoadConfig(const String& path) {
+    FHasConfig = true;
+    FConfigBytes = TSiteConfig::EntryBytes(ReadWholeFile(path));
+    FConfig.LoadFromBytes(FConfigBytes);
+    for (const String& warning : TSiteConfig::Check(FConfig)) Warn(warning);
+    FEntries.push_back(TSourceEntry{ToUtf8(ConfigEntryName), path,
+                                    static_cast<int64_t>(FConfigBytes.size()),
+                                    TSiteScanner::ModifiedTime(path), &FConfigBytes});
+  }
+
+  // The runtime's first request must find an entry, or the package starts
+  // with an empty window.
+  void CheckStartPage() {
+    const String start = TSiteConfig::StartEntryName(FConfig);
+    if (start.empty()) {
+      throw Exception(FHasConfig
+                          ? Format(u"IndexPage is not set in %s: the package would have no start "
+                                   u"page",
+                                   {ConfigEntryName})
+                          : Format(u"The site has no %s (give one with --config): the package "
+                                   u"would have no start page",
+                                   {ConfigEntryName}));
+    }
+    if (HasEntry(start)) return;
+    String message = Format(u"IndexPage \"%s\" names no file of the package",
+                            {ReadConfigString(FConfig, TConfigKeyId::IndexPage)});
+    const String root = ReadConfigString(FConfig, TConfigKeyId::RootDirName);
+    if (!root.empty() && HasEntry(root + u"/" + start)) {
+      message += Format(u" (IndexPage includes the root folder: \"%s/%s\")", {root, start});
+    }
+    throw Exception(message);
+  }
+
+  // Entries are found ignoring the case of ASCII letters, as the runtime
+  // finds them.
+  bool HasEntry(const String& name) const {
+    const String wanted = UpperCaseAscii(name);
+    return std::any_of(FEntries.begin(), FEntries.end(), [&](const TSourceEntry& entry) {
+      return UpperCaseAscii(FromUtf8(entry.Name)) == wanted;
+    });
+  }
+
+  // The runtime serves the last of several names that differ only in the
+  // case of ASCII letters; the others can never be reached.
+  void WarnCaseTwins() {
+    std::map<String, const TSourceEntry*> seen;
+    for (const TSourceEntry& entry : FEntries) {
+      auto [it, added] = seen.emplace(UpperCaseAscii(FromUtf8(entry.Name)), &entry);
+      if (added) continue;
+      Warn(Format(u"\"%s\" and \"%s\" differ only in letter case: the runtime always serves \"%s\"",
+                  {FromUtf8(it->second->Name), FromUtf8(entry.Name), FromUtf8(entry.Name)}));
+      it->second = &entry;
+    }
+  }
+
+  int64_t WriteArchive(const String& path) {
+    for (const TSourceEntry& entry : FEntries) FContentBytes += entry.Size;
+    TFileStream archive(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
+    TZipWriter writer(archive, TExeHtmlSite::kArchivePassword);
+    // Every entry is read twice: once for its CRC, once to compress it.
+    TProgressBar progress(u"Packing", 2 * FContentBytes);
+    writer.OnContentRead = [&progress](int64_t count) { progress.Advance(count); };
+    for (const TSourceEntry& entry : FEntries) {
+      const TDosDateTime time = DosDateTimeFromUnix(entry.ModifiedTime);
+      const TZipEntryInfo info{entry.Name, time.Time, time.Date};
+      if (entry.Bytes != nullptr) {
+        TMemoryStream content;
+        content.WriteBuffer(entry.Bytes->data(), static_cast<int64_t>(entry.Bytes->size()));
+        writer.AddEntry(info, content);
+      } else {
+        TFileStream content(entry.Path, TFileAccess::Read, TFileShare::Read,
+                            TFileCreation::OpenExisting);
+        writer.AddEntry(info, content);
+      }
+    }
+    writer.Finish();
+    return archive.Size();
+  }
+
+  static void WriteProgram(const String& runtime, const String& archive, const String& program,
+                           int64_t archiveBytes) {
+    std::error_code error;
+    fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
+                  error);
+    // A read-only runtime gives a read-only copy, which the archive could
+    // not be appended to.
+    if (!error)
+      fs::permissions(fs::path(program), fs::perms::owner_write, fs::perm_options::add, error);
+    if (error) {
+      throw Exception(
+          Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
+    }
+    TProgressBar progress(u"Writing", archiveBytes);
+    TExeUtils exe;
+    exe.OnProgressPos = [&progress](TExeUtils&, int64_t position) {
+      progress.SetPosition(position);
+    };
+    exe.AppendZipToExe(archive, program);
+    TConsole::MakeExecutable(program);
+  }
+
+  const TPackOptions& FOptions;
+  const TPacker::TOnWarning& FOnWarning;
+  std::vector<TSourceEntry> FEntries;
+  TMemIniFile FConfig;
+  std::string FConfigBytes;
+  bool FHasConfig = false;
+  int64_t FContentBytes = 0;
+};
+
+}  // namespace
+
+TPackSummary TPacker::Pack(const TPackOptions& options, const TOnWarning& onWarning) {
+  return TPackJob(options, onWarning).Run();
+}
+
+String TPacker::DefaultRuntime() {
+  return (fs::path(ExecutablePath()).parent_path() / fs::path(String(kRuntimeFileName)))
+      .u16string();
+}
+
+}  // namespace lumora

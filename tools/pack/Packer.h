@@ -1,0 +1,44 @@
+// Packing: a site folder and a runtime become one packaged program, the
+// runtime's image with the site's encrypted archive appended.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "core/String.h"
+
+namespace lumora {
+
+struct TPackOptions {
+  String SourceDir;
+  String Output;
+  // The runtime to append to; empty for the one beside the packer.
+  String Runtime;
+  // The configuration file; empty for the site folder's own "lm-config".
+  String ConfigFile;
+};
+
+struct TPackSummary {
+  size_t Entries = 0;
+  int64_t ContentBytes = 0;
+  int64_t ArchiveBytes = 0;
+  String Runtime;
+};
+
+class TPacker {
+ public:
+  using TOnWarning = std::function<void(const String& message)>;
+
+  TPacker() = delete;
+
+  // Writes the package. The archive and the program are built in temporary
+  // files beside Output and the program is renamed into place only when it
+  // is complete, so a failure leaves no partial Output (and an existing
+  // Output untouched). Raises an Exception with a message for the user.
+  static TPackSummary Pack(const TPackOptions& options, const TOnWarning& onWarning);
+
+  // "lumora" ("lumora.exe" on Windows) in the packer's own folder.
+  static String DefaultRuntime();
+};
+
+}  // namespace lumora
