@@ -164,8 +164,10 @@ class TPackJob {
                        [](const TSiteFile& f) { return FromUtf8(f.Name) == ConfigEntryName; });
       configPath = (exact != configFiles.end() ? *exact : configFiles.front()).Path;
     }
+    // --config takes the place of the site's "lm-config" without a word; a
+    // name in other letter case may be a mistake and is pointed out.
     for (const TSiteFile& file : configFiles) {
-      if (file.Path != configPath) {
+      if (file.Path != configPath && FromUtf8(file.Name) != ConfigEntryName) {
         Warn(Format(u"skipped \"%s\": the configuration is taken from \"%s\"",
                     {file.Path, configPath}));
       }
