@@ -1,0 +1,131 @@
+#include "core/site/SiteRequestHandler.h"
+
+#include <pcre2.h>
+
+#include <exception>
+#include <string_view>
+#include <unordered_map>
+
+#include "core/Exception.h"
+#include "core/Pcre2Pattern.h"
+#include "core/StrUtils.h"
+#include "core/site/TemplatePage.h"
+#include "platform/CodePage.h"
+
+namespace lumora {
+
+namespace {
+
+// The text from the last "." to the end, or nothing when a backslash or a
+// colon follows that ".". A "/" does not end the search, so "a.b/c" has the
+// extension ".b/c".
+StringView ExtractFileExt(StringView name) {
+  const size_t at = name.find_last_of(u".\\:");
+  if (at == StringView::npos || name[at] != u'.') return StringView();
+  return name.substr(at);
+}
+
+bool IsHtmlName(StringView name) {
+  const StringView extension = ExtractFileExt(name);
+  return extension == u".htm" || extension == u".html";
+}
+
+String MessageOf(const std::exception& error) {
+  if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
+  return FromUtf8(error.what());
+}
+
+std::string_view BytesOf(const TMemoryStream& stream) {
+  return std::string_view(reinterpret_cast<const char*>(stream.Memory()), stream.Bytes().size());
+}
+
+// "<!--template:" and a name of at least one character up to the first
+// "-->" on the same line; every Unicode line break ends a line.
+TPcre2Pattern DirectivePattern() {
+  return TPcre2Pattern("<!--template:(.+?)-->", PCRE2_CASELESS, TPcre2Pattern::TNewline::AnyUnicode);
+}
+
+}  // namespace
+
+int32_t FindTemplateEntry(const TAbZipKit& zipFile, StringView name) {
+  return IsHtmlName(name) ? zipFile.FindFile(name) : -1;
+}
+
+TSiteRequestHandler::TSiteRequestHandler(TAbZipKit& zipFile, String appRootDir, TShowMessage showMessage)
+    : FAppRootDir(std::move(appRootDir)), FZipFile(zipFile), FShowMessage(std::move(showMessage)) {}
+
+void TSiteRequestHandler::HandleProtocolRequest(TInternetProtocol&, const String& Request,
+                                                std::unique_ptr<TStream>& Stream) {
+  const String name =
+      TStrUtils::RemoveQueryFromUri(TStrUtils::RemoveSideSlashes(TStrUtils::UrlDecode(Request)));
+  Stream.reset();
+  if (FZipFile.FindFile(name) == -1) return;
+  auto memory = std::make_unique<TMemoryStream>();
+  TMemoryStream& page = *memory;
+  Stream = std::move(memory);
+  try {
+    FZipFile.ExtractToStream(name, &page);
+    if (IsHtmlName(name)) ExpandPageTemplates(page);
+  } catch (const std::exception& error) {
+    FShowMessage(Format(u"File \"%s\" can't be read. Error message: %s.", {name, MessageOf(error)}));
+  }
+}
+
+void TSiteRequestHandler::ExpandPageTemplates(TMemoryStream& Stream) {
+  for (int pass = 1; ExpandPass(Stream) && pass < kMaxTemplatePasses; ++pass) {
+  }
+}
+
+String TSiteRequestHandler::TemplateName(StringView directiveName) const {
+  String name = FAppRootDir + u"/" + String(directiveName);
+  size_t first = 0;
+  size_t last = name.size();
+  while (first < last && name[first] < 0x21) ++first;
+  while (last > first && name[last - 1] < 0x21) --last;
+  return name.substr(first, last - first);
+}
+
+bool TSiteRequestHandler::ExpandPass(TMemoryStream& Stream) {
+  const String text = DecodeAnsi(BytesOf(Stream));
+  // Exact and case-sensitive: a page with only "<!--TEMPLATE:" directives
+  // is left alone.
+  if (text.find(u"<!--template") == String::npos) return false;
+
+  const TPcre2Pattern pattern = DirectivePattern();
+  const std::string subject = ToUtf8(text);
+  TTemplatePage page(text);
+  // Entries already extracted in this pass, by archive index.
+  std::unordered_map<int32_t, String> included;
+  bool full = false;
+  for (auto match = pattern.Match(subject); match; match = pattern.Match(subject, match->Groups[0].End)) {
+    const String directive = FromUtf8(match->Group(subject, 0));
+    // Nothing left to replace: the entry's text would change nothing.
+    if (!page.Contains(directive)) continue;
+    const String name = TemplateName(FromUtf8(match->Group(subject, 1)));
+    const int32_t index = FindTemplateEntry(FZipFile, name);
+    if (index == -1) continue;
+    auto entry = included.find(index);
+    if (entry == included.end()) {
+      TMemoryStream buffer;
+      FZipFile.ExtractToStream(name, &buffer);
+      entry = included.emplace(index, DecodeAnsi(BytesOf(buffer))).first;
+    }
+    if (!page.ReplaceAll(directive, entry->second, kMaxPageLength)) {
+      full = true;
+      break;
+    }
+  }
+
+  const String expanded = page.Text();
+  const std::string bytes = EncodeAnsi(expanded);
+  Stream.Clear();
+  Stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  if (full) return false;
+
+  // Only the first remaining directive decides whether another pass runs.
+  const std::string next = ToUtf8(expanded);
+  const auto first = pattern.Match(next);
+  return first && FindTemplateEntry(FZipFile, TemplateName(FromUtf8(first->Group(next, 1)))) != -1;
+}
+
+}  // namespace lumora
