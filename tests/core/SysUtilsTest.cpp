@@ -1,0 +1,234 @@
+// The system utilities whose behaviour is the same on both backends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "platform/File.h"
+#include "platform/SysUtils.h"
+#include "support/IconFixture.h"
+#include "support/TestSupport.h"
+
+namespace lumora {
+namespace {
+
+using test::ReadWholeFile;
+using test::TScratchDir;
+using test::WriteWholeFile;
+
+String Joined(const String& folder, StringView name) {
+  return IncludeTrailingPathDelimiter(folder) + String(name);
+}
+
+void MakeFolder(const String& path) { std::filesystem::create_directories(std::filesystem::path(path)); }
+
+TEST(SysUtilsTest, SizeOfFileIsMinusOneZeroOrTheFull64BitSize) {
+  TScratchDir scratch;
+  EXPECT_EQ(TSysUtils::GetSizeOfFile(scratch.File(u"missing.bin")), -1);
+
+  WriteWholeFile(scratch.File(u"empty.bin"), "");
+  EXPECT_EQ(TSysUtils::GetSizeOfFile(scratch.File(u"empty.bin")), 0);
+
+  // Sparse on the file systems the tests run on, so it costs no disk.
+  const int64_t big = (int64_t{5} << 30) + 3;
+  {
+    TFileStream file(scratch.File(u"big.bin"), TFileAccess::Write, TFileShare::None,
+                     TFileCreation::CreateAlways);
+    file.SetSize(big);
+  }
+  EXPECT_EQ(TSysUtils::GetSizeOfFile(scratch.File(u"big.bin")), big);
+}
+
+TEST(SysUtilsTest, RemovesOnlyALeadingUtf8ByteOrderMark) {
+  struct TCase {
+    std::string Before;
+    std::string After;
+  };
+  const TCase cases[] = {
+      {"\xEF\xBB\xBFhello\r\nworld", "hello\r\nworld"},
+      {"\xEF\xBB\xBF", ""},
+      {"\xEF\xBB\xBF\xEF\xBB\xBFx", "\xEF\xBB\xBFx"},  // one mark, once
+      {"abc", "abc"},
+      {"\xEF\xBBx", "\xEF\xBBx"},
+      {"a\xEF\xBB\xBF", "a\xEF\xBB\xBF"},
+      {std::string(3, '\0') + "tail", std::string(3, '\0') + "tail"},
+  };
+  TScratchDir scratch;
+  for (const TCase& c : cases) {
+    const String path = scratch.File(u"text.txt");
+    WriteWholeFile(path, c.Before);
+    TSysUtils::RemoveUTFBoomFromFile(path);
+    EXPECT_EQ(ReadWholeFile(path), c.After) << "for " << ::testing::PrintToString(c.Before);
+  }
+}
+
+TEST(SysUtilsTest, ByteOrderMarkRemovalRaisesForShortAndMissingFiles) {
+  TScratchDir scratch;
+  for (const std::string& content : {std::string(), std::string("ab"), std::string("\xEF\xBB")}) {
+    const String path = scratch.File(u"short.txt");
+    WriteWholeFile(path, content);
+    EXPECT_THROW(TSysUtils::RemoveUTFBoomFromFile(path), EStreamError);
+    EXPECT_EQ(ReadWholeFile(path), content);
+  }
+  EXPECT_THROW(TSysUtils::RemoveUTFBoomFromFile(scratch.File(u"missing.txt")), EFOpenError);
+}
+
+TEST(SysUtilsTest, ByteOrderMarkRemovalKeepsALargeFileIntact) {
+  TScratchDir scratch;
+  std::string body(3 * 1024 * 1024 + 17, '\0');
+  for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 + i / 251);
+  const String path = scratch.File(u"large.txt");
+  WriteWholeFile(path, "\xEF\xBB\xBF" + body);
+  TSysUtils::RemoveUTFBoomFromFile(path);
+  EXPECT_TRUE(ReadWholeFile(path) == body);
+}
+
+TEST(SysUtilsTest, DirectoryFilesListFoldersFirstThenFilesOneLevelDeep) {
+  TScratchDir scratch;
+  const String root = scratch.File(u"root");
+  MakeFolder(Joined(root, u"sub one"));
+  MakeFolder(Joined(root, u"sub2"));
+  WriteWholeFile(Joined(Joined(root, u"sub2"), u"deep.txt"), "x");
+  WriteWholeFile(Joined(root, u"a.txt"), "a");
+  WriteWholeFile(Joined(root, u"b"), "b");
+
+  std::vector<String> list{u"stale entry"};
+  TSysUtils::GetDirectoryFiles(root, true, list);
+  ASSERT_EQ(list.size(), 4u);
+  std::vector<String> folders(list.begin(), list.begin() + 2), files(list.begin() + 2, list.end());
+  std::sort(folders.begin(), folders.end());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(folders, (std::vector<String>{Joined(root, u"sub one"), Joined(root, u"sub2")}));
+  EXPECT_EQ(files, (std::vector<String>{Joined(root, u"a.txt"), Joined(root, u"b")}));
+
+  // A folder path that already ends in a separator gets no second one.
+  TSysUtils::GetDirectoryFiles(IncludeTrailingPathDelimiter(root), false, list);
+  std::sort(list.begin(), list.end());
+  EXPECT_EQ(list, files);
+}
+
+TEST(SysUtilsTest, DirectoryFilesOfNoFolderLeaveTheListEmpty) {
+  TScratchDir scratch;
+  WriteWholeFile(scratch.File(u"plain.txt"), "x");
+  for (const String& root : {scratch.File(u"missing"), scratch.File(u"plain.txt")}) {
+    std::vector<String> list{u"left over", u"from before"};
+    TSysUtils::GetDirectoryFiles(root, true, list);
+    EXPECT_TRUE(list.empty());
+  }
+}
+
+TEST(SysUtilsTest, DeleteDirectoryRemovesATreeAndFailsOnNothing) {
+  TScratchDir scratch;
+  const String root = scratch.File(u"tree");
+  MakeFolder(Joined(Joined(root, u"a"), u"b"));
+  WriteWholeFile(Joined(root, u"top.txt"), "1");
+  WriteWholeFile(Joined(Joined(Joined(root, u"a"), u"b"), u"leaf.txt"), "2");
+  WriteWholeFile(scratch.File(u"beside.txt"), "stays");
+
+  EXPECT_TRUE(TSysUtils::DeleteDirectory(root));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(root)));
+  EXPECT_EQ(ReadWholeFile(scratch.File(u"beside.txt")), "stays");
+  EXPECT_FALSE(TSysUtils::DeleteDirectory(root));
+  EXPECT_FALSE(TSysUtils::DeleteDirectory(u""));
+}
+
+TEST(SysUtilsTest, FoldersEndInExactlyOneSeparator) {
+  const String temporal = TSysUtils::GetTemporalDir();
+  ASSERT_GE(temporal.size(), 2u);
+  EXPECT_EQ(temporal.back(), PathDelim);
+  EXPECT_NE(temporal[temporal.size() - 2], PathDelim);
+  EXPECT_TRUE(DirectoryExists(temporal));
+
+  for (const String& folder :
+       {TSysUtils::GetUserDocumentsDirPath(), TSysUtils::GetUserDesktopDirPath(),
+        TSysUtils::GetUserAppDataDirPath(), TSysUtils::GetProgramFilesDirPath()}) {
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), PathDelim) << ToUtf8(folder);
+  }
+}
+
+TEST(SysUtilsTest, ParentDirPathIsTheFolderAboveWithASeparator) {
+  TScratchDir scratch;
+  const String folder = IncludeTrailingPathDelimiter(scratch.File(u"x"));
+  EXPECT_EQ(TSysUtils::GetParentDirPath(Joined(scratch.File(u"x"), u"y")), folder);
+  // Nothing has to exist: the path is worked out on its text.
+  EXPECT_EQ(TSysUtils::GetParentDirPath(Joined(Joined(scratch.File(u"x"), u"no"), u"such")),
+            IncludeTrailingPathDelimiter(Joined(scratch.File(u"x"), u"no")));
+}
+
+TEST(SysUtilsTest, ShellCallsOnAMissingFileFail) {
+  TScratchDir scratch;
+  const String missing = scratch.File(u"no such document.txt");
+  EXPECT_FALSE(TSysUtils::ShellOpen(missing));
+  EXPECT_FALSE(TSysUtils::ShellExec(missing, u"--flag"));
+}
+
+TEST(SysUtilsTest, NamesAreNotEmpty) {
+  EXPECT_FALSE(TSysUtils::GetComputerNetName().empty());
+  EXPECT_FALSE(TSysUtils::GetUserFromWindows().empty());
+}
+
+// A face each platform has: Wine brings its own Tahoma.
+#ifdef _WIN32
+constexpr const char16_t* kFace = u"Tahoma";
+#else
+constexpr const char16_t* kFace = u"DejaVu Sans";
+#endif
+
+TEST(SysUtilsTest, TextWidthGrowsWithTheTextAndTheFont) {
+  const TFont font{kFace, 16};
+  const int narrow = TSysUtils::TrueFontWidth(font, u"iiii");
+  const int wide = TSysUtils::TrueFontWidth(font, u"WWWW");
+  EXPECT_GT(narrow, 0);
+  EXPECT_GT(wide, 2 * narrow);
+  const int once = TSysUtils::TrueFontWidth(font, u"Lumora text");
+  EXPECT_NEAR(TSysUtils::TrueFontWidth(font, u"Lumora textLumora text"), 2 * once, 2);
+  const int twiceAsHigh = TSysUtils::TrueFontWidth(TFont{kFace, 32}, u"Lumora text");
+  EXPECT_NEAR(twiceAsHigh, 2 * once, once / 8);
+  EXPECT_EQ(TSysUtils::TrueFontWidth(font, u""), 0);
+  // A height of 0 leaves the size to the platform.
+  EXPECT_GT(TSysUtils::TrueFontWidth(TFont{kFace, 0}, u"x"), 0);
+}
+
+TEST(SysUtilsTest, IconFileIsDrawnPremultipliedTopDown) {
+  using test::PixelIs;
+  using test::TPixel;
+  TScratchDir scratch;
+  const String icon = scratch.File(u"quadrants.ico");
+  WriteWholeFile(icon, test::IconFile(32, [](int x, int y) -> TPixel {
+                   if (y < 16) return x < 16 ? TPixel{0, 0, 255, 255} : TPixel{0, 255, 0, 255};
+                   return x < 16 ? TPixel{255, 0, 0, 128} : TPixel{90, 90, 90, 0};
+                 }));
+  TBitmap bitmap;
+  ASSERT_TRUE(TSysUtils::ExtractExeIcon(icon, bitmap));
+  ASSERT_EQ(bitmap.Width, 32);
+  ASSERT_EQ(bitmap.Height, 32);
+  ASSERT_EQ(bitmap.Pixels.size(), 32u * 32u * 4u);
+  EXPECT_TRUE(PixelIs(bitmap, 3, 3, {0, 0, 255, 255}));     // red, top left
+  EXPECT_TRUE(PixelIs(bitmap, 28, 3, {0, 255, 0, 255}));    // green, top right
+  EXPECT_TRUE(PixelIs(bitmap, 3, 28, {128, 0, 0, 128}));    // half-transparent blue
+  EXPECT_TRUE(PixelIs(bitmap, 28, 28, {0, 0, 0, 0}));       // transparent
+}
+
+TEST(SysUtilsTest, SmallIconsAreScaledToTheIconSize) {
+  TScratchDir scratch;
+  const String icon = scratch.File(u"small.ico");
+  WriteWholeFile(icon, test::IconFile(16, [](int, int) { return test::TPixel{10, 20, 200, 255}; }));
+  TBitmap bitmap;
+  ASSERT_TRUE(TSysUtils::ExtractExeIcon(icon, bitmap));
+  EXPECT_EQ(bitmap.Width, 32);
+  EXPECT_EQ(bitmap.Height, 32);
+  EXPECT_TRUE(test::PixelIs(bitmap, 16, 16, {10, 20, 200, 255}));
+}
+
+TEST(SysUtilsTest, FilesWithoutAnIconLeaveTheBitmapAlone) {
+  TScratchDir scratch;
+  WriteWholeFile(scratch.File(u"notes.txt"), "no icon in here");
+  EXPECT_TRUE(test::HasNoIcon(scratch.File(u"notes.txt")));
+  EXPECT_TRUE(test::HasNoIcon(scratch.File(u"missing.ico")));
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,348 @@
+// The Linux backend of the system utilities: the private temporary folder,
+// special folders, names, folder removal and listing with links, paths and
+// shortcut targets.
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/Exception.h"
+#include "platform/File.h"
+#include "platform/SysUtils.h"
+#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/TestSupport.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadWholeFile;
+using test::TScopedEnv;
+using test::TScratchDir;
+using test::WriteWholeFile;
+
+std::string Utf8(const String& text) { return ToUtf8(text); }
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+// --- GetTemporalDir -------------------------------------------------------
+
+TEST(SysUtilsLinuxTest, TemporalDirIsAPrivateFolderBelowTheRuntimeDir) {
+  TScratchDir scratch;
+  const std::string runtime = Utf8(scratch.Path());
+  for (const std::string& setting : {runtime, runtime + "/"}) {
+    TScopedEnv env("XDG_RUNTIME_DIR", setting);
+    EXPECT_EQ(Utf8(TSysUtils::GetTemporalDir()), runtime + "/lumora/");
+  }
+  EXPECT_EQ(ModeOf(runtime + "/lumora"), 0700u);
+
+  // A folder of ours with loose permissions is made private again.
+  ::chmod((runtime + "/lumora").c_str(), 0777);
+  TScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  TSysUtils::GetTemporalDir();
+  EXPECT_EQ(ModeOf(runtime + "/lumora"), 0700u);
+}
+
+TEST(SysUtilsLinuxTest, TemporalDirWithoutRuntimeDirIsPerUser) {
+  for (const std::optional<std::string>& setting :
+       {std::optional<std::string>(), std::optional<std::string>("relative/dir")}) {
+    TScopedEnv env("XDG_RUNTIME_DIR", setting);
+    const std::string folder = Utf8(TSysUtils::GetTemporalDir());
+    const std::string suffix = "/lumora-" + std::to_string(::geteuid()) + "/";
+    ASSERT_GT(folder.size(), suffix.size());
+    EXPECT_EQ(folder.substr(folder.size() - suffix.size()), suffix);
+    EXPECT_EQ(ModeOf(folder), 0700u);
+  }
+}
+
+TEST(SysUtilsLinuxTest, TemporalDirRefusesALinkOrAFile) {
+  TScratchDir scratch;
+  const std::string runtime = Utf8(scratch.Path());
+  TScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  fs::create_directory(runtime + "/elsewhere");
+  fs::create_directory_symlink(runtime + "/elsewhere", runtime + "/lumora");
+  EXPECT_THROW(TSysUtils::GetTemporalDir(), Exception);
+  fs::remove(runtime + "/lumora");
+  WriteWholeFile(FromUtf8(runtime + "/lumora"), "not a folder");
+  EXPECT_THROW(TSysUtils::GetTemporalDir(), Exception);
+}
+
+TEST(SysUtilsLinuxTest, TemporalDirRefusesAFolderOfAnotherUser) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a folder away needs root";
+  TScratchDir scratch;
+  const std::string runtime = Utf8(scratch.Path());
+  TScopedEnv env("XDG_RUNTIME_DIR", runtime);
+  fs::create_directory(runtime + "/lumora");
+  ASSERT_EQ(::chown((runtime + "/lumora").c_str(), 4242, 4242), 0);
+  try {
+    TSysUtils::GetTemporalDir();
+    ADD_FAILURE() << "a folder of another user was used";
+  } catch (const Exception& error) {
+    EXPECT_NE(std::string(error.what()).find("belongs to another user"), std::string::npos)
+        << error.what();
+  }
+}
+
+// --- special folders and names ----------------------------------------------
+
+TEST(SysUtilsLinuxTest, SpecialFoldersFollowTheXdgSettings) {
+  test::TSharedScratch scratch;
+  const std::string home = scratch.Path() + "/home";
+  const std::string config = scratch.Path() + "/config";
+  fs::create_directories(config);
+  fs::create_directories(home + "/Pictures");
+  WriteWholeFile(FromUtf8(config + "/user-dirs.dirs"),
+                 "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\nXDG_DESKTOP_DIR=\"$HOME/Desk\"\n");
+  TScopedEnv homeEnv("HOME", home);
+  TScopedEnv configEnv("XDG_CONFIG_HOME", config);
+  LUMORA_EXPECT_IN_FRESH_PROCESS(
+      Utf8(TSysUtils::GetUserDocumentsDirPath()) == home + "/Docs/" &&
+      Utf8(TSysUtils::GetUserDesktopDirPath()) == home + "/Desk/" &&
+      Utf8(TSysUtils::GetUserAppDataDirPath()) == config + "/" &&
+      TSysUtils::GetProgramFilesDirPath() == u"/opt/");
+}
+
+TEST(SysUtilsLinuxTest, DocumentsFallBackToHomeDocumentsElseALoneSeparator) {
+  test::TSharedScratch scratch;
+  const std::string home = scratch.Path() + "/home";
+  const std::string config = scratch.Path() + "/config";
+  fs::create_directories(home);
+  fs::create_directories(config);
+  WriteWholeFile(FromUtf8(config + "/user-dirs.dirs"), "XDG_MUSIC_DIR=\"$HOME/Music\"\n");
+  TScopedEnv homeEnv("HOME", home);
+  TScopedEnv configEnv("XDG_CONFIG_HOME", config);
+  LUMORA_EXPECT_IN_FRESH_PROCESS(TSysUtils::GetUserDocumentsDirPath() == u"/");
+  fs::create_directories(home + "/Documents");
+  LUMORA_EXPECT_IN_FRESH_PROCESS(Utf8(TSysUtils::GetUserDocumentsDirPath()) ==
+                                 home + "/Documents/");
+}
+
+TEST(SysUtilsLinuxTest, UserNameIsUnknownWithoutAPasswdEntry) {
+  const passwd* entry = ::getpwuid(::geteuid());
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(Utf8(TSysUtils::GetUserFromWindows()), entry->pw_name);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "running as a user without an entry needs root";
+  constexpr uid_t kNobodyKnown = 54321;
+  ASSERT_EQ(::getpwuid(kNobodyKnown), nullptr);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        if (::setuid(kNobodyKnown) != 0) std::exit(2);
+        std::exit(TSysUtils::GetUserFromWindows() == u"Unknown" ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(SysUtilsLinuxTest, ComputerNameIsTheHostName) {
+  char name[256] = {};
+  ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
+  EXPECT_EQ(Utf8(TSysUtils::GetComputerNetName()), name);
+}
+
+// --- DeleteDirectory and GetDirectoryFiles with links ------------------------
+
+TEST(SysUtilsLinuxTest, DeleteDirectoryRemovesLinksNeverWhatTheyPointTo) {
+  TScratchDir scratch;
+  const std::string root = Utf8(scratch.Path());
+  fs::create_directories(root + "/outside/inner");
+  WriteWholeFile(FromUtf8(root + "/outside/inner/keep.txt"), "keep");
+  fs::create_directories(root + "/tree/sub");
+  fs::create_directory_symlink(root + "/outside", root + "/tree/sub/to-outside");
+  fs::create_symlink(root + "/outside/inner/keep.txt", root + "/tree/file-link");
+  fs::create_symlink(root + "/nowhere", root + "/tree/dangling");
+
+  // A link given as the folder itself goes alone.
+  fs::create_directory_symlink(root + "/outside", root + "/link-to-outside");
+  EXPECT_TRUE(TSysUtils::DeleteDirectory(FromUtf8(root + "/link-to-outside")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(root + "/link-to-outside")));
+
+  // "tree/" names the folder itself.
+  EXPECT_TRUE(TSysUtils::DeleteDirectory(FromUtf8(root + "/tree/")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(root + "/tree")));
+  EXPECT_EQ(ReadWholeFile(FromUtf8(root + "/outside/inner/keep.txt")), "keep");
+
+  EXPECT_FALSE(TSysUtils::DeleteDirectory(u"/"));
+}
+
+// Permissions bind everyone but root: run as root, a check that needs them
+// runs as a user of its own, owner of the scratch folder.
+constexpr uid_t kPlainUser = 54321;
+
+void GiveToPlainUser(const std::string& root) {
+  if (::geteuid() != 0) return;
+  ::chown(root.c_str(), kPlainUser, kPlainUser);
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    ::lchown(entry.path().c_str(), kPlainUser, kPlainUser);
+  }
+}
+
+bool BecomePlainUser() {
+  return ::geteuid() != 0 || (::setgid(kPlainUser) == 0 && ::setuid(kPlainUser) == 0);
+}
+
+TEST(SysUtilsLinuxTest, DeleteDirectoryReportsWhatCouldNotGo) {
+  test::TSharedScratch scratch;
+  const std::string root = scratch.Path();
+  fs::create_directories(root + "/tree/locked");
+  WriteWholeFile(FromUtf8(root + "/tree/locked/stuck.txt"), "x");
+  WriteWholeFile(FromUtf8(root + "/tree/free.txt"), "x");
+  GiveToPlainUser(root);
+  ::chmod((root + "/tree/locked").c_str(), 0500);
+  LUMORA_EXPECT_IN_FRESH_PROCESS(BecomePlainUser() &&
+                                 !TSysUtils::DeleteDirectory(FromUtf8(root + "/tree")) &&
+                                 fs::exists(root + "/tree/locked/stuck.txt") &&
+                                 !fs::exists(root + "/tree/free.txt"));
+  ::chmod((root + "/tree/locked").c_str(), 0700);
+}
+
+TEST(SysUtilsLinuxTest, DirectoryFilesCountLinksToFoldersAsFolders) {
+  TScratchDir scratch;
+  const std::string root = Utf8(scratch.Path());
+  fs::create_directories(root + "/list/real");
+  fs::create_directories(root + "/target");
+  fs::create_directory_symlink(root + "/target", root + "/list/linked");
+  fs::create_symlink(root + "/nowhere", root + "/list/dangling");
+  WriteWholeFile(FromUtf8(root + "/list/file.txt"), "x");
+
+  std::vector<String> list;
+  TSysUtils::GetDirectoryFiles(FromUtf8(root + "/list"), true, list);
+  ASSERT_EQ(list.size(), 4u);
+  std::sort(list.begin(), list.begin() + 2);
+  std::sort(list.begin() + 2, list.end());
+  EXPECT_EQ(list, (std::vector<String>{FromUtf8(root + "/list/linked"),
+                                       FromUtf8(root + "/list/real"),
+                                       FromUtf8(root + "/list/dangling"),
+                                       FromUtf8(root + "/list/file.txt")}));
+
+  // A link to a folder is a folder to list, too.
+  TSysUtils::GetDirectoryFiles(FromUtf8(root + "/list/linked"), true, list);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST(SysUtilsLinuxTest, DirectoryFilesRaiseWhenTheFolderCannotBeRead) {
+  test::TSharedScratch scratch;
+  const std::string folder = scratch.Path() + "/closed";
+  fs::create_directories(folder);
+  GiveToPlainUser(scratch.Path());
+  ::chmod(folder.c_str(), 0100);  // may be entered, not read
+  LUMORA_EXPECT_IN_FRESH_PROCESS(BecomePlainUser() && [&] {
+    std::vector<String> list{u"old"};
+    try {
+      TSysUtils::GetDirectoryFiles(FromUtf8(folder), true, list);
+    } catch (const Exception&) {
+      return list.empty();
+    }
+    return false;
+  }());
+  ::chmod(folder.c_str(), 0700);
+}
+
+// --- paths -------------------------------------------------------------------
+
+TEST(SysUtilsLinuxTest, ParentDirPathWorksOnTheText) {
+  const std::string cwd = fs::current_path().string();
+  const std::string cwdParent = fs::current_path().parent_path().string();
+  struct TCase {
+    std::string Path;
+    std::string Parent;
+  };
+  const TCase cases[] = {
+      {"/a/b", "/a/"},
+      {"/a/b/", "/a/"},
+      {"/a//b/./c/../d", "/a/b/"},
+      {"/a", "/"},
+      {"/", "/"},
+      {"/..", "/"},
+      {"", "/"},  // "/.." alone: the root
+      {"x/y", cwd + "/x/"},
+      {".", cwdParent == "/" ? "/" : cwdParent + "/"},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(Utf8(TSysUtils::GetParentDirPath(FromUtf8(c.Path))), c.Parent) << c.Path;
+  }
+}
+
+TEST(SysUtilsLinuxTest, ValidFilePathsAreWhatTheKernelTakes) {
+  const String longest(255, u'n');
+  struct TCase {
+    String Path;
+    bool Valid;
+  };
+  const TCase cases[] = {
+      {u"", true},
+      {u"plain.txt", true},
+      {u"/a//b/./c", true},
+      {u"what?*<>|:\\\".txt", true},
+      {u"/x/" + longest, true},
+      {u"/x/" + longest + u"n/y", false},
+      {String(u"a\0b", 3), false},
+      {u"bad\xD800half", false},
+      {u"\xDC00", false},
+      {u"ok \xD83D\xDE00", true},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(TSysUtils::IsValidFilePath(c.Path), c.Valid) << Utf8(c.Path).substr(0, 40);
+  }
+  // A path holds 4095 bytes and its terminating null.
+  String path;
+  for (int i = 0; i < 455; ++i) path += u"/abcdefgh";
+  EXPECT_TRUE(TSysUtils::IsValidFilePath(path));
+  EXPECT_FALSE(TSysUtils::IsValidFilePath(path + u"x"));
+  // Names count bytes, not UTF-16 units: "é" takes 2 bytes.
+  EXPECT_FALSE(TSysUtils::IsValidFilePath(String(128, u'\x00E9')));
+  EXPECT_TRUE(TSysUtils::IsValidFilePath(String(127, u'\x00E9')));
+}
+
+// --- GetLnkFilePath ------------------------------------------------------------
+
+TEST(SysUtilsLinuxTest, ShortcutTargetsOfLinksAndDesktopEntries) {
+  TScratchDir scratch;
+  const std::string root = Utf8(scratch.Path());
+  fs::create_directories(root + "/dir/sub");
+  WriteWholeFile(FromUtf8(root + "/target.txt"), "x");
+  fs::create_symlink("../target.txt", root + "/dir/relative-link");
+  fs::create_symlink(root + "/dir/sub/../../target.txt", root + "/absolute-link");
+  WriteWholeFile(FromUtf8(root + "/doc.desktop"),
+                 "[Desktop Entry]\nType=Link\nName=Doc\nURL=file://" + root + "/target%20two.txt\n");
+  WriteWholeFile(FromUtf8(root + "/web.desktop"),
+                 "[Desktop Entry]\nType=Link\nName=Web\nURL=https://example.org/\n");
+  WriteWholeFile(FromUtf8(root + "/app.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=App\nExec=\"" + root +
+                     "/my app\" --flag %f\n");
+  WriteWholeFile(FromUtf8(root + "/plain.txt"), "no shortcut");
+
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/dir/relative-link"))),
+            root + "/target.txt");
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/absolute-link"))),
+            root + "/target.txt");
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/doc.desktop"))),
+            root + "/target two.txt");
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/app.desktop"))), root + "/my app");
+  EXPECT_EQ(TSysUtils::GetLnkFilePath(FromUtf8(root + "/web.desktop")), u"");
+  EXPECT_EQ(TSysUtils::GetLnkFilePath(FromUtf8(root + "/plain.txt")), u"");
+  EXPECT_EQ(TSysUtils::GetLnkFilePath(FromUtf8(root + "/missing.lnk")), u"");
+}
+
+// --- RefreshSystemIcons ----------------------------------------------------------
+
+TEST(SysUtilsLinuxTest, RefreshingIconsMarksTheUserIconThemeChanged) {
+  test::TSharedScratch scratch;
+  const std::string data = scratch.Path() + "/data";
+  const std::string theme = data + "/icons/hicolor";
+  fs::create_directories(theme);
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+  fs::last_write_time(theme, old);
+  TScopedEnv env("XDG_DATA_HOME", data);
+  LUMORA_EXPECT_IN_FRESH_PROCESS((TSysUtils::RefreshSystemIcons(),
+                                  fs::last_write_time(theme) > old + std::chrono::hours(24)));
+}
+
+}  // namespace
+}  // namespace lumora
