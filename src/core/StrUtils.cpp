@@ -50,6 +50,10 @@ String TStrUtils::ColorToWebRGB(TColor ColorToConvert, bool IncludePrefixChar) {
 }
 
 String TStrUtils::FormatByteSize(int64_t bytes) {
+  return FormatByteSize(bytes, SystemDecimalSeparator());
+}
+
+String TStrUtils::FormatByteSize(int64_t bytes, char16_t decimalSeparator) {
   struct TUnit {
     int64_t Divisor;
     const char16_t* Suffix;
@@ -79,7 +83,7 @@ String TStrUtils::FormatByteSize(int64_t bytes) {
   String out = IntToStr(static_cast<int64_t>(hundredths / 100));
   uint64_t fraction = hundredths % 100;
   if (fraction != 0) {
-    out += SystemDecimalSeparator();
+    out += decimalSeparator;
     out += static_cast<char16_t>(u'0' + fraction / 10);
     if (fraction % 10 != 0) out += static_cast<char16_t>(u'0' + fraction % 10);
   }

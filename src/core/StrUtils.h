@@ -32,6 +32,8 @@ class TStrUtils {
   // digits with trailing zeros dropped, the system default locale's decimal
   // separator, no leading zero, and no digits at all for 0 (" bytes").
   static String FormatByteSize(int64_t bytes);
+  // The same with the given decimal separator (TSysUtils passes the user's).
+  static String FormatByteSize(int64_t bytes, char16_t decimalSeparator);
 
   // Escapes every code unit other than A-Z, a-z, 0-9, "-", "." and "_" as
   // "%" and its upper-case hex value with at least two digits ("%20",

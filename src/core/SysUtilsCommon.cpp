@@ -1,9 +1,12 @@
 // The system utilities that need nothing of the platform beyond the file
-// layer: special-folder suffixes, file sizes and byte-order marks.
+// and locale layers: special-folder suffixes, file sizes, byte-order marks
+// and byte sizes as text.
 #include <vector>
 
+#include "core/StrUtils.h"
 #include "core/Stream.h"
 #include "platform/File.h"
+#include "platform/Locale.h"
 #include "platform/SysUtils.h"
 
 namespace lumora {
@@ -47,6 +50,14 @@ void TSysUtils::RemoveUTFBoomFromFile(const String& filePath) {
   file.SetPosition(0);
   file.WriteBuffer(content.data(), rest);
   file.SetSize(rest);
+}
+
+String TSysUtils::FormatByteSize(int64_t bytes) {
+  // The user's number format is taken once, like the process-wide format
+  // settings a program reads when it starts: a later change of the user's
+  // locale does not reach a running program.
+  static const char16_t separator = UserDecimalSeparator();
+  return TStrUtils::FormatByteSize(bytes, separator);
 }
 
 }  // namespace lumora

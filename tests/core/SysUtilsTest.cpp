@@ -6,7 +6,9 @@
 
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "core/StrUtils.h"
 #include "platform/File.h"
+#include "platform/Locale.h"
 #include "platform/SysUtils.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"
@@ -163,6 +165,20 @@ TEST(SysUtilsTest, ShellCallsOnAMissingFileFail) {
   const String missing = scratch.File(u"no such document.txt");
   EXPECT_FALSE(TSysUtils::ShellOpen(missing));
   EXPECT_FALSE(TSysUtils::ShellExec(missing, u"--flag"));
+}
+
+TEST(SysUtilsTest, ByteSizesUseTheUsersDecimalSeparator) {
+  const char16_t separator = UserDecimalSeparator();
+  const String half = String(u"1") + separator + u"5 KB";
+  EXPECT_EQ(TSysUtils::FormatByteSize(1536), half);
+  for (const int64_t bytes : {int64_t{0}, int64_t{1024}, int64_t{1025}, int64_t{1536},
+                              int64_t{3} << 20, int64_t{1073741825}, (int64_t{5} << 30) + 7}) {
+    EXPECT_EQ(TSysUtils::FormatByteSize(bytes), TStrUtils::FormatByteSize(bytes, separator))
+        << bytes;
+    if (separator == SystemDecimalSeparator()) {
+      EXPECT_EQ(TSysUtils::FormatByteSize(bytes), TStrUtils::FormatByteSize(bytes)) << bytes;
+    }
+  }
 }
 
 TEST(SysUtilsTest, NamesAreNotEmpty) {
