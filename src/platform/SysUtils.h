@@ -42,7 +42,8 @@ class TSysUtils {
 
   // Deletes a folder with everything in it, permanently; a plain file or a
   // link at DirPath is deleted itself. Links inside are removed, never
-  // followed. True when everything went.
+  // followed. The empty path, a path with wildcards (Windows) and the root
+  // (Linux) are refused. True when everything went.
   static bool DeleteDirectory(const String& DirPath);
 
   // Tells the desktop that file associations changed so it redraws icons.
