@@ -128,7 +128,10 @@ struct TBenchSite {
   ~TBenchSite() {
     Lmp.SetActive(false);
     ReleaseProtocolRegistry();
-    fs::remove_all(Dir);
+    // Closed first: Windows does not delete an open file.
+    Kit.SetFileName(String());
+    std::error_code ignored;
+    fs::remove_all(Dir, ignored);
   }
 
   size_t Serve(const std::string& name) {
