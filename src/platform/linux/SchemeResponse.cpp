@@ -72,12 +72,12 @@ TByteRange ParseRangeHeader(std::string_view header, uint64_t total) {
   header = Trim(header);
   constexpr std::string_view prefix = "bytes=";
   if (header.substr(0, prefix.size()) != prefix) return {};
-  const std::string_view spec = Trim(header.substr(prefix.size()));
-  if (spec.find(',') != std::string_view::npos) return {};
-  const size_t dash = spec.find('-');
+  const std::string_view ranges = Trim(header.substr(prefix.size()));
+  if (ranges.find(',') != std::string_view::npos) return {};
+  const size_t dash = ranges.find('-');
   if (dash == std::string_view::npos) return {};
-  const std::string_view first = Trim(spec.substr(0, dash));
-  const std::string_view last = Trim(spec.substr(dash + 1));
+  const std::string_view first = Trim(ranges.substr(0, dash));
+  const std::string_view last = Trim(ranges.substr(dash + 1));
   uint64_t a = 0;
   uint64_t b = 0;
   if (first.empty()) {
