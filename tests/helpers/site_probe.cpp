@@ -26,7 +26,9 @@ int main() {
     TemporalFiles.reset();
     return 4;
   }
-  const String& copy = ExeHtmlSite->ArchiveCopyPath();
+  // A copy, not a reference: the path is still printed after the site object
+  // is gone.
+  const String copy = ExeHtmlSite->ArchiveCopyPath();
   std::printf("copy %s\n", ToUtf8(copy).c_str());
   std::printf("copy-exists %d\n", FileExists(copy) ? 1 : 0);
   std::printf("registered %d\n",
