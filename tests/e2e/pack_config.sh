@@ -30,6 +30,18 @@ for config in utf16le utf16be utf8 utf8bom; do
 done
 pass "--config: UTF-16LE, UTF-16BE and UTF-8 with or without a mark stored as UTF-8 with a mark"
 
+# The runtime's site object reads them alike, non-ASCII text included (UTF-8
+# without a mark would have been read in the ANSI code page).
+probe="$LUMORA_BUILD/tests/helpers/lumora_site_probe$EXE"
+for config in utf16be utf8; do
+  pack --runtime "$probe" --config "$SCRATCH/$config.ini" "$site" "$SCRATCH/probe-$config$EXE" > /dev/null ||
+    fail "packing the site probe"
+  ${LUMORA_EMULATOR:-} "$SCRATCH/probe-$config$EXE" | tr -d '\r' > "$SCRATCH/probe.out" || fail "the probe failed"
+  grep -qx 'AppTitle=Café €' "$SCRATCH/probe.out" || fail "the site object read $(grep AppTitle "$SCRATCH/probe.out")"
+  grep -qx 'IndexPage=site/index.html' "$SCRATCH/probe.out" || fail "the site object read no IndexPage"
+done
+pass "the runtime's site object reads the stored configuration"
+
 # Without --config the site's own file is used, and gets its mark too.
 printf '[Lumora]\nIndexPage=/site/index.html?start#top\n' > "$site/lm-config"
 pack "$site" "$SCRATCH/own$EXE" > /dev/null || fail "packing with the site's lm-config"
@@ -44,6 +56,17 @@ pack "$site" "$SCRATCH/warned$EXE" > /dev/null 2> "$SCRATCH/err" || fail "unknow
 grep -q 'warning: unknown key "AppTitel" in lm-config' "$SCRATCH/err" || fail "no unknown-key warning: $(cat "$SCRATCH/err")"
 grep -q 'warning: AppWindowWidth = "800px" is not a number' "$SCRATCH/err" || fail "no number warning"
 pass "unknown keys and non-numbers are warnings"
+
+# Names that differ only in ASCII letter case: the runtime serves the later.
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  printf 'twin' > "$site/Site/index.HTML"
+  printf '[Lumora]\nIndexPage=site/index.html\n' > "$site/lm-config"
+  pack "$site" "$SCRATCH/twins$EXE" > /dev/null 2> "$SCRATCH/err" || fail "case twins made packing fail"
+  grep -qF 'warning: "Site/Index.html" and "Site/index.HTML" differ only in letter case: the runtime always serves "Site/index.HTML"' \
+    "$SCRATCH/err" || fail "no case warning: $(cat "$SCRATCH/err")"
+  rm "$site/Site/index.HTML"
+  pass "names differing only in letter case are warned about"
+fi
 
 # A start page that is not in the package fails with a clear message, and
 # leaves neither the package nor a temporary file.
