@@ -1,0 +1,7 @@
+#include "core/GlobalMainForm.h"
+
+namespace lumora {
+
+TGlobalMainForm* GlobalMainForm = nullptr;
+
+}  // namespace lumora
