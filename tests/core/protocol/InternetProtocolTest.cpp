@@ -53,8 +53,9 @@ TEST(InternetProtocol, SchemeNamesMustBeUnicodeIdentifiers) {
   const StringView accepted[] = {u"lmp", u"app_2", u"_", u"_9", u"\u00E9t\u00E9", u"\u03A9mega",
                                  u"\u65E5\u672C", u"x\u0663", u"\U0001D400bc"};
   for (StringView name : accepted) EXPECT_TRUE(TInternetProtocol::IsValidIdent(name)) << ToUtf8(name);
+  const String loneSurrogate(1, u'\xD800');
   const StringView refused[] = {u"my-scheme", u"2go", u"", u"a b", u"lmp:", u"\u0663x", u"\u216Bx",
-                                u"a.b", u"x\u00B2", String(1, u'\xD800')};
+                                u"a.b", u"x\u00B2", loneSurrogate};
   for (StringView name : refused) EXPECT_FALSE(TInternetProtocol::IsValidIdent(name)) << ToUtf8(name);
 }
 
