@@ -1,0 +1,84 @@
+#include "core/CommandLineParams.h"
+
+#include "platform/CommandLine.h"
+#include "platform/File.h"
+
+namespace lumora {
+
+size_t TCommandLineParams::NextParam(StringView commandLine, size_t position, String& param) {
+  const auto at = [&](size_t i) -> char16_t { return i < commandLine.size() ? commandLine[i] : 0; };
+  for (;;) {
+    while (at(position) != 0 && at(position) <= u' ') ++position;
+    if (at(position) == u'"' && at(position + 1) == u'"') {
+      position += 2;
+    } else {
+      break;
+    }
+  }
+  param.clear();
+  while (at(position) > u' ') {
+    if (at(position) == u'"') {
+      ++position;
+      while (at(position) != 0 && at(position) != u'"') param.push_back(at(position++));
+      if (at(position) != 0) ++position;
+    } else {
+      param.push_back(at(position++));
+    }
+  }
+  return position;
+}
+
+int32_t TCommandLineParams::ParamCountOf(StringView commandLine) {
+  String param;
+  size_t position = NextParam(commandLine, 0, param);  // the program's name
+  int32_t count = 0;
+  for (;;) {
+    position = NextParam(commandLine, position, param);
+    if (param.empty()) return count;
+    ++count;
+  }
+}
+
+String TCommandLineParams::ParamStrOf(StringView commandLine, int32_t index) {
+  if (index < 0) return {};
+  String param;
+  size_t position = 0;
+  for (;;) {
+    position = NextParam(commandLine, position, param);
+    if (index == 0 || param.empty()) return param;
+    --index;
+  }
+}
+
+int32_t TCommandLineParams::ParamCount() { return ParamCountOf(RawCommandLine()); }
+
+String TCommandLineParams::ParamStr(int32_t index) {
+  if (index == 0) return ExecutablePath();
+  return ParamStrOf(RawCommandLine(), index);
+}
+
+String TCommandLineParams::JoinCommandLine(const std::vector<String>& arguments) {
+  String line;
+  for (const String& argument : arguments) {
+    if (!line.empty()) line.push_back(u' ');
+    const bool quote = argument.empty() || argument.find_first_of(u" \t\n\v\r") != String::npos;
+    if (quote) line.push_back(u'"');
+    size_t backslashes = 0;
+    for (char16_t c : argument) {
+      if (c == u'\\') {
+        ++backslashes;
+        continue;
+      }
+      // Backslashes before a quote are doubled and the quote escaped;
+      // elsewhere they stand for themselves.
+      line.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+      backslashes = 0;
+      line.push_back(c);
+    }
+    line.append(quote ? backslashes * 2 : backslashes, u'\\');
+    if (quote) line.push_back(u'"');
+  }
+  return line;
+}
+
+}  // namespace lumora
