@@ -6,7 +6,7 @@
 
 #include "core/Exception.h"
 #include "core/zip/ZipRecords.h"
-#include "pack/PkwareEncrypt.h"
+#include "core/zip/PkwareDecryptor.h"
 
 namespace lumora {
 
@@ -53,7 +53,7 @@ constexpr uint16_t kVersionZip64 = 45;
 // page even when they are flagged as UTF-8. NTFS (11) is read as it stands.
 constexpr uint16_t kHostNtfs = 11 << 8;
 
-constexpr size_t kEncryptionHeaderSize = TPkwareEncryptor::kHeaderSize;
+constexpr size_t kEncryptionHeaderSize = TPkwareKeys::kHeaderSize;
 constexpr size_t kBufferSize = 64 * 1024;
 constexpr uint16_t kMaxCount16 = 0xFFFF;
 
@@ -170,8 +170,8 @@ std::vector<uint8_t> TZipWriter::EncryptionHeader(const std::string& name,
   return header;
 }
 
-TPkwareEncryptor TZipWriter::StartEncryption(const std::string& name, const TDigest& digest) {
-  TPkwareEncryptor cipher(FPassword);
+TPkwareKeys TZipWriter::StartEncryption(const std::string& name, const TDigest& digest) {
+  TPkwareKeys cipher(FPassword);
   std::vector<uint8_t> header = EncryptionHeader(name, digest);
   cipher.Encrypt(header.data(), header.size());
   FArchive.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
@@ -225,7 +225,7 @@ void TZipWriter::AddEntry(const TZipEntryInfo& info, TStream& content) {
 }
 
 bool TZipWriter::WriteDeflated(TRecord& record, TStream& content, const TDigest& digest) {
-  TPkwareEncryptor cipher = StartEncryption(record.Name, digest);
+  TPkwareKeys cipher = StartEncryption(record.Name, digest);
 
   // Compression gives up as soon as its output reaches the content's size:
   // from there on storing is as small or smaller.
@@ -249,7 +249,7 @@ bool TZipWriter::WriteDeflated(TRecord& record, TStream& content, const TDigest&
 }
 
 void TZipWriter::WriteStored(TRecord& record, TStream& content, const TDigest& digest) {
-  TPkwareEncryptor cipher = StartEncryption(record.Name, digest);
+  TPkwareKeys cipher = StartEncryption(record.Name, digest);
 
   TContentPass pass(content, FBuffer, record.Name, OnContentRead);
   for (size_t count = pass.Next(); count > 0; count = pass.Next()) {

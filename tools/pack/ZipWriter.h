@@ -13,7 +13,7 @@
 
 #include "core/Stream.h"
 #include "pack/Deflater.h"
-#include "pack/PkwareEncrypt.h"
+#include "core/zip/PkwareDecryptor.h"
 
 namespace lumora {
 
@@ -80,7 +80,7 @@ class TZipWriter {
   std::vector<uint8_t> EncryptionHeader(const std::string& name, const TDigest& digest) const;
   // Writes the entry's encryption header; returns the keys that go on to
   // encrypt its data.
-  TPkwareEncryptor StartEncryption(const std::string& name, const TDigest& digest);
+  TPkwareKeys StartEncryption(const std::string& name, const TDigest& digest);
   uint16_t VersionNeeded(const TRecord& record) const;
   uint64_t Offset();
 

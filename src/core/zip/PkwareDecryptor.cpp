@@ -81,6 +81,18 @@ TPkwareKeys::TPkwareKeys(std::string_view password) {
   }
 }
 
+void TPkwareKeys::Encrypt(uint8_t* data, size_t count) {
+  // Writing is not the hot path: the plain key schedule is enough.
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t plain = data[i];
+    const uint32_t t = (FKey2 & 0xFFFF) | 2;
+    data[i] = static_cast<uint8_t>(plain ^ ((t * (t ^ 1)) >> 8));
+    FKey0 = CrcStep(FKey0, plain);
+    FKey1 = (FKey1 + (FKey0 & 0xFF)) * kKeyMultiplier + 1;
+    FKey2 = CrcStep(FKey2, static_cast<uint8_t>(FKey1 >> 24));
+  }
+}
+
 namespace {
 
 // Slice-by-4 tables for the checksum that rides along with decryption.

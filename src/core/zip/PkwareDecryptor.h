@@ -24,6 +24,8 @@ class TPkwareKeys {
 
   // Decrypts in place. The keys live in registers for the whole block.
   void Decrypt(uint8_t* data, size_t count);
+  // Encrypts in place: the writing side of the same cipher, for the packer.
+  void Encrypt(uint8_t* data, size_t count);
   // The same, and meanwhile advances crc (zlib's convention) over up to four
   // bytes of other data per decrypted byte, filling the idle slots of the
   // key chain. Returns how many bytes of other were checksummed.
