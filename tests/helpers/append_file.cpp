@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/ExeUtils.h"
+#include "PrintProgress.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -11,12 +12,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   lumora::TExeUtils utils;
-  utils.OnProgressMax = [](lumora::TExeUtils&, int64_t max) {
-    std::printf("max %lld\n", static_cast<long long>(max));
-  };
-  utils.OnProgressPos = [](lumora::TExeUtils&, int64_t pos) {
-    std::printf("pos %lld\n", static_cast<long long>(pos));
-  };
+  lumora::test::PrintProgressEvents(utils);
   try {
     utils.AppendZipToExe(lumora::FromUtf8(argv[1]), lumora::FromUtf8(argv[2]));
   } catch (const std::exception& error) {

@@ -6,6 +6,7 @@
 
 #include "core/Exception.h"
 #include "core/ExeUtils.h"
+#include "PrintProgress.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -13,12 +14,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   lumora::TExeUtils utils;
-  utils.OnProgressMax = [](lumora::TExeUtils&, int64_t max) {
-    std::printf("max %lld\n", static_cast<long long>(max));
-  };
-  utils.OnProgressPos = [](lumora::TExeUtils&, int64_t pos) {
-    std::printf("pos %lld\n", static_cast<long long>(pos));
-  };
+  lumora::test::PrintProgressEvents(utils);
   try {
     utils.ExtractZipFromExe(lumora::FromUtf8(argv[1]));
   } catch (const lumora::EImmediateExit& request) {
