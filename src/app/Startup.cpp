@@ -2,11 +2,19 @@
 
 #include <typeinfo>
 
+#include "app/AppTitle.h"
+#include "app/BrowserForm.h"
+#include "app/MainForm.h"
 #include "app/RuntimeError.h"
 #include "core/Exception.h"
 #include "core/ExeHtmlSite.h"
+#include "core/GlobalMainForm.h"
 #include "core/TemporalFiles.h"
+#include "core/browser/IEBrowserFix.h"
+#include "core/protocol/ProtocolRegistry.h"
 #include "platform/MessageBox.h"
+#include "core/HandlerGuard.h"
+#include "platform/MessageLoop.h"
 #include "platform/OleSession.h"
 
 namespace lumora {
@@ -18,11 +26,25 @@ namespace {
 enum TStartupStep {
   stTemporalFiles = 2,
   stExeHtmlSite = 3,
+  stGlobalMainForm = 4,
+  stProtocolRegistry = 5,
+  stBrowserFix = 6,
+  stMainForm = 8,
 };
 
 // Releases what the steps up to lastBegun built, last first. A step whose
-// object was never stored finds nothing to release.
+// object was never stored finds nothing to release. Shutdown reports no
+// errors.
 void ReleaseProcessObjects(int lastBegun) {
+  auto quietly = [](auto release) {
+    try {
+      release();
+    } catch (...) {
+    }
+  };
+  if (lastBegun >= stBrowserFix) quietly([] { TIEBrowserFix::Uninitialize(); });
+  if (lastBegun >= stProtocolRegistry) quietly([] { ReleaseProtocolRegistry(); });
+  if (lastBegun >= stGlobalMainForm) GlobalMainForm = nullptr;
   if (lastBegun >= stExeHtmlSite) ExeHtmlSite.reset();
   // Last: the archive copy had to be closed by the site object first.
   if (lastBegun >= stTemporalFiles) TemporalFiles.reset();
@@ -38,6 +60,12 @@ int RunApplication() {
     TemporalFiles = std::make_unique<TTemporalFiles>();
     step = stExeHtmlSite;
     ExeHtmlSite = std::make_unique<TExeHtmlSite>();
+    step = stGlobalMainForm;
+    GlobalMainForm = nullptr;
+    step = stProtocolRegistry;
+    SetUpProtocolRegistry();
+    step = stBrowserFix;
+    TIEBrowserFix::Initialize();
   } catch (const EImmediateExit& request) {
     ReleaseProcessObjects(step);
     return request.ExitCode();
@@ -47,8 +75,35 @@ int RunApplication() {
     ShowMessageBox(RuntimeErrorText(FailurePoint(step, typeid(error).name())), u"Error", mbOk);
     return kRuntimeErrorExitCode;
   }
-  ReleaseProcessObjects(stExeHtmlSite);
-  return 0;
+
+  // Step 7 (the main window owns its taskbar button) is what GTK does
+  // anyway. Step 8: the main window; the application owns it and every
+  // window a page opens.
+  SetHandlerErrorPresenter(ShowHandlerError);
+  InitializeWindowing();
+  int exitCode = 0;
+  {
+    TBrowserFormList popups;
+    {
+      TMainForm mainForm(popups);
+      bool run = true;
+      try {
+        mainForm.FormCreate();
+      } catch (const EImmediateExit& request) {
+        exitCode = request.ExitCode();
+        run = false;
+      } catch (const std::exception& error) {
+        ShowHandlerError(error);
+      }
+      if (run && !mainForm.Closed()) {
+        mainForm.Show();
+        RunMessageLoop();
+      }
+    }
+    popups.clear();
+  }
+  ReleaseProcessObjects(stMainForm);
+  return exitCode;
 }
 
 }  // namespace lumora

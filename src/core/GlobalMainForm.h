@@ -21,6 +21,8 @@ class TGlobalMainForm {
 
   // The main window's caption (the application title).
   virtual String Caption() const = 0;
+  // Asks the main window to close; its close query still decides.
+  virtual void Close() {}
 
   virtual bool IsRuntime() = 0;
   virtual String ReadFile(const String& filePath) = 0;

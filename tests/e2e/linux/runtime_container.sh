@@ -37,11 +37,13 @@ pass "a non-archive ends with the runtime-error box and exit code 217"
 # with the archive password) starts, reads it and leaves nothing behind.
 mkdir -p "$SCRATCH/site/site"
 printf '<p>hello</p>' > "$SCRATCH/site/site/index.html"
-printf '\xEF\xBB\xBF[Lumora]\r\nIndexPage=site/index.html\r\n' > "$SCRATCH/site/lm-config"
+printf '\xEF\xBB\xBF[Lumora]\r\nIndexPage=site/index.html\r\nAppTitle=Container\r\nAppEscapeClose=1\r\n' > "$SCRATCH/site/lm-config"
 (cd "$SCRATCH/site" && zip -q -r -P "$(password)" ../site.zip .)
 cp "$runtime" "$SCRATCH/app2"
 "$append" "$SCRATCH/site.zip" "$SCRATCH/app2" > /dev/null
 "$SCRATCH/app2" & pid=$!
+window="$(wait_window Container)" || fail "no main window for a packed site"
+press_key "$window" Escape
 wait_exit "$pid"
 [ "$EXIT_CODE" = 0 ] || fail "packed runtime exit code $EXIT_CODE"
 [ -z "$(temp_files)" ] || fail "packed runtime left $(temp_files)"

@@ -1,0 +1,96 @@
+#include "app/BrowserForm.h"
+
+#include "core/GlobalMainForm.h"
+
+namespace lumora {
+
+namespace {
+
+// The client size of a new window until the page's features resize it.
+constexpr int kDefaultClientWidth = 411;
+constexpr int kDefaultClientHeight = 302;
+
+}  // namespace
+
+TBrowserForm::TBrowserForm(TBrowserFormList& popups, TBrowserView* related, bool embedded)
+    : WebBrowser(std::make_unique<TBrowserView>(related)), FPopups(popups) {
+  if (!embedded) {
+    Window = std::make_unique<TFormWindow>();
+    Window->SetWidth(kDefaultClientWidth);
+    Window->SetHeight(kDefaultClientHeight);
+    Window->SetContent(*WebBrowser);
+    Window->OnClose = [this] { FormClose(); };
+  }
+  WebBrowser->OnNavigateComplete = [this](const String& URL) { WebBrowserNavigateComplete2(URL); };
+  FormCreate();
+}
+
+TBrowserForm::~TBrowserForm() {
+  if (Window) Window->RemoveContent();
+  WebBrowser.reset();
+}
+
+void TBrowserForm::FormCreate() {
+  FHasBeenClosed = false;
+  FClosedByScript = false;
+  FCaption = GlobalMainForm->Caption();
+  if (Window) Window->SetCaption(FCaption);
+
+  TScriptErrorAction action = TScriptErrorAction::eaContinue;
+  if (GlobalMainForm->IsRuntime() && !GlobalMainForm->HideJavaScriptError) action = TScriptErrorAction::eaAskUser;
+  WebBrowser->SetScriptErrorAction(action);
+  WebBrowser->SetAllowTextSelect(GlobalMainForm->AllowUserCopyText);
+
+  WebBrowser->OnNewWindow = [this] { return OpenNewWindow(); };
+  WebBrowser->OnBeforeNavigate = [this](const String& URL, bool& Cancel) { WebBrowserBeforeNavigate2(URL, Cancel); };
+  WebBrowser->OnWindowClosing = [this](bool IsChildWindow) { WebBrowserWindowClosing(IsChildWindow); };
+  if (Window) {
+    TFormWindow* window = Window.get();
+    WebBrowser->OnWindowSetTop = [window](int value) { window->SetTop(value); };
+    WebBrowser->OnWindowSetLeft = [window](int value) { window->SetLeft(value); };
+    WebBrowser->OnWindowSetWidth = [window](int value) { window->SetWidth(value); };
+    WebBrowser->OnWindowSetHeight = [window](int value) { window->SetHeight(value); };
+  }
+  WebBrowser->OnWindowSetResizable = [this](bool Resizable) { WebBrowserWindowSetResizable(Resizable); };
+}
+
+TBrowserView* TBrowserForm::OpenNewWindow() {
+  FPopups.push_back(std::make_unique<TBrowserForm>(FPopups, WebBrowser.get(), false));
+  TBrowserForm& form = *FPopups.back();
+  form.Window->Show();
+  return form.WebBrowser.get();
+}
+
+void TBrowserForm::WebBrowserBeforeNavigate2(const String& URL, bool& Cancel) {
+  Cancel = GlobalMainForm->HandleDownloableFiles(URL);
+}
+
+void TBrowserForm::WebBrowserNavigateComplete2(const String&) {
+  // The view always fills its window's client area; nothing to move.
+}
+
+void TBrowserForm::WebBrowserWindowClosing(bool IsChildWindow) {
+  if (IsChildWindow) {
+    if (FHasBeenClosed) return;
+    FClosedByScript = true;
+    if (Window) Window->Close();
+    return;
+  }
+  GlobalMainForm->DesignTimeForceClose = true;
+  GlobalMainForm->Close();
+}
+
+void TBrowserForm::WebBrowserWindowSetResizable(bool Resizable) {
+  // The embedded main browser form has no frame of its own.
+  if (Window) Window->SetBorderStyle(Resizable ? bsSizeable : bsDialog);
+}
+
+void TBrowserForm::FormClose() {
+  FHasBeenClosed = true;
+  if (!FClosedByScript) {
+    if (Window) Window->RemoveContent();
+    WebBrowser.reset();
+  }
+}
+
+}  // namespace lumora

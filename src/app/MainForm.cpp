@@ -1,0 +1,189 @@
+#include "app/MainForm.h"
+
+#include "app/AppTitle.h"
+#include "app/RestrictedForm.h"
+#include "app/StylesUtils.h"
+#include "core/ConfigKeys.h"
+#include "core/Exception.h"
+#include "core/ExeHtmlSite.h"
+#include "core/browser/ScriptValue.h"
+#include "platform/MessageBox.h"
+#include "platform/MessageLoop.h"
+#include "platform/SysUtils.h"
+
+namespace lumora {
+
+namespace {
+
+// The form resource's minimum size; it has no maximum.
+constexpr int kResourceMinWidth = 300;
+constexpr int kResourceMinHeight = 200;
+constexpr int kEscape = 27;
+
+const TMemIniFile& Config() { return *ExeHtmlSite->FIniFile; }
+
+[[noreturn]] void NotImplemented() { throw Exception(u"not implemented"); }
+
+}  // namespace
+
+TMainForm::TMainForm(TBrowserFormList& popups) : FPopups(popups) {
+  FWindow.SetSizeConstraints(kResourceMinWidth, 0, kResourceMinHeight, 0);
+  FWindow.SetCentered(true);
+  FWindow.OnCloseQuery = [this] { return FormCloseQuery(); };
+  FWindow.OnClose = [this] { FormClose(); };
+  FWindow.OnKeyDown = [this](int Key) { FormKeyDown(Key); };
+  TrayIcon.OnClick = [this] { TrayIconClick(); };
+}
+
+TMainForm::~TMainForm() {
+  FWindow.RemoveContent();
+  FBrowserForm.reset();
+  FLmpProtocol.reset();
+}
+
+void TMainForm::FormCreate() {
+  FLastSound = std::make_unique<TMemoryStream>();
+  // Step 2 (the framework's newer dialogs) has no counterpart here: the GTK
+  // dialogs are the only ones.
+  FIsMinimized = false;
+  GlobalMainForm = this;
+  FAppTheme = ReadConfigString(Config(), TConfigKeyId::AppTheme);
+  TStylesUtils::TrySetStyle(FAppTheme, true);
+  FAppTitle = ReadConfigString(Config(), TConfigKeyId::AppTitle);
+  CheckPassword();
+  RegisterSiteProtocol();
+  TrayIcon.SetVisible(ReadConfigBool(Config(), TConfigKeyId::UseTrayIcon));
+  FAppRootDir = ReadConfigString(Config(), TConfigKeyId::RootDirName);
+  FEscapeClose = ReadConfigBool(Config(), TConfigKeyId::AppEscapeClose);
+  FIndexFile = u"lmp://" + ReadConfigString(Config(), TConfigKeyId::IndexPage);
+  FExtractExts = ReadConfigString(Config(), TConfigKeyId::ExtractFileExts);
+  FExecuteExts = ReadConfigString(Config(), TConfigKeyId::ExecuteFileExts);
+  FWindow.SetWidth(ReadConfigInteger(Config(), TConfigKeyId::AppWindowWidth));
+  FWindow.SetHeight(ReadConfigInteger(Config(), TConfigKeyId::AppWindowHeight));
+  HideJavaScriptError = ReadConfigBool(Config(), TConfigKeyId::HideJsErrors);
+  AllowUserCopyText = ReadConfigBool(Config(), TConfigKeyId::AllowCopyText);
+  if (ReadConfigInteger(Config(), TConfigKeyId::AppWindowStyle) == 1) {
+    FWindow.SetBorderStyle(bsNone);
+    FMaximized = true;
+  } else {
+    FWindow.SetBorderStyle(ReadConfigInteger(Config(), TConfigKeyId::AppBorderStyle));
+    const int minWidth = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMinWidth);
+    const int maxWidth = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMaxWidth);
+    const int minHeight = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMinHeight);
+    const int maxHeight = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMaxHeight);
+    FWindow.SetSizeConstraints(minWidth > 0 ? minWidth : kResourceMinWidth, maxWidth > 0 ? maxWidth : 0,
+                               minHeight > 0 ? minHeight : kResourceMinHeight, maxHeight > 0 ? maxHeight : 0);
+    if (ReadConfigInteger(Config(), TConfigKeyId::AppWindowOrder) == 1) FWindow.SetStayOnTop(true);
+  }
+  FWindow.SetCaption(FAppTitle);
+  TrayIcon.SetHint(FAppTitle);
+  CreateBrowserForm();
+}
+
+void TMainForm::Show() {
+  if (FMaximized) FWindow.SetMaximized(true);
+  FWindow.Show();
+}
+
+void TMainForm::CheckPassword() {
+  const String password = ReadConfigString(Config(), TConfigKeyId::AppPassword);
+  if (password.empty()) return;
+  int result = mrNone;
+  {
+    TRestrictedForm form;
+    form.FInput = password;
+    form.SetCaption(FAppTitle);
+    result = form.ShowModal();
+  }
+  if (result != mrOk) throw EImmediateExit(0);
+}
+
+void TMainForm::RegisterSiteProtocol() {
+  FRequestHandler = std::make_unique<TSiteRequestHandler>(
+      *ExeHtmlSite->FZipFile, ReadConfigString(Config(), TConfigKeyId::RootDirName),
+      [](const String& text) { ShowMessageBox(text, ApplicationTitle(), mbOk); });
+  FLmpProtocol = std::make_unique<TInternetProtocol>();
+  FLmpProtocol->SetProtocol(u"lmp");
+  TSiteRequestHandler* handler = FRequestHandler.get();
+  FLmpProtocol->SetOnRequestStream(
+      [handler](TInternetProtocol& Sender, const String& Request, std::unique_ptr<TStream>& Stream) {
+        handler->HandleProtocolRequest(Sender, Request, Stream);
+      });
+  FLmpProtocol->SetActive(true);
+}
+
+void TMainForm::CreateBrowserForm() {
+  FBrowserForm = std::make_unique<TBrowserForm>(FPopups, nullptr, true);
+  FWindow.SetContent(*FBrowserForm->WebBrowser);
+  FBrowserForm->WebBrowser->OnKeyDown = [this](int Key) { WebBrowserKeyDown(Key); };
+  FBrowserForm->WebBrowser->Navigate(FIndexFile);
+}
+
+bool TMainForm::FormCloseQuery() {
+  bool CanClose = true;
+  try {
+    if (FBrowserForm && FBrowserForm->WebBrowser) {
+      const TScriptValue result = FBrowserForm->WebBrowser->ExecScriptEx(u"appCanClose", {0});
+      CanClose = ScriptValueEquals(result, -1);
+    }
+  } catch (const std::exception&) {
+    // No such function, a script error or a text that is no number: the
+    // page has no say, and the window closes.
+  }
+  return CanClose;
+}
+
+void TMainForm::FormClose() {
+  TSysUtils::StopCurrentSound();
+  FLastSound.reset();
+  FWindow.RemoveContent();
+  FBrowserForm.reset();
+  FLmpProtocol.reset();
+  FClosed = true;
+  TerminateMessageLoop();
+}
+
+void TMainForm::FormKeyDown(int Key) {
+  if (FEscapeClose && Key == kEscape) Close();
+}
+
+void TMainForm::WebBrowserKeyDown(int Key) {
+  if (FEscapeClose && Key == kEscape) Close();
+}
+
+void TMainForm::TrayIconClick() {
+  if (!FIsMinimized) {
+    FIsMinimized = true;
+    FWindow.Hide();
+  } else {
+    FIsMinimized = false;
+    FWindow.BringToFront();
+  }
+}
+
+String TMainForm::Caption() const { return FWindow.Caption(); }
+
+void TMainForm::Close() {
+  if (!FClosed) FWindow.Close();
+}
+
+// The host services are not built yet.
+String TMainForm::ReadFile(const String&) { NotImplemented(); }
+bool TMainForm::DoFileExists(const String&) { NotImplemented(); }
+bool TMainForm::CreateDir(const String&) { NotImplemented(); }
+bool TMainForm::RemoveFile(const String&) { NotImplemented(); }
+bool TMainForm::DirExists(const String&) { NotImplemented(); }
+void TMainForm::WriteFile(const String&, const String&) { NotImplemented(); }
+bool TMainForm::OpenFile(const String&) { NotImplemented(); }
+bool TMainForm::OpenFileWith(const String&, const String&) { NotImplemented(); }
+bool TMainForm::PlayWavSound(const String&, bool) { NotImplemented(); }
+// Until downloads are intercepted every navigation goes ahead.
+bool TMainForm::HandleDownloableFiles(const String&) { return false; }
+bool TMainForm::WriteRegistry(const String&, const String&, const String&) { NotImplemented(); }
+String TMainForm::ReadRegistry(const String&, const String&) { NotImplemented(); }
+bool TMainForm::RemoveRegistry(const String&, const String&) { NotImplemented(); }
+String TMainForm::GetPCName() { NotImplemented(); }
+String TMainForm::GetPCUserName() { NotImplemented(); }
+String TMainForm::GetUserDocsDir() { NotImplemented(); }
+
+}  // namespace lumora

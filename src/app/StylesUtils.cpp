@@ -1,0 +1,16 @@
+#include "app/StylesUtils.h"
+
+#include "app/AppTitle.h"
+#include "platform/File.h"
+#include "platform/MessageBox.h"
+
+namespace lumora {
+
+void TStylesUtils::TrySetStyle(const String& themeName, bool showError) {
+  if (SameTextLocale(themeName, u"Windows")) return;
+  if (showError) ShowMessageBox(Format(u"Style '%s' not found", {themeName}), ApplicationTitle(), mbIconError);
+}
+
+String TStylesUtils::GetActiveTheme() { return u"Windows"; }
+
+}  // namespace lumora

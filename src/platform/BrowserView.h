@@ -1,0 +1,70 @@
+// The embedded browser component: one web view with the events and
+// operations the browser forms rely on. Linux: a WebKitGTK web view;
+// Windows: the WebBrowser control (not built yet).
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/String.h"
+#include "core/browser/ScriptValue.h"
+
+namespace lumora {
+
+class TBrowserView;
+
+// How a script error is treated: eaContinue reports it handled (scripts go
+// on, no prompt); eaAskUser leaves it to the browser's own reporting.
+enum class TScriptErrorAction { eaContinue, eaAskUser };
+
+class TBrowserView {
+ public:
+  // related is the view whose page asked for this one as a new window
+  // (window.open); it shares that view's session and process.
+  explicit TBrowserView(TBrowserView* related = nullptr);
+  ~TBrowserView();
+  TBrowserView(const TBrowserView&) = delete;
+  TBrowserView& operator=(const TBrowserView&) = delete;
+
+  // Settings, applied to the pages loaded after them.
+  void SetAllowTextSelect(bool allow);
+  void SetScriptErrorAction(TScriptErrorAction action);
+
+  void Navigate(const String& url);
+
+  // Calls the page's script function name with arguments (numbers) and
+  // waits for its value. No page loaded: an empty value. Raises "This
+  // object does not support this method" when the page has no such
+  // function, "Method call unsuccessful. %s (%s)." when the call fails.
+  TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
+
+  void ShowFindDialog();
+  void PrintPreview();
+
+  // The page asks for a new window: the handler creates a view related to
+  // this one, shows it and returns it; the page loads into it. nullptr
+  // refuses the window.
+  std::function<TBrowserView*()> OnNewWindow;
+  // Before each navigation; set Cancel to stop it.
+  std::function<void(const String& URL, bool& Cancel)> OnBeforeNavigate;
+  std::function<void(const String& URL)> OnNavigateComplete;
+  // The page called window.close(); IsChildWindow is true in a view
+  // opened by a page.
+  std::function<void(bool IsChildWindow)> OnWindowClosing;
+  std::function<void(int value)> OnWindowSetLeft, OnWindowSetTop, OnWindowSetWidth, OnWindowSetHeight;
+  std::function<void(bool Resizable)> OnWindowSetResizable;
+  // A key pressed inside the view; Key is the Windows virtual-key code
+  // (27 for Escape).
+  std::function<void(int Key)> OnKeyDown;
+
+  bool IsChildWindow() const;
+
+  // The toolkit's widget, for the window that holds the view.
+  void* NativeHandle() const;
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> FImpl;
+};
+
+}  // namespace lumora

@@ -1,0 +1,365 @@
+// The browser component over a WebKitGTK web view. Each view has its own
+// user content manager, so that the window.close() message names the view
+// that sent it; a view opened by a page shares its opener's web process.
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <string>
+
+#include "core/Exception.h"
+#include "platform/BrowserView.h"
+#include "core/HandlerGuard.h"
+#include "platform/linux/GLibPtr.h"
+#include "platform/linux/KeyCodes.h"
+#include "platform/linux/WebKitMediaBridge.h"
+
+namespace lumora {
+
+namespace {
+
+// The site scheme, whose pages get the media bridge.
+constexpr char16_t kSiteScheme[] = u"lmp";
+constexpr char kCloseHandler[] = "lumoraWindowClose";
+// How long ExecScriptEx waits for a page function.
+constexpr guint kScriptTimeoutMs = 10000;
+
+// WebKit reports window.close() only until the first navigation, and only
+// for windows a script opened: the page's own close is replaced instead.
+constexpr char kCloseScript[] = R"((function () {
+  var post = function () { window.webkit.messageHandlers.lumoraWindowClose.postMessage(0); };
+  try { Object.defineProperty(window, 'close', { value: post, writable: true, configurable: true }); }
+  catch (e) { window.close = post; }
+})();)";
+
+constexpr char kNoSelectSheet[] =
+    "*:not(input):not(textarea):not([contenteditable]) { -webkit-user-select: none !important; "
+    "user-select: none !important; }";
+
+// A JavaScript string literal of text; every character outside plain ASCII
+// letters and digits escaped.
+std::string JsStringLiteral(const String& text) {
+  std::string literal = "\"";
+  for (char16_t c : text) {
+    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_') {
+      literal += static_cast<char>(c);
+    } else {
+      char escape[8];
+      g_snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+      literal += escape;
+    }
+  }
+  return literal + "\"";
+}
+
+String JscString(JSCValue* value) {
+  TGCharPtr text(jsc_value_to_string(value));
+  return text ? FromUtf8(text.get()) : String();
+}
+
+String Property(JSCValue* object, const char* name) {
+  TGObjectPtr<JSCValue> value(jsc_value_object_get_property(object, name));
+  return value ? JscString(value.get()) : String();
+}
+
+}  // namespace
+
+struct TBrowserView::TImpl {
+  GtkWidget* View = nullptr;
+  WebKitUserContentManager* Manager = nullptr;
+  bool IsChild = false;
+  bool AllowTextSelect = true;
+  TScriptErrorAction ErrorAction = TScriptErrorAction::eaContinue;
+  WebKitUserStyleSheet* NoSelectSheet = nullptr;
+};
+
+namespace {
+
+TBrowserView* Self(gpointer data) { return static_cast<TBrowserView*>(data); }
+
+GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer data) {
+  TBrowserView* self = Self(data);
+  TBrowserView* created = nullptr;
+  RunHandler([self, &created] {
+    if (self->OnNewWindow) created = self->OnNewWindow();
+  });
+  return created ? static_cast<GtkWidget*>(created->NativeHandle()) : nullptr;
+}
+
+void ApplyWindowProperties(TBrowserView* self, WebKitWebView* view) {
+  WebKitWindowProperties* properties = webkit_web_view_get_window_properties(view);
+  GdkRectangle geometry{};
+  webkit_window_properties_get_geometry(properties, &geometry);
+  const bool resizable = webkit_window_properties_get_resizable(properties);
+  RunHandler([&] {
+    if (geometry.x != 0 && self->OnWindowSetLeft) self->OnWindowSetLeft(geometry.x);
+    if (geometry.y != 0 && self->OnWindowSetTop) self->OnWindowSetTop(geometry.y);
+    if (geometry.width > 0 && self->OnWindowSetWidth) self->OnWindowSetWidth(geometry.width);
+    if (geometry.height > 0 && self->OnWindowSetHeight) self->OnWindowSetHeight(geometry.height);
+    if (self->OnWindowSetResizable) self->OnWindowSetResizable(resizable);
+  });
+}
+
+void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(Self(data), view); }
+
+void OnGeometryChanged(WebKitWindowProperties* properties, GParamSpec*, gpointer data) {
+  GdkRectangle geometry{};
+  webkit_window_properties_get_geometry(properties, &geometry);
+  TBrowserView* self = Self(data);
+  RunHandler([&] {
+    if (self->OnWindowSetLeft) self->OnWindowSetLeft(geometry.x);
+    if (self->OnWindowSetTop) self->OnWindowSetTop(geometry.y);
+    if (geometry.width > 0 && self->OnWindowSetWidth) self->OnWindowSetWidth(geometry.width);
+    if (geometry.height > 0 && self->OnWindowSetHeight) self->OnWindowSetHeight(geometry.height);
+  });
+}
+
+gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                        gpointer data) {
+  if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
+  WebKitNavigationAction* action =
+      webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  const String url = FromUtf8(webkit_uri_request_get_uri(request));
+  TBrowserView* self = Self(data);
+  bool cancel = false;
+  RunHandler([&] {
+    if (self->OnBeforeNavigate) self->OnBeforeNavigate(url, cancel);
+  });
+  if (!cancel) return FALSE;
+  webkit_policy_decision_ignore(decision);
+  return TRUE;
+}
+
+void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+  if (event != WEBKIT_LOAD_FINISHED) return;
+  const char* uri = webkit_web_view_get_uri(view);
+  const String url = uri ? FromUtf8(uri) : String();
+  TBrowserView* self = Self(data);
+  RunHandler([&] {
+    if (self->OnNavigateComplete) self->OnNavigateComplete(url);
+  });
+}
+
+void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer data) {
+  TBrowserView* self = Self(data);
+  const bool child = self->IsChildWindow();
+  // A copy: the handler may free the view, and the event with it.
+  auto handler = self->OnWindowClosing;
+  RunHandler([&handler, child] {
+    if (handler) handler(child);
+  });
+}
+
+gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer) {
+  return TRUE;  // no context menu
+}
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  TBrowserView* self = Self(data);
+  const int key = VirtualKeyOf(event->keyval);
+  // Ctrl with the letter Y alone is swallowed (it would redo in an editor).
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  if (modifiers == GDK_CONTROL_MASK && key == 'Y') return TRUE;
+  // A copy: Escape may close the window and free the view.
+  auto handler = self->OnKeyDown;
+  if (handler && key != 0) RunHandler([&handler, key] { handler(key); });
+  return FALSE;
+}
+
+gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
+  return FALSE;  // the browser's own dialogs
+}
+
+}  // namespace
+
+TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+  FImpl->Manager = webkit_user_content_manager_new();
+  FImpl->IsChild = related != nullptr;
+  GtkWidget* view;
+  if (related != nullptr) {
+    view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related->NativeHandle(),
+                                   "user-content-manager", FImpl->Manager, nullptr));
+  } else {
+    view = webkit_web_view_new_with_user_content_manager(FImpl->Manager);
+  }
+  FImpl->View = view;
+  g_object_ref_sink(view);
+
+  AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
+  WebKitUserScript* script =
+      webkit_user_script_new(kCloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(FImpl->Manager, script);
+  webkit_user_script_unref(script);
+  webkit_user_content_manager_register_script_message_handler(FImpl->Manager, kCloseHandler);
+  g_signal_connect(FImpl->Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
+
+  WebKitWebView* web = WEBKIT_WEB_VIEW(view);
+  g_signal_connect(web, "create", G_CALLBACK(OnCreate), this);
+  g_signal_connect(web, "ready-to-show", G_CALLBACK(OnReadyToShow), this);
+  g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+  g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), this);
+  g_signal_connect(web, "context-menu", G_CALLBACK(OnContextMenu), this);
+  g_signal_connect(web, "key-press-event", G_CALLBACK(OnKeyPress), this);
+  g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(webkit_web_view_get_window_properties(web), "notify::geometry", G_CALLBACK(OnGeometryChanged),
+                   this);
+  // Drops are refused: the view is no drop target at all.
+  gtk_drag_dest_unset(view);
+}
+
+TBrowserView::~TBrowserView() {
+  WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
+  g_signal_handlers_disconnect_by_data(web, this);
+  g_signal_handlers_disconnect_by_data(webkit_web_view_get_window_properties(web), this);
+  g_signal_handlers_disconnect_by_data(FImpl->Manager, this);
+  if (FImpl->NoSelectSheet) webkit_user_style_sheet_unref(FImpl->NoSelectSheet);
+  // The view may be the one whose signal is being handled right now: it
+  // leaves its window now and is destroyed once control is back in the loop.
+  if (GtkWidget* parent = gtk_widget_get_parent(FImpl->View)) {
+    gtk_container_remove(GTK_CONTAINER(parent), FImpl->View);
+  }
+  g_idle_add(
+      +[](gpointer widget) -> gboolean {
+        gtk_widget_destroy(GTK_WIDGET(widget));
+        g_object_unref(widget);
+        return G_SOURCE_REMOVE;
+      },
+      FImpl->View);
+  g_object_unref(FImpl->Manager);
+}
+
+void TBrowserView::SetAllowTextSelect(bool allow) {
+  FImpl->AllowTextSelect = allow;
+  if (allow && FImpl->NoSelectSheet) {
+    webkit_user_content_manager_remove_all_style_sheets(FImpl->Manager);
+    webkit_user_style_sheet_unref(FImpl->NoSelectSheet);
+    FImpl->NoSelectSheet = nullptr;
+  } else if (!allow && !FImpl->NoSelectSheet) {
+    FImpl->NoSelectSheet =
+        webkit_user_style_sheet_new(kNoSelectSheet, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                    WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    webkit_user_content_manager_add_style_sheet(FImpl->Manager, FImpl->NoSelectSheet);
+  }
+}
+
+void TBrowserView::SetScriptErrorAction(TScriptErrorAction action) {
+  // WebKit shows no script-error prompt of its own: with eaAskUser errors
+  // go to the page's console (the web inspector shows them), with
+  // eaContinue they are as quiet; scripts go on in both.
+  FImpl->ErrorAction = action;
+  WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(FImpl->View));
+  webkit_settings_set_enable_write_console_messages_to_stdout(settings,
+                                                             action == TScriptErrorAction::eaAskUser);
+}
+
+void TBrowserView::Navigate(const String& url) {
+  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FImpl->View), ToUtf8(url).c_str());
+}
+
+TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+  WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
+  if (webkit_web_view_get_uri(web) == nullptr) return {};
+  std::string args;
+  for (int argument : arguments) {
+    if (!args.empty()) args += ",";
+    args += std::to_string(argument);
+  }
+  const std::string script =
+      "(function () { var f = window[" + JsStringLiteral(name) +
+      "]; if (typeof f !== 'function') return { k: 'missing' };"
+      " try { var v = f(" + args + "); var t = v === null ? 'null' : typeof v;"
+      " return { k: 'value', t: t, v: (t === 'object' || t === 'function' || t === 'symbol' || t === 'bigint') ? String(v) : v }; }"
+      " catch (e) { return { k: 'error', m: String(e && e.message !== undefined ? e.message : e),"
+      " s: String(e && e.sourceURL || (e && e.name) || '') }; } })()";
+
+  struct TWait {
+    GMainLoop* Loop;
+    JSCValue* Result = nullptr;
+    GError* Error = nullptr;
+    bool Done = false;
+  } wait{g_main_loop_new(nullptr, FALSE)};
+  TGObjectPtr<GCancellable> cancellable(g_cancellable_new());
+  webkit_web_view_evaluate_javascript(
+      web, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, cancellable.get(),
+      +[](GObject* source, GAsyncResult* result, gpointer data) {
+        auto* state = static_cast<TWait*>(data);
+        state->Result = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &state->Error);
+        state->Done = true;
+        g_main_loop_quit(state->Loop);
+      },
+      &wait);
+  // A page that never answers must not hang the window: after the timeout
+  // the call is cancelled, and the callback still comes (cancelled).
+  const guint timer = g_timeout_add(
+      kScriptTimeoutMs,
+      +[](gpointer data) -> gboolean {
+        g_cancellable_cancel(static_cast<GCancellable*>(data));
+        return G_SOURCE_REMOVE;
+      },
+      cancellable.get());
+  while (!wait.Done) g_main_loop_run(wait.Loop);
+  if (!g_cancellable_is_cancelled(cancellable.get())) g_source_remove(timer);
+  g_main_loop_unref(wait.Loop);
+
+  TGObjectPtr<JSCValue> result(wait.Result);
+  if (wait.Error != nullptr) {
+    const String message = FromUtf8(wait.Error->message);
+    g_error_free(wait.Error);
+    throw Exception(Format(u"Method call unsuccessful. %s (%s).", {message, String(u"WebKit")}));
+  }
+  if (!result || !jsc_value_is_object(result.get())) return {};
+  const String kind = Property(result.get(), "k");
+  if (kind == u"missing") throw Exception(u"This object does not support this method");
+  if (kind == u"error") {
+    throw Exception(Format(u"Method call unsuccessful. %s (%s).",
+                           {Property(result.get(), "m"), Property(result.get(), "s")}));
+  }
+  const String type = Property(result.get(), "t");
+  TGObjectPtr<JSCValue> value(jsc_value_object_get_property(result.get(), "v"));
+  if (type == u"undefined" || !value) return {};
+  if (type == u"null") return TScriptValue::Null();
+  if (type == u"boolean") return TScriptValue::Boolean(jsc_value_to_boolean(value.get()));
+  if (type == u"number") return TScriptValue::Number(jsc_value_to_double(value.get()));
+  return TScriptValue::Text(JscString(value.get()));
+}
+
+void TBrowserView::ShowFindDialog() {
+  WebKitFindController* finder = webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(FImpl->View));
+  GtkWidget* toplevel = gtk_widget_get_toplevel(FImpl->View);
+  GtkWidget* dialog = gtk_dialog_new_with_buttons("Find", GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
+                                                  GTK_DIALOG_DESTROY_WITH_PARENT, "_Close", GTK_RESPONSE_CLOSE,
+                                                  nullptr);
+  GtkWidget* entry = gtk_search_entry_new();
+  gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), entry);
+  g_signal_connect(entry, "search-changed", G_CALLBACK(+[](GtkSearchEntry* search, gpointer data) {
+                     webkit_find_controller_search(static_cast<WebKitFindController*>(data),
+                                                   gtk_entry_get_text(GTK_ENTRY(search)),
+                                                   WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE |
+                                                       WEBKIT_FIND_OPTIONS_WRAP_AROUND,
+                                                   G_MAXUINT);
+                   }),
+                   finder);
+  g_signal_connect(entry, "activate", G_CALLBACK(+[](GtkEntry*, gpointer data) {
+                     webkit_find_controller_search_next(static_cast<WebKitFindController*>(data));
+                   }),
+                   finder);
+  g_signal_connect(dialog, "response", G_CALLBACK(+[](GtkDialog* self, int, gpointer data) {
+                     webkit_find_controller_search_finish(static_cast<WebKitFindController*>(data));
+                     gtk_widget_destroy(GTK_WIDGET(self));
+                   }),
+                   finder);
+  gtk_widget_show_all(dialog);
+}
+
+void TBrowserView::PrintPreview() {
+  TGObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(WEBKIT_WEB_VIEW(FImpl->View)));
+  GtkWidget* toplevel = gtk_widget_get_toplevel(FImpl->View);
+  webkit_print_operation_run_dialog(operation.get(), GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+}
+
+bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }
+
+void* TBrowserView::NativeHandle() const { return FImpl->View; }
+
+}  // namespace lumora
