@@ -1,0 +1,423 @@
+#include "core/services/HostServices.h"
+
+#include <filesystem>
+
+#include "core/StrUtils.h"
+#include "core/TemporalFiles.h"
+#include "core/zip/AbZipKit.h"
+#include "platform/File.h"
+#include "platform/FileRename.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/SysUtils.h"
+
+namespace lumora {
+namespace {
+
+#ifdef _WIN32
+constexpr StringView kFolderDelimiters = u"\\:";
+#else
+constexpr StringView kFolderDelimiters = u"/";
+#endif
+
+// The folder part of path with its delimiter ("C:\dir\" of "C:\dir\a.txt").
+String ExtractFilePath(StringView path) {
+  const size_t last = path.find_last_of(kFolderDelimiters);
+  return last == StringView::npos ? String() : String(path.substr(0, last + 1));
+}
+
+String ExtractFileName(StringView path) {
+  const size_t last = path.find_last_of(kFolderDelimiters);
+  return String(last == StringView::npos ? path : path.substr(last + 1));
+}
+
+bool IsControlOrSpace(char16_t c) { return c <= u' '; }
+
+String Trim(StringView text) {
+  size_t start = 0;
+  size_t end = text.size();
+  while (start < end && IsControlOrSpace(text[start])) ++start;
+  while (end > start && IsControlOrSpace(text[end - 1])) --end;
+  return String(text.substr(start, end - start));
+}
+
+bool StartsTextLocale(StringView prefix, StringView text) {
+  return text.size() >= prefix.size() && SameTextLocale(String(text.substr(0, prefix.size())), String(prefix));
+}
+
+// Removes every occurrence of what from text, letter case ignored.
+String RemoveText(StringView text, StringView what) {
+  if (what.empty()) return String(text);
+  String result;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (StartsTextLocale(what, text.substr(i))) {
+      i += what.size();
+    } else {
+      result.push_back(text[i++]);
+    }
+  }
+  return result;
+}
+
+// The words of a list setting. Empty words (doubled or outer blanks) are
+// dropped: one would match every URL without an extension.
+std::vector<String> ExtensionWords(StringView setting) {
+  std::vector<String> words;
+  for (String& word : TStrUtils::ExplodeStrings(u" ", setting)) {
+    if (!word.empty()) words.push_back(std::move(word));
+  }
+  return words;
+}
+
+// Whether a ".." component appears in a "/"-separated name.
+bool ClimbsUp(StringView name) {
+  size_t start = 0;
+  for (;;) {
+    const size_t end = name.find_first_of(u"/\\", start);
+    if (name.substr(start, end == StringView::npos ? StringView::npos : end - start) == u"..") return true;
+    if (end == StringView::npos) return false;
+    start = end + 1;
+  }
+}
+
+void ReadWholeFile(const String& path, TMemoryStream& into) {
+  TFileStream file(path, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+  const int64_t size = file.Size();
+  into.SetSize(size);
+  into.SetPosition(0);
+  if (size > 0) file.ReadBuffer(into.Bytes().data(), size);
+}
+
+String DecodeUtf8(const std::vector<uint8_t>& bytes) {
+  return FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+}  // namespace
+
+// --- THostDesktop -----------------------------------------------------------
+
+bool THostDesktop::ShellOpen(const String& path) { return TSysUtils::ShellOpen(path); }
+
+bool THostDesktop::ShellExec(const String& path, const String& parameters) {
+  return TSysUtils::ShellExec(path, parameters);
+}
+
+bool THostDesktop::StopCurrentSound() { return TSysUtils::StopCurrentSound(); }
+
+bool THostDesktop::PlaySoundFromStream(const TMemoryStream& stream, bool loop) {
+  return TSysUtils::PlaySoundFromStream(stream, loop);
+}
+
+void THostDesktop::ShowMessage(const String& text, const String& caption) {
+  ShowMessageBox(text, caption, mbOk);
+}
+
+// --- THostServices ----------------------------------------------------------
+
+THostServices::THostServices(TAbZipKit& zipFile, TTemporalFiles& temporalFiles,
+                             THostServicesSettings settings, TSaveDialogCallback saveDialog,
+                             std::unique_ptr<THostDesktop> desktop)
+    : FZipFile(zipFile),
+      FTemporalFiles(temporalFiles),
+      FSettings(std::move(settings)),
+      FSaveDialog(std::move(saveDialog)),
+      FDesktop(std::move(desktop)) {
+  if (FSettings.ExeDir.empty()) FSettings.ExeDir = ExtractFilePath(ExecutablePath());
+}
+
+THostServices::~THostServices() {
+  if (FSoundStarted) FDesktop->StopCurrentSound();
+}
+
+String THostServices::EntryExtension(StringView name) {
+  const size_t dot = name.rfind(u'.');
+  if (dot == StringView::npos || name.find_first_of(u"/\\:", dot) != StringView::npos) return {};
+  return String(name.substr(dot));
+}
+
+String THostServices::UrlExtension(StringView url) {
+  const size_t dot = url.rfind(u'.');
+  if (dot == StringView::npos || url.find_first_of(u"\\:", dot) != StringView::npos) return {};
+  return String(url.substr(dot + 1));
+}
+
+std::string THostServices::EncodeTextFile(StringView contents) {
+  if (const size_t nul = contents.find(u'\0'); nul != StringView::npos) contents = contents.substr(0, nul);
+  std::string bytes = "\xEF\xBB\xBF";
+  size_t start = 0;
+  while (start < contents.size()) {
+    const size_t end = contents.find_first_of(u"\r\n", start);
+    bytes += ToUtf8(contents.substr(start, end == StringView::npos ? StringView::npos : end - start));
+    bytes += "\r\n";
+    if (end == StringView::npos) break;
+    start = end + 1;
+    if (contents[end] == u'\r' && start < contents.size() && contents[start] == u'\n') ++start;
+  }
+  return bytes;
+}
+
+String THostServices::ExecutableRelative(const String& path, TPathTest test) const {
+  const bool passes =
+      FileExists(path) || (test == TPathTest::FileOrFolder && DirectoryExists(path));
+  if (passes) return path;
+  return FSettings.ExeDir + TStrUtils::RemoveSideSlashes(path);
+}
+
+String THostServices::ArchiveName(const String& path) const {
+  return FSettings.AppRootDir + u"/" + TStrUtils::RemoveSideSlashes(path);
+}
+
+bool THostServices::InArchive(const String& archiveName) const {
+  return FZipFile.FindFile(archiveName) >= 0;
+}
+
+std::unique_ptr<TMemoryStream> THostServices::ExtractEntry(const String& archiveName) {
+  auto stream = std::make_unique<TMemoryStream>();
+  FZipFile.ExtractToStream(archiveName, stream.get());
+  stream->SetPosition(0);
+  return stream;
+}
+
+void THostServices::ExtractToFile(const String& archiveName, const String& path) {
+  TFileStream file(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
+  const auto entry = ExtractEntry(archiveName);
+  if (entry->Size() > 0) file.WriteBuffer(entry->Memory(), entry->Size());
+}
+
+String THostServices::MakeTemporaryCopy(const String& archiveName, const String& extension) {
+  const String path = TSysUtils::GetTemporalDir() + TStrUtils::RandomString(10) + extension;
+  ExtractToFile(archiveName, path);
+  if (!FileExists(path)) return {};
+  FTemporalFiles.Add(path);
+  return path;
+}
+
+String THostServices::ReadFile(const String& filePath) {
+  const String diskPath = ExecutableRelative(filePath, TPathTest::File);
+  if (FileExists(diskPath)) {
+    TMemoryStream contents;
+    ReadWholeFile(diskPath, contents);
+    return DecodeUtf8(contents.Bytes());
+  }
+  const String name = ArchiveName(filePath);
+  if (InArchive(name)) return DecodeUtf8(ExtractEntry(name)->Bytes());
+  return {};
+}
+
+bool THostServices::DoFileExists(const String& filePath) {
+  return FileExists(ExecutableRelative(filePath, TPathTest::File));
+}
+
+bool THostServices::DirExists(const String& dirPath) { return DirectoryExists(dirPath); }
+
+bool THostServices::CreateDir(const String& dirPath) {
+  if (dirPath.empty()) throw Exception(u"Unable to create directory");
+  String path = dirPath;
+  if (path.size() > 1 && path.back() == PathDelim) path.pop_back();
+  std::error_code ignored;  // the answer is whether the folder is there
+  std::filesystem::create_directories(std::filesystem::path(path), ignored);
+  return DirectoryExists(path);
+}
+
+bool THostServices::RemoveFile(const String& filePath) {
+  if (FileExists(filePath)) return DeleteFilePath(filePath);
+  if (DirectoryExists(filePath)) return TSysUtils::DeleteDirectory(filePath);
+  return false;
+}
+
+void THostServices::WriteFile(const String& filePath, const String& contents) {
+  const String folder = ExtractFilePath(filePath);
+  const bool usable = !folder.empty() && DirectoryExists(folder) && ExtractFileName(filePath) != filePath;
+  const String target = usable ? filePath : FSettings.ExeDir + TStrUtils::RemoveSideSlashes(filePath);
+  const std::string bytes = EncodeTextFile(contents);
+
+  // Written in full beside the target first, then renamed over it: a crash
+  // or a full disk leaves the old file (or none), never half of the new.
+  const String partial = target + u"." + TStrUtils::RandomString(8) + u".tmp";
+  const auto fail = [&](uint32_t error) {
+    DeleteFilePath(partial);
+    throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {target, SysErrorMessage(error)}));
+  };
+  {
+    TFileHandle file = TFileHandle::Open(partial, TFileAccess::Write, TFileShare::None,
+                                         TFileCreation::CreateAlways);
+    if (!file.IsOpen()) {
+      throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {target, SysErrorMessage(file.OpenError())}));
+    }
+    if (file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) != static_cast<int64_t>(bytes.size())) {
+      const uint32_t error = LastOsError();
+      file = TFileHandle();
+      fail(error);
+    }
+  }
+  if (!RenameReplacing(partial, target)) fail(LastOsError());
+}
+
+bool THostServices::OpenFile(const String& filePath) {
+  const String diskPath = ExecutableRelative(filePath, TPathTest::FileOrFolder);
+  if (FileExists(diskPath) || DirectoryExists(diskPath)) {
+    FDesktop->ShellOpen(diskPath);
+    return true;
+  }
+  const String name = ArchiveName(filePath);
+  if (!InArchive(name)) return false;
+  const String copy = MakeTemporaryCopy(name, EntryExtension(name));
+  if (copy.empty()) return false;
+  FDesktop->ShellOpen(copy);
+  return true;
+}
+
+bool THostServices::OpenFileWith(const String& execPath, const String& filePath) {
+  const String program = ExecutableRelative(execPath, TPathTest::File);
+  const String argument = ExecutableRelative(filePath, TPathTest::File);
+  if (FileExists(program)) {
+    FDesktop->ShellExec(program, argument);
+    return true;
+  }
+  // A program that is not on disk runs only from the site, and then its
+  // argument comes only from the site too.
+  bool result = false;
+  String archiveArgument;
+  const String argumentName = ArchiveName(filePath);
+  if (InArchive(argumentName)) {
+    archiveArgument = MakeTemporaryCopy(argumentName, EntryExtension(argumentName));
+    result = result || !archiveArgument.empty();
+  }
+  const String programName = ArchiveName(execPath);
+  if (InArchive(programName)) {
+    const String programCopy = MakeTemporaryCopy(programName, EntryExtension(programName));
+    if (!programCopy.empty()) {
+      result = true;
+      FDesktop->ShellExec(programCopy, archiveArgument);
+    }
+  }
+  return result;
+}
+
+bool THostServices::PlayFromLastSound(bool loop) {
+  FSoundStarted = true;
+  return FDesktop->PlaySoundFromStream(FLastSound, loop);
+}
+
+bool THostServices::PlayWavSound(const String& wavPath, bool loop) {
+  if (FileExists(wavPath)) {
+    // The platform may still be reading the buffer: stop before touching it.
+    FDesktop->StopCurrentSound();
+    FLastSound.Clear();
+    ReadWholeFile(wavPath, FLastSound);
+    return PlayFromLastSound(loop);
+  }
+  const String name = ArchiveName(wavPath);
+  if (!InArchive(name)) return false;
+  try {
+    const auto entry = ExtractEntry(name);
+    FDesktop->StopCurrentSound();
+    FLastSound.Clear();
+    FLastSound.Bytes() = entry->Bytes();
+    FLastSound.SetPosition(0);
+    return PlayFromLastSound(loop);
+  } catch (const std::exception& error) {
+    const String message = dynamic_cast<const Exception*>(&error)
+                               ? static_cast<const Exception&>(error).Message()
+                               : FromUtf8(error.what());
+    FDesktop->ShowMessage(
+        Format(u"File \"%s\" can't be read. Error message: %s.", {wavPath, message}), FSettings.Title);
+    return false;
+  }
+}
+
+bool THostServices::WriteRegistry(const String& Key, const String& ValueName, const String& Value) {
+  TRegistry registry;
+  if (!registry.CreateKey(Key)) return false;
+  if (!registry.WriteValue(Key, ValueName, TRegValue::FromString(Value))) {
+    throw ERegistryException(Format(u"Failed to set data for '%s'", {ValueName}));
+  }
+  return true;
+}
+
+String THostServices::ReadRegistry(const String& Key, const String& ValueName) {
+  TRegistry registry;
+  const auto value = registry.ReadValue(Key, ValueName);
+  if (!value) return {};
+  if (!value->IsText()) throw ERegistryException(Format(u"Invalid data type for '%s'", {ValueName}));
+  return value->AsText();
+}
+
+bool THostServices::RemoveRegistry(const String& Key, const String& ValueName) {
+  const bool blank = Trim(ValueName).empty();
+  StringView keyPath = Key;
+  if (!keyPath.empty() && keyPath.front() == u'\\') keyPath.remove_prefix(1);
+  TRegistry registry;
+  if (blank) {
+    // The empty path is the user's whole hive: never deleted.
+    if (keyPath.empty() || keyPath == u"\\") return false;
+    return registry.KeyExists(Key) && registry.DeleteKey(Key);
+  }
+  return registry.DeleteValue(Key, ValueName);
+}
+
+String THostServices::GetPCName() { return TSysUtils::GetComputerNetName(); }
+String THostServices::GetPCUserName() { return TSysUtils::GetUserFromWindows(); }
+String THostServices::GetUserDocsDir() { return TSysUtils::GetUserDocumentsDirPath(); }
+
+String THostServices::DiskPathOfEntry(const String& entryName) const {
+  String relative = RemoveText(entryName, FSettings.AppRootDir);
+  for (char16_t& c : relative) {
+    if (c == u'/') c = PathDelim;
+  }
+  const String joined = FSettings.ExeDir + relative;
+  // Each pair of separators becomes one, except the two that start a
+  // network path ("\\server\share").
+  const size_t keep = joined.size() >= 2 && joined[0] == PathDelim && joined[1] == PathDelim ? 2 : 0;
+  String path = joined.substr(0, keep);
+  for (size_t i = keep; i < joined.size(); ++i) {
+    path.push_back(joined[i]);
+    if (joined[i] == PathDelim && i + 1 < joined.size() && joined[i + 1] == PathDelim) ++i;
+  }
+  return path;
+}
+
+bool THostServices::HandleDownloableFiles(const String& url) {
+  if (!StartsTextLocale(u"lmp://", url)) return false;
+  const std::vector<String> extractWords = ExtensionWords(FSettings.ExtractExts);
+  const std::vector<String> executeWords = ExtensionWords(FSettings.ExecuteExts);
+  if (extractWords.empty() && executeWords.empty()) return false;
+
+  const String extension = UrlExtension(url);
+  const String entryName = TStrUtils::RemoveSideSlashes(RemoveText(url, u"lmp://"));
+  bool result = false;
+
+  for (const String& word : extractWords) {
+    if (word != extension) continue;
+    result = true;
+    TSaveDialogRequest request {extension, UpperCaseAscii(extension) + u"|*." + extension, FLastSaveName};
+    if (!InArchive(entryName) || !FSaveDialog || !FSaveDialog(request)) continue;
+    FLastSaveName = request.FileName;
+    ExtractToFile(entryName, request.FileName);
+    FDesktop->ShellOpen(request.FileName);
+  }
+
+  // The extension becomes part of a temporary file's name: one that holds a
+  // path separator would put the copy somewhere else, so none is made.
+  const bool safeExtension = extension.find_first_of(u"/\\:") == String::npos;
+  for (const String& word : executeWords) {
+    if (word != extension) continue;
+    result = true;
+    if (!safeExtension || !InArchive(entryName)) continue;
+    const String copy = MakeTemporaryCopy(entryName, u"." + extension);
+    if (!copy.empty()) FDesktop->ShellOpen(copy);
+  }
+
+  for (const String& word : executeWords) {
+    if (word != extension) continue;
+    result = true;
+    // Only below the executable's folder: a link may not climb out of it.
+    if (ClimbsUp(entryName)) continue;
+    const String diskPath = DiskPathOfEntry(entryName);
+    if (FileExists(diskPath)) FDesktop->ShellOpen(diskPath);
+  }
+  return result;
+}
+
+}  // namespace lumora

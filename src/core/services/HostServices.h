@@ -1,0 +1,149 @@
+// The main window's host services, as portable logic the main window
+// delegates to: files and folders (on disk, else inside the site archive),
+// the shell, WAVE sounds, the user's registry store, system queries, and
+// the interception of links to downloadable and executable files.
+//
+// Names: a disk path is a path in the platform's form; an archive name uses
+// "/" and starts with the site's root folder. Ordinary failures are results
+// (false, the empty text); errors of files, streams and the registry are
+// raised and reach the page as script errors.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "core/String.h"
+
+namespace lumora {
+
+class TAbZipKit;
+class TTemporalFiles;
+
+// A registry value could not be written or has the wrong type.
+class ERegistryException : public Exception {
+  using Exception::Exception;
+};
+
+// What the save dialog is shown with, and what the user chose.
+struct TSaveDialogRequest {
+  String DefaultExt;  // the extension without its dot, "zip"
+  String Filter;      // description "|" pattern: "ZIP|*.zip"
+  String FileName;    // in: the name offered; out: the name chosen
+};
+// Shows the modal save dialog; true when the user confirmed a file name.
+using TSaveDialogCallback = std::function<bool(TSaveDialogRequest& request)>;
+
+// The desktop facilities the services use. The defaults call TSysUtils
+// and the platform's message box; tests replace them to watch what would
+// have been opened or played.
+class THostDesktop {
+ public:
+  virtual ~THostDesktop() = default;
+  virtual bool ShellOpen(const String& path);
+  virtual bool ShellExec(const String& path, const String& parameters);
+  virtual bool StopCurrentSound();
+  // Plays from the stream's memory, which stays untouched until the next
+  // StopCurrentSound.
+  virtual bool PlaySoundFromStream(const TMemoryStream& stream, bool loop);
+  // A plain message box: no icon, one OK button.
+  virtual void ShowMessage(const String& text, const String& caption);
+};
+
+struct THostServicesSettings {
+  String AppRootDir;                  // the site's root folder in the archive
+  String ExtractExts = u"zip mp3 mp4";  // words: saved to disk, then opened
+  String ExecuteExts = u"exe";        // words: run
+  String Title;                       // the application's title, for messages
+  // The running executable's folder with its trailing separator; empty for
+  // the folder of the running executable itself.
+  String ExeDir;
+};
+
+class THostServices {
+ public:
+  // zipFile is the site object's reader (FZipFile) and temporalFiles the
+  // process's list of temporary files; both outlive the services.
+  THostServices(TAbZipKit& zipFile, TTemporalFiles& temporalFiles, THostServicesSettings settings,
+                TSaveDialogCallback saveDialog,
+                std::unique_ptr<THostDesktop> desktop = std::make_unique<THostDesktop>());
+  // Stops a sound that may still play from FLastSound before it goes.
+  ~THostServices();
+  THostServices(const THostServices&) = delete;
+  THostServices& operator=(const THostServices&) = delete;
+
+  bool IsRuntime() const { return true; }
+  // A disk file (as given, else next to the executable) decoded as UTF-8,
+  // else the site's entry of that name; the empty text when neither exists.
+  // A UTF-8 byte-order mark stays as U+FEFF.
+  String ReadFile(const String& filePath);
+  // Whether the disk file exists (as given, else next to the executable).
+  bool DoFileExists(const String& filePath);
+  bool DirExists(const String& dirPath);
+  // Creates the folder and the missing ones above it; true when it exists
+  // afterwards. Raises for an empty path.
+  bool CreateDir(const String& dirPath);
+  // Deletes a file, or a folder with everything in it.
+  bool RemoveFile(const String& filePath);
+  // Writes contents with a UTF-8 byte-order mark and CR LF line ends to
+  // filePath when its folder exists, else below the executable's folder.
+  // The file is written beside the target and renamed into place.
+  void WriteFile(const String& filePath, const String& contents);
+  // Opens a file or folder with the shell; a site entry through a
+  // temporary copy.
+  bool OpenFile(const String& filePath);
+  // Starts execPath with filePath as its parameter text, from disk or from
+  // temporary copies of site entries.
+  bool OpenFileWith(const String& execPath, const String& filePath);
+  // Plays a WAVE file from disk (the path as given) or from the site.
+  bool PlayWavSound(const String& wavPath, bool loop);
+  bool WriteRegistry(const String& Key, const String& ValueName, const String& Value);
+  String ReadRegistry(const String& Key, const String& ValueName);
+  bool RemoveRegistry(const String& Key, const String& ValueName);
+  String GetPCName();
+  String GetPCUserName();
+  String GetUserDocsDir();
+  // True when url is an "lmp://" link whose extension is listed; the file
+  // has then been saved or run and the navigation must be cancelled.
+  bool HandleDownloableFiles(const String& url);
+
+  // The sound buffer, for the main window's checks.
+  const TMemoryStream& LastSound() const { return FLastSound; }
+
+  // Helpers with no state, public for their tests.
+  // The extension of name with its dot, from the last "." of the last path
+  // component ("/", "\" and ":" end a component); empty when none.
+  static String EntryExtension(StringView name);
+  // The text of url after its last ".", when no "\" or ":" follows it.
+  static String UrlExtension(StringView url);
+  // contents as the file WriteFile writes: byte-order mark, lines in UTF-8,
+  // each followed by CR LF; a NUL ends the text.
+  static std::string EncodeTextFile(StringView contents);
+
+ private:
+  enum class TPathTest { File, FileOrFolder };
+  String ExecutableRelative(const String& path, TPathTest test) const;
+  String ArchiveName(const String& path) const;
+  bool InArchive(const String& archiveName) const;
+  // The entry's bytes, extracted into a memory stream and rewound.
+  std::unique_ptr<TMemoryStream> ExtractEntry(const String& archiveName);
+  // Extracts the entry into a new file at path (replacing one).
+  void ExtractToFile(const String& archiveName, const String& path);
+  // A temporary copy of the entry, registered for deletion; the empty text
+  // when none was made.
+  String MakeTemporaryCopy(const String& archiveName, const String& extension);
+  bool PlayFromLastSound(bool loop);
+  String DiskPathOfEntry(const String& entryName) const;
+
+  TAbZipKit& FZipFile;
+  TTemporalFiles& FTemporalFiles;
+  THostServicesSettings FSettings;
+  TSaveDialogCallback FSaveDialog;
+  std::unique_ptr<THostDesktop> FDesktop;
+  TMemoryStream FLastSound;
+  bool FSoundStarted = false;
+  String FLastSaveName;
+};
+
+}  // namespace lumora
