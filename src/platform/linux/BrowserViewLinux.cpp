@@ -195,6 +195,8 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_signal_connect(FImpl->Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
 
   WebKitWebView* web = WEBKIT_WEB_VIEW(view);
+  // Pages may open windows from script, not only from a click.
+  webkit_settings_set_javascript_can_open_windows_automatically(webkit_web_view_get_settings(web), TRUE);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), this);
   g_signal_connect(web, "ready-to-show", G_CALLBACK(OnReadyToShow), this);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), this);

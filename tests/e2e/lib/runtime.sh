@@ -1,0 +1,41 @@
+# Helpers of the runtime's window tests; source after common.sh. Sites are
+# packed with the real packer into programs below $SCRATCH.
+
+PACKER="$LUMORA_BUILD/lumora-pack"
+CLOSE_WINDOW="$LUMORA_BUILD/tests/helpers/lumora_close_window"
+# The registry store of the programs started here.
+export XDG_CONFIG_HOME="$SCRATCH/config"
+
+# make_app NAME CONFIG_LINE...: packs $SCRATCH/NAME (its site/ folder
+# written by the caller) with an lm-config of the given lines into the
+# program $SCRATCH/NAME.app.
+make_app() {
+  local name="$1"; shift
+  printf '[Lumora]\n' > "$SCRATCH/$name/lm-config"
+  printf '%s\n' "$@" >> "$SCRATCH/$name/lm-config"
+  "$PACKER" "$SCRATCH/$name" "$SCRATCH/$name.app" > /dev/null || fail "packing $name"
+}
+
+# page NAME FILE: writes site/FILE of site NAME from standard input.
+page() {
+  mkdir -p "$SCRATCH/$1/site"
+  cat > "$SCRATCH/$1/site/$2"
+}
+
+# close_window WINDOW: the window manager's close request.
+close_window() { "$CLOSE_WINDOW" "$1"; }
+
+# visible_windows TITLE: how many visible windows have exactly that title.
+visible_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+
+# still_running PID SECONDS: true when the process lives after SECONDS.
+still_running() { sleep "$2"; kill -0 "$1" 2>/dev/null; }
+
+# size_of WINDOW: "WIDTHxHEIGHT".
+size_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'; }
+
+# hints WINDOW: the size hints the program gave the window manager.
+hints() { xprop -id "$1" WM_NORMAL_HINTS; }
+
+# stop PID: ends a program that a test has finished with.
+stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }

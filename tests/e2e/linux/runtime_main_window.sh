@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The main window of a packed site: size, title, Escape, and the page's say
+# over closing (appCanClose).
+. "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+
+# Defaults: 800 x 600, resizable with the 300 x 200 minimum, titled from
+# AppTitle; Escape does nothing; a page without appCanClose closes.
+page plain index.html <<'HTML'
+<!DOCTYPE html><html><body style="background:#dde8f0"><h1>Plain page</h1></body></html>
+HTML
+make_app plain "IndexPage=site/index.html" "AppTitle=Plain Window"
+"$SCRATCH/plain.app" & pid=$!
+window="$(wait_window "Plain Window")" || fail "no main window"
+sleep 1
+screenshot "$SCRATCH/plain.png"
+[ "$(size_of "$window")" = 800x600 ] || fail "default size is $(size_of "$window")"
+hints "$window" | grep -q "minimum size: 300 by 200" || fail "no 300 x 200 minimum: $(hints "$window")"
+hints "$window" | grep -q "maximum size: 32767 by 32767" || fail "a maximum size: $(hints "$window")"
+press_key "$window" Escape
+still_running "$pid" 1.5 || fail "Escape closed the window without AppEscapeClose"
+close_window "$window"
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+[ -z "$(temp_files)" ] || fail "left $(temp_files)"
+pass "default window: 800x600, resizable, titled, Escape ignored, closes without appCanClose"
+
+# AppEscapeClose: Escape inside the page closes the window.
+make_app plain "IndexPage=site/index.html" "AppTitle=Plain Window" "AppEscapeClose=1"
+"$SCRATCH/plain.app" & pid=$!
+window="$(wait_window "Plain Window")" || fail "no main window"
+sleep 1
+press_key "$window" Escape
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] || fail "Escape with AppEscapeClose: exit code $EXIT_CODE"
+pass "AppEscapeClose=1: Escape closes the window"
+
+# appCanClose: the first close request gets ANSWER, the second true. A
+# refused request leaves the window open; the second one then closes it.
+check_answer() {
+  local answer="$1" closes="$2"
+  page query index.html <<HTML
+<!DOCTYPE html><html><body><h1>Query</h1><script>
+var asked = 0;
+function appCanClose(x) { if (x !== 0) return true; if (asked++) return true; $answer }
+</script></body></html>
+HTML
+  make_app query "IndexPage=site/index.html" "AppTitle=Query Window"
+  "$SCRATCH/query.app" & pid=$!
+  window="$(wait_window "Query Window")" || fail "no main window"
+  sleep 1
+  close_window "$window"
+  if [ "$closes" = yes ]; then
+    wait_exit "$pid" 10
+    [ "$EXIT_CODE" = 0 ] || fail "appCanClose '$answer' did not close (exit $EXIT_CODE)"
+  else
+    still_running "$pid" 2 || fail "appCanClose '$answer' closed the window"
+    close_window "$window"
+    wait_exit "$pid" 10
+    [ "$EXIT_CODE" = 0 ] || fail "appCanClose '$answer': the second request did not close (exit $EXIT_CODE)"
+  fi
+  pass "appCanClose { $answer } closes: $closes"
+}
+check_answer "return true;" yes
+check_answer "return -1;" yes
+check_answer "return 'no';" yes
+check_answer "throw new Error('broken');" yes
+check_answer "return false;" no
+check_answer "return 0;" no
+check_answer "return null;" no
+check_answer "return;" no
+check_answer "return '-1';" yes
+
+# window.close() in the start page closes the main window, through the
+# close query: refused once, the page's second request closes it.
+page selfclose index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Closing soon</h1><script>
+var asked = 0;
+function appCanClose() { return asked++ > 0; }
+setTimeout(function () { window.close(); }, 1500);
+setTimeout(function () { window.close(); }, 4000);
+</script></body></html>
+HTML
+make_app selfclose "IndexPage=site/index.html" "AppTitle=Self Close"
+"$SCRATCH/selfclose.app" & pid=$!
+wait_window "Self Close" > /dev/null || fail "no main window"
+still_running "$pid" 2.5 || fail "the first window.close() was not refused"
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] || fail "window.close() in the start page: exit code $EXIT_CODE"
+pass "window.close() in the start page goes through appCanClose and closes the main window"
