@@ -23,9 +23,14 @@ constexpr char kCloseHandler[] = "lumoraWindowClose";
 // How long ExecScriptEx waits for a page function.
 constexpr guint kScriptTimeoutMs = 10000;
 
-// WebKit reports window.close() only until the first navigation, and only
-// for windows a script opened: the page's own close is replaced instead.
+// WebKit reports window.close() only for windows a script opened, and
+// only until their first navigation: the main page's close is replaced by
+// a message instead. A window a page opened runs its opener's user content
+// (WebKit copies the opener's configuration), so the message could not say
+// which view sent it; such windows keep the native close, which WebKit
+// reports on their own view.
 constexpr char kCloseScript[] = R"((function () {
+  if (window.opener) return;
   var post = function () { window.webkit.messageHandlers.lumoraWindowClose.postMessage(0); };
   try { Object.defineProperty(window, 'close', { value: post, writable: true, configurable: true }); }
   catch (e) { window.close = post; }
@@ -99,19 +104,11 @@ void ApplyWindowProperties(TBrowserView* self, WebKitWebView* view) {
   });
 }
 
+// The features of window.open, read once when the window is about to show.
+// WebKit also reports later geometry changes, but those include the echo of
+// the window's own resizing, measured against a different frame, so they
+// are not followed.
 void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(Self(data), view); }
-
-void OnGeometryChanged(WebKitWindowProperties* properties, GParamSpec*, gpointer data) {
-  GdkRectangle geometry{};
-  webkit_window_properties_get_geometry(properties, &geometry);
-  TBrowserView* self = Self(data);
-  RunHandler([&] {
-    if (self->OnWindowSetLeft) self->OnWindowSetLeft(geometry.x);
-    if (self->OnWindowSetTop) self->OnWindowSetTop(geometry.y);
-    if (geometry.width > 0 && self->OnWindowSetWidth) self->OnWindowSetWidth(geometry.width);
-    if (geometry.height > 0 && self->OnWindowSetHeight) self->OnWindowSetHeight(geometry.height);
-  });
-}
 
 gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                         gpointer data) {
@@ -149,6 +146,8 @@ void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer
     if (handler) handler(child);
   });
 }
+
+void OnNativeClose(WebKitWebView*, gpointer data) { OnCloseMessage(nullptr, nullptr, data); }
 
 gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer) {
   return TRUE;  // no context menu
@@ -201,11 +200,10 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_signal_connect(web, "ready-to-show", G_CALLBACK(OnReadyToShow), this);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
   g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), this);
+  g_signal_connect(web, "close", G_CALLBACK(OnNativeClose), this);
   g_signal_connect(web, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(web, "key-press-event", G_CALLBACK(OnKeyPress), this);
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
-  g_signal_connect(webkit_web_view_get_window_properties(web), "notify::geometry", G_CALLBACK(OnGeometryChanged),
-                   this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);
 }
@@ -213,7 +211,6 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
 TBrowserView::~TBrowserView() {
   WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
   g_signal_handlers_disconnect_by_data(web, this);
-  g_signal_handlers_disconnect_by_data(webkit_web_view_get_window_properties(web), this);
   g_signal_handlers_disconnect_by_data(FImpl->Manager, this);
   if (FImpl->NoSelectSheet) webkit_user_style_sheet_unref(FImpl->NoSelectSheet);
   // The view may be the one whose signal is being handled right now: it

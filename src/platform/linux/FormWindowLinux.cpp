@@ -18,6 +18,22 @@ struct TFormWindow::TImpl {
   GtkWidget* Window = nullptr;
   GtkWidget* Content = nullptr;
   String Caption;
+  // The size and position last asked for: GTK reports the old ones until
+  // the window has been configured again.
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  bool Resizable = true;
+
+  // A window that is not resizable takes its size request as its size, so
+  // the asked-for size becomes the request there.
+  void ApplySize() {
+    const int width = std::max(Width, 1), height = std::max(Height, 1);
+    if (Resizable) {
+      gtk_widget_set_size_request(Window, -1, -1);
+    } else {
+      gtk_widget_set_size_request(Window, width, height);
+    }
+    gtk_window_resize(GTK_WINDOW(Window), width, height);
+  }
   // The resource's minimum size; no maximum.
   int MinWidth = 0, MaxWidth = 0, MinHeight = 0, MaxHeight = 0;
   bool Closing = false;
@@ -85,32 +101,29 @@ void TFormWindow::SetBorderStyle(int style) {
   }
   gtk_window_set_decorated(window, decorated);
   gtk_window_set_resizable(window, resizable);
-  // A mapped window keeps its type; the frame and the resizing still change.
-  if (!gtk_widget_get_mapped(FImpl->Window)) gtk_window_set_type_hint(window, hint);
+  FImpl->Resizable = resizable;
+  if (FImpl->Width > 0 && FImpl->Height > 0) FImpl->ApplySize();
+  gtk_window_set_type_hint(window, hint);
 }
 
 void TFormWindow::SetLeft(int value) {
-  int x = 0, y = 0;
-  gtk_window_get_position(GTK_WINDOW(FImpl->Window), &x, &y);
-  gtk_window_move(GTK_WINDOW(FImpl->Window), value, y);
+  FImpl->Left = value;
+  gtk_window_move(GTK_WINDOW(FImpl->Window), FImpl->Left, FImpl->Top);
 }
 
 void TFormWindow::SetTop(int value) {
-  int x = 0, y = 0;
-  gtk_window_get_position(GTK_WINDOW(FImpl->Window), &x, &y);
-  gtk_window_move(GTK_WINDOW(FImpl->Window), x, value);
+  FImpl->Top = value;
+  gtk_window_move(GTK_WINDOW(FImpl->Window), FImpl->Left, FImpl->Top);
 }
 
 void TFormWindow::SetWidth(int value) {
-  int width = 0, height = 0;
-  gtk_window_get_size(GTK_WINDOW(FImpl->Window), &width, &height);
-  gtk_window_resize(GTK_WINDOW(FImpl->Window), value > 0 ? value : 1, height);
+  FImpl->Width = std::max(value, 1);
+  FImpl->ApplySize();
 }
 
 void TFormWindow::SetHeight(int value) {
-  int width = 0, height = 0;
-  gtk_window_get_size(GTK_WINDOW(FImpl->Window), &width, &height);
-  gtk_window_resize(GTK_WINDOW(FImpl->Window), width, value > 0 ? value : 1);
+  FImpl->Height = std::max(value, 1);
+  FImpl->ApplySize();
 }
 
 void TFormWindow::SetSizeConstraints(int minWidth, int maxWidth, int minHeight, int maxHeight) {
@@ -122,11 +135,11 @@ void TFormWindow::SetSizeConstraints(int minWidth, int maxWidth, int minHeight, 
   gtk_window_set_geometry_hints(GTK_WINDOW(FImpl->Window), nullptr, &geometry,
                                 static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
   // Keep the current size inside the limits, as the window manager would.
-  int width = 0, height = 0;
-  gtk_window_get_size(GTK_WINDOW(FImpl->Window), &width, &height);
-  width = std::clamp(width, geometry.min_width, geometry.max_width);
-  height = std::clamp(height, geometry.min_height, geometry.max_height);
-  gtk_window_resize(GTK_WINDOW(FImpl->Window), width, height);
+  if (FImpl->Width > 0 && FImpl->Height > 0) {
+    FImpl->Width = std::clamp(FImpl->Width, geometry.min_width, geometry.max_width);
+    FImpl->Height = std::clamp(FImpl->Height, geometry.min_height, geometry.max_height);
+    FImpl->ApplySize();
+  }
 }
 
 void TFormWindow::SetStayOnTop(bool value) { gtk_window_set_keep_above(GTK_WINDOW(FImpl->Window), value); }
@@ -142,8 +155,10 @@ void TFormWindow::SetMaximized(bool value) {
     if (monitor != nullptr) {
       GdkRectangle area{};
       gdk_monitor_get_workarea(monitor, &area);
-      gtk_window_move(GTK_WINDOW(FImpl->Window), area.x, area.y);
-      gtk_window_resize(GTK_WINDOW(FImpl->Window), area.width, area.height);
+      SetLeft(area.x);
+      SetTop(area.y);
+      SetWidth(area.width);
+      SetHeight(area.height);
     }
   } else {
     gtk_window_unmaximize(GTK_WINDOW(FImpl->Window));

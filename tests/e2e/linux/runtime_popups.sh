@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Windows that pages open: window.open gives a top-level window titled with
+# the application title, sized by the features; window.close() in it hides
+# it; resizable=no gives a fixed frame.
+. "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+
+page popups index.html <<'HTML'
+<!DOCTYPE html><html><body style="background:#eef"><h1>Opener</h1><script>
+window.open('popup.html', 'one', 'width=320,height=240');
+setTimeout(function () { window.open('fixed.html', 'two', 'width=300,height=200,resizable=no'); }, 2500);
+</script></body></html>
+HTML
+page popups popup.html <<'HTML'
+<!DOCTYPE html><html><body style="background:#fec"><h2>Popup</h2><script>
+setTimeout(function () { window.close(); window.close(); }, 1500);
+</script></body></html>
+HTML
+page popups fixed.html <<'HTML'
+<!DOCTYPE html><html><body style="background:#cfc"><h2>Fixed</h2></body></html>
+HTML
+make_app popups "IndexPage=site/index.html" "AppTitle=Popups"
+"$SCRATCH/popups.app" & pid=$!
+wait_window Popups > /dev/null || fail "no main window"
+for _ in $(seq 50); do [ "$(visible_windows Popups)" = 2 ] && break; sleep 0.1; done
+[ "$(visible_windows Popups)" = 2 ] || fail "window.open gave no second window titled Popups"
+popup=""
+for id in $(xdotool search --onlyvisible --name '^Popups$'); do
+  [ "$(size_of "$id")" = 320x240 ] && popup="$id"
+done
+[ -n "$popup" ] || fail "no 320x240 popup among the windows: $(for id in $(xdotool search --onlyvisible --name "^Popups$"); do size_of $id; done)"
+screenshot "$SCRATCH/popup.png"
+pass "window.open opens a window titled with the application title, sized by its features"
+
+sleep 2
+[ "$(visible_windows Popups)" = 1 ] || fail "window.close() in the popup left $(visible_windows Popups) windows"
+kill -0 "$pid" 2>/dev/null || fail "window.close() in the popup ended the program"
+pass "window.close() in a popup hides it; a second request does nothing"
+
+for _ in $(seq 50); do [ "$(visible_windows Popups)" = 2 ] && break; sleep 0.1; done
+fixed=""
+for id in $(xdotool search --onlyvisible --name '^Popups$'); do
+  [ "$(size_of "$id")" = 300x200 ] && fixed="$id"
+done
+[ -n "$fixed" ] || fail "no 300x200 popup for resizable=no"
+hints "$fixed" | grep -q "maximum size: 300 by 200" || fail "resizable=no gave a sizeable window: $(hints "$fixed")"
+xprop -id "$fixed" _NET_WM_WINDOW_TYPE | grep -q DIALOG || fail "resizable=no: not a dialog frame"
+pass "window.open with resizable=no gives a fixed dialog frame"
+
+# The user closes the popup: it goes, the main window stays.
+close_window "$fixed"
+sleep 1
+[ "$(visible_windows Popups)" = 1 ] || fail "closing the popup left $(visible_windows Popups) windows"
+main="$(xdotool search --onlyvisible --name '^Popups$' | head -n 1)"
+close_window "$main"
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+[ -z "$(temp_files)" ] || fail "left $(temp_files)"
+pass "a popup the user closes goes away; closing the main window ends the program with 0"
