@@ -26,15 +26,28 @@ struct TFormWindow::TImpl {
   // A window that is not resizable takes its size request as its size, so
   // the asked-for size becomes the request there.
   void ApplySize() {
+    if (Width > 0 && Height > 0) {
+      Width = std::clamp(Width, std::max(MinWidth, 1), MaxWidth > 0 ? MaxWidth : SHRT_MAX);
+      Height = std::clamp(Height, std::max(MinHeight, 1), MaxHeight > 0 ? MaxHeight : SHRT_MAX);
+    }
     const int width = std::max(Width, 1), height = std::max(Height, 1);
+    GdkGeometry geometry{};
     if (Resizable) {
       gtk_widget_set_size_request(Window, -1, -1);
+      geometry.min_width = std::max(MinWidth, 1);
+      geometry.min_height = std::max(MinHeight, 1);
+      geometry.max_width = MaxWidth > 0 ? MaxWidth : SHRT_MAX;
+      geometry.max_height = MaxHeight > 0 ? MaxHeight : SHRT_MAX;
     } else {
       gtk_widget_set_size_request(Window, width, height);
+      geometry.min_width = geometry.max_width = width;
+      geometry.min_height = geometry.max_height = height;
     }
-    gtk_window_resize(GTK_WINDOW(Window), width, height);
+    gtk_window_set_geometry_hints(GTK_WINDOW(Window), nullptr, &geometry,
+                                  static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
+    if (Width > 0 && Height > 0) gtk_window_resize(GTK_WINDOW(Window), width, height);
   }
-  // The resource's minimum size; no maximum.
+  // Size limits; 0 for none.
   int MinWidth = 0, MaxWidth = 0, MinHeight = 0, MaxHeight = 0;
   bool Closing = false;
 };
@@ -102,7 +115,7 @@ void TFormWindow::SetBorderStyle(int style) {
   gtk_window_set_decorated(window, decorated);
   gtk_window_set_resizable(window, resizable);
   FImpl->Resizable = resizable;
-  if (FImpl->Width > 0 && FImpl->Height > 0) FImpl->ApplySize();
+  FImpl->ApplySize();
   gtk_window_set_type_hint(window, hint);
 }
 
@@ -127,19 +140,11 @@ void TFormWindow::SetHeight(int value) {
 }
 
 void TFormWindow::SetSizeConstraints(int minWidth, int maxWidth, int minHeight, int maxHeight) {
-  GdkGeometry geometry{};
-  geometry.min_width = minWidth > 0 ? minWidth : 1;
-  geometry.min_height = minHeight > 0 ? minHeight : 1;
-  geometry.max_width = maxWidth > 0 ? maxWidth : SHRT_MAX;
-  geometry.max_height = maxHeight > 0 ? maxHeight : SHRT_MAX;
-  gtk_window_set_geometry_hints(GTK_WINDOW(FImpl->Window), nullptr, &geometry,
-                                static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
-  // Keep the current size inside the limits, as the window manager would.
-  if (FImpl->Width > 0 && FImpl->Height > 0) {
-    FImpl->Width = std::clamp(FImpl->Width, geometry.min_width, geometry.max_width);
-    FImpl->Height = std::clamp(FImpl->Height, geometry.min_height, geometry.max_height);
-    FImpl->ApplySize();
-  }
+  FImpl->MinWidth = minWidth;
+  FImpl->MaxWidth = maxWidth;
+  FImpl->MinHeight = minHeight;
+  FImpl->MaxHeight = maxHeight;
+  FImpl->ApplySize();
 }
 
 void TFormWindow::SetStayOnTop(bool value) { gtk_window_set_keep_above(GTK_WINDOW(FImpl->Window), value); }
