@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include <memory>
 #include <typeinfo>
 
 #include "app/AppTitle.h"
@@ -80,23 +81,23 @@ int RunApplication() {
   // anyway. Step 8: the main window; the application owns it and every
   // window a page opens.
   SetHandlerErrorPresenter(ShowHandlerError);
-  InitializeWindowing();
   int exitCode = 0;
-  {
+  if (InitializeWindowing()) {
     TBrowserFormList popups;
     {
-      TMainForm mainForm(popups);
+      std::unique_ptr<TMainForm> mainForm;
       bool run = true;
       try {
-        mainForm.FormCreate();
+        mainForm = std::make_unique<TMainForm>(popups);
+        mainForm->FormCreate();
       } catch (const EImmediateExit& request) {
         exitCode = request.ExitCode();
         run = false;
       } catch (const std::exception& error) {
         ShowHandlerError(error);
       }
-      if (run && !mainForm.Closed()) {
-        mainForm.Show();
+      if (run && mainForm && !mainForm->Closed()) {
+        mainForm->Show();
         RunMessageLoop();
       }
     }

@@ -3,8 +3,9 @@
 
 namespace lumora {
 
-// Prepares the windowing system; false when there is no display. Safe to
-// call more than once.
+// Prepares the windowing system; false when no window can be shown (no
+// display; on Windows, until its windows are built). Safe to call more
+// than once.
 bool InitializeWindowing();
 
 // Dispatches events until TerminateMessageLoop is called.

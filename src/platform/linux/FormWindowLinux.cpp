@@ -9,7 +9,6 @@
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
-#include "platform/MessageLoop.h"
 #include "platform/linux/KeyCodes.h"
 
 namespace lumora {
@@ -79,7 +78,7 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
 }  // namespace
 
 TFormWindow::TFormWindow() : FImpl(std::make_unique<TImpl>()) {
-  InitializeWindowing();
+  gtk_init_check(nullptr, nullptr);
   FImpl->Window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   g_object_ref_sink(FImpl->Window);
   g_signal_connect(FImpl->Window, "delete-event", G_CALLBACK(OnDelete), this);

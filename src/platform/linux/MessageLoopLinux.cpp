@@ -1,11 +1,17 @@
 // The GTK main loop.
 #include <gtk/gtk.h>
 
+#include <cstdio>
+
 #include "platform/MessageLoop.h"
 
 namespace lumora {
 
-bool InitializeWindowing() { return gtk_init_check(nullptr, nullptr); }
+bool InitializeWindowing() {
+  if (gtk_init_check(nullptr, nullptr)) return true;
+  std::fprintf(stderr, "cannot open the display\n");
+  return false;
+}
 
 void RunMessageLoop() { gtk_main(); }
 

@@ -2,7 +2,6 @@
 #include <gtk/gtk.h>
 
 #include "core/HandlerGuard.h"
-#include "platform/MessageLoop.h"
 #include "platform/PasswordWindow.h"
 #include "platform/linux/GLibPtr.h"
 
@@ -57,7 +56,7 @@ GtkWidget* LockImage() {
 }  // namespace
 
 TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
-  InitializeWindowing();
+  gtk_init_check(nullptr, nullptr);
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   FImpl->Window = window;
   gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);

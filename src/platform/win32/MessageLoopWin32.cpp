@@ -5,7 +5,9 @@
 
 namespace lumora {
 
-bool InitializeWindowing() { return true; }
+// The forms and the browser host are not built for Windows yet: the
+// program ends after start-up instead of failing in every window.
+bool InitializeWindowing() { return false; }
 
 void RunMessageLoop() {
   MSG message;
