@@ -88,3 +88,24 @@ still_running "$pid" 2.5 || fail "the first window.close() was not refused"
 wait_exit "$pid" 10
 [ "$EXIT_CODE" = 0 ] || fail "window.close() in the start page: exit code $EXIT_CODE"
 pass "window.close() in the start page goes through appCanClose and closes the main window"
+
+# A style that does not exist: the box "Style '...' not found" captioned
+# with the application title (the program's file name, lower case after
+# the first letter), then the window in the native look. The tray icon
+# does not get in the way where there is no system tray.
+page themed index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Themed</h1></body></html>
+HTML
+make_app themed "IndexPage=site/index.html" "AppTitle=Main Window" "AppTheme=Carbon" "UseTrayIcon=1" "AppEscapeClose=1"
+cp "$SCRATCH/themed.app" "$SCRATCH/ThemeD.App"
+"$SCRATCH/ThemeD.App" & pid=$!
+box="$(wait_window Themed)" || fail "no box for an unknown style"
+[ "$(xdotool getwindowname "$box")" = Themed ] || fail "box caption $(xdotool getwindowname "$box")"
+[ "$(visible_windows "Main Window")" = 0 ] || fail "the main window came before the style box"
+press_key "$box" Return
+window="$(wait_window "Main Window")" || fail "no main window after the style box"
+sleep 1
+press_key "$window" Escape
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after the style box"
+pass "an unknown AppTheme shows the not-found box captioned with the application title; the window follows"
