@@ -270,7 +270,7 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
       " try { var v = f(" + args + "); var t = v === null ? 'null' : typeof v;"
       " return { k: 'value', t: t, v: (t === 'object' || t === 'function' || t === 'symbol' || t === 'bigint') ? String(v) : v }; }"
       " catch (e) { return { k: 'error', m: String(e && e.message !== undefined ? e.message : e),"
-      " s: String(e && e.sourceURL || (e && e.name) || '') }; } })()";
+      " s: String(e && e.name || 'Error') }; } })()";
 
   struct TWait {
     GMainLoop* Loop;
