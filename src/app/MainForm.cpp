@@ -1,6 +1,6 @@
 #include "app/MainForm.h"
 
-#include "app/AppTitle.h"
+#include "core/AppTitle.h"
 #include "app/RestrictedForm.h"
 #include "app/StylesUtils.h"
 #include "core/ConfigKeys.h"

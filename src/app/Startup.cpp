@@ -3,7 +3,7 @@
 #include <memory>
 #include <typeinfo>
 
-#include "app/AppTitle.h"
+#include "app/HandlerError.h"
 #include "app/BrowserForm.h"
 #include "app/MainForm.h"
 #include "app/RuntimeError.h"

@@ -1,6 +1,6 @@
 #include "app/StylesUtils.h"
 
-#include "app/AppTitle.h"
+#include "core/AppTitle.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 

@@ -1,7 +1,5 @@
-// The application title and the error box of event handlers.
+// The application title and the text of the error box of event handlers.
 #pragma once
-
-#include <exception>
 
 #include "core/String.h"
 
@@ -10,12 +8,11 @@ namespace lumora {
 // The executable's file name without its extension, every character but
 // the first in lower case.
 String ApplicationTitle();
+// The same for the program file path.
+String ApplicationTitleOf(const String& executablePath);
 
 // The text of an error box: the message, with "." appended when its last
 // character's code is above that of ".".
 String ErrorBoxText(const String& message);
-
-// Shows error in the error box captioned with the application title.
-void ShowHandlerError(const std::exception& error);
 
 }  // namespace lumora
