@@ -17,7 +17,12 @@ setTimeout(function () { window.close(); window.close(); }, 1500);
 </script></body></html>
 HTML
 page popups fixed.html <<'HTML'
-<!DOCTYPE html><html><body style="background:#cfc"><h2>Fixed</h2></body></html>
+<!DOCTYPE html><html><body style="background:#cfc"><h2>Fixed</h2><script>
+setTimeout(function () { window.open('third.html', 'three', 'width=250,height=150'); }, 1000);
+</script></body></html>
+HTML
+page popups third.html <<'HTML'
+<!DOCTYPE html><html><body style="background:#ccf"><h2>Third</h2></body></html>
 HTML
 make_app popups "IndexPage=site/index.html" "AppTitle=Popups"
 "$SCRATCH/popups.app" & pid=$!
@@ -47,10 +52,23 @@ hints "$fixed" | grep -q "maximum size: 300 by 200" || fail "resizable=no gave a
 xprop -id "$fixed" _NET_WM_WINDOW_TYPE | grep -q DIALOG || fail "resizable=no: not a dialog frame"
 pass "window.open with resizable=no gives a fixed dialog frame"
 
-# The user closes the popup: it goes, the main window stays.
+# A window a page opened may open further windows.
+third=""
+for _ in $(seq 50); do
+  for id in $(xdotool search --onlyvisible --name '^Popups$'); do
+    [ "$(size_of "$id")" = 250x150 ] && third="$id"
+  done
+  [ -n "$third" ] && break
+  sleep 0.1
+done
+[ -n "$third" ] || fail "the popup could not open a window of its own"
+pass "a popup opens a further window"
+
+# The user closes the popups: they go, the main window stays.
 close_window "$fixed"
+close_window "$third"
 sleep 1
-[ "$(visible_windows Popups)" = 1 ] || fail "closing the popup left $(visible_windows Popups) windows"
+[ "$(visible_windows Popups)" = 1 ] || fail "closing the popups left $(visible_windows Popups) windows"
 main="$(xdotool search --onlyvisible --name '^Popups$' | head -n 1)"
 close_window "$main"
 wait_exit "$pid"
