@@ -6,9 +6,11 @@
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
 #include "core/ExeHtmlSite.h"
+#include "core/TemporalFiles.h"
 #include "core/browser/ScriptValue.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
+#include "platform/SaveDialog.h"
 #include "platform/SysUtils.h"
 
 namespace lumora {
@@ -22,7 +24,6 @@ constexpr int kEscape = 27;
 
 const TMemIniFile& Config() { return *ExeHtmlSite->FIniFile; }
 
-[[noreturn]] void NotImplemented() { throw Exception(u"not implemented"); }
 
 }  // namespace
 
@@ -77,6 +78,15 @@ void TMainForm::FormCreate() {
   }
   FWindow.SetCaption(FAppTitle);
   TrayIcon.SetHint(FAppTitle);
+  THostServicesSettings settings;
+  settings.AppRootDir = FAppRootDir;
+  settings.ExtractExts = FExtractExts;
+  settings.ExecuteExts = FExecuteExts;
+  settings.Title = FAppTitle;
+  FServices = std::make_unique<THostServices>(
+      *ExeHtmlSite->FZipFile, *TemporalFiles, settings, [](TSaveDialogRequest& request) {
+        return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
+      });
   CreateBrowserForm();
 }
 
@@ -135,6 +145,7 @@ bool TMainForm::FormCloseQuery() {
 
 void TMainForm::FormClose() {
   TSysUtils::StopCurrentSound();
+  FServices.reset();
   FLastSound.reset();
   FWindow.RemoveContent();
   FBrowserForm.reset();
@@ -167,23 +178,36 @@ void TMainForm::Close() {
   if (!FClosed) FWindow.Close();
 }
 
-// The host services are not built yet.
-String TMainForm::ReadFile(const String&) { NotImplemented(); }
-bool TMainForm::DoFileExists(const String&) { NotImplemented(); }
-bool TMainForm::CreateDir(const String&) { NotImplemented(); }
-bool TMainForm::RemoveFile(const String&) { NotImplemented(); }
-bool TMainForm::DirExists(const String&) { NotImplemented(); }
-void TMainForm::WriteFile(const String&, const String&) { NotImplemented(); }
-bool TMainForm::OpenFile(const String&) { NotImplemented(); }
-bool TMainForm::OpenFileWith(const String&, const String&) { NotImplemented(); }
-bool TMainForm::PlayWavSound(const String&, bool) { NotImplemented(); }
-// Until downloads are intercepted every navigation goes ahead.
-bool TMainForm::HandleDownloableFiles(const String&) { return false; }
-bool TMainForm::WriteRegistry(const String&, const String&, const String&) { NotImplemented(); }
-String TMainForm::ReadRegistry(const String&, const String&) { NotImplemented(); }
-bool TMainForm::RemoveRegistry(const String&, const String&) { NotImplemented(); }
-String TMainForm::GetPCName() { NotImplemented(); }
-String TMainForm::GetPCUserName() { NotImplemented(); }
-String TMainForm::GetUserDocsDir() { NotImplemented(); }
+THostServices& TMainForm::Services() {
+  if (!FServices) throw Exception(u"The main window is not ready yet");
+  return *FServices;
+}
+
+String TMainForm::ReadFile(const String& filePath) { return Services().ReadFile(filePath); }
+bool TMainForm::DoFileExists(const String& filePath) { return Services().DoFileExists(filePath); }
+bool TMainForm::CreateDir(const String& dirPath) { return Services().CreateDir(dirPath); }
+bool TMainForm::RemoveFile(const String& filePath) { return Services().RemoveFile(filePath); }
+bool TMainForm::DirExists(const String& dirPath) { return Services().DirExists(dirPath); }
+void TMainForm::WriteFile(const String& filePath, const String& contents) {
+  Services().WriteFile(filePath, contents);
+}
+bool TMainForm::OpenFile(const String& filePath) { return Services().OpenFile(filePath); }
+bool TMainForm::OpenFileWith(const String& execPath, const String& filePath) {
+  return Services().OpenFileWith(execPath, filePath);
+}
+bool TMainForm::PlayWavSound(const String& wavPath, bool loop) { return Services().PlayWavSound(wavPath, loop); }
+bool TMainForm::HandleDownloableFiles(const String& url) { return Services().HandleDownloableFiles(url); }
+bool TMainForm::WriteRegistry(const String& Key, const String& ValueName, const String& Value) {
+  return Services().WriteRegistry(Key, ValueName, Value);
+}
+String TMainForm::ReadRegistry(const String& Key, const String& ValueName) {
+  return Services().ReadRegistry(Key, ValueName);
+}
+bool TMainForm::RemoveRegistry(const String& Key, const String& ValueName) {
+  return Services().RemoveRegistry(Key, ValueName);
+}
+String TMainForm::GetPCName() { return Services().GetPCName(); }
+String TMainForm::GetPCUserName() { return Services().GetPCUserName(); }
+String TMainForm::GetUserDocsDir() { return Services().GetUserDocsDir(); }
 
 }  // namespace lumora

@@ -9,6 +9,7 @@
 #include "core/GlobalMainForm.h"
 #include "core/Stream.h"
 #include "core/protocol/InternetProtocol.h"
+#include "core/services/HostServices.h"
 #include "core/site/SiteRequestHandler.h"
 #include "platform/FormWindow.h"
 #include "platform/TrayIcon.h"
@@ -63,6 +64,8 @@ class TMainForm final : public TGlobalMainForm {
   void CheckPassword();
   void RegisterSiteProtocol();
   void CreateBrowserForm();
+  // The host services, once the configuration they use is read.
+  THostServices& Services();
 
   TBrowserFormList& FPopups;
   TFormWindow FWindow;
@@ -82,6 +85,7 @@ class TMainForm final : public TGlobalMainForm {
   std::unique_ptr<TBrowserForm> FBrowserForm;
   std::unique_ptr<TSiteRequestHandler> FRequestHandler;
   std::unique_ptr<TInternetProtocol> FLmpProtocol;
+  std::unique_ptr<THostServices> FServices;
 };
 
 }  // namespace lumora
