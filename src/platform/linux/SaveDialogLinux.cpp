@@ -12,6 +12,10 @@ bool RunSaveDialog(const String& filter, const String& defaultExt, String& fileN
                                                   GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, TRUE);
+  gtk_window_set_default_size(GTK_WINDOW(dialog), 640, 440);
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  // Enter in the name field saves.
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   // "ZIP|*.zip": pairs of description and pattern.
   const std::string filters = ToUtf8(filter);
   size_t start = 0;

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# A link to a file whose extension the site extracts is not navigated to:
+# the save dialog offers it, and the chosen file gets the entry's bytes.
+. "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+
+page downloads index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Downloads</h1><script>
+setTimeout(function () { location.href = 'files/data.zip'; }, 800);
+</script></body></html>
+HTML
+mkdir -p "$SCRATCH/downloads/site/files"
+head -c 30000 /dev/urandom > "$SCRATCH/downloads/site/files/data.zip"
+make_app downloads "IndexPage=site/index.html" "AppTitle=Downloads" "RootDirName=site" "AppEscapeClose=1"
+
+# The save dialog opens in the working folder.
+mkdir -p "$SCRATCH/saved"
+(cd "$SCRATCH/saved" && exec "$SCRATCH/downloads.app") & pid=$!
+main="$(wait_window Downloads)" || fail "no main window"
+dialog=""
+for _ in $(seq 100); do
+  for id in $(xdotool search --onlyvisible --classname downloads.app 2>/dev/null); do
+    [ "$id" != "$main" ] && dialog="$id"
+  done
+  [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "$dialog" ] || fail "no save dialog for a .zip link"
+screenshot "$SCRATCH/save-dialog.png"
+xdotool windowfocus --sync "$dialog"
+sleep 0.3
+xdotool type --delay 20 copy.zip
+sleep 0.5
+xdotool key --clearmodifiers Return
+for _ in $(seq 50); do [ -f "$SCRATCH/saved/copy.zip" ] && break; sleep 0.1; done
+sleep 0.5
+cmp -s "$SCRATCH/saved/copy.zip" "$SCRATCH/downloads/site/files/data.zip" ||
+  fail "the saved file differs from the entry: $(ls -l "$SCRATCH/saved")"
+pass "a .zip link opens the save dialog and saves the entry's bytes"
+
+press_key "$main" Escape
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+[ -z "$(temp_files)" ] || fail "left $(temp_files)"
+pass "the window stayed on its page and closes normally"
