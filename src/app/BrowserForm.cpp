@@ -12,8 +12,9 @@ constexpr int kDefaultClientHeight = 302;
 
 }  // namespace
 
-TBrowserForm::TBrowserForm(TBrowserFormList& popups, TBrowserView* related, bool embedded)
-    : WebBrowser(std::make_unique<TBrowserView>(related)), FPopups(popups) {
+TBrowserForm::TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TBrowserView* related,
+                           bool embedded)
+    : WebBrowser(std::make_unique<TBrowserView>(related)), FPopups(popups), FMainWindow(mainWindow) {
   if (!embedded) {
     Window = std::make_unique<TFormWindow>();
     Window->SetWidth(kDefaultClientWidth);
@@ -55,7 +56,7 @@ void TBrowserForm::FormCreate() {
 }
 
 TBrowserView* TBrowserForm::OpenNewWindow() {
-  FPopups.push_back(std::make_unique<TBrowserForm>(FPopups, WebBrowser.get(), false));
+  FPopups.push_back(std::make_unique<TBrowserForm>(FPopups, FMainWindow, WebBrowser.get(), false));
   TBrowserForm& form = *FPopups.back();
   form.Window->Show();
   return form.WebBrowser.get();
@@ -84,6 +85,18 @@ void TBrowserForm::WebBrowserWindowSetResizable(bool Resizable) {
   // The embedded main browser form has no frame of its own.
   if (Window) Window->SetBorderStyle(Resizable ? bsSizeable : bsDialog);
 }
+
+void TBrowserForm::ShowFindDialog() {
+  if (WebBrowser) WebBrowser->ShowFindDialog();
+}
+
+void TBrowserForm::PrintPreview() {
+  if (WebBrowser) WebBrowser->PrintPreview();
+}
+
+void TBrowserForm::MinimizeApplication() { FMainWindow.Minimize(); }
+
+void TBrowserForm::RestoreApplication() { FMainWindow.Restore(); }
 
 void TBrowserForm::FormClose() {
   FHasBeenClosed = true;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/bridge/JsBrowser.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 
@@ -16,13 +17,14 @@ class TBrowserForm;
 // it ends (a closed one is only hidden).
 using TBrowserFormList = std::vector<std::unique_ptr<TBrowserForm>>;
 
-class TBrowserForm {
+class TBrowserForm final : public TJsBrowser {
  public:
-  // A form for the main window's client area (popups == nullptr is not
-  // allowed: every form may open windows) or, with related set, for a
-  // window a page opened: its view shares the opener's session.
-  TBrowserForm(TBrowserFormList& popups, TBrowserView* related, bool embedded);
-  ~TBrowserForm();
+  // A form for the main window's client area (embedded) or, with related
+  // set, for a window a page opened: its view shares the opener's
+  // session. Windows the page opens go to popups; mainWindow is the
+  // application's window, which the page may minimise and restore.
+  TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TBrowserView* related, bool embedded);
+  ~TBrowserForm() override;
   TBrowserForm(const TBrowserForm&) = delete;
   TBrowserForm& operator=(const TBrowserForm&) = delete;
 
@@ -34,6 +36,12 @@ class TBrowserForm {
   bool HasBeenClosed() const { return FHasBeenClosed; }
   bool ClosedByScript() const { return FClosedByScript; }
 
+  // What the script bridge asks of the browser that received a call.
+  void ShowFindDialog() override;
+  void PrintPreview() override;
+  void MinimizeApplication() override;
+  void RestoreApplication() override;
+
  private:
   void FormCreate();
   void FormClose();
@@ -44,6 +52,7 @@ class TBrowserForm {
   void WebBrowserWindowSetResizable(bool Resizable);
 
   TBrowserFormList& FPopups;
+  TFormWindow& FMainWindow;
   String FCaption;
   bool FHasBeenClosed = false;
   bool FClosedByScript = false;

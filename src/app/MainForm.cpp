@@ -123,7 +123,7 @@ void TMainForm::RegisterSiteProtocol() {
 }
 
 void TMainForm::CreateBrowserForm() {
-  FBrowserForm = std::make_unique<TBrowserForm>(FPopups, nullptr, true);
+  FBrowserForm = std::make_unique<TBrowserForm>(FPopups, FWindow, nullptr, true);
   FWindow.SetContent(*FBrowserForm->WebBrowser);
   FBrowserForm->WebBrowser->OnKeyDown = [this](int Key) { WebBrowserKeyDown(Key); };
   FBrowserForm->WebBrowser->Navigate(FIndexFile);

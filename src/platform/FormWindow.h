@@ -47,6 +47,9 @@ class TFormWindow {
   // Shows the window and brings it to the front.
   void BringToFront();
   bool Visible() const;
+  // Minimises the window, and brings it back to its earlier state.
+  void Minimize();
+  void Restore();
 
   // A close request (caption button, system menu, or the program itself):
   // asks OnCloseQuery, and when that allows it runs OnClose and hides the

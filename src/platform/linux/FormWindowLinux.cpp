@@ -199,6 +199,13 @@ void TFormWindow::BringToFront() {
 
 bool TFormWindow::Visible() const { return gtk_widget_get_visible(FImpl->Window); }
 
+void TFormWindow::Minimize() { gtk_window_iconify(GTK_WINDOW(FImpl->Window)); }
+
+void TFormWindow::Restore() {
+  gtk_window_deiconify(GTK_WINDOW(FImpl->Window));
+  gtk_window_present(GTK_WINDOW(FImpl->Window));
+}
+
 void TFormWindow::Close() {
   // A close request raised while the close query is still asking the page
   // (the page's own window.close, a second Escape) is the same request.

@@ -25,6 +25,8 @@ void TFormWindow::Show() { RaiseNotSupported(); }
 void TFormWindow::Hide() { RaiseNotSupported(); }
 void TFormWindow::BringToFront() { RaiseNotSupported(); }
 bool TFormWindow::Visible() const { return false; }
+void TFormWindow::Minimize() { RaiseNotSupported(); }
+void TFormWindow::Restore() { RaiseNotSupported(); }
 void TFormWindow::Close() { RaiseNotSupported(); }
 void* TFormWindow::NativeHandle() const { return nullptr; }
 
