@@ -53,6 +53,10 @@ void TBrowserForm::FormCreate() {
     WebBrowser->OnWindowSetHeight = [window](int value) { window->SetHeight(value); };
   }
   WebBrowser->OnWindowSetResizable = [this](bool Resizable) { WebBrowserWindowSetResizable(Resizable); };
+  WebBrowser->OnExternalCall = [this](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result,
+                                      TJsError& Error) {
+    return TBrowserJs().ExecuteForScript(*this, ID, Params, &Result, Error);
+  };
 }
 
 TBrowserView* TBrowserForm::OpenNewWindow() {

@@ -5,8 +5,10 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/String.h"
+#include "core/bridge/BrowserJs.h"
 #include "core/browser/ScriptValue.h"
 
 namespace lumora {
@@ -56,6 +58,11 @@ class TBrowserView {
   // A key pressed inside the view; Key is the Windows virtual-key code
   // (27 for Escape).
   std::function<void(int Key)> OnKeyDown;
+  // A page of the site called window.external: ID is the function table's
+  // identifier, Params the script's arguments, the last first. False, with
+  // Error filled in, when the function raised.
+  std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)>
+      OnExternalCall;
 
   bool IsChildWindow() const;
 

@@ -12,6 +12,7 @@
 #include "platform/linux/GLibPtr.h"
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WebKitMediaBridge.h"
+#include "platform/linux/WebKitScriptBridge.h"
 
 namespace lumora {
 
@@ -185,6 +186,7 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_object_ref_sink(view);
 
   AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
+  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), *this, kSiteScheme);
   WebKitUserScript* script =
       webkit_user_script_new(kCloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
@@ -211,6 +213,9 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
 TBrowserView::~TBrowserView() {
   WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
   g_signal_handlers_disconnect_by_data(web, this);
+  // The view outlives this object until the idle below: calls still on
+  // their way must not find it.
+  DetachWebKitScriptBridge(web);
   g_signal_handlers_disconnect_by_data(FImpl->Manager, this);
   if (FImpl->NoSelectSheet) webkit_user_style_sheet_unref(FImpl->NoSelectSheet);
   // The view may be the one whose signal is being handled right now: it

@@ -12,6 +12,7 @@
 #include "core/protocol/MimeTypes.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "platform/linux/SchemeResponse.h"
+#include "platform/linux/WebKitScriptBridge.h"
 
 namespace lumora {
 
@@ -103,6 +104,7 @@ void Respond(WebKitURISchemeRequest* request, const TEntryCache::TBytes& bytes, 
 
 void HandleSchemeRequest(WebKitURISchemeRequest* request, gpointer data) {
   auto& state = *static_cast<TSchemeState*>(data);
+  if (HandleWebKitScriptCall(request)) return;
   const std::string uri = webkit_uri_scheme_request_get_uri(request);
   try {
     const String url = UrlFromWebKit(uri);
