@@ -22,7 +22,14 @@ try {
   xhr.send('9999');
   seen += ',bridge=' + xhr.status + ':' + xhr.responseText;
 } catch (e) { seen += ',bridge=refused'; }
-fetch('/report?' + encodeURIComponent(seen));
+// A site page framed here has the object, but its calls are refused: the
+// window does not show a page of the site.
+window.addEventListener('message', function (event) {
+  fetch('/report?' + encodeURIComponent(seen + ',' + event.data));
+});
+var frame = document.createElement('iframe');
+frame.src = 'lmp://site/inner.html';
+document.body.appendChild(frame);
 </script></body></html>
 HTML
 (cd "$SCRATCH/web" && exec python3 -m http.server --bind 127.0.0.1 "$PORT" > /dev/null 2> "$SCRATCH/web.log") & server=$!
@@ -72,6 +79,13 @@ check('forged', function () {
 });
 ext.appWriteFile('$RESULTS', out.join('\n'));
 setTimeout(function () { document.getElementById('away').click(); }, 200);
+</script></body></html>
+HTML
+page bridge inner.html <<'HTML'
+<!DOCTYPE html><html><body><script>
+var seen = 'inner=' + typeof window.external;
+try { seen += ':' + window.external.SayHello(); } catch (e) { seen += ':' + e.name; }
+parent.postMessage(seen, '*');
 </script></body></html>
 HTML
 make_app bridge "IndexPage=site/index.html" "AppTitle=Bridge"
@@ -124,7 +138,7 @@ pass "an unknown name is undefined (calling it is a TypeError); a service error 
 
 for _ in $(seq 100); do grep -q "GET /report" "$SCRATCH/web.log" && break; sleep 0.1; done
 report="$(sed -n 's/.*GET \/report?\([^ ]*\) .*/\1/p' "$SCRATCH/web.log" | python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.stdin.read().strip()))')"
-[ "$report" = "external=undefined,bridge=refused" ] || fail "the other origin saw: '$report'"
-pass "a page of another origin has no window.external and cannot reach the bridge"
+[ "$report" = "external=undefined,bridge=refused,inner=object:NetworkError" ] || fail "the other origin saw: '$report'"
+pass "a page of another origin has no window.external and cannot reach the bridge; a site page it frames is refused"
 
 stop "$pid"
