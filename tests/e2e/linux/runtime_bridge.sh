@@ -67,6 +67,8 @@ check('param1', function () { return ext.appParamStr(1); });
 check('param2', function () { return ext.appParamStr('2'); });
 check('param9', function () { return ext.appParamStr(9); });
 check('unknown', function () { return ext.noSuchFunction; });
+// Only A-Z are folded: the long s is no "s", though it upper-cases to "S".
+check('foldonly', function () { return ext['\u017fayHello']; });
 check('callunknown', function () { return ext.noSuchFunction(); });
 check('error', function () { return ext.appCreateDir(''); });
 // A request that does not carry the bridge's own token is refused.
@@ -129,6 +131,7 @@ expect param9 "undefined:undefined"
 pass "SayHello, appParamCount and appParamStr answer from the command line"
 
 expect unknown "undefined:undefined"
+expect foldonly "undefined:undefined"
 grep -q '^callunknown=TypeError:' "$SCRATCH/results.clean" ||
   fail "calling an unknown function: $(grep '^callunknown=' "$SCRATCH/results.clean")"
 expect error "Exception:Unable to create directory"
