@@ -80,7 +80,13 @@ check('forged', function () {
   return xhr.status + ':' + xhr.responseText;
 });
 ext.appWriteFile('$RESULTS', out.join('\n'));
+window.open('popup.html', '', 'width=300,height=200');
 setTimeout(function () { document.getElementById('away').click(); }, 200);
+</script></body></html>
+HTML
+page bridge popup.html <<HTML
+<!DOCTYPE html><html><body><script>
+window.external.appWriteFile('$SCRATCH/popup.txt', window.external.SayHello('popup'));
 </script></body></html>
 HTML
 page bridge inner.html <<'HTML'
@@ -138,6 +144,10 @@ expect error "Exception:Unable to create directory"
 grep -q '^forged=NetworkError:' "$SCRATCH/results.clean" ||
   fail "a call with a wrong token: $(grep '^forged=' "$SCRATCH/results.clean")"
 pass "an unknown name is undefined (calling it is a TypeError); a service error is thrown with its message; a forged call is refused"
+
+for _ in $(seq 100); do [ -s "$SCRATCH/popup.txt" ] && break; sleep 0.1; done
+grep -q "Hello popup!" "$SCRATCH/popup.txt" 2>/dev/null || fail "a window the page opened could not call window.external"
+pass "a window the page opened has its own window.external"
 
 for _ in $(seq 100); do grep -q "GET /report" "$SCRATCH/web.log" && break; sleep 0.1; done
 report="$(sed -n 's/.*GET \/report?\([^ ]*\) .*/\1/p' "$SCRATCH/web.log" | python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.stdin.read().strip()))')"
