@@ -5,7 +5,6 @@
 #include "core/zip/ZipLetterTables.h"
 #include "core/zip/ZipRecords.h"
 #include "platform/CodePage.h"
-#include "platform/OemCodePage.h"
 
 namespace lumora {
 

@@ -1,4 +1,4 @@
-// The ANSI code page on Windows: the system's own (CP_ACP).
+// The code pages on Windows: the system's own (CP_ACP, CP_OEMCP).
 #include <windows.h>
 
 #include <climits>
@@ -16,16 +16,24 @@ int CheckedLength(size_t size) {
   return static_cast<int>(size);
 }
 
-}  // namespace
-
-String DecodeAnsi(std::string_view bytes) {
+String Decode(UINT codePage, std::string_view bytes) {
   if (bytes.empty()) return String();
   const int byteCount = CheckedLength(bytes.size());
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), byteCount, nullptr, 0);
+  const int length = ::MultiByteToWideChar(codePage, 0, bytes.data(), byteCount, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), byteCount, wide.data(), length);
+  ::MultiByteToWideChar(codePage, 0, bytes.data(), byteCount, wide.data(), length);
   return FromWide(wide.data(), wide.size());
 }
+
+}  // namespace
+
+String DecodeAnsi(std::string_view bytes) { return Decode(CP_ACP, bytes); }
+
+String DecodeOem(std::string_view bytes) { return Decode(CP_OEMCP, bytes); }
+
+uint32_t SystemAnsiCodePage() { return ::GetACP(); }
+
+uint32_t SystemOemCodePage() { return ::GetOEMCP(); }
 
 std::string EncodeAnsi(StringView text) {
   if (text.empty()) return std::string();

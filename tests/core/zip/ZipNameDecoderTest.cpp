@@ -7,7 +7,6 @@
 #include "core/zip/CodePage437.h"
 #include "core/zip/ZipNameDecoder.h"
 #include "platform/CodePage.h"
-#include "platform/OemCodePage.h"
 
 namespace lumora::test {
 namespace {
