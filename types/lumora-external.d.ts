@@ -1,22 +1,23 @@
 // Type declarations of window.external in a packed Lumora program, for
 // editors and the TypeScript checker. Yes/no answers come back as the
-// numbers 1 and 0; a call with an argument count a function does not take
-// returns undefined. See docs/javascript-api.md.
+// numbers 1 and 0; the functions that only act give undefined, and so does
+// a call with an argument count a function does not take. See docs/javascript-api.md.
 
 type LumoraFlag = 0 | 1;
 
 interface LumoraExternal {
   webFind(): undefined;
   webPreview(): undefined;
-  appPlayWav(wavPath: string, loop?: number | boolean): LumoraFlag | undefined;
-  appStopWav(): LumoraFlag | undefined;
-  appOpenFile(filePath: string): LumoraFlag | undefined;
+  appPlayWav(wavPath: string, loop?: number | boolean): undefined;
+  appStopWav(): undefined;
+  appOpenFile(filePath: string): undefined;
   appParamStr(index: number): string | undefined;
   appParamCount(): string;
   appIsRuntime(): LumoraFlag;
-  appOpenFileWith(filePath: string, execPath: string): LumoraFlag | undefined;
-  appShellExec(...args: string[]): LumoraFlag | undefined;
-  appReadFile(filePath: string): string | undefined;
+  appOpenFileWith(execPath: string, filePath: string): undefined;
+  // The last argument is the target.
+  appShellExec(...args: string[]): undefined;
+  appReadFile(filePath: string): string;
   appWriteFile(filePath: string, contents: string): undefined;
   appMinimize(): undefined;
   appRestore(): undefined;

@@ -56,6 +56,9 @@ class TFileHandle {
 bool FileExists(const String& path);
 // True when a directory exists at path (links followed).
 bool DirectoryExists(const String& path);
+// Lets an existing file be started as a program. On Linux this sets the
+// owner's execute bit; on Windows the extension decides and nothing changes.
+bool MarkRunnable(const String& path);
 // Requests deletion of a file; true on success.
 bool DeleteFilePath(const String& path);
 // The size in bytes of the first directory entry that matches path (a

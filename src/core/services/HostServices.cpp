@@ -1,6 +1,8 @@
 #include "core/services/HostServices.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "core/StrUtils.h"
 #include "core/TemporalFiles.h"
@@ -179,17 +181,21 @@ std::unique_ptr<TMemoryStream> THostServices::ExtractEntry(const String& archive
   return stream;
 }
 
-void THostServices::ExtractToFile(const String& archiveName, const String& path) {
+bool THostServices::ExtractToFile(const String& archiveName, const String& path) {
   TFileStream file(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
   const auto entry = ExtractEntry(archiveName);
   if (entry->Size() > 0) file.WriteBuffer(entry->Memory(), entry->Size());
+  const std::string_view head(reinterpret_cast<const char*>(entry->Bytes().data()),
+                              std::min<size_t>(entry->Bytes().size(), 4));
+  return head == "\x7F" "ELF" || head.starts_with("#!");
 }
 
 String THostServices::MakeTemporaryCopy(const String& archiveName, const String& extension) {
   const String path = TSysUtils::GetTemporalDir() + TStrUtils::RandomString(10) + extension;
-  ExtractToFile(archiveName, path);
+  const bool program = ExtractToFile(archiveName, path);
   if (!FileExists(path)) return {};
   FTemporalFiles.Add(path);
+  if (program) MarkRunnable(path);
   return path;
 }
 

@@ -128,10 +128,12 @@ class THostServices {
   bool InArchive(const String& archiveName) const;
   // The entry's bytes, extracted into a memory stream and rewound.
   std::unique_ptr<TMemoryStream> ExtractEntry(const String& archiveName);
-  // Extracts the entry into a new file at path (replacing one).
-  void ExtractToFile(const String& archiveName, const String& path);
+  // Extracts the entry into a new file at path (replacing one). True when
+  // the bytes begin like a program: an ELF image or a "#!" script.
+  bool ExtractToFile(const String& archiveName, const String& path);
   // A temporary copy of the entry, registered for deletion; the empty text
-  // when none was made.
+  // when none was made. A copy that holds a program may be run: the shell
+  // starts only files marked runnable, and an archive carries no such mark.
   String MakeTemporaryCopy(const String& archiveName, const String& extension);
   bool PlayFromLastSound(bool loop);
   String DiskPathOfEntry(const String& entryName) const;

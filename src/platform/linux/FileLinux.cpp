@@ -109,6 +109,13 @@ bool DirectoryExists(const String& path) {
 
 bool DeleteFilePath(const String& path) { return ::unlink(ToUtf8(path).c_str()) == 0; }
 
+bool MarkRunnable(const String& path) {
+  struct stat info {};
+  const std::string name = ToUtf8(path);
+  if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  return ::chmod(name.c_str(), (info.st_mode & 07777) | S_IXUSR) == 0;
+}
+
 int64_t FindFileSize(const String& path) {
   // A directory entry lookup, like a find-first search: the entry itself,
   // links not followed.

@@ -263,11 +263,11 @@ bool TRegistry::WriteValue(StringView key, StringView name, const TRegValue& val
   const std::string keyFold = FoldName(*path);
   TWriteTransaction transaction(FImpl->Db);
   if (!transaction.Active() || !FImpl->KeyExistsFolded(keyFold)) return false;
-  // A value written again under another spelling takes the new one, as
-  // the registry does.
+  // A value written again under another spelling keeps the name it was
+  // made with, as the registry does; its type and data are replaced.
   TStatement write(FImpl->Db.Get(),
-                   "INSERT OR REPLACE INTO vals(key, fold, name, type, data)"
-                   " VALUES(?1, ?2, ?3, ?4, ?5)");
+                   "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                   " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
   if (!write.Ok()) return false;
   write.Bind(1, keyFold).Bind(2, FoldName(name)).Bind(3, ToUtf8(name));
   write.Bind(4, static_cast<int64_t>(value.Type)).BindBlob(5, value.Data);

@@ -115,6 +115,8 @@ bool DirectoryExists(const String& path) {
 
 bool DeleteFilePath(const String& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
+bool MarkRunnable(const String& path) { return FileExists(path); }
+
 int64_t FindFileSize(const String& path) {
   WIN32_FIND_DATAW data;
   // FindFirstFileExW with every attribute allowed, as a plain find-first does.

@@ -92,6 +92,8 @@ class HostServicesTest : public ::testing::Test {
              {"site/files/a.zip", "PK-a"},
              {"site/tools/setup.exe", "MZ-setup"},
              {"site/v1.2/readme", "plain"},
+             {"site/run.sh", "#!/bin/sh\n"},
+             {"site/run.elf", "\x7F" "ELF\x01"},
          }) {
       entries.push_back({.Name = name, .Data = data, .Password = TExeHtmlSite::kArchivePassword});
     }
@@ -230,6 +232,20 @@ TEST_F(HostServicesTest, OpenFileFromDiskOrThroughATemporaryCopy) {
   EXPECT_EQ(THostServices::EntryExtension(u"site/v1.2/readme"), u"");
   EXPECT_EQ(THostServices::EntryExtension(u"site/a.tar.gz"), u".gz");
 }
+
+#ifndef _WIN32
+// An archive keeps no execute bit, so a copy that holds a program is marked
+// runnable; documents never are.
+TEST_F(HostServicesTest, TemporaryCopiesOfProgramsAreRunnable) {
+  for (const auto& [name, runnable] : std::vector<std::pair<String, bool>>{
+           {u"run.sh", true}, {u"run.elf", true}, {u"tool.exe", false}, {u"docs/guide.pdf", false}}) {
+    ASSERT_TRUE(FServices->OpenFile(name));
+    const auto permissions = fs::status(fs::path(FTemporalFiles.Files().back())).permissions();
+    EXPECT_EQ((permissions & fs::perms::owner_exec) != fs::perms::none, runnable) << Utf8(name);
+    EXPECT_EQ(permissions & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << Utf8(name);
+  }
+}
+#endif
 
 TEST_F(HostServicesTest, OpenFileWithPicksDiskOrSite) {
   WriteWholeFile(InExe(u"viewer.exe"), "MZ");

@@ -39,3 +39,20 @@ hints() { xprop -id "$1" WM_NORMAL_HINTS; }
 
 # stop PID: ends a program that a test has finished with.
 stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
+
+# Pages report what their calls answered as "name=value" lines, written
+# through window.external as a text file.
+# wait_results FILE: waits for the page to write FILE and keeps its lines
+# without the byte order mark and CRs for expect.
+wait_results() {
+  for _ in $(seq 150); do [ -s "$1" ] && break; sleep 0.1; done
+  [ -s "$1" ] || fail "the page wrote no results through window.external"
+  sed '1s/^\xEF\xBB\xBF//' "$1" | tr -d '\r' > "$SCRATCH/results.clean"
+}
+
+# expect NAME VALUE: the page reported exactly NAME=VALUE.
+expect() {
+  local line
+  line="$(grep "^$1=" "$SCRATCH/results.clean" || true)"
+  [ "$line" = "$1=$2" ] || fail "$1: expected '$2', got '${line#*=}'"
+}

@@ -99,16 +99,8 @@ HTML
 make_app bridge "IndexPage=site/index.html" "AppTitle=Bridge"
 "$SCRATCH/bridge.app" "first arg" "zü2" & pid=$!
 wait_window Bridge > /dev/null || fail "no main window"
-for _ in $(seq 100); do [ -s "$RESULTS" ] && break; sleep 0.1; done
-[ -s "$RESULTS" ] || fail "the page wrote no results through window.external"
-# Written as a text file: without its byte order mark and CRs for grep.
-sed '1s/^\xEF\xBB\xBF//' "$RESULTS" | tr -d '\r' > "$SCRATCH/results.clean"
+wait_results "$RESULTS"
 
-expect() {
-  local line
-  line="$(grep "^$1=" "$SCRATCH/results.clean" || true)"
-  [ "$line" = "$1=$2" ] || fail "$1: expected '$2', got '${line#*=}'"
-}
 expect type "string:object"
 expect in "boolean:true"
 expect write "undefined:undefined"

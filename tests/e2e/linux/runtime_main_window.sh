@@ -109,3 +109,16 @@ press_key "$window" Escape
 wait_exit "$pid"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after the style box"
 pass "an unknown AppTheme shows the not-found box captioned with the application title; the window follows"
+
+# A termination request (the session ending, kill) ends the program as if
+# its window had closed: nothing is left in the temporary folder.
+for signal in TERM INT HUP; do
+  "$SCRATCH/plain.app" & pid=$!
+  wait_window "Plain Window" > /dev/null || fail "no main window"
+  sleep 0.5
+  kill -s "$signal" "$pid"
+  wait_exit "$pid"
+  [ "$EXIT_CODE" = 0 ] || fail "SIG$signal: exit code $EXIT_CODE"
+  [ -z "$(temp_files)" ] || fail "SIG$signal left $(temp_files)"
+done
+pass "SIGTERM, SIGINT and SIGHUP end the program in order, without leftovers"

@@ -1,6 +1,7 @@
 // The Linux registry store: typed values, names matched ignoring case, key
 // trees, where the database lives, and two processes writing at once.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,6 +77,17 @@ TEST_F(RegistryLinuxTest, NamesMatchIgnoringCase) {
   EXPECT_TRUE(registry.WriteValue(u"software\\\u00e9cole\\APP", u"Name", TRegValue::FromDWord(1)));
   EXPECT_TRUE(registry.WriteValue(u"Software\\\u00c9cole\\App", u"NAME", TRegValue::FromDWord(2)));
   EXPECT_EQ(registry.ReadValue(u"Software\\\u00c9cole\\App", u"name")->AsDWord(), 2u);
+  // The value keeps the spelling it was made with.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((ToUtf8(FScratch.Path()) + "/lumora/registry.sqlite3").c_str(), &db,
+                            SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* names = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT name FROM vals", -1, &names, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(names), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(names, 0)), "Name");
+  EXPECT_EQ(sqlite3_step(names), SQLITE_DONE);
+  sqlite3_finalize(names);
+  sqlite3_close(db);
   // Creating an existing key under another spelling keeps the first one.
   EXPECT_TRUE(registry.CreateKey(u"SOFTWARE\\\u00c9COLE\\APP\\Sub"));
   EXPECT_EQ(registry.SubKeyNames(u"software"), std::vector<String>({u"\u00c9cole"}));
