@@ -126,8 +126,10 @@ var steps = [
     ext.appWriteFile('$RESULTS', out.join('\n'));
     location.href = 'tools/setup.sh';
   },
+  // The print dialog holds the page until it closes.
+  function () { ext.webPreview(); ext.appWriteFile('$SCRATCH/printed.txt', 'back'); },
 ];
-var delays = [300, 600, 1000, 600, 700];
+var delays = [300, 600, 1000, 600, 700, 500];
 var next = function (i) {
   if (i < steps.length) setTimeout(function () { steps[i](); next(i + 1); }, delays[i]);
 };
@@ -222,6 +224,13 @@ read -r -a run <<< "$runs"
 [ "${run[2]}" = "40:1600" ] || fail "A once after the loop: $runs"
 [ "${run[3]%%:*}" = c0 ] && [ "${run[3]#*:}" -ge 1600 ] || fail "B looping, then stopped: $runs"
 pass "sounds play once, loop until replaced or stopped ($runs)"
+
+print="$(wait_window Print 20)" || fail "webPreview showed no print dialog"
+[ ! -e "$SCRATCH/printed.txt" ] || fail "the page went on while the print dialog was open"
+press_key "$print" Escape
+for _ in $(seq 50); do [ -e "$SCRATCH/printed.txt" ] && break; sleep 0.1; done
+[ -e "$SCRATCH/printed.txt" ] || fail "the page did not go on after the print dialog closed"
+pass "webPreview shows the print dialog and the page waits for it"
 
 press_key "$main" Escape
 wait_exit "$pid"
