@@ -3,8 +3,10 @@
 #include <vector>
 
 #include "core/Exception.h"
+#include "core/IconFile.h"
 #include "core/Stream.h"
 #include "platform/ExeImage.h"
+#include "platform/ExeResources.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 
@@ -61,6 +63,11 @@ void TExeUtils::AppendZipToExe(const String& ZipPath, const String& ExePath) {
   TFileStream exe(ExePath, TFileAccess::Write, TFileShare::None, TFileCreation::OpenExisting);
   exe.SetPosition(GetFileLength(ExePath));
   CopyBlocks(*this, zip, exe, GetFileLength(ZipPath), ZipPath);
+}
+
+void TExeUtils::ChangeExeIcon(const String& ExePath, const String& IcoPath) {
+  CheckResourceUpdateSupported();
+  ReplaceMainIcon(ExePath, TIconFile::Load(IcoPath));
 }
 
 }  // namespace lumora

@@ -1,6 +1,7 @@
 // The packaged program's container: the runtime's executable image followed
 // directly by the site archive, with no marker or length of its own. The
-// archive is everything after the image's end.
+// archive is everything after the image's end. Also the replacement of the
+// executable's main icon, which must come before the archive is appended.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,15 @@ class TExeUtils {
 
   // Appends the file ZipPath to the end of the existing file ExePath.
   void AppendZipToExe(const String& ZipPath, const String& ExePath);
+
+  // Replaces the main icon (the icon group "MAINICON") of the executable
+  // ExePath with the images of the icon file IcoPath. Run it before an
+  // archive is appended: updating resources rewrites the file. Raises
+  // EResourceUpdateError ("Resource update error: ..."); on failure the
+  // executable is left as it was, except when the final write itself fails.
+  // Windows only: elsewhere it raises "... Only supported on Windows NT and
+  // above" before touching either file.
+  static void ChangeExeIcon(const String& ExePath, const String& IcoPath);
 
   TOnProgressMax OnProgressMax;
   TOnProgressPos OnProgressPos;

@@ -36,7 +36,7 @@ int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
-    {u"", u"[--runtime PATH] [--config FILE] SOURCE_DIR OUTPUT",
+    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
     {u"--verify", u"FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", 1,
@@ -63,6 +63,7 @@ int RunHelp(TArguments) {
   }
   TConsole::Out(u"Without --runtime the runtime beside lumora-pack is used; without --config");
   TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
+  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (Windows packer only).");
   return kExitOk;
 }
 
@@ -73,6 +74,7 @@ int RunPack(TArguments arguments) {
     const String& argument = arguments[i];
     String* value = argument == u"--runtime"  ? &options.Runtime
                     : argument == u"--config" ? &options.ConfigFile
+                    : argument == u"--icon"   ? &options.IconFile
                                               : nullptr;
     if (value != nullptr) {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");

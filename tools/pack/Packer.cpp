@@ -20,6 +20,7 @@
 #include "pack/SiteConfig.h"
 #include "pack/SiteScanner.h"
 #include "pack/ZipWriter.h"
+#include "platform/ExeResources.h"
 #include "platform/File.h"
 
 namespace lumora {
@@ -94,6 +95,27 @@ void CheckRuntime(const String& runtime) {
   }
 }
 
+// Only a Windows program has a main icon to replace, and only the Windows
+// resource functions can replace it: both are checked before any work.
+void CheckIconPossible(const String& runtime) {
+  char magic[4] = {};
+  {
+    TFileStream file(runtime, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+    file.Read(magic, sizeof magic);
+  }
+  if (magic[0] != 'M' || magic[1] != 'Z') {
+    throw Exception(
+        Format(u"--icon needs a Windows runtime: \"%s\" is not a Windows (PE) program", {runtime}));
+  }
+  try {
+    CheckResourceUpdateSupported();
+  } catch (const Exception& error) {
+    throw Exception(error.Message() +
+                    u". Only the Windows build of lumora-pack can change the icon (on Linux, "
+                    u"run lumora-pack.exe under Wine)");
+  }
+}
+
 bool IsConfigName(const std::string& name) {
   return UpperCaseAscii(FromUtf8(name)) == UpperCaseAscii(ConfigEntryName);
 }
@@ -117,6 +139,7 @@ class TPackJob {
     summary.Runtime = Canonical(
         FOptions.Runtime.empty() ? TPacker::DefaultRuntime() : FOptions.Runtime, u"runtime");
     CheckRuntime(summary.Runtime);
+    if (!FOptions.IconFile.empty()) CheckIconPossible(summary.Runtime);
     CollectEntries();
     CheckStartPage();
     WarnCaseTwins();
@@ -124,7 +147,8 @@ class TPackJob {
     TTemporarySibling archive(FOptions.Output, u"zip");
     summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, archive.Path(), program.Path(), summary.ArchiveBytes);
+    WriteProgram(summary.Runtime, FOptions.IconFile, archive.Path(), program.Path(),
+                 summary.ArchiveBytes);
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {
@@ -260,8 +284,8 @@ class TPackJob {
     return archive.Size();
   }
 
-  static void WriteProgram(const String& runtime, const String& archive, const String& program,
-                           int64_t archiveBytes) {
+  static void WriteProgram(const String& runtime, const String& icon, const String& archive,
+                           const String& program, int64_t archiveBytes) {
     std::error_code error;
     fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
                   error);
@@ -273,6 +297,9 @@ class TPackJob {
       throw Exception(
           Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
     }
+    // Updating resources rewrites the file, so the icon goes in before the
+    // archive is appended.
+    if (!icon.empty()) TExeUtils::ChangeExeIcon(program, icon);
     TProgressBar progress(u"Writing", archiveBytes);
     TExeUtils exe;
     exe.OnProgressPos = [&progress](TExeUtils&, int64_t position) {

@@ -16,6 +16,9 @@ struct TPackOptions {
   String Runtime;
   // The configuration file; empty for the site folder's own "lm-config".
   String ConfigFile;
+  // An icon file to become the program's main icon; empty to keep the
+  // runtime's. Windows runtimes only, and only the Windows packer can do it.
+  String IconFile;
 };
 
 struct TPackSummary {

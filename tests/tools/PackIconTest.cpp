@@ -1,0 +1,71 @@
+// Packing with --icon: the runtime's copy gets the icon before the archive
+// is appended, on Windows; elsewhere, and for a runtime that is no Windows
+// program, packing stops before anything is written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/Exception.h"
+#include "pack/PackageReader.h"
+#include "pack/Packer.h"
+#include "platform/File.h"
+#include "support/TestSupport.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A site with a start page, and an icon of no images (the smallest valid
+// one: the packed program's main group then lists none).
+TPackOptions SiteWithIcon(const test::TScratchDir& dir) {
+  fs::create_directories(fs::path(dir.File(u"site")) / "site");
+  test::WriteWholeFile(dir.File(u"site") + PathDelim + u"lm-config",
+                       "[Lumora]\r\nIndexPage=site/index.html\r\n");
+  test::WriteWholeFile((fs::path(dir.File(u"site")) / "site" / "index.html").u16string(), "<p>");
+  test::WriteWholeFile(dir.File(u"app.ico"), std::string{0, 0, 1, 0, 0, 0});
+  TPackOptions options;
+  options.SourceDir = dir.File(u"site");
+  options.Output = dir.File(u"app.exe");
+  options.IconFile = dir.File(u"app.ico");
+  return options;
+}
+
+#ifdef _WIN32
+TEST(PackIconTest, TheIconGoesInBeforeTheArchive) {
+  test::TScratchDir dir;
+  TPackOptions options = SiteWithIcon(dir);
+  options.Runtime = FromUtf8(LUMORA_ICON_HOST_PATH);
+  TPacker::Pack(options, nullptr);
+
+  EXPECT_EQ(TPackageReader::List(options.Output).size(), 2u);
+  HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(options.Output.c_str()),
+                                    nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(module, nullptr);
+  HRSRC group = ::FindResourceExW(module, RT_GROUP_ICON, L"MAINICON", 1033);
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(::SizeofResource(module, group), 6u);
+  ::FreeLibrary(module);
+}
+#else
+TEST(PackIconTest, ANonWindowsRuntimeIsRefused) {
+  test::TScratchDir dir;
+  TPackOptions options = SiteWithIcon(dir);
+  options.Runtime = ExecutablePath();
+  try {
+    TPacker::Pack(options, nullptr);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& error) {
+    EXPECT_NE(error.Message().find(u"--icon needs a Windows runtime"), String::npos)
+        << error.what();
+  }
+  EXPECT_FALSE(FileExists(options.Output));
+}
+#endif
+
+}  // namespace
+}  // namespace lumora
