@@ -13,7 +13,8 @@ class TOleSession {
   TOleSession& operator=(const TOleSession&) = delete;
 
  private:
-  bool FInitialized = false;
+  // Whether this session initialised COM (Windows); Linux has none.
+  [[maybe_unused]] bool FInitialized = false;
 };
 
 }  // namespace lumora

@@ -55,7 +55,7 @@ class TSoundPlayback {
   // Null when the sound cannot start (no GStreamer, a sink description
   // that does not parse, bytes that are no sound the sink takes).
   static std::unique_ptr<TSoundPlayback> Start(const uint8_t* data, size_t size, bool loop);
-  TSoundPlayback(TElementPtr pipeline, bool loop);
+  explicit TSoundPlayback(TElementPtr pipeline);
   ~TSoundPlayback();
   TSoundPlayback(const TSoundPlayback&) = delete;
   TSoundPlayback& operator=(const TSoundPlayback&) = delete;
@@ -66,12 +66,11 @@ class TSoundPlayback {
 
   TElementPtr FPipeline;
   TBusPtr FBus;
-  bool FLoop;
   std::thread FWatcher;
 };
 
-TSoundPlayback::TSoundPlayback(TElementPtr pipeline, bool loop)
-    : FPipeline(std::move(pipeline)), FBus(gst_element_get_bus(FPipeline.get())), FLoop(loop) {}
+TSoundPlayback::TSoundPlayback(TElementPtr pipeline)
+    : FPipeline(std::move(pipeline)), FBus(gst_element_get_bus(FPipeline.get())) {}
 
 std::unique_ptr<TSoundPlayback> TSoundPlayback::Start(const uint8_t* data, size_t size,
                                                       bool loop) {
@@ -94,7 +93,7 @@ std::unique_ptr<TSoundPlayback> TSoundPlayback::Start(const uint8_t* data, size_
   const TGObjectPtr<GInputStream> memory(g_memory_input_stream_new_from_data(data, static_cast<gssize>(size), nullptr));
   g_object_set(source.get(), "stream", memory.get(), nullptr);
 
-  auto playback = std::make_unique<TSoundPlayback>(std::move(pipeline), loop);
+  auto playback = std::make_unique<TSoundPlayback>(std::move(pipeline));
   if (!playback->Preroll()) return nullptr;
   GstElement* element = playback->FPipeline.get();
   if (loop) {
