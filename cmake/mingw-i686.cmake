@@ -5,9 +5,6 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-# GCC 12 at -O3 reports -Wrestrict overlaps inside libstdc++'s own string
-# concatenation (GCC bug 105329), a false alarm that would bury real warnings.
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
 
 # Where scripts/build-cross-deps installed PCRE2 and GoogleTest: the cache
 # variable (set by the win32 preset), else the environment, else the default

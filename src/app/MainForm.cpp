@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include <cstdio>
+
 #include "core/AppTitle.h"
 #include "app/RestrictedForm.h"
 #include "app/StylesUtils.h"
@@ -8,6 +10,8 @@
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
 #include "core/browser/ScriptValue.h"
+#include "core/zip/AbZipKit.h"
+#include "platform/AppIcon.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/SaveDialog.h"
@@ -48,6 +52,7 @@ void TMainForm::FormCreate() {
   // dialogs are the only ones.
   FIsMinimized = false;
   GlobalMainForm = this;
+  ApplyPackageIcon();
   FAppTheme = ReadConfigString(Config(), TConfigKeyId::AppTheme);
   TStylesUtils::TrySetStyle(FAppTheme, true);
   FAppTitle = ReadConfigString(Config(), TConfigKeyId::AppTitle);
@@ -160,6 +165,20 @@ void TMainForm::FormKeyDown(int Key) {
 
 void TMainForm::WebBrowserKeyDown(int Key) {
   if (FEscapeClose && Key == kEscape) Close();
+}
+
+// A program file with no icon of its own (Linux) shows the one packed as
+// "lm-icon" on every window, the password window included. An image the
+// toolkit cannot read leaves the toolkit's default and is reported.
+void TMainForm::ApplyPackageIcon() {
+  TAbZipKit& zip = *ExeHtmlSite->FZipFile;
+  const String name(IconEntryName);
+  if (zip.FindFile(name) < 0) return;
+  TMemoryStream image;
+  zip.ExtractToStream(name, &image);
+  if (!SetApplicationIcon(image.Bytes())) {
+    std::fprintf(stderr, "%s: not an image this system can show\n", ToUtf8(name).c_str());
+  }
 }
 
 void TMainForm::TrayIconClick() {

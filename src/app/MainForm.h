@@ -62,6 +62,7 @@ class TMainForm final : public TGlobalMainForm {
   void WebBrowserKeyDown(int Key);
   void TrayIconClick();
   void CheckPassword();
+  void ApplyPackageIcon();
   void RegisterSiteProtocol();
   void CreateBrowserForm();
   // The host services, once the configuration they use is read.

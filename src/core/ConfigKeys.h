@@ -16,6 +16,9 @@ class TMemIniFile;
 // The archive entry that holds the configuration, and its one section.
 inline constexpr StringView ConfigEntryName = u"lm-config";
 inline constexpr StringView ConfigSection = u"Lumora";
+// The archive entry that holds the program's window icon (a PNG or ICO
+// image) where the program file itself carries none, as on Linux.
+inline constexpr StringView IconEntryName = u"lm-icon";
 
 // Text is a string key (the name String is taken by the text type).
 enum class TConfigKeyType { Text, Integer, Boolean };

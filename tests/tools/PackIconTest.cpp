@@ -1,6 +1,5 @@
-// Packing with --icon: the runtime's copy gets the icon before the archive
-// is appended, on Windows; elsewhere, and for a runtime that is no Windows
-// program, packing stops before anything is written.
+// Packing with --icon: a Windows runtime's copy gets the icon before the
+// archive is appended; any other runtime gets it as the package's "lm-icon".
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,18 +51,34 @@ TEST(PackIconTest, TheIconGoesInBeforeTheArchive) {
   ::FreeLibrary(module);
 }
 #else
-TEST(PackIconTest, ANonWindowsRuntimeIsRefused) {
+// A runtime without resources finds the icon in its package; a file that is
+// no picture stops packing before anything is written.
+TEST(PackIconTest, OtherRuntimesCarryTheIconInThePackage) {
   test::TScratchDir dir;
   TPackOptions options = SiteWithIcon(dir);
   options.Runtime = ExecutablePath();
-  try {
-    TPacker::Pack(options, nullptr);
-    ADD_FAILURE() << "no error";
-  } catch (const Exception& error) {
-    EXPECT_NE(error.Message().find(u"--icon needs a Windows runtime"), String::npos)
-        << error.what();
+  test::WriteWholeFile(dir.File(u"site") + PathDelim + u"LM-ICON", "the site's own");
+  std::vector<String> warnings;
+  TPacker::Pack(options, [&](const String& warning) { warnings.push_back(warning); });
+  std::vector<String> names;
+  for (const TPackageEntry& entry : TPackageReader::List(options.Output)) names.push_back(entry.Name);
+  EXPECT_EQ(names, (std::vector<String>{u"lm-config", u"lm-icon", u"site/index.html"}));
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find(u"LM-ICON"), String::npos) << ToUtf8(warnings[0]);
+  EXPECT_TRUE(TPackageReader::Verify(options.Output).Failures.empty());
+
+  fs::remove(fs::path(options.Output));
+  for (const std::string& notAnIcon : {std::string("GIF89a"), std::string("MZ\0\0\0\0", 6),
+                                       std::string{0, 0, 1, 0, 1, 0}}) {
+    test::WriteWholeFile(dir.File(u"app.ico"), notAnIcon);
+    try {
+      TPacker::Pack(options, nullptr);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& error) {
+      EXPECT_NE(error.Message().find(u"is not an icon"), String::npos) << error.what();
+    }
+    EXPECT_FALSE(FileExists(options.Output));
   }
-  EXPECT_FALSE(FileExists(options.Output));
 }
 #endif
 

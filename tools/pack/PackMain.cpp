@@ -63,7 +63,8 @@ int RunHelp(TArguments) {
   }
   TConsole::Out(u"Without --runtime the runtime beside lumora-pack is used; without --config");
   TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
-  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (Windows packer only).");
+  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (Windows packer only),");
+  TConsole::Out(u"or is packed as \"lm-icon\" for any other runtime (a PNG or ICO file).");
   return kExitOk;
 }
 

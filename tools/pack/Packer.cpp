@@ -10,6 +10,7 @@
 #include "core/Exception.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
+#include "core/IconFile.h"
 #include "core/ImageHeaders.h"
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
@@ -95,25 +96,40 @@ void CheckRuntime(const String& runtime) {
   }
 }
 
-// Only a Windows program has a main icon to replace, and only the Windows
-// resource functions can replace it: both are checked before any work.
-void CheckIconPossible(const String& runtime) {
-  char magic[4] = {};
-  {
-    TFileStream file(runtime, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
-    file.Read(magic, sizeof magic);
-  }
-  if (magic[0] != 'M' || magic[1] != 'Z') {
-    throw Exception(
-        Format(u"--icon needs a Windows runtime: \"%s\" is not a Windows (PE) program", {runtime}));
-  }
+bool IsWindowsProgram(const String& runtime) {
+  char magic[2] = {};
+  TFileStream file(runtime, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+  return file.Read(magic, sizeof magic) == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+// Only the Windows resource functions can replace a program's main icon:
+// checked before any work.
+void CheckIconUpdatePossible() {
   try {
     CheckResourceUpdateSupported();
   } catch (const Exception& error) {
     throw Exception(error.Message() +
-                    u". Only the Windows build of lumora-pack can change the icon (on Linux, "
-                    u"run lumora-pack.exe under Wine)");
+                    u". Only the Windows build of lumora-pack can change the icon of a Windows "
+                    u"program (on Linux, run lumora-pack.exe under Wine)");
   }
+}
+
+// The bytes of an icon for the package's "lm-icon" entry: a PNG picture or
+// a valid ICO file, which the runtimes' toolkits read.
+std::string LoadPackageIcon(const String& path) {
+  std::string bytes = ReadWholeFile(path);
+  const bool png = bytes.starts_with("\x89PNG\r\n\x1A\n");
+  const bool ico = bytes.size() <= static_cast<size_t>(TIconFile::kMaxSize) &&
+                   bytes.starts_with(std::string_view("\0\0\1\0", 4)) &&
+                   TIconFile::IsValid(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  if (!png && !ico) {
+    throw Exception(Format(u"\"%s\" is not an icon: give a PNG picture or an ICO file", {path}));
+  }
+  return bytes;
+}
+
+bool IsIconName(const std::string& name) {
+  return UpperCaseAscii(FromUtf8(name)) == UpperCaseAscii(IconEntryName);
 }
 
 bool IsConfigName(const std::string& name) {
@@ -139,15 +155,17 @@ class TPackJob {
     summary.Runtime = Canonical(
         FOptions.Runtime.empty() ? TPacker::DefaultRuntime() : FOptions.Runtime, u"runtime");
     CheckRuntime(summary.Runtime);
-    if (!FOptions.IconFile.empty()) CheckIconPossible(summary.Runtime);
+    const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
+    if (!FOptions.IconFile.empty() && windowsRuntime) CheckIconUpdatePossible();
     CollectEntries();
+    if (!FOptions.IconFile.empty() && !windowsRuntime) AddPackageIcon();
     CheckStartPage();
     WarnCaseTwins();
 
     TTemporarySibling archive(FOptions.Output, u"zip");
     summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, FOptions.IconFile, archive.Path(), program.Path(),
+    WriteProgram(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), archive.Path(), program.Path(),
                  summary.ArchiveBytes);
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
@@ -201,6 +219,22 @@ class TPackJob {
       FEntries.push_back(TSourceEntry{file.Name, file.Path, file.Size, file.ModifiedTime, nullptr});
     }
     if (!configPath.empty()) LoadConfig(configPath);
+    std::sort(FEntries.begin(), FEntries.end(),
+              [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
+  }
+
+  // The icon as the package's "lm-icon", in place of a site file the
+  // runtime would find under that name.
+  void AddPackageIcon() {
+    const String path = Canonical(FOptions.IconFile, u"icon file");
+    FIconBytes = LoadPackageIcon(path);
+    std::erase_if(FEntries, [&](const TSourceEntry& entry) {
+      if (!IsIconName(entry.Name)) return false;
+      Warn(Format(u"skipped \"%s\": the icon is taken from \"%s\"", {entry.Path, path}));
+      return true;
+    });
+    FEntries.push_back(TSourceEntry{ToUtf8(IconEntryName), path, static_cast<int64_t>(FIconBytes.size()),
+                                    TSiteScanner::ModifiedTime(path), &FIconBytes});
     std::sort(FEntries.begin(), FEntries.end(),
               [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
   }
@@ -314,6 +348,7 @@ class TPackJob {
   std::vector<TSourceEntry> FEntries;
   TMemIniFile FConfig;
   std::string FConfigBytes;
+  std::string FIconBytes;
   bool FHasConfig = false;
   int64_t FContentBytes = 0;
 };

@@ -16,8 +16,10 @@ struct TPackOptions {
   String Runtime;
   // The configuration file; empty for the site folder's own "lm-config".
   String ConfigFile;
-  // An icon file to become the program's main icon; empty to keep the
-  // runtime's. Windows runtimes only, and only the Windows packer can do it.
+  // An icon file for the program; empty to keep the runtime's. A Windows
+  // runtime gets it as its main icon (only the Windows packer can do that);
+  // any other runtime finds it in the package as "lm-icon" and shows it on
+  // its windows.
   String IconFile;
 };
 

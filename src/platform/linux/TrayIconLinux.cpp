@@ -39,7 +39,16 @@ TTrayIcon::~TTrayIcon() {
   gtk_status_icon_set_visible(FImpl->Icon.get(), FALSE);
 }
 
-void TTrayIcon::SetVisible(bool visible) { gtk_status_icon_set_visible(FImpl->Icon.get(), visible); }
+void TTrayIcon::SetVisible(bool visible) {
+  // The program's own icon, once it has one, in place of the generic one.
+  if (visible) {
+    if (GList* icons = gtk_window_get_default_icon_list()) {
+      gtk_status_icon_set_from_pixbuf(FImpl->Icon.get(), GDK_PIXBUF(g_list_last(icons)->data));
+      g_list_free(icons);
+    }
+  }
+  gtk_status_icon_set_visible(FImpl->Icon.get(), visible);
+}
 
 bool TTrayIcon::Visible() const { return gtk_status_icon_get_visible(FImpl->Icon.get()); }
 

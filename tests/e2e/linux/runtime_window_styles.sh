@@ -102,3 +102,20 @@ start "AllowCopyText=1"
 page_changes select_text || fail "text could not be selected with AllowCopyText=1"
 finish "selection on"
 pass "no context menu; text selection follows AllowCopyText"
+
+# An icon given to the packer shows on the window.
+python3 - "$SCRATCH/icon.png" <<'PY'
+import struct, sys, zlib
+w = h = 24
+rows = b"".join(b"\0" + b"\xd0\x30\x30\xff" * w for _ in range(h))
+chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)) + \
+      chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
+open(sys.argv[1], "wb").write(png)
+PY
+"$PACKER" --icon "$SCRATCH/icon.png" "$SCRATCH/styled" "$SCRATCH/styled.app" > /dev/null || fail "packing with --icon"
+"$SCRATCH/styled.app" & pid=$!
+window="$(wait_window Styled)" || fail "no main window with an icon"
+xprop -id "$window" _NET_WM_ICON | grep -q "Icon (24 x 24)" || fail "the window shows no 24 x 24 icon: $(xprop -id "$window" _NET_WM_ICON | head -2)"
+finish "icon"
+pass "the icon packed with --icon is the window's icon"
