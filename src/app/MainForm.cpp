@@ -10,6 +10,7 @@
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
 #include "core/browser/ScriptValue.h"
+#include "core/WindowIcon.h"
 #include "core/zip/AbZipKit.h"
 #include "platform/AppIcon.h"
 #include "platform/MessageBox.h"
@@ -169,14 +170,19 @@ void TMainForm::WebBrowserKeyDown(int Key) {
 
 // A program file with no icon of its own (Linux) shows the one packed as
 // "lm-icon" on every window, the password window included. An image the
-// toolkit cannot read leaves the toolkit's default and is reported.
+// toolkit cannot read, or one too large to decode safely, leaves the
+// toolkit's default and is reported.
 void TMainForm::ApplyPackageIcon() {
   TAbZipKit& zip = *ExeHtmlSite->FZipFile;
   const String name(IconEntryName);
-  if (zip.FindFile(name) < 0) return;
+  const int32_t index = zip.FindFile(name);
+  if (index < 0) return;
   TMemoryStream image;
-  zip.ExtractToStream(name, &image);
-  if (!SetApplicationIcon(image.Bytes())) {
+  if (zip.Archive()->ItemList()[static_cast<size_t>(index)].UncompressedSize <= TWindowIcon::kMaxBytes) {
+    zip.ExtractToStream(name, &image);
+  }
+  const std::string_view bytes(reinterpret_cast<const char*>(image.Bytes().data()), image.Bytes().size());
+  if (!TWindowIcon::IsAcceptable(bytes) || !SetApplicationIcon(image.Bytes())) {
     std::fprintf(stderr, "%s: not an image this system can show\n", ToUtf8(name).c_str());
   }
 }

@@ -57,6 +57,8 @@ TEST(PackIconTest, OtherRuntimesCarryTheIconInThePackage) {
   test::TScratchDir dir;
   TPackOptions options = SiteWithIcon(dir);
   options.Runtime = ExecutablePath();
+  // The start of a 16 x 16 PNG: what the packer looks at.
+  test::WriteWholeFile(dir.File(u"app.ico"), std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10", 24));
   test::WriteWholeFile(dir.File(u"site") + PathDelim + u"LM-ICON", "the site's own");
   std::vector<String> warnings;
   TPacker::Pack(options, [&](const String& warning) { warnings.push_back(warning); });
@@ -69,7 +71,7 @@ TEST(PackIconTest, OtherRuntimesCarryTheIconInThePackage) {
 
   fs::remove(fs::path(options.Output));
   for (const std::string& notAnIcon : {std::string("GIF89a"), std::string("MZ\0\0\0\0", 6),
-                                       std::string{0, 0, 1, 0, 1, 0}}) {
+                                       std::string{0, 0, 1, 0, 1, 0}, std::string{0, 0, 1, 0, 0, 0}}) {
     test::WriteWholeFile(dir.File(u"app.ico"), notAnIcon);
     try {
       TPacker::Pack(options, nullptr);

@@ -10,7 +10,7 @@
 #include "core/Exception.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
-#include "core/IconFile.h"
+#include "core/WindowIcon.h"
 #include "core/ImageHeaders.h"
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
@@ -114,16 +114,14 @@ void CheckIconUpdatePossible() {
   }
 }
 
-// The bytes of an icon for the package's "lm-icon" entry: a PNG picture or
-// a valid ICO file, which the runtimes' toolkits read.
+// The bytes of an icon for the package's "lm-icon" entry: a picture the
+// runtimes accept.
 std::string LoadPackageIcon(const String& path) {
   std::string bytes = ReadWholeFile(path);
-  const bool png = bytes.starts_with("\x89PNG\r\n\x1A\n");
-  const bool ico = bytes.size() <= static_cast<size_t>(TIconFile::kMaxSize) &&
-                   bytes.starts_with(std::string_view("\0\0\1\0", 4)) &&
-                   TIconFile::IsValid(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-  if (!png && !ico) {
-    throw Exception(Format(u"\"%s\" is not an icon: give a PNG picture or an ICO file", {path}));
+  if (!TWindowIcon::IsAcceptable(bytes)) {
+    throw Exception(Format(u"\"%s\" is not an icon: give a PNG picture or an ICO file of at most "
+                           u"1 MiB, no side over 1024 pixels",
+                           {path}));
   }
   return bytes;
 }

@@ -119,3 +119,19 @@ window="$(wait_window Styled)" || fail "no main window with an icon"
 xprop -id "$window" _NET_WM_ICON | grep -q "Icon (24 x 24)" || fail "the window shows no 24 x 24 icon: $(xprop -id "$window" _NET_WM_ICON | head -2)"
 finish "icon"
 pass "the icon packed with --icon is the window's icon"
+
+# A packaged icon whose header promises a huge picture is not decoded: the
+# program starts without it.
+python3 - "$SCRATCH/styled/lm-icon" <<'PY'
+import struct, sys, zlib
+chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+open(sys.argv[1], "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 40000, 40000, 8, 6, 0, 0, 0)) +
+                              chunk(b"IDAT", zlib.compress(b"\0" * 1000000)) + chunk(b"IEND", b""))
+PY
+"$PACKER" "$SCRATCH/styled" "$SCRATCH/styled.app" > /dev/null || fail "packing with a huge lm-icon"
+"$SCRATCH/styled.app" 2> "$SCRATCH/stderr.txt" & pid=$!
+window="$(wait_window Styled)" || fail "no main window with a huge icon"
+xprop -id "$window" _NET_WM_ICON | grep -q "Icon (" && fail "the huge icon was decoded"
+grep -q "lm-icon: not an image this system can show" "$SCRATCH/stderr.txt" || fail "no word about the icon: $(cat "$SCRATCH/stderr.txt")"
+finish "huge icon"
+pass "an icon too large to decode safely is left out"
