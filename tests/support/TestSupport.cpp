@@ -65,4 +65,24 @@ std::string RunWithAppended(const TScratchDir& dir, const std::string& programPa
   return ReadWholeFile(std::filesystem::path(output).u16string());
 }
 
+TScopedEnv::TScopedEnv(const char* name, std::optional<std::string> value) : FName(name) {
+  if (const char* old = std::getenv(name)) FOld = old;
+  Apply(value);
+}
+
+TScopedEnv::~TScopedEnv() { Apply(FOld); }
+
+void TScopedEnv::Apply(const std::optional<std::string>& value) {
+#ifdef _WIN32
+  // An empty value removes the variable there.
+  _putenv_s(FName.c_str(), value ? value->c_str() : "");
+#else
+  if (value) {
+    ::setenv(FName.c_str(), value->c_str(), 1);
+  } else {
+    ::unsetenv(FName.c_str());
+  }
+#endif
+}
+
 }  // namespace lumora::test

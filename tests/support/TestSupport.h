@@ -1,6 +1,8 @@
-// Shared helpers of the unit tests: scratch folders and whole-file I/O.
+// Shared helpers of the unit tests: scratch folders, whole-file I/O and
+// environment variables set for one test.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/String.h"
@@ -33,5 +35,20 @@ std::string RunWithAppended(const TScratchDir& dir, const std::string& programPa
                             const std::string& payload, const std::string& arguments,
                             int& exitCode);
 void WriteWholeFile(const String& path, const std::string& bytes);
+
+// Sets (or with no value, removes) an environment variable until the object
+// goes, then puts back what was there.
+class TScopedEnv {
+ public:
+  TScopedEnv(const char* name, std::optional<std::string> value);
+  ~TScopedEnv();
+  TScopedEnv(const TScopedEnv&) = delete;
+  TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+ private:
+  void Apply(const std::optional<std::string>& value);
+  std::string FName;
+  std::optional<std::string> FOld;
+};
 
 }  // namespace lumora::test

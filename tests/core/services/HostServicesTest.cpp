@@ -20,6 +20,7 @@ namespace lumora {
 namespace {
 
 using test::ReadWholeFile;
+using test::TScopedEnv;
 using test::TScratchDir;
 using test::WriteWholeFile;
 namespace fs = std::filesystem;
@@ -49,33 +50,6 @@ class TRecordingDesktop : public THostDesktop {
     return true;
   }
   std::vector<std::string>& FLog;
-};
-
-// Sets an environment variable for the fixture's lifetime.
-class TEnvSetting {
- public:
-  TEnvSetting(const char* name, const std::string& value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    Set(value);
-  }
-  ~TEnvSetting() { Set(FOld); }
-  TEnvSetting(const TEnvSetting&) = delete;
-  TEnvSetting& operator=(const TEnvSetting&) = delete;
-
- private:
-  void Set(const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(FName.c_str(), value.c_str());
-#else
-    if (value.empty()) {
-      ::unsetenv(FName.c_str());
-    } else {
-      ::setenv(FName.c_str(), value.c_str(), 1);
-    }
-#endif
-  }
-  std::string FName;
-  std::string FOld;
 };
 
 class HostServicesTest : public ::testing::Test {
@@ -119,7 +93,7 @@ class HostServicesTest : public ::testing::Test {
   String InExe(StringView name) const { return ExeDir() + String(name); }
 
   TScratchDir FScratch;
-  TEnvSetting FConfigHome {"XDG_CONFIG_HOME", Utf8(FScratch.Path())};
+  TScopedEnv FConfigHome {"XDG_CONFIG_HOME", Utf8(FScratch.Path())};
   TAbZipKit FZip;
   TTemporalFiles FTemporalFiles;
   std::vector<std::string> FLog;

@@ -1,6 +1,5 @@
-// Helpers of the Linux system-utility tests: environment variables set for
-// one test, waiting for something another process or thread does, and
-// running a check in a fresh process.
+// Helpers of the Linux system-utility tests: waiting for something another
+// process or thread does, and running a check in a fresh process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,30 +13,6 @@
 #include "support/TestSupport.h"
 
 namespace lumora::test {
-
-// Sets (or with no value, removes) an environment variable until the object
-// goes, then puts back what was there.
-class TScopedEnv {
- public:
-  TScopedEnv(const char* name, std::optional<std::string> value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    Apply(value);
-  }
-  ~TScopedEnv() { Apply(FOld); }
-  TScopedEnv(const TScopedEnv&) = delete;
-  TScopedEnv& operator=(const TScopedEnv&) = delete;
-
- private:
-  void Apply(const std::optional<std::string>& value) {
-    if (value) {
-      ::setenv(FName.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(FName.c_str());
-    }
-  }
-  std::string FName;
-  std::optional<std::string> FOld;
-};
 
 // Polls condition until it holds or the time is up; true when it held. The
 // limit is generous: it only bounds a test that would otherwise hang.
