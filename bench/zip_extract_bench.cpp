@@ -95,7 +95,7 @@ std::vector<TEntryData> EncryptedData(const std::string& archive, const TAbArchi
   for (size_t i = 0; i < items.Count(); ++i) {
     const auto* local = reinterpret_cast<const uint8_t*>(archive.data()) + items[i].RelativeOffset;
     const size_t start = items[i].RelativeOffset + zip::kLocalHeaderSize +
-                         zip::ReadU16(local + 26) + zip::ReadU16(local + 28);
+                         ReadU16(local + 26) + ReadU16(local + 28);
     const auto* begin = reinterpret_cast<const uint8_t*>(archive.data()) + start;
     out.push_back({ToUtf8(items[i].FileName), {begin, begin + items[i].CompressedSize}});
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ByteOrder.h"
 #include "core/ResourceUpdateError.h"
 #include "core/Stream.h"
 
@@ -9,14 +10,7 @@ namespace lumora {
 
 namespace {
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t Dword(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint16_t ImageCount(const std::vector<uint8_t>& bytes) { return Word(bytes.data() + 4); }
+uint16_t ImageCount(const std::vector<uint8_t>& bytes) { return ReadU16(bytes.data() + 4); }
 
 const uint8_t* Entry(const std::vector<uint8_t>& bytes, size_t j) {
   return bytes.data() + TIconFile::kHeaderSize + TIconFile::kEntrySize * j;
@@ -44,7 +38,7 @@ bool TIconFile::IsValid(const std::vector<uint8_t>& bytes) {
   // first two 16-bit values are the letters' codes (the test as it was
   // first written, which an "MZ" file itself never matched).
   if (bytes[0] == 'M' && bytes[1] == 'Z') return false;
-  if (Word(bytes.data()) == 0x004D && Word(bytes.data() + 2) == 0x005A) return false;
+  if (ReadU16(bytes.data()) == 0x004D && ReadU16(bytes.data() + 2) == 0x005A) return false;
   const uint16_t count = ImageCount(bytes);
   if (kHeaderSize + kEntrySize * count > size) return false;
   for (const TIconImage& image : Images(bytes)) {
@@ -57,8 +51,8 @@ bool TIconFile::IsValid(const std::vector<uint8_t>& bytes) {
 std::vector<TIconImage> TIconFile::Images(const std::vector<uint8_t>& bytes) {
   std::vector<TIconImage> images(ImageCount(bytes));
   for (size_t j = 0; j < images.size(); ++j) {
-    images[j].Size = Dword(Entry(bytes, j) + 8);
-    images[j].Offset = Dword(Entry(bytes, j) + 12);
+    images[j].Size = ReadU32(Entry(bytes, j) + 8);
+    images[j].Offset = ReadU32(Entry(bytes, j) + 12);
   }
   return images;
 }
@@ -85,11 +79,11 @@ std::vector<uint8_t> TIconFile::GroupDirectory(const std::vector<uint8_t>& bytes
 TIconGroupInfo TIconFile::ReadGroup(const uint8_t* data, size_t size) {
   TIconGroupInfo info;
   if (data == nullptr || size < kHeaderSize) return info;
-  info.Reserved = Word(data);
-  info.Type = Word(data + 2);
-  const size_t count = Word(data + 4);
+  info.Reserved = ReadU16(data);
+  info.Type = ReadU16(data + 2);
+  const size_t count = ReadU16(data + 4);
   for (size_t j = 0; j < count && kHeaderSize + kGroupEntrySize * (j + 1) <= size; ++j) {
-    info.ImageIds.push_back(Word(data + kHeaderSize + kGroupEntrySize * j + 12));
+    info.ImageIds.push_back(ReadU16(data + kHeaderSize + kGroupEntrySize * j + 12));
   }
   return info;
 }

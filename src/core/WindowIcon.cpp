@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/ByteOrder.h"
 #include "core/IconFile.h"
 
 namespace lumora {
@@ -10,18 +11,8 @@ namespace {
 
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1A\n", 8);
 
-uint32_t BigEndian32(std::string_view bytes, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) << 24 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3]));
-}
-
-uint32_t LittleEndian32(std::string_view bytes, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(bytes[at])) |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
+const uint8_t* At(std::string_view bytes, size_t at) {
+  return reinterpret_cast<const uint8_t*>(bytes.data() + at);
 }
 
 bool SideOk(uint32_t side) { return side >= 1 && side <= TWindowIcon::kMaxSide; }
@@ -31,7 +22,7 @@ bool IsSmallPng(std::string_view bytes) {
   if (bytes.size() < 24 || !bytes.starts_with(kPngSignature) || bytes.substr(12, 4) != "IHDR") {
     return false;
   }
-  return SideOk(BigEndian32(bytes, 16)) && SideOk(BigEndian32(bytes, 20));
+  return SideOk(ReadBigEndianU32(At(bytes, 16))) && SideOk(ReadBigEndianU32(At(bytes, 20)));
 }
 
 // An ICO image is a PNG, or a bitmap info header whose height counts the
@@ -39,9 +30,9 @@ bool IsSmallPng(std::string_view bytes) {
 // height (top-down rows) is refused as icons never use it.
 bool IsSmallIcoImage(std::string_view image) {
   if (image.starts_with(kPngSignature)) return IsSmallPng(image);
-  if (image.size() < 40 || LittleEndian32(image, 0) < 40) return false;
-  const auto width = static_cast<int32_t>(LittleEndian32(image, 4));
-  const auto height = static_cast<int32_t>(LittleEndian32(image, 8));
+  if (image.size() < 40 || ReadU32(At(image, 0)) < 40) return false;
+  const auto width = static_cast<int32_t>(ReadU32(At(image, 4)));
+  const auto height = static_cast<int32_t>(ReadU32(At(image, 8)));
   return width > 0 && height > 0 && SideOk(static_cast<uint32_t>(width)) &&
          SideOk(static_cast<uint32_t>(height / 2 + height % 2));
 }

@@ -152,7 +152,7 @@ void ExpectToolsExtract(const std::vector<uint8_t>& bytes, const std::vector<TEn
 }
 #endif
 
-uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) { return zip::ReadU32(&bytes[at]); }
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) { return ReadU32(&bytes[at]); }
 
 // Offsets of every occurrence of a 32-bit signature.
 std::vector<size_t> FindSignature(const std::vector<uint8_t>& bytes, uint32_t signature) {

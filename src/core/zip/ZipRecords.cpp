@@ -20,9 +20,6 @@ std::optional<std::span<const uint8_t>> FindExtraBlock(std::span<const uint8_t> 
 
 }  // namespace zip
 
-using zip::ReadU16;
-using zip::ReadU32;
-
 TAbZipDirectoryFileHeader TAbZipDirectoryFileHeader::Parse(const uint8_t* p) {
   TAbZipDirectoryFileHeader h;
   h.Signature = ReadU32(p);

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "core/ByteOrder.h"
+
 namespace lumora {
 
 namespace zip {
@@ -33,19 +35,6 @@ inline constexpr uint16_t kExtraUtf16Name = 0x554E;
 inline constexpr uint16_t kFlagEncrypted = 0x0001;
 inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
 inline constexpr uint16_t kFlagUtf8 = 0x0800;
-
-inline uint16_t ReadU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-inline uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-inline uint64_t ReadU64(const uint8_t* p) {
-  return static_cast<uint64_t>(ReadU32(p)) | (static_cast<uint64_t>(ReadU32(p + 4)) << 32);
-}
 
 // Sizes and offsets come from the file, so every sum of them is checked.
 inline bool CheckedAdd(uint64_t a, uint64_t b, uint64_t& sum) {
