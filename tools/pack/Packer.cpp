@@ -126,12 +126,10 @@ std::string LoadPackageIcon(const String& path) {
   return bytes;
 }
 
-bool IsIconName(const std::string& name) {
-  return UpperCaseAscii(FromUtf8(name)) == UpperCaseAscii(IconEntryName);
-}
-
-bool IsConfigName(const std::string& name) {
-  return UpperCaseAscii(FromUtf8(name)) == UpperCaseAscii(ConfigEntryName);
+// Whether the runtime, which ignores the case of ASCII letters, finds a file
+// of this name under the package's own entry name.
+bool IsEntryNamed(const std::string& name, StringView entryName) {
+  return UpperCaseAscii(FromUtf8(name)) == UpperCaseAscii(entryName);
 }
 
 // One entry of the package: a site file, or the configuration from memory.
@@ -153,18 +151,20 @@ class TPackJob {
     summary.Runtime = Canonical(
         FOptions.Runtime.empty() ? TPacker::DefaultRuntime() : FOptions.Runtime, u"runtime");
     CheckRuntime(summary.Runtime);
+    // A Windows runtime takes the icon as its main icon; any other finds it
+    // in the package.
     const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
     if (!FOptions.IconFile.empty() && windowsRuntime) CheckIconUpdatePossible();
+    FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
     CollectEntries();
-    if (!FOptions.IconFile.empty() && !windowsRuntime) AddPackageIcon();
     CheckStartPage();
     WarnCaseTwins();
 
     TTemporarySibling archive(FOptions.Output, u"zip");
     summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), archive.Path(), program.Path(),
-                 summary.ArchiveBytes);
+    WriteProgram(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), archive.Path(),
+                 program.Path(), summary.ArchiveBytes);
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {
@@ -190,7 +190,7 @@ class TPackJob {
         TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning);
     std::vector<TSiteFile> configFiles;
     std::erase_if(files, [&](const TSiteFile& file) {
-      if (!IsConfigName(file.Name)) return false;
+      if (!IsEntryNamed(file.Name, ConfigEntryName)) return false;
       configFiles.push_back(file);
       return true;
     });
@@ -217,6 +217,7 @@ class TPackJob {
       FEntries.push_back(TSourceEntry{file.Name, file.Path, file.Size, file.ModifiedTime, nullptr});
     }
     if (!configPath.empty()) LoadConfig(configPath);
+    if (FIconInPackage) AddPackageIcon();
     std::sort(FEntries.begin(), FEntries.end(),
               [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
   }
@@ -227,14 +228,12 @@ class TPackJob {
     const String path = Canonical(FOptions.IconFile, u"icon file");
     FIconBytes = LoadPackageIcon(path);
     std::erase_if(FEntries, [&](const TSourceEntry& entry) {
-      if (!IsIconName(entry.Name)) return false;
+      if (!IsEntryNamed(entry.Name, IconEntryName)) return false;
       Warn(Format(u"skipped \"%s\": the icon is taken from \"%s\"", {entry.Path, path}));
       return true;
     });
     FEntries.push_back(TSourceEntry{ToUtf8(IconEntryName), path, static_cast<int64_t>(FIconBytes.size()),
                                     TSiteScanner::ModifiedTime(path), &FIconBytes});
-    std::sort(FEntries.begin(), FEntries.end(),
-              [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
   }
 
   void LoadConfig(const String& path) {
@@ -348,6 +347,7 @@ class TPackJob {
   std::string FConfigBytes;
   std::string FIconBytes;
   bool FHasConfig = false;
+  bool FIconInPackage = false;
   int64_t FContentBytes = 0;
 };
 
