@@ -10,6 +10,7 @@
 #include "platform/BrowserView.h"
 #include "core/HandlerGuard.h"
 #include "platform/linux/GLibPtr.h"
+#include "platform/linux/JsonString.h"
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "platform/linux/WebKitScriptBridge.h"
@@ -40,22 +41,6 @@ constexpr char kCloseScript[] = R"((function () {
 constexpr char kNoSelectSheet[] =
     "*:not(input):not(textarea):not([contenteditable]) { -webkit-user-select: none !important; "
     "user-select: none !important; }";
-
-// A JavaScript string literal of text; every character outside plain ASCII
-// letters and digits escaped.
-std::string JsStringLiteral(const String& text) {
-  std::string literal = "\"";
-  for (char16_t c : text) {
-    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_') {
-      literal += static_cast<char>(c);
-    } else {
-      char escape[8];
-      g_snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-      literal += escape;
-    }
-  }
-  return literal + "\"";
-}
 
 String JscString(JSCValue* value) {
   TGCharPtr text(jsc_value_to_string(value));
@@ -270,7 +255,7 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
     args += std::to_string(argument);
   }
   const std::string script =
-      "(function () { var f = window[" + JsStringLiteral(name) +
+      "(function () { var f = window[" + JsonString(name) +
       "]; if (typeof f !== 'function') return { k: 'missing' };"
       " try { var v = f(" + args + "); var t = v === null ? 'null' : typeof v;"
       " return { k: 'value', t: t, v: (t === 'object' || t === 'function' || t === 'symbol' || t === 'bigint') ? String(v) : v }; }"

@@ -10,6 +10,7 @@
 #include "platform/BrowserView.h"
 #include "platform/Random.h"
 #include "platform/linux/GLibPtr.h"
+#include "platform/linux/JsonString.h"
 
 namespace lumora {
 
@@ -188,20 +189,6 @@ bool ParseCall(const std::string& body, int32_t& id, std::vector<TJsValue>& para
     params.push_back(std::move(value));
   }
   return true;
-}
-
-std::string JsonString(const String& text) {
-  std::string out = "\"";
-  for (char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\') {
-      out += static_cast<char>(c);
-    } else {
-      char escape[8];
-      g_snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-      out += escape;
-    }
-  }
-  return out + "\"";
 }
 
 std::string JsonValue(const TJsValue& value) {
