@@ -13,10 +13,10 @@
 #include "core/WindowIcon.h"
 #include "core/zip/AbZipKit.h"
 #include "platform/AppIcon.h"
-#include "platform/MessageBox.h"
+#include "core/os/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/SaveDialog.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 

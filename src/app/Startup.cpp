@@ -13,7 +13,7 @@
 #include "core/TemporalFiles.h"
 #include "core/browser/IEBrowserFix.h"
 #include "core/protocol/ProtocolRegistry.h"
-#include "platform/MessageBox.h"
+#include "core/os/MessageBox.h"
 #include "core/HandlerGuard.h"
 #include "platform/MessageLoop.h"
 #include "platform/OleSession.h"

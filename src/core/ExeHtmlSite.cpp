@@ -4,7 +4,7 @@
 #include "core/ExeUtils.h"
 #include "core/StrUtils.h"
 #include "core/TemporalFiles.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 

@@ -58,11 +58,8 @@ class TBrowserView {
   // A key pressed inside the view; Key is the Windows virtual-key code
   // (27 for Escape).
   std::function<void(int Key)> OnKeyDown;
-  // A page of the site called window.external: ID is the function table's
-  // identifier, Params the script's arguments, the last first. False, with
-  // Error filled in, when the function raised.
-  std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)>
-      OnExternalCall;
+  // A page of the site called window.external.
+  TExternalCallHandler OnExternalCall;
 
   bool IsChildWindow() const;
 

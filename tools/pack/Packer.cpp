@@ -21,8 +21,8 @@
 #include "pack/SiteConfig.h"
 #include "pack/SiteScanner.h"
 #include "pack/ZipWriter.h"
-#include "platform/ExeResources.h"
-#include "platform/File.h"
+#include "core/os/ExeResources.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

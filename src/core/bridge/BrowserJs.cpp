@@ -10,7 +10,7 @@
 #include "core/Exception.h"
 #include "core/GlobalMainForm.h"
 #include "core/bridge/JsConstants.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 namespace {

@@ -10,7 +10,7 @@
 #include "core/Pcre2Pattern.h"
 #include "core/StrUtils.h"
 #include "core/site/TemplatePage.h"
-#include "platform/CodePage.h"
+#include "core/os/CodePage.h"
 
 namespace lumora {
 

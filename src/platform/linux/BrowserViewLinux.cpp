@@ -9,11 +9,11 @@
 #include "core/Exception.h"
 #include "platform/BrowserView.h"
 #include "core/HandlerGuard.h"
-#include "platform/linux/GLibPtr.h"
-#include "platform/linux/JsonString.h"
-#include "platform/linux/KeyCodes.h"
+#include "os/linux/GLibPtr.h"
+#include "os/linux/JsonString.h"
+#include "os/linux/KeyCodes.h"
 #include "platform/linux/WebKitMediaBridge.h"
-#include "platform/linux/WebKitScriptBridge.h"
+#include "os/linux/WebKitScriptBridge.h"
 
 namespace lumora {
 
@@ -171,7 +171,7 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_object_ref_sink(view);
 
   AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
-  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), *this, kSiteScheme);
+  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
   WebKitUserScript* script =
       webkit_user_script_new(kCloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);

@@ -9,7 +9,7 @@
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
-#include "platform/linux/KeyCodes.h"
+#include "os/linux/KeyCodes.h"
 
 namespace lumora {
 

@@ -3,7 +3,7 @@
 
 #include "core/HandlerGuard.h"
 #include "platform/PasswordWindow.h"
-#include "platform/linux/GLibPtr.h"
+#include "os/linux/GLibPtr.h"
 
 namespace lumora {
 

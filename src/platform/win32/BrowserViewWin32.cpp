@@ -1,6 +1,6 @@
 // The WebBrowser control host is not built yet.
 #include "platform/BrowserView.h"
-#include "platform/win32/NotSupportedWin32.h"
+#include "os/win32/NotSupportedWin32.h"
 
 namespace lumora {
 

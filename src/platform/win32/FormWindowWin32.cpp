@@ -1,6 +1,6 @@
 // Forms are not built yet on Windows.
 #include "platform/FormWindow.h"
-#include "platform/win32/NotSupportedWin32.h"
+#include "os/win32/NotSupportedWin32.h"
 
 namespace lumora {
 

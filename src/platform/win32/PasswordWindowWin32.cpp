@@ -1,6 +1,6 @@
 // The password dialog is not built yet on Windows.
 #include "platform/PasswordWindow.h"
-#include "platform/win32/NotSupportedWin32.h"
+#include "os/win32/NotSupportedWin32.h"
 
 namespace lumora {
 

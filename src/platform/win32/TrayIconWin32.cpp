@@ -1,6 +1,6 @@
 // The notification-area icon is not built yet on Windows.
 #include "platform/TrayIcon.h"
-#include "platform/win32/NotSupportedWin32.h"
+#include "os/win32/NotSupportedWin32.h"
 
 namespace lumora {
 

@@ -2,7 +2,7 @@
 // request text, Range headers, and the cache of recently served entries.
 #include <gtest/gtest.h>
 
-#include "platform/linux/SchemeResponse.h"
+#include "os/linux/SchemeResponse.h"
 
 namespace lumora::test {
 namespace {

@@ -18,8 +18,8 @@
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "platform/OleSession.h"
-#include "platform/win32/protocol/InternetProtocolHandler.h"
-#include "platform/win32/protocol/InternetProtocolHandlerFactory.h"
+#include "os/win32/protocol/InternetProtocolHandler.h"
+#include "os/win32/protocol/InternetProtocolHandlerFactory.h"
 
 namespace lumora::test {
 namespace {
