@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/StrUtils.h"
 #include "core/protocol/InternetProtocol.h"
-#include "core/protocol/MimeTypes.h"
-#include "core/protocol/ProtocolRegistry.h"
+#include "core/protocol/ProtocolAnswer.h"
 #include "os/linux/SchemeResponse.h"
 #include "os/linux/WebKitScriptBridge.h"
 
@@ -39,64 +37,40 @@ void FinishWithError(WebKitURISchemeRequest* request, const std::string& message
   g_error_free(error);
 }
 
-// The stream's bytes, taken over without a copy from a memory stream.
-TEntryCache::TBytes TakeBytes(TStream& stream) {
-  if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
-    return std::make_shared<const std::vector<uint8_t>>(std::move(memory->Bytes()));
+// A GBytes over the bytes of answer that keeps its entry alive while WebKit
+// reads: the entry's own memory when it is a memory stream (as the site's
+// answers are), else a copy.
+GBytes* BytesOf(const TProtocolAnswer& answer) {
+  const size_t offset = static_cast<size_t>(answer.Offset);
+  const size_t length = static_cast<size_t>(answer.Length);
+  if (auto* memory = dynamic_cast<TMemoryStream*>(answer.Entry.get())) {
+    auto holder = std::make_unique<std::shared_ptr<TStream>>(answer.Entry);
+    return g_bytes_new_with_free_func(
+        memory->Memory() + offset, length,
+        [](gpointer p) { std::unique_ptr<std::shared_ptr<TStream>>(static_cast<std::shared_ptr<TStream>*>(p)); },
+        holder.release());
   }
-  std::vector<uint8_t> bytes(static_cast<size_t>(stream.Size()));
-  stream.SetPosition(0);
-  stream.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  return std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+  std::vector<uint8_t> bytes(length);
+  answer.Entry->SetPosition(static_cast<int64_t>(offset));
+  answer.Entry->ReadBuffer(bytes.data(), static_cast<int64_t>(length));
+  return g_bytes_new(bytes.data(), bytes.size());
 }
 
-// A GBytes over part of bytes that keeps them alive while WebKit reads.
-GBytes* SliceOf(const TEntryCache::TBytes& bytes, size_t offset, size_t length) {
-  auto holder = std::make_unique<TEntryCache::TBytes>(bytes);
-  const uint8_t* data = bytes->data() + offset;
-  return g_bytes_new_with_free_func(
-      data, length, [](gpointer p) { std::unique_ptr<TEntryCache::TBytes>(static_cast<TEntryCache::TBytes*>(p)); },
-      holder.release());
-}
-
-// The content type of the entry a URL names, resolved as the request
-// handler resolves it.
-std::string ContentTypeOf(const String& url) {
-  const size_t colon = url.find(u':');
-  const String request = colon == String::npos ? url : url.substr(colon + 1);
-  const String name = TStrUtils::RemoveQueryFromUri(TStrUtils::RemoveSideSlashes(TStrUtils::UrlDecode(request)));
-  return ToUtf8(TMimeTypes::ForName(name));
-}
-
-void Respond(WebKitURISchemeRequest* request, const TEntryCache::TBytes& bytes, const TByteRange& range,
-             const std::string& contentType) {
-  const uint64_t total = bytes->size();
-  uint64_t offset = 0;
-  uint64_t length = total;
-  if (range.Kind == TByteRange::Satisfiable) {
-    offset = range.First;
-    length = range.Last - range.First + 1;
-  } else if (range.Kind == TByteRange::Unsatisfiable) {
-    length = 0;
-  }
-  GBytes* slice = SliceOf(bytes, offset, length);
-  GInputStream* input = g_memory_input_stream_new_from_bytes(slice);
-  g_bytes_unref(slice);
-  WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(input, static_cast<gint64>(length));
+// Finishes request with answer, translated into a WebKit scheme response.
+void Respond(WebKitURISchemeRequest* request, const TProtocolAnswer& answer) {
+  GBytes* bytes = BytesOf(answer);
+  GInputStream* input = g_memory_input_stream_new_from_bytes(bytes);
+  g_bytes_unref(bytes);
+  WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(input, static_cast<gint64>(answer.Length));
   g_object_unref(input);
-  if (!contentType.empty()) webkit_uri_scheme_response_set_content_type(response, contentType.c_str());
+  if (!answer.ContentType.empty()) {
+    webkit_uri_scheme_response_set_content_type(response, ToUtf8(answer.ContentType).c_str());
+  }
   SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
   soup_message_headers_append(headers, "Accept-Ranges", "bytes");
-  soup_message_headers_set_content_length(headers, static_cast<goffset>(length));
-  if (range.Kind == TByteRange::Satisfiable) {
-    webkit_uri_scheme_response_set_status(response, 206, nullptr);
-    const std::string value = "bytes " + std::to_string(range.First) + "-" + std::to_string(range.Last) + "/" +
-                              std::to_string(total);
-    soup_message_headers_append(headers, "Content-Range", value.c_str());
-  } else if (range.Kind == TByteRange::Unsatisfiable) {
-    webkit_uri_scheme_response_set_status(response, 416, nullptr);
-    soup_message_headers_append(headers, "Content-Range", ("bytes */" + std::to_string(total)).c_str());
-  }
+  soup_message_headers_set_content_length(headers, static_cast<goffset>(answer.Length));
+  if (answer.Status != 200) webkit_uri_scheme_response_set_status(response, answer.Status, nullptr);
+  if (!answer.ContentRange.empty()) soup_message_headers_append(headers, "Content-Range", answer.ContentRange.c_str());
   webkit_uri_scheme_response_set_http_headers(response, headers);
   webkit_uri_scheme_request_finish_with_response(request, response);
   g_object_unref(response);
@@ -107,24 +81,15 @@ void HandleSchemeRequest(WebKitURISchemeRequest* request, gpointer data) {
   if (HandleWebKitScriptCall(request)) return;
   const std::string uri = webkit_uri_scheme_request_get_uri(request);
   try {
-    const String url = UrlFromWebKit(uri);
     SoupMessageHeaders* requestHeaders = webkit_uri_scheme_request_get_http_headers(request);
     const char* rangeHeader = requestHeaders ? soup_message_headers_get_one(requestHeaders, "Range") : nullptr;
-    const std::string cacheKey = uri.substr(0, uri.find('#'));
-    TEntryCache::TBytes bytes;
-    if (rangeHeader) bytes = state.Cache.Find(cacheKey);
-    if (!bytes) {
-      const std::unique_ptr<TStream> stream = RequestProtocolStream(url);
-      if (!stream) {
-        FinishWithError(request, "Nothing answers " + uri);
-        return;
-      }
-      bytes = TakeBytes(*stream);
-      // Only media ask for ranges, and they ask again and again.
-      if (rangeHeader) state.Cache.Put(cacheKey, bytes);
+    const TProtocolAnswer answer =
+        AnswerProtocolRequest(UrlFromWebKit(uri), rangeHeader ? rangeHeader : "", &state.Cache);
+    if (!answer.Found()) {
+      FinishWithError(request, "Nothing answers " + uri);
+      return;
     }
-    const TByteRange range = rangeHeader ? ParseRangeHeader(rangeHeader, bytes->size()) : TByteRange{};
-    Respond(request, bytes, range, ContentTypeOf(url));
+    Respond(request, answer);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "lumora: %s: %s\n", uri.c_str(), error.what());
     FinishWithError(request, error.what());

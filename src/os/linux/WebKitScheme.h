@@ -3,10 +3,10 @@
 // finished with the stream's bytes, or with an error when no stream comes so
 // that the browser shows its own failure page.
 //
-// Answers carry the entry's content type by extension and "Accept-Ranges";
-// a Range request gets 206 with the bytes asked for (or 416), and the whole
-// entry stays in a per-scheme cache of recently used entries (256 MB), so a
-// seeking video decodes its entry once. The scheme is registered as secure
+// The answer is the core's (core/protocol/ProtocolAnswer.h): the entry's
+// content type, 206 with the bytes a Range asks for (or 416), and a
+// per-scheme cache of recently used entries (256 MB) for range requests.
+// Here it only becomes a WebKit response, with "Accept-Ranges". The scheme is registered as secure
 // and CORS-enabled, so fetch(), XHR and module scripts work between its
 // pages.
 #pragma once

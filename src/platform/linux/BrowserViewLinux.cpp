@@ -10,7 +10,7 @@
 #include "platform/BrowserView.h"
 #include "core/HandlerGuard.h"
 #include "os/linux/GLibPtr.h"
-#include "os/linux/JsonString.h"
+#include "core/bridge/JsonString.h"
 #include "os/linux/KeyCodes.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "core/protocol/ProtocolRegistry.h"
+#include "core/protocol/ProtocolAnswer.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {
@@ -51,27 +51,35 @@ STDMETHODIMP TInternetProtocolHandler::Start(LPCWSTR szUrl, IInternetProtocolSin
                                              IInternetBindInfo*, DWORD, HANDLE_PTR) {
   if (!szUrl || !OIProtSink) return E_POINTER;
   Stream.reset();
-  std::unique_ptr<TStream> answer;
+  TProtocolAnswer answer;
   try {
-    answer = RequestProtocolStream(FromWide(szUrl));
+    answer = AnswerProtocolRequest(FromWide(szUrl));
   } catch (...) {
     // No error may unwind into the URL layer: a handler that failed has
     // given nothing, and the request is not served.
-    answer.reset();
+    answer = TProtocolAnswer{};
   }
-  if (!answer) return INET_E_USE_DEFAULT_PROTOCOLHANDLER;
+  if (!answer.Found()) return INET_E_USE_DEFAULT_PROTOCOLHANDLER;
 
-  Stream = std::move(answer);
-  const int64_t size = Stream->Size();
-  StreamSize = size > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
-                                                          : static_cast<int32_t>(size);
+  Stream = std::move(answer.Entry);
+  const uint64_t size = answer.Length;
+  StreamSize = size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())
+                   ? std::numeric_limits<int32_t>::max()
+                   : static_cast<int32_t>(size);
   Stream->SetPosition(0);
   StreamPosition = 0;
   LockCount = 1;
   ProtSink = TComPtr<IInternetProtocolSink>(OIProtSink);
-  // A reference of our own for the two reports: the URL layer may read
+  // A reference of our own for the reports: the URL layer may read
   // everything and terminate inside ReportData, which releases ProtSink.
   const TComPtr<IInternetProtocolSink> sink = ProtSink;
+  // The content type before the data, as the browser expects of a handler:
+  // without it, it sniffs, and module scripts, SVG or fonts are misread.
+  if (!answer.ContentType.empty()) {
+    const std::wstring type = Wide(answer.ContentType);
+    sink->ReportProgress(BINDSTATUS_MIMETYPEAVAILABLE, type.c_str());
+    sink->ReportProgress(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE, type.c_str());
+  }
   sink->ReportData(kAllDataAvailable, static_cast<ULONG>(StreamSize), static_cast<ULONG>(StreamSize));
   sink->ReportResult(S_OK, 0, nullptr);
   return S_OK;

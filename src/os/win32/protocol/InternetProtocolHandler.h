@@ -1,7 +1,8 @@
 // The URL layer's handler of one request for a registered scheme: Start
-// asks the protocol registry for the answer (handed to the user-interface
-// thread there) and announces it as fully available; Read hands it out;
-// the last of Terminate and UnlockRequest frees it.
+// takes the core's answer (core/protocol/ProtocolAnswer.h, made on the
+// user-interface thread), reports its content type and announces it as
+// fully available; Read hands it out; the last of Terminate and
+// UnlockRequest frees it.
 #pragma once
 
 #include <urlmon.h>
@@ -55,7 +56,7 @@ class TInternetProtocolHandler final : public IInternetProtocol {
 
   std::atomic<ULONG> FRefCount{1};
   TComPtr<IInternetProtocolSink> ProtSink;
-  std::unique_ptr<TStream> Stream;
+  std::shared_ptr<TStream> Stream;
   int32_t StreamPosition = 0;
   int32_t StreamSize = 0;
   int32_t LockCount = 0;

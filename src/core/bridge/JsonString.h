@@ -4,22 +4,21 @@
 // included) becomes a \uXXXX escape, so the literal is pure ASCII.
 #pragma once
 
-#include <glib.h>
-
+#include <cstdio>
 #include <string>
 
 #include "core/String.h"
 
 namespace lumora {
 
-inline std::string JsonString(const String& text) {
+inline std::string JsonString(StringView text) {
   std::string out = "\"";
   for (char16_t c : text) {
     if (c >= 0x20 && c < 0x7F && c != u'"' && c != u'\\') {
       out += static_cast<char>(c);
     } else {
       char escape[8];
-      g_snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
       out += escape;
     }
   }
