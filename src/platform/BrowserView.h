@@ -1,6 +1,19 @@
 // The embedded browser component: one web view with the events and
 // operations the browser forms rely on. Linux: a WebKitGTK web view;
 // Windows: the WebBrowser control (not built yet).
+//
+// What every backend's view does, beyond the operations below:
+// - It shows no context menu of its own, for any element.
+// - It swallows these Ctrl shortcuts before the page or the browser sees
+//   them: Ctrl+Y (the browser's history). Other keys reach the page, and
+//   OnKeyDown sees each key pressed inside the view (Escape included).
+// - It is no drop target: files and text dropped on it are refused and
+//   never navigate.
+// - Pages of the site scheme have window.external from the start of their
+//   script: OnNavigateComplete is raised once the page has loaded and its
+//   script can be called (ExecScriptEx), and no earlier.
+// - A script error never stops the page's other scripts; how it is shown
+//   follows SetScriptErrorAction.
 #pragma once
 
 #include <functional>
@@ -14,6 +27,7 @@
 namespace lumora {
 
 class TBrowserView;
+class TFormWindow;
 
 // How a script error is treated: eaContinue reports it handled (scripts go
 // on, no prompt); eaAskUser leaves it to the browser's own reporting.
@@ -21,9 +35,12 @@ enum class TScriptErrorAction { eaContinue, eaAskUser };
 
 class TBrowserView {
  public:
-  // related is the view whose page asked for this one as a new window
-  // (window.open); it shares that view's session and process.
-  explicit TBrowserView(TBrowserView* related = nullptr);
+  // A view made for the window holder, whose content it becomes (the
+  // Windows control needs its parent window when it is created, so a view
+  // is never made first and placed later). related is the view whose page
+  // asked for this one as a new window (window.open); it shares that
+  // view's session and process.
+  explicit TBrowserView(TFormWindow& holder, TBrowserView* related = nullptr);
   ~TBrowserView();
   TBrowserView(const TBrowserView&) = delete;
   TBrowserView& operator=(const TBrowserView&) = delete;

@@ -8,6 +8,7 @@
 
 #include "core/Exception.h"
 #include "platform/BrowserView.h"
+#include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
 #include "os/linux/GLibPtr.h"
 #include "core/bridge/JsonString.h"
@@ -157,7 +158,7 @@ gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
 
 }  // namespace
 
-TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
   FImpl->Manager = webkit_user_content_manager_new();
   FImpl->IsChild = related != nullptr;
   GtkWidget* view;
@@ -193,6 +194,7 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);
+  holder.SetContent(*this);
 }
 
 TBrowserView::~TBrowserView() {

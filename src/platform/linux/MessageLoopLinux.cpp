@@ -36,6 +36,13 @@ void WatchTerminationSignals() {
   }
 }
 
+// GDK's one event handler: key events pass the pre-dispatch hook first.
+void HandleEvent(GdkEvent* event, gpointer) {
+  const bool key = event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE;
+  if (key && PreDispatchKeyMessage(event)) return;
+  gtk_main_do_event(event);
+}
+
 }  // namespace
 
 bool InitializeWindowing() {
@@ -44,6 +51,7 @@ bool InitializeWindowing() {
     return false;
   }
   WatchTerminationSignals();
+  gdk_event_handler_set(HandleEvent, nullptr, nullptr);
   return true;
 }
 

@@ -6,7 +6,7 @@ namespace lumora {
 
 struct TBrowserView::TImpl {};
 
-TBrowserView::TBrowserView(TBrowserView*) { RaiseNotSupported(); }
+TBrowserView::TBrowserView(TFormWindow&, TBrowserView*) { RaiseNotSupported(); }
 TBrowserView::~TBrowserView() = default;
 void TBrowserView::SetAllowTextSelect(bool) { RaiseNotSupported(); }
 void TBrowserView::SetScriptErrorAction(TScriptErrorAction) { RaiseNotSupported(); }

@@ -12,6 +12,8 @@ bool InitializeWindowing() { return false; }
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+    if (key && PreDispatchKeyMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
