@@ -4,14 +4,17 @@
 //
 // What every backend's view does, beyond the operations below:
 // - It shows no context menu of its own, for any element.
-// - It swallows these Ctrl shortcuts before the page or the browser sees
-//   them: Ctrl+Y (the browser's history). Other keys reach the page, and
-//   OnKeyDown sees each key pressed inside the view (Escape included).
+// - It swallows Ctrl+Y (Ctrl alone with Y, which would redo in an editor)
+//   before the page, the browser or OnKeyDown sees it. Every other key
+//   reaches the page, and OnKeyDown sees each one pressed inside the view
+//   (Escape included).
 // - It is no drop target: files and text dropped on it are refused and
 //   never navigate.
 // - Pages of the site scheme have window.external from the start of their
-//   script: OnNavigateComplete is raised once the page has loaded and its
-//   script can be called (ExecScriptEx), and no earlier.
+//   script. OnNavigateComplete is the event that means the page's script is
+//   ready: it is raised once the page has finished loading (WebKit: load
+//   finished; Windows: NavigateComplete2 of the top frame), and from then
+//   on ExecScriptEx reaches the page's functions.
 // - A script error never stops the page's other scripts; how it is shown
 //   follows SetScriptErrorAction.
 #pragma once
