@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The Windows runtime cannot show its windows yet: a program packed with it
-// stops at start with a runtime error. The one switch to turn when it can.
+// reads its site and ends at once. The one switch to turn when it can.
 constexpr bool kWindowsRuntimeShowsWindows = false;
 
 }  // namespace
@@ -63,8 +63,8 @@ String TPackChecks::ConfigLookalikes(const std::vector<std::string>& entryNames)
 
 String TPackChecks::RuntimeNote(bool windowsRuntime) {
   if (!windowsRuntime || kWindowsRuntimeShowsWindows) return {};
-  return u"the Windows runtime cannot show windows yet: this program stops at start with a runtime "
-         u"error instead of showing the site. Pack with the Linux runtime to use the site today";
+  return u"the Windows runtime cannot show windows yet: this program starts, reads its site and ends "
+         u"at once without showing it. Pack with the Linux runtime to use the site today";
 }
 
 }  // namespace lumora
