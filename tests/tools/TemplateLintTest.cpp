@@ -19,6 +19,7 @@ TEST(TemplateLintTest, ADirectiveThatIncludesSomethingIsNotMentioned) {
   EXPECT_EQ(Check("<!--template:PARTS/head.html  -->"), std::vector<String>{}) << "folders in any case";
   EXPECT_EQ(Check("<!--template:parts/head.html--><!--TEMPLATE:parts/head.html-->"), std::vector<String>{});
   EXPECT_EQ(Check("no directives at all"), std::vector<String>{});
+  EXPECT_EQ(Check("<!-- template of the menu -->"), std::vector<String>{}) << "a comment about templates";
 }
 
 TEST(TemplateLintTest, LinesAreCountedAsThePatternCountsThem) {

@@ -309,9 +309,14 @@ class TPackJob {
     const TTemplateLint lint(names, ReadConfigString(FConfig, TConfigKeyId::RootDirName));
     for (const TSourceEntry& entry : FEntries) {
       if (entry.Bytes != nullptr || !TTemplateLint::IsPageCandidate(FromUtf8(entry.Name))) continue;
-      for (const String& warning : lint.Check(FromUtf8(entry.Name), ReadWholeFile(entry.Path))) {
-        Warn(warning);
+      std::vector<String> warnings;
+      try {
+        warnings = lint.Check(FromUtf8(entry.Name), ReadWholeFile(entry.Path));
+      } catch (const Exception& error) {
+        // The matcher's own limits: the page is packed unchecked.
+        warnings = {Format(u"%s: templates not checked: %s", {FromUtf8(entry.Name), error.Message()})};
       }
+      for (const String& warning : warnings) Warn(warning);
     }
   }
 

@@ -133,8 +133,10 @@ std::vector<String> TTemplateLint::Check(StringView pageName, std::string_view b
   }
 
   // Text that begins like a directive where none begins: a space or a
-  // dash too many or too few, a missing colon, "->" for "-->".
-  const TPcre2Pattern lookalike("<!?-{1,3}\\s*template", PCRE2_CASELESS);
+  // dash too many or too few, a missing colon, "->" for "-->". A comment
+  // that merely speaks of a template ("<!-- template of the menu -->") is
+  // none of these.
+  const TPcre2Pattern lookalike("<!--template|<!?-{1,3}\\s*template\\s*:", PCRE2_CASELESS);
   for (auto match = lookalike.Match(subject); match; match = lookalike.Match(subject, match->Groups[0].End)) {
     const size_t start = match->Groups[0].Start;
     const bool inDirective = std::any_of(directives.begin(), directives.end(), [&](const TPcre2Match::TSpan& span) {
