@@ -50,10 +50,11 @@ archive_of "$SCRATCH/own$EXE" "$SCRATCH/own.zip"
   fail "the site's lm-config was stored as $(lm_config "$SCRATCH/own.zip")"
 pass "the site's own lm-config gets a mark; IndexPage matches like a request (case, slashes, query)"
 
-# Keys the runtime does not know are warned about, not refused.
-printf '[Lumora]\nIndexPage=site/index.html\nAppTitel=Typo\nAppWindowWidth=800px\n' > "$site/lm-config"
+# Keys the runtime does not know are warned about, not refused (unless they
+# look like a mistyped known key: pack_author.sh).
+printf '[Lumora]\nIndexPage=site/index.html\nWindowColour=Typo\nAppWindowWidth=800px\n' > "$site/lm-config"
 pack "$site" "$SCRATCH/warned$EXE" > /dev/null 2> "$SCRATCH/err" || fail "unknown keys made packing fail"
-grep -q 'warning: unknown key "AppTitel" in lm-config' "$SCRATCH/err" || fail "no unknown-key warning: $(cat "$SCRATCH/err")"
+grep -q 'warning: unknown key "WindowColour" in lm-config' "$SCRATCH/err" || fail "no unknown-key warning: $(cat "$SCRATCH/err")"
 grep -q 'warning: AppWindowWidth = "800px" is not a number' "$SCRATCH/err" || fail "no number warning"
 pass "unknown keys and non-numbers are warnings"
 

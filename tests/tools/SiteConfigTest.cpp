@@ -31,24 +31,72 @@ TEST(SiteConfigTest, EntryBytesAreUtf8WithAByteOrderMark) {
   for (const TCase& c : cases) EXPECT_EQ(TSiteConfig::EntryBytes(c.File), c.Stored) << c.What;
 }
 
-std::vector<String> Warnings(const std::string& text) {
+TConfigFindings Findings(const std::string& text, bool allowUnknownKeys = false) {
   TMemIniFile config;
   config.LoadFromBytes(TSiteConfig::EntryBytes(text));
-  return TSiteConfig::Check(config);
+  return TSiteConfig::Check(config, allowUnknownKeys);
 }
+
+std::vector<String> Warnings(const std::string& text) { return Findings(text).Warnings; }
 
 TEST(SiteConfigTest, WarnsAboutWhatTheRuntimeIgnores) {
   EXPECT_EQ(Warnings("[Lumora]\nIndexPage=a.html\nappwindowwidth=0x400\nUseTrayIcon=-1\n"),
             std::vector<String>{});
   EXPECT_EQ(
-      Warnings("[Lumora]\nIndexPage=a.html\nIndexPge=b.html\n"),
-      std::vector<String>{u"unknown key \"IndexPge\" in lm-config: the runtime does not read it"});
+      Warnings("[Lumora]\nIndexPage=a.html\nWindowColour=blue\n"),
+      std::vector<String>{u"unknown key \"WindowColour\" in lm-config: the runtime does not read it"});
   EXPECT_EQ(Warnings("[Lumora]\nUseTrayIcon=true\nAppWindowWidth=\n"),
             (std::vector<String>{
                 u"UseTrayIcon = \"true\" is not a number: the runtime uses the default 0",
                 u"AppWindowWidth = \"\" is not a number: the runtime uses the default 800"}));
   EXPECT_EQ(Warnings("[Settings]\nIndexPage=a.html\n"),
             std::vector<String>{u"lm-config has no [Lumora] section: every key takes its default"});
+}
+
+// A key a slip away from a known one would silently drop what it sets (a
+// password above all): an error that names the key meant.
+TEST(SiteConfigTest, AMistypedKeyIsAnErrorNamingTheKnownKey) {
+  struct TCase {
+    const char* Key;
+    const char16_t* Meant;
+  };
+  const TCase cases[] = {
+      {"AppPasword", u"AppPassword"},     // a letter left out
+      {"AppTitel", u"AppTitle"},          // two letters swapped
+      {"IndexPge", u"IndexPage"},
+      {"RootDirNames", u"RootDirName"},   // a letter too many
+      {"apppassword2", u"AppPassword"},   // letter case does not count
+      {"HideJSErrorz", u"HideJsErrors"},
+  };
+  for (const TCase& c : cases) {
+    const std::string text = std::string("[Lumora]\nIndexPage=a.html\n") + c.Key + "=x\n";
+    const TConfigFindings refused = Findings(text);
+    ASSERT_EQ(refused.Errors.size(), 1u) << c.Key;
+    EXPECT_NE(refused.Errors[0].find(String(u"did you mean \"") + c.Meant + u"\"?"), String::npos)
+        << ToUtf8(refused.Errors[0]);
+    EXPECT_NE(refused.Errors[0].find(u"--allow-unknown-keys"), String::npos);
+    const TConfigFindings allowed = Findings(text, true);
+    EXPECT_TRUE(allowed.Errors.empty()) << c.Key;
+    ASSERT_EQ(allowed.Warnings.size(), 1u) << c.Key;
+    EXPECT_NE(allowed.Warnings[0].find(c.Meant), String::npos) << ToUtf8(allowed.Warnings[0]);
+  }
+}
+
+TEST(SiteConfigTest, RecognisesUtf16WithoutAByteOrderMark) {
+  const std::string ini = "[Lumora]\r\nIndexPage=site/index.html\r\n";
+  std::string little;
+  std::string big;
+  for (char c : ini) {
+    little += std::string{c, '\0'};
+    big += std::string{'\0', c};
+  }
+  EXPECT_TRUE(TSiteConfig::IsUtf16WithoutMark(little));
+  EXPECT_TRUE(TSiteConfig::IsUtf16WithoutMark(big));
+  EXPECT_FALSE(TSiteConfig::IsUtf16WithoutMark("\xFF\xFE" + little));  // a mark: read as UTF-16
+  EXPECT_FALSE(TSiteConfig::IsUtf16WithoutMark(ini));
+  EXPECT_FALSE(TSiteConfig::IsUtf16WithoutMark(kBom + ini));
+  EXPECT_FALSE(TSiteConfig::IsUtf16WithoutMark(""));
+  EXPECT_FALSE(TSiteConfig::IsUtf16WithoutMark("a"));
 }
 
 TEST(SiteConfigTest, StartEntryIsIndexPageCleanedLikeARequest) {

@@ -10,6 +10,7 @@
 #include "pack/Console.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
+#include "pack/PreviewRun.h"
 
 namespace lumora {
 
@@ -31,13 +32,17 @@ struct TCommand {
 };
 
 int RunPack(TArguments arguments);
+int RunPreview(TArguments arguments);
 int RunList(TArguments arguments);
 int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
-    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] SOURCE_DIR OUTPUT",
+    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
+    {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
+     u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
+     RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
     {u"--verify", u"FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", 1,
      RunVerify},
@@ -65,26 +70,65 @@ int RunHelp(TArguments) {
   TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
   TConsole::Out(u"--icon replaces the main icon of a Windows runtime (Windows packer only),");
   TConsole::Out(u"or is packed as \"lm-icon\" for any other runtime (a PNG or ICO file).");
+  TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
+  TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
+  TConsole::Out(u"known one (an error otherwise).");
   return kExitOk;
 }
 
-int RunPack(TArguments arguments) {
-  TPackOptions options;
-  std::vector<String> positional;
+// Reads the packing options into options and the other arguments into
+// positional. With restAfterSource everything after the first positional
+// argument is positional too (the arguments of --run's program). kExitOk,
+// or the usage error's exit code.
+int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<String>& positional,
+                       bool restAfterSource) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const String& argument = arguments[i];
     String* value = argument == u"--runtime"  ? &options.Runtime
                     : argument == u"--config" ? &options.ConfigFile
                     : argument == u"--icon"   ? &options.IconFile
                                               : nullptr;
-    if (value != nullptr) {
+    bool* flag = argument == u"--strict"               ? &options.Strict
+                 : argument == u"--allow-unknown-keys" ? &options.AllowUnknownKeys
+                                                       : nullptr;
+    if (restAfterSource && !positional.empty()) {
+      positional.push_back(argument);
+    } else if (value != nullptr) {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       *value = arguments[++i];
+    } else if (flag != nullptr) {
+      *flag = true;
     } else if (argument.starts_with(u"--")) {
       return UsageError(u"unknown option " + argument);
     } else {
       positional.push_back(argument);
     }
+  }
+  return kExitOk;
+}
+
+void PrintNotes(const TPackSummary& summary) {
+  for (const String& note : summary.Notes) TConsole::Out(u"lumora-pack: note: " + note);
+}
+
+int RunPreview(TArguments arguments) {
+  TPackOptions options;
+  std::vector<String> positional;
+  if (const int code = ParsePackArguments(arguments, options, positional, true); code != kExitOk) {
+    return code;
+  }
+  if (positional.empty()) return UsageError(u"--run needs SOURCE_DIR");
+  options.SourceDir = positional[0];
+  positional.erase(positional.begin());
+  // The program's own output follows; the packer says no more than needed.
+  return TPreviewRun::Run(options, positional, Warning, PrintNotes);
+}
+
+int RunPack(TArguments arguments) {
+  TPackOptions options;
+  std::vector<String> positional;
+  if (const int code = ParsePackArguments(arguments, options, positional, false); code != kExitOk) {
+    return code;
   }
   if (positional.size() != 2) return UsageError(u"packing needs SOURCE_DIR and OUTPUT");
   options.SourceDir = positional[0];
@@ -100,6 +144,7 @@ int RunPack(TArguments arguments) {
              {IntToStr(static_cast<int64_t>(summary.Entries)), IntToStr(summary.ContentBytes),
               options.Output, IntToStr(summary.ArchiveBytes), summary.Runtime,
               IntToStr(elapsed.count())}));
+  PrintNotes(summary);
   return kExitOk;
 }
 

@@ -17,9 +17,11 @@
 #include "core/Stream.h"
 #include "pack/Console.h"
 #include "pack/DosTime.h"
+#include "pack/PackChecks.h"
 #include "pack/ProgressBar.h"
 #include "pack/SiteConfig.h"
 #include "pack/SiteScanner.h"
+#include "pack/TemplateLint.h"
 #include "pack/ZipWriter.h"
 #include "core/os/ExeResources.h"
 #include "core/os/File.h"
@@ -144,12 +146,15 @@ struct TSourceEntry {
 class TPackJob {
  public:
   TPackJob(const TPackOptions& options, const TPacker::TOnWarning& onWarning)
-      : FOptions(options), FOnWarning(onWarning) {}
+      : FOptions(options), FOnWarning([this, onWarning](const String& message) {
+          ++FWarnings;
+          if (onWarning) onWarning(message);
+        }) {}
 
   TPackSummary Run() {
     TPackSummary summary;
-    summary.Runtime = Canonical(
-        FOptions.Runtime.empty() ? TPacker::DefaultRuntime() : FOptions.Runtime, u"runtime");
+    TPackChecks::CheckOutputFolder(FOptions.Output);
+    summary.Runtime = TPackChecks::ResolveRuntime(FOptions.Runtime);
     CheckRuntime(summary.Runtime);
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
@@ -159,6 +164,11 @@ class TPackJob {
     CollectEntries();
     CheckStartPage();
     WarnCaseTwins();
+    LintTemplates();
+    if (FOptions.Strict && FWarnings > 0) {
+      throw Exception(Format(u"%s warning(s) with --strict: nothing written",
+                             {IntToStr(static_cast<int64_t>(FWarnings))}));
+    }
 
     TTemporarySibling archive(FOptions.Output, u"zip");
     summary.ArchiveBytes = WriteArchive(archive.Path());
@@ -173,15 +183,16 @@ class TPackJob {
     }
     program.Keep();
 
+    if (const String note = TPackChecks::RuntimeNote(windowsRuntime); !note.empty()) {
+      summary.Notes.push_back(note);
+    }
     summary.Entries = FEntries.size();
     summary.ContentBytes = FContentBytes;
     return summary;
   }
 
  private:
-  void Warn(const String& message) {
-    if (FOnWarning) FOnWarning(message);
-  }
+  void Warn(const String& message) { FOnWarning(message); }
 
   // The site's files, with the configuration in place of any root file that
   // the runtime would find under the name "lm-config".
@@ -238,9 +249,17 @@ class TPackJob {
 
   void LoadConfig(const String& path) {
     FHasConfig = true;
-    FConfigBytes = TSiteConfig::EntryBytes(ReadWholeFile(path));
+    const std::string fileBytes = ReadWholeFile(path);
+    if (TSiteConfig::IsUtf16WithoutMark(fileBytes)) {
+      throw Exception(Format(u"\"%s\" is UTF-16 without a byte-order mark, which the runtime would "
+                             u"read as empty: save it as UTF-8 (or as UTF-16 with a byte-order mark)",
+                             {path}));
+    }
+    FConfigBytes = TSiteConfig::EntryBytes(fileBytes);
     FConfig.LoadFromBytes(FConfigBytes);
-    for (const String& warning : TSiteConfig::Check(FConfig)) Warn(warning);
+    const TConfigFindings findings = TSiteConfig::Check(FConfig, FOptions.AllowUnknownKeys);
+    for (const String& warning : findings.Warnings) Warn(warning);
+    if (!findings.Errors.empty()) throw Exception(findings.Errors.front());
     FEntries.push_back(TSourceEntry{ToUtf8(ConfigEntryName), path,
                                     static_cast<int64_t>(FConfigBytes.size()),
                                     TSiteScanner::ModifiedTime(path), &FConfigBytes});
@@ -255,9 +274,7 @@ class TPackJob {
                           ? Format(u"IndexPage is not set in %s: the package would have no start "
                                    u"page",
                                    {ConfigEntryName})
-                          : Format(u"The site has no %s (give one with --config): the package "
-                                   u"would have no start page",
-                                   {ConfigEntryName}));
+                          : NoConfigMessage());
     }
     if (HasEntry(start)) return;
     String message = Format(u"IndexPage \"%s\" names no file of the package",
@@ -267,6 +284,40 @@ class TPackJob {
       message += Format(u" (IndexPage includes the root folder: \"%s/%s\")", {root, start});
     }
     throw Exception(message);
+  }
+
+  String NoConfigMessage() const {
+    String message = Format(u"The site has no %s (give one with --config): the package would have no "
+                            u"start page",
+                            {ConfigEntryName});
+    std::vector<std::string> names;
+    for (const TSourceEntry& entry : FEntries) names.push_back(entry.Name);
+    const String lookalikes = TPackChecks::ConfigLookalikes(names);
+    if (!lookalikes.empty()) {
+      message += Format(u". Found %s: the runtime reads only a file named exactly \"%s\", with no "
+                        u"extension, at the top of SOURCE_DIR",
+                        {lookalikes, ConfigEntryName});
+    }
+    return message;
+  }
+
+  // Every HTML page's directives that would include nothing, by page and
+  // line.
+  void LintTemplates() {
+    std::vector<String> names;
+    for (const TSourceEntry& entry : FEntries) names.push_back(FromUtf8(entry.Name));
+    const TTemplateLint lint(names, ReadConfigString(FConfig, TConfigKeyId::RootDirName));
+    for (const TSourceEntry& entry : FEntries) {
+      if (entry.Bytes != nullptr || !TTemplateLint::IsPageCandidate(FromUtf8(entry.Name))) continue;
+      std::vector<String> warnings;
+      try {
+        warnings = lint.Check(FromUtf8(entry.Name), ReadWholeFile(entry.Path));
+      } catch (const Exception& error) {
+        // The matcher's own limits: the page is packed unchecked.
+        warnings = {Format(u"%s: templates not checked: %s", {FromUtf8(entry.Name), error.Message()})};
+      }
+      for (const String& warning : warnings) Warn(warning);
+    }
   }
 
   // Entries are found ignoring the case of ASCII letters, as the runtime
@@ -341,7 +392,9 @@ class TPackJob {
   }
 
   const TPackOptions& FOptions;
-  const TPacker::TOnWarning& FOnWarning;
+  size_t FWarnings = 0;
+  // Counts the warnings for --strict, then passes them on.
+  TPacker::TOnWarning FOnWarning;
   std::vector<TSourceEntry> FEntries;
   TMemIniFile FConfig;
   std::string FConfigBytes;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "core/String.h"
 
@@ -21,6 +22,11 @@ struct TPackOptions {
   // any other runtime finds it in the package as "lm-icon" and shows it on
   // its windows.
   String IconFile;
+  // Fail, writing nothing, when there is any warning (for build scripts).
+  bool Strict = false;
+  // An unknown configuration key a slip away from a known one is only a
+  // warning, not an error.
+  bool AllowUnknownKeys = false;
 };
 
 struct TPackSummary {
@@ -28,6 +34,8 @@ struct TPackSummary {
   int64_t ContentBytes = 0;
   int64_t ArchiveBytes = 0;
   String Runtime;
+  // Lines for the author that are not warnings (a runtime's limits).
+  std::vector<String> Notes;
 };
 
 class TPacker {

@@ -1,7 +1,10 @@
 #include "pack/SiteConfig.h"
 
+#include <algorithm>
+
 #include "core/ConfigKeys.h"
 #include "core/StrUtils.h"
+#include "pack/NearestName.h"
 
 namespace lumora {
 
@@ -10,6 +13,15 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+// Key names are long; a slip of two letters still leaves them recognisable.
+constexpr size_t kKeySlipEdits = 2;
+
+// The known key an unknown name is a slip away from, or the empty text.
+String MistypedKey(StringView name) {
+  std::vector<String> known;
+  for (const TConfigKey& key : ConfigKeys()) known.emplace_back(key.Name);
+  return NearestName(name, known, kKeySlipEdits);
+}
 
 }  // namespace
 
@@ -24,29 +36,57 @@ std::string TSiteConfig::EntryBytes(std::string_view fileBytes) {
   return std::string(kUtf8Mark) + ToUtf8(TMemIniFile::DecodeText(fileBytes));
 }
 
-std::vector<String> TSiteConfig::Check(const TMemIniFile& config) {
-  std::vector<String> warnings;
+bool TSiteConfig::IsUtf16WithoutMark(std::string_view fileBytes) {
+  if (fileBytes.starts_with(kUtf16LeMark) || fileBytes.starts_with(kUtf16BeMark)) return false;
+  // INI text is mostly ASCII: in UTF-16 every other byte of it is zero.
+  const size_t pairs = std::min<size_t>(fileBytes.size() / 2, 256);
+  size_t little = 0;
+  size_t big = 0;
+  for (size_t i = 0; i < pairs; ++i) {
+    const char first = fileBytes[2 * i];
+    const char second = fileBytes[2 * i + 1];
+    if (first != 0 && second == 0) ++little;
+    if (first == 0 && second != 0) ++big;
+  }
+  return pairs >= 2 && std::max(little, big) * 4 >= pairs * 3;
+}
+
+TConfigFindings TSiteConfig::Check(const TMemIniFile& config, bool allowUnknownKeys) {
+  TConfigFindings findings;
   if (!config.SectionExists(ConfigSection)) {
-    warnings.push_back(Format(u"%s has no [%s] section: every key takes its default",
-                              {ConfigEntryName, ConfigSection}));
-    return warnings;
+    findings.Warnings.push_back(Format(u"%s has no [%s] section: every key takes its default",
+                                       {ConfigEntryName, ConfigSection}));
+    return findings;
   }
   for (const String& name : config.ReadSection(ConfigSection)) {
     const TConfigKey* key = FindConfigKey(name);
     if (key == nullptr) {
-      warnings.push_back(Format(u"unknown key \"%s\" in %s: the runtime does not read it",
-                                {name, ConfigEntryName}));
+      const String known = MistypedKey(name);
+      if (known.empty()) {
+        findings.Warnings.push_back(Format(u"unknown key \"%s\" in %s: the runtime does not read it",
+                                           {name, ConfigEntryName}));
+      } else if (allowUnknownKeys) {
+        findings.Warnings.push_back(
+            Format(u"unknown key \"%s\" in %s: the runtime does not read it (did you mean \"%s\"?)",
+                   {name, ConfigEntryName, known}));
+      } else {
+        findings.Errors.push_back(
+            Format(u"unknown key \"%s\" in %s: did you mean \"%s\"? The runtime would not read it "
+                   u"(--allow-unknown-keys packs it anyway)",
+                   {name, ConfigEntryName, known}));
+      }
       continue;
     }
     if (key->Type != TConfigKeyType::Integer && key->Type != TConfigKeyType::Boolean) continue;
     const String value = config.ReadString(ConfigSection, name, u"");
     int32_t number = 0;
     if (!TMemIniFile::TryParseInteger(value, number)) {
-      warnings.push_back(Format(u"%s = \"%s\" is not a number: the runtime uses the default %s",
-                                {key->Name, value, IntToStr(key->NumberDefault)}));
+      findings.Warnings.push_back(
+          Format(u"%s = \"%s\" is not a number: the runtime uses the default %s",
+                 {key->Name, value, IntToStr(key->NumberDefault)}));
     }
   }
-  return warnings;
+  return findings;
 }
 
 String TSiteConfig::StartEntryName(const TMemIniFile& config) {

@@ -12,6 +12,13 @@
 
 namespace lumora {
 
+// What the packer found in a configuration: errors stop packing, warnings
+// are printed and packing goes on.
+struct TConfigFindings {
+  std::vector<String> Errors;
+  std::vector<String> Warnings;
+};
+
 class TSiteConfig {
  public:
   TSiteConfig() = delete;
@@ -23,10 +30,16 @@ class TSiteConfig {
   // in the ANSI code page, the way the runtime would have read it.
   static std::string EntryBytes(std::string_view fileBytes);
 
-  // Warnings about what the runtime would silently ignore: a missing
-  // [Lumora] section, keys it does not know, and number or flag keys whose
-  // value is not a number (they fall back to their defaults).
-  static std::vector<String> Check(const TMemIniFile& config);
+  // Whether the file is UTF-16 without a byte-order mark, which the runtime
+  // would read as 8-bit text ending at the first NUL: next to nothing.
+  static bool IsUtf16WithoutMark(std::string_view fileBytes);
+
+  // What the runtime would silently ignore. Warnings: a missing [Lumora]
+  // section, keys it does not know, and number or flag keys whose value is
+  // not a number (they fall back to their defaults). Errors: an unknown key
+  // a slip away from a known one ("AppPasword"), so that a mistyped
+  // password never drops out unnoticed; allowUnknownKeys makes it a warning.
+  static TConfigFindings Check(const TMemIniFile& config, bool allowUnknownKeys = false);
 
   // The entry the runtime's first request asks for: IndexPage after the
   // cleaning every request gets (URL decoding, outer slashes and any query

@@ -1,34 +1,18 @@
 #include "core/site/SiteRequestHandler.h"
 
-#include <pcre2.h>
-
 #include <exception>
 #include <string_view>
 #include <unordered_map>
 
 #include "core/Exception.h"
-#include "core/Pcre2Pattern.h"
 #include "core/StrUtils.h"
+#include "core/site/TemplateDirective.h"
 #include "core/site/TemplatePage.h"
 #include "core/os/CodePage.h"
 
 namespace lumora {
 
 namespace {
-
-// The text from the last "." to the end, or nothing when a backslash or a
-// colon follows that ".". A "/" does not end the search, so "a.b/c" has the
-// extension ".b/c".
-StringView ExtractFileExt(StringView name) {
-  const size_t at = name.find_last_of(u".\\:");
-  if (at == StringView::npos || name[at] != u'.') return StringView();
-  return name.substr(at);
-}
-
-bool IsHtmlName(StringView name) {
-  const StringView extension = ExtractFileExt(name);
-  return extension == u".htm" || extension == u".html";
-}
 
 String MessageOf(const std::exception& error) {
   if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
@@ -39,16 +23,10 @@ std::string_view BytesOf(const TMemoryStream& stream) {
   return std::string_view(reinterpret_cast<const char*>(stream.Memory()), stream.Bytes().size());
 }
 
-// "<!--template:" and a name of at least one character up to the first
-// "-->" on the same line; every Unicode line break ends a line.
-TPcre2Pattern DirectivePattern() {
-  return TPcre2Pattern("<!--template:(.+?)-->", PCRE2_CASELESS, TPcre2Pattern::TNewline::AnyUnicode);
-}
-
 }  // namespace
 
 int32_t FindTemplateEntry(const TAbZipKit& zipFile, StringView name) {
-  return IsHtmlName(name) ? zipFile.FindFile(name) : -1;
+  return IsTemplatePageName(name) ? zipFile.FindFile(name) : -1;
 }
 
 TSiteRequestHandler::TSiteRequestHandler(TAbZipKit& zipFile, String appRootDir, TShowMessage showMessage)
@@ -65,7 +43,7 @@ void TSiteRequestHandler::HandleProtocolRequest(TInternetProtocol&, const String
   Stream = std::move(memory);
   try {
     FZipFile.ExtractToStream(name, &page);
-    if (IsHtmlName(name)) ExpandPageTemplates(page);
+    if (IsTemplatePageName(name)) ExpandPageTemplates(page);
   } catch (const std::exception& error) {
     FShowMessage(Format(u"File \"%s\" can't be read. Error message: %s.", {name, MessageOf(error)}));
   }
@@ -77,12 +55,7 @@ void TSiteRequestHandler::ExpandPageTemplates(TMemoryStream& Stream) {
 }
 
 String TSiteRequestHandler::TemplateName(StringView directiveName) const {
-  String name = FAppRootDir + u"/" + String(directiveName);
-  size_t first = 0;
-  size_t last = name.size();
-  while (first < last && name[first] < 0x21) ++first;
-  while (last > first && name[last - 1] < 0x21) --last;
-  return name.substr(first, last - first);
+  return TemplateEntryName(FAppRootDir, directiveName);
 }
 
 bool TSiteRequestHandler::ExpandPass(TMemoryStream& Stream) {
@@ -91,7 +64,7 @@ bool TSiteRequestHandler::ExpandPass(TMemoryStream& Stream) {
   // is left alone.
   if (text.find(u"<!--template") == String::npos) return false;
 
-  const TPcre2Pattern pattern = DirectivePattern();
+  const TPcre2Pattern pattern = TemplateDirectivePattern();
   const std::string subject = ToUtf8(text);
   TTemplatePage page(text);
   // Entries already extracted in this pass, by archive index.

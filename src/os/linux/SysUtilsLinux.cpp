@@ -313,12 +313,12 @@ String TSysUtils::GetSpecialFolderPath(int csidl) {
         return FromUtf8(desktop);
       }
       return {};
-    case 5: {  // documents: the XDG folder, else ~/Documents when there is one
+    case 5: {  // documents: the XDG folder, else the home folder, as xdg-user-dirs has it
       if (const char* documents = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS)) {
         return FromUtf8(documents);
       }
-      const String fallback = FromUtf8(g_get_home_dir()) + u"/Documents";
-      return DirectoryExists(fallback) ? fallback : String();
+      const char* home = g_get_home_dir();
+      return home != nullptr ? FromUtf8(home) : String();
     }
     case 26:  // settings programs keep for the user: the XDG config home
       return FromUtf8(g_get_user_config_dir());

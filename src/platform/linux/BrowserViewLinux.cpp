@@ -235,9 +235,11 @@ void TBrowserView::SetAllowTextSelect(bool allow) {
 }
 
 void TBrowserView::SetScriptErrorAction(TScriptErrorAction action) {
-  // WebKit shows no script-error prompt of its own: with eaAskUser errors
-  // go to the page's console (the web inspector shows them), with
-  // eaContinue they are as quiet; scripts go on in both.
+  // WebKit shows no script-error prompt of its own: with eaAskUser the
+  // page's console messages, errors included, are written to the program's
+  // standard error (the setting's name says "stdout", but WebKit's web
+  // process logs them to standard error, which it shares with us); with
+  // eaContinue they stay quiet. Scripts go on in both.
   FImpl->ErrorAction = action;
   WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(FImpl->View));
   webkit_settings_set_enable_write_console_messages_to_stdout(settings,

@@ -108,19 +108,23 @@ TEST(SysUtilsLinuxTest, SpecialFoldersFollowTheXdgSettings) {
       TSysUtils::GetProgramFilesDirPath() == u"/opt/");
 }
 
-TEST(SysUtilsLinuxTest, DocumentsFallBackToHomeDocumentsElseALoneSeparator) {
+// Without a configured documents folder the desktop's rule is the home
+// folder, whether or not a folder named Documents exists there; never the
+// file-system root.
+TEST(SysUtilsLinuxTest, DocumentsFallBackToTheHomeFolder) {
   test::TSharedScratch scratch;
   const std::string home = scratch.Path() + "/home";
   const std::string config = scratch.Path() + "/config";
   fs::create_directories(home);
   fs::create_directories(config);
-  WriteWholeFile(FromUtf8(config + "/user-dirs.dirs"), "XDG_MUSIC_DIR=\"$HOME/Music\"\n");
   TScopedEnv homeEnv("HOME", home);
   TScopedEnv configEnv("XDG_CONFIG_HOME", config);
-  LUMORA_EXPECT_IN_FRESH_PROCESS(TSysUtils::GetUserDocumentsDirPath() == u"/");
+  // No user-dirs.dirs at all, then one that configures other folders only.
+  LUMORA_EXPECT_IN_FRESH_PROCESS(Utf8(TSysUtils::GetUserDocumentsDirPath()) == home + "/");
+  WriteWholeFile(FromUtf8(config + "/user-dirs.dirs"), "XDG_MUSIC_DIR=\"$HOME/Music\"\n");
+  LUMORA_EXPECT_IN_FRESH_PROCESS(Utf8(TSysUtils::GetUserDocumentsDirPath()) == home + "/");
   fs::create_directories(home + "/Documents");
-  LUMORA_EXPECT_IN_FRESH_PROCESS(Utf8(TSysUtils::GetUserDocumentsDirPath()) ==
-                                 home + "/Documents/");
+  LUMORA_EXPECT_IN_FRESH_PROCESS(Utf8(TSysUtils::GetUserDocumentsDirPath()) == home + "/");
 }
 
 TEST(SysUtilsLinuxTest, UserNameIsUnknownWithoutAPasswdEntry) {

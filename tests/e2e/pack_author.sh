@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# What a site author meets first: the warnings about template directives
+# that would include nothing, the errors that name their fix, --strict, and
+# the preview loop --run.
+. "$(dirname "$0")/lib/common.sh"
+. "$(dirname "$0")/lib/pack.sh"
+
+# new_site NAME: a small site that packs without a word, in $site.
+new_site() {
+  site="$SCRATCH/sites/$1"
+  rm -rf "$site"
+  mkdir -p "$site/site/parts" "$site/site/sub"
+  printf '[Lumora]\nIndexPage=site/index.html\nRootDirName=site\n' > "$site/lm-config"
+  printf '<p>head</p>\n' > "$site/site/parts/head.html"
+  printf '<p>side</p>\n' > "$site/site/sub/side.html"
+  printf 'data\n' > "$site/site/data.txt"
+  printf '<html>\n<body>\n<!--template:parts/head.html-->\n</body>\n' > "$site/site/index.html"
+}
+
+# page LINE: replaces line 3 of the start page.
+page() { printf '<html>\n<body>\n%s\n</body>\n' "$1" > "$site/site/index.html"; }
+
+# spoil CASE: turns the good site into the bad one of that name.
+spoil() {
+  case "$1" in
+    misspelled) page '<!--template:parts/heda.html-->' ;;
+    space-after-colon) page '<!--template: parts/head.html-->' ;;
+    arrow) page '<!--template:parts/head.html->' ;;
+    run-on) page '<!--template:parts/head.html-> <!--template:sub/side.html-->' ;;
+    space-before) page '<!-- template:parts/head.html -->' ;;
+    no-colon) page '<!--template parts/head.html-->' ;;
+    not-html) page '<!--template:data.txt-->' ;;
+    from-page-folder) mv "$site/site/index.html" "$site/site/sub/page.html"
+      printf '<html>\n<body>\n<!--template:side.html-->\n</body>\n' > "$site/site/sub/page.html"
+      printf 'x' > "$site/site/index.html" ;;
+    root-in-name) page '<!--template:site/parts/head.html-->' ;;
+    capitals-only) page '<!--TEMPLATE:parts/head.html-->' ;;
+    no-root) printf '[Lumora]\nIndexPage=site/index.html\n' > "$site/lm-config" ;;
+    html-in-capitals) printf '<!--template:parts/head.html-->\n' > "$site/site/PAGE.HTML" ;;
+    mistyped-key) printf 'AppPasword=secret\n' >> "$site/lm-config" ;;
+    utf16-without-mark) printf '[Lumora]\nIndexPage=site/index.html\n' | iconv -t UTF-16LE > "$site/lm-config" ;;
+    config-ini) mv "$site/lm-config" "$site/lm-config.ini" ;;
+    config-txt) mv "$site/lm-config" "$site/lm-config.txt" ;;
+    config-in-root-folder) mv "$site/lm-config" "$site/site/lm-config" ;;
+    *) fail "no bad site $1" ;;
+  esac
+}
+
+# The table: a bad site, whether it is refused or only warned about, and the
+# words it must print.
+cases=(
+  "misspelled|warning|site/index.html:3: template \"parts/heda.html\" includes nothing: no entry \"site/parts/heda.html\" (did you mean \"parts/head.html\"?)"
+  "space-after-colon|warning|site/index.html:3: template \" parts/head.html\" includes nothing: no entry \"site/ parts/head.html\" (remove the space after \"template:\")"
+  "arrow|warning|site/index.html:3: \"<!--template:parts/head.html->\" looks like a template directive but is not one: no \"-->\" closes it on the same line"
+  "run-on|warning|(the name runs on into the next directive: is a \"-->\" missing?)"
+  "space-before|warning|site/index.html:3: \"<!-- template:parts/head.html -->\" looks like a template directive but is not one: nothing may stand between \"<!--\" and \"template:\""
+  "no-colon|warning|looks like a template directive but is not one: \"template\" must be followed by \":\""
+  "not-html|warning|template \"data.txt\" includes nothing: \"site/data.txt\" is not an HTML entry"
+  "from-page-folder|warning|site/sub/page.html:3: template \"side.html\" includes nothing: no entry \"site/side.html\" (names are relative to the root folder \"site\": did you mean \"sub/side.html\"?)"
+  "root-in-name|warning|(names are relative to the root folder: leave out \"site/\")"
+  "capitals-only|warning|\"<!--TEMPLATE:parts/head.html-->\" is not expanded: a page is searched for directives only when it holds \"<!--template\" in small letters"
+  "no-root|warning|site/index.html:3: template \"parts/head.html\" includes nothing: RootDirName is not set, so the name is \"/parts/head.html\", which matches no entry (set RootDirName to the folder that holds it, e.g. site)"
+  "html-in-capitals|warning|site/PAGE.HTML:1: \"<!--template:parts/head.html-->\" is never expanded: only pages whose names end exactly in \".htm\" or \".html\" are"
+  "mistyped-key|error|error: unknown key \"AppPasword\" in lm-config: did you mean \"AppPassword\"?"
+  "utf16-without-mark|error|is UTF-16 without a byte-order mark, which the runtime would read as empty: save it as UTF-8"
+  "config-ini|error|The site has no lm-config (give one with --config): the package would have no start page. Found \"lm-config.ini\""
+  "config-txt|error|Found \"lm-config.txt\": the runtime reads only a file named exactly \"lm-config\""
+  "config-in-root-folder|error|Found \"site/lm-config\""
+)
+
+new_site good
+pack "$site" "$SCRATCH/good$EXE" > /dev/null 2> "$SCRATCH/err" || fail "the good site: $(cat "$SCRATCH/err")"
+[ ! -s "$SCRATCH/err" ] || fail "the good site was warned about: $(cat "$SCRATCH/err")"
+pack --strict "$site" "$SCRATCH/good$EXE" > /dev/null || fail "--strict refused the good site"
+
+for row in "${cases[@]}"; do
+  IFS='|' read -r name kind words <<< "$row"
+  new_site "$name"
+  spoil "$name"
+  rm -f "$SCRATCH/out$EXE"
+  code=0
+  pack "$site" "$SCRATCH/out$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+  grep -qF -- "$words" "$SCRATCH/err" || fail "$name: expected
+  $words
+got:
+$(cat "$SCRATCH/err")"
+  if [ "$kind" = warning ]; then
+    [ "$code" = 0 ] && [ -e "$SCRATCH/out$EXE" ] || fail "$name: a warning stopped packing (exit $code)"
+    grep -q 'lumora-pack: warning: ' "$SCRATCH/err" || fail "$name: not a warning"
+    # --strict: the same warning, a failure, and nothing written.
+    rm -f "$SCRATCH/out$EXE"
+    code=0
+    pack --strict "$site" "$SCRATCH/out$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+    [ "$code" = 1 ] && [ ! -e "$SCRATCH/out$EXE" ] || fail "$name: --strict gave exit $code"
+    grep -qF -- "$words" "$SCRATCH/err" && grep -q 'warning(s) with --strict: nothing written' "$SCRATCH/err" ||
+      fail "$name: --strict said $(cat "$SCRATCH/err")"
+  else
+    [ "$code" = 1 ] && [ ! -e "$SCRATCH/out$EXE" ] || fail "$name: exit $code for an error"
+  fi
+  [ -z "$(find "$SCRATCH" -maxdepth 1 -name '*.tmp')" ] || fail "$name: temporary files left"
+done
+pass "a table of ${#cases[@]} bad sites: each names its page and line or its fix; --strict fails on warnings"
+
+# A mistyped key packs with --allow-unknown-keys, as a warning.
+new_site allowed
+spoil mistyped-key
+pack --allow-unknown-keys "$site" "$SCRATCH/allowed$EXE" > /dev/null 2> "$SCRATCH/err" ||
+  fail "--allow-unknown-keys: $(cat "$SCRATCH/err")"
+grep -qF 'warning: unknown key "AppPasword" in lm-config: the runtime does not read it (did you mean "AppPassword"?)' \
+  "$SCRATCH/err" || fail "--allow-unknown-keys said $(cat "$SCRATCH/err")"
+pass "--allow-unknown-keys turns a mistyped key into a warning"
+
+# Errors about the places the packer reads and writes name them.
+new_site places
+code=0
+pack "$site" "$SCRATCH/nowhere/app$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+[ "$code" = 1 ] && grep -q 'nowhere" does not exist: create it first' "$SCRATCH/err" ||
+  fail "a missing output folder: $(cat "$SCRATCH/err")"
+grep -q '\.tmp' "$SCRATCH/err" && fail "a temporary name in the message: $(cat "$SCRATCH/err")"
+code=0
+pack --runtime "$SCRATCH/no-runtime" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+[ "$code" = 1 ] && grep -q 'no-runtime" given with --runtime' "$SCRATCH/err" ||
+  fail "a missing --runtime: $(cat "$SCRATCH/err")"
+# A packer without a runtime beside it says how to give one.
+mkdir "$SCRATCH/alone"
+cp "$PACKER" "$SCRATCH/alone/"
+code=0
+${LUMORA_EMULATOR:-} "$SCRATCH/alone/lumora-pack$EXE" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+[ "$code" = 1 ] && grep -q 'There is no runtime beside lumora-pack .*Give one with --runtime PATH' "$SCRATCH/err" ||
+  fail "no runtime beside the packer: $(cat "$SCRATCH/err")"
+pass "a missing output folder or runtime is named, with the way to give one"
+
+# A Windows runtime cannot show windows yet, and packing for it says so.
+new_site note
+pack "$site" "$SCRATCH/note$EXE" > "$SCRATCH/out" || fail "packing for the note"
+if [ "$LUMORA_PLATFORM" = win32 ]; then
+  grep -q 'note: the Windows runtime cannot show windows yet' "$SCRATCH/out" || fail "no note: $(cat "$SCRATCH/out")"
+else
+  grep -q 'note:' "$SCRATCH/out" && fail "a note for the Linux runtime: $(cat "$SCRATCH/out")"
+fi
+pass "packing for a runtime that cannot show windows says so"
+
+# --run: packs, starts the program with the arguments, passes its exit code
+# on and removes it afterwards.
+probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe$EXE"
+new_site preview
+code=0
+pack --run --runtime "$probe" "$site" one "two words" --three exit=7 > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
+[ "$code" = 7 ] || fail "--run passed on exit $code: $(cat "$SCRATCH/err")"
+[ "$(grep '^arg ' "$SCRATCH/out" | tr '\n' '|')" = "arg one|arg two words|arg --three|arg exit=7|" ] ||
+  fail "--run passed $(cat "$SCRATCH/out")"
+program="$(sed -n 's/^path //p' "$SCRATCH/out")"
+case "$program" in */preview"$EXE"|*\\preview"$EXE") ;; *) fail "the program is $program" ;; esac
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  [ ! -e "$program" ] && [ ! -e "$(dirname "$program")" ] || fail "--run left $program behind"
+  [ -z "$(temp_files)" ] || fail "--run left $(temp_files)"
+fi
+code=0
+pack --run --runtime "$probe" "$site" > "$SCRATCH/out" || code=$?
+[ "$code" = 0 ] && ! grep -q '^arg ' "$SCRATCH/out" || fail "--run without arguments: exit $code"
+pass "--run starts the program with its arguments, passes its exit code on and leaves nothing behind"
+
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  # Ended from outside while the program runs: the program is ended too and
+  # still removed.
+  "$PACKER" --run --runtime "$probe" "$site" hang > "$SCRATCH/out" 2>&1 &
+  packer=$!
+  for _ in $(seq 200); do grep -q '^arg hang' "$SCRATCH/out" && break; sleep 0.1; done
+  program="$(sed -n 's/^path //p' "$SCRATCH/out")"
+  [ -n "$program" ] && [ -e "$program" ] || fail "the hanging program did not start: $(cat "$SCRATCH/out")"
+  kill -TERM "$packer"
+  wait_exit "$packer"
+  [ "$EXIT_CODE" = 143 ] || fail "--run ended by SIGTERM gave $EXIT_CODE"
+  [ ! -e "$(dirname "$program")" ] && [ -z "$(temp_files)" ] || fail "--run ended by SIGTERM left $(temp_files)"
+  pgrep -f "$program" > /dev/null && fail "the program outlived the packer"
+  # A site that cannot be packed runs nothing and leaves nothing.
+  new_site broken
+  spoil config-ini
+  code=0
+  pack --run --runtime "$probe" "$site" > "$SCRATCH/out" 2>&1 || code=$?
+  [ "$code" = 1 ] && ! grep -q '^path ' "$SCRATCH/out" && [ -z "$(temp_files)" ] ||
+    fail "--run of a broken site: exit $code, left $(temp_files)"
+  pass "--run ended by a signal or a packing error leaves nothing behind"
+fi

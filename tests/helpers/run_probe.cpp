@@ -1,0 +1,25 @@
+// lumora_run_probe: a bare runtime for the tests of "lumora-pack --run". It
+// prints where it runs from and each argument on a line of its own, then
+// exits with the code the argument "exit=N" names (0 without one), or, given
+// "hang", waits to be ended.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "core/os/File.h"
+
+int main(int argc, char** argv) {
+  std::printf("path %s\n", lumora::ToUtf8(lumora::ExecutablePath()).c_str());
+  int code = 0;
+  bool hang = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    std::printf("arg %s\n", argument.c_str());
+    if (argument.starts_with("exit=")) code = std::stoi(argument.substr(5));
+    if (argument == "hang") hang = true;
+  }
+  std::fflush(stdout);
+  while (hang) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return code;
+}

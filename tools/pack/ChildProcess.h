@@ -1,0 +1,37 @@
+// The program "lumora-pack --run" starts: run and waited for, with requests
+// to end the packer (Ctrl+C, termination) passed on to it, so that the
+// packer lives on to remove the program afterwards.
+#pragma once
+
+#include <vector>
+
+#include "core/String.h"
+
+namespace lumora {
+
+class TChildProcess {
+ public:
+  TChildProcess() = delete;
+
+  // While it lives, a request to end the packer does not end it: it is
+  // remembered, and passed on to the program Run is waiting for.
+  class TInterruptGuard {
+   public:
+    TInterruptGuard();
+    ~TInterruptGuard();
+    TInterruptGuard(const TInterruptGuard&) = delete;
+    TInterruptGuard& operator=(const TInterruptGuard&) = delete;
+
+    // The exit code that stands for the request received so far (128 + the
+    // signal's number on Linux, the interrupted code on Windows), or 0.
+    static int Interrupted();
+  };
+
+  // Starts program with arguments, the packer's own standard streams and
+  // environment, and waits for it to end. Its exit code, or 128 + the
+  // signal's number when a signal ended it (Linux). Raises an Exception
+  // when it cannot be started.
+  static int Run(const String& program, const std::vector<String>& arguments);
+};
+
+}  // namespace lumora

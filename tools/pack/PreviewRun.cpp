@@ -1,0 +1,63 @@
+#include "pack/PreviewRun.h"
+
+#include <filesystem>
+
+#include "core/Exception.h"
+#include "core/StrUtils.h"
+#include "pack/ChildProcess.h"
+#include "core/os/SysUtils.h"
+
+namespace lumora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder that is removed with everything in it when it goes.
+class TScratchFolder {
+ public:
+  TScratchFolder() : FPath(fs::path(TSysUtils::GetTemporalDir()) / fs::path(u"run-" + TStrUtils::RandomString(10))) {
+    std::error_code error;
+    if (!fs::create_directory(FPath, error) || error) {
+      throw Exception(Format(u"Cannot create the folder \"%s\". %s",
+                             {FPath.u16string(), FromUtf8(error.message())}));
+    }
+  }
+  ~TScratchFolder() {
+    std::error_code error;
+    fs::remove_all(FPath, error);
+  }
+  TScratchFolder(const TScratchFolder&) = delete;
+  TScratchFolder& operator=(const TScratchFolder&) = delete;
+
+  const fs::path& Path() const { return FPath; }
+
+ private:
+  fs::path FPath;
+};
+
+// The site folder's name with the runtime's extension: "notes" or
+// "notes.exe".
+fs::path ProgramName(const TPackOptions& options) {
+  std::error_code error;
+  fs::path site = fs::weakly_canonical(fs::path(options.SourceDir), error).filename();
+  if (site.empty()) site = u"site";
+  const fs::path runtime = options.Runtime.empty() ? TPacker::DefaultRuntime() : options.Runtime;
+  return site += runtime.extension();
+}
+
+}  // namespace
+
+int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
+                     const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked) {
+  // From here on Ctrl+C and termination leave the packer alive to clean up.
+  const TChildProcess::TInterruptGuard guard;
+  const TScratchFolder folder;
+  options.Output = (folder.Path() / ProgramName(options)).u16string();
+  const TPackSummary summary = TPacker::Pack(options, onWarning);
+  if (onPacked) onPacked(summary);
+  if (const int interrupted = TChildProcess::TInterruptGuard::Interrupted()) return interrupted;
+  return TChildProcess::Run(options.Output, arguments);
+}
+
+}  // namespace lumora
