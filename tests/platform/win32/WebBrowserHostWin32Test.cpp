@@ -47,7 +47,9 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
   return true;
 }
 
-// A plain top-level window for the host to live in.
+// A plain top-level window for the host to live in. It stays hidden: the
+// control needs no mapped window, and Wine without a window manager waits
+// two seconds for a mapped window to be withdrawn when it goes.
 TWindowHandle MakeParentWindow() {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -57,7 +59,6 @@ TWindowHandle MakeParentWindow() {
   ::RegisterClassExW(&windowClass);
   TWindowHandle window(::CreateWindowExW(0, windowClass.lpszClassName, L"browser host test", WS_OVERLAPPEDWINDOW,
                                          0, 0, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr));
-  ::ShowWindow(window.get(), SW_SHOWNOACTIVATE);
   return window;
 }
 
