@@ -383,3 +383,59 @@ TEST_F(WebBrowserHostWin32Test, ClosingReleasesEveryObjectAndIsRepeatable) {
 
 }  // namespace
 }  // namespace lumora::test
+
+namespace lumora::test {
+namespace {
+
+// Holds the thread's keyboard state with the given keys down, and puts the
+// old one back.
+class TKeysDown {
+ public:
+  explicit TKeysDown(std::initializer_list<int> keys) {
+    ::GetKeyboardState(FSaved);
+    BYTE state[256];
+    std::copy(std::begin(FSaved), std::end(FSaved), state);
+    for (const int key : {VK_CONTROL, VK_SHIFT, VK_MENU}) state[key] = 0;
+    for (const int key : keys) state[key] = 0x80;
+    ::SetKeyboardState(state);
+  }
+  ~TKeysDown() { ::SetKeyboardState(FSaved); }
+
+ private:
+  BYTE FSaved[256];
+};
+
+TEST_F(WebBrowserHostWin32Test, KeysForTheControlRaiseOnKeyDownAndCtrlYIsSwallowed) {
+  std::vector<int> keys;
+  Host->Events.OnKeyDown = [&](int Key) { keys.push_back(Key); };
+  auto keyDown = [&](HWND window, int key) {
+    MSG message{window, WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
+    return Host->TranslateAccelerator(message);
+  };
+
+  {
+    const TKeysDown none({});
+    keyDown(Host->Handle(), VK_ESCAPE);
+  }
+  {
+    const TKeysDown ctrl({VK_CONTROL});
+    EXPECT_TRUE(keyDown(Host->Handle(), 'Y'));
+    keyDown(Host->Handle(), 'Z');
+  }
+  {
+    const TKeysDown ctrlShift({VK_CONTROL, VK_SHIFT});
+    keyDown(Host->Handle(), 'Y');
+  }
+  // A key for a window outside the browser is not the browser's.
+  EXPECT_FALSE(keyDown(Parent.get(), VK_ESCAPE));
+  EXPECT_EQ(keys, (std::vector<int>{VK_ESCAPE, 'Z', 'Y'}));
+
+  // Escape may close the window, and the browser with it.
+  Host->Events.OnKeyDown = [&](int) { Host->Close(); };
+  const TKeysDown none({});
+  EXPECT_TRUE(keyDown(Host->Handle(), VK_ESCAPE));
+  EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
+}
+
+}  // namespace
+}  // namespace lumora::test

@@ -219,6 +219,13 @@ LRESULT CALLBACK TWebBrowserHost::WindowProc(HWND window, UINT message, WPARAM w
   }
   auto* host = reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_SIZE && host) host->FitControl();
+  // The focus given to the browser goes on to the page inside it.
+  if (message == WM_SETFOCUS && host && host->FControl) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    host->FControl->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(host->FSite.Get()), 0, window,
+                           &client);
+  }
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
