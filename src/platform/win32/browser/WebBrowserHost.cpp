@@ -135,6 +135,12 @@ void TWebBrowserHost::Navigate(const String& url) {
   if (FAILED(result)) RaiseComError(u"The page could not be opened", result);
 }
 
+String TWebBrowserHost::LocationURL() const {
+  TBstr location;
+  if (FBrowser) FBrowser->get_LocationURL(location.Receive());
+  return location.Text();
+}
+
 namespace {
 
 // The loaded page's document, or nothing.

@@ -51,6 +51,9 @@ class TWebBrowserHost {
   void SetSilent(bool value);
 
   void Navigate(const String& url);
+  // The URL the control shows or is going to; empty before the first
+  // navigation and after Close.
+  String LocationURL() const;
   // Calls the loaded page's script function name with arguments; no page:
   // an empty value. Raises the errors of CallScriptFunction.
   TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
