@@ -8,6 +8,12 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/Stream.h"
+#include "core/protocol/InternetProtocol.h"
+#include "core/protocol/ProtocolRegistry.h"
 
 #include "platform/win32/WindowHandle.h"
 #include "platform/win32/browser/WebBrowserHost.h"
@@ -75,5 +81,33 @@ inline TComPtr<IDispatch> EventSinkOf(TWebBrowserHost& host) {
   const TComPtr<IUnknown> sink = TComPtr<IUnknown>::Adopt(data.pUnk);
   return Query<IDispatch>(sink.Get(), IID_IDispatch);
 }
+
+// The lmp scheme registered for the life of the object, answering every
+// request with a small page and recording what was asked. (Every request is
+// answered: Wine's urlmon keeps a handler whose Start refused alive for
+// good, see the protocol handler's tests.) OLE must be initialised first.
+struct TLmpServer {
+  TLmpServer() {
+    SetUpProtocolRegistry();
+    Lmp.SetProtocol(u"lmp");
+    Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
+      Requests.push_back(request);
+      auto page = std::make_unique<TMemoryStream>();
+      page->WriteBuffer(kPage, sizeof kPage - 1);
+      stream = std::move(page);
+    });
+    Lmp.SetActive(true);
+  }
+  ~TLmpServer() {
+    Lmp.SetActive(false);
+    ReleaseProtocolRegistry();
+  }
+  TLmpServer(const TLmpServer&) = delete;
+  TLmpServer& operator=(const TLmpServer&) = delete;
+
+  static constexpr char kPage[] = "<html><body>page</body></html>";
+  TInternetProtocol Lmp;
+  std::vector<String> Requests;
+};
 
 }  // namespace lumora::test

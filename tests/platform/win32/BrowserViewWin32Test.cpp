@@ -39,26 +39,16 @@ class BrowserViewWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
     ObjectsBefore = TComObject::LiveCount();
-    SetUpProtocolRegistry();
-    Lmp.SetProtocol(u"lmp");
-    Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
-      Requests.push_back(request);
-      auto page = std::make_unique<TMemoryStream>();
-      page->WriteBuffer("<p>", 3);
-      stream = std::move(page);
-    });
-    Lmp.SetActive(true);
+    Server = std::make_unique<TLmpServer>();
   }
   void TearDown() override {
-    Lmp.SetActive(false);
-    ReleaseProtocolRegistry();
+    Server.reset();
     EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
   }
 
   long ObjectsBefore = 0;
   TOleSession Ole;
-  TInternetProtocol Lmp;
-  std::vector<String> Requests;
+  std::unique_ptr<TLmpServer> Server;
 };
 
 TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
@@ -68,7 +58,7 @@ TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
   EXPECT_EQ(ExternalID(view, L"appReadFile"), -1);  // no page yet
 
   view.Navigate(u"LMP://site/index.html");
-  ASSERT_TRUE(PumpUntil([&] { return !Requests.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !Server->Requests.empty(); }));
   EXPECT_EQ(navigations, std::vector<String>{u"LMP://site/index.html"});
   EXPECT_EQ(ExternalID(view, L"appReadFile"), kJsAppReadFile);
   EXPECT_EQ(ExternalID(view, L"noSuchFunction"), -1);

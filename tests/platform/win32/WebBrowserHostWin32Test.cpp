@@ -33,32 +33,19 @@
 namespace lumora::test {
 namespace {
 
-constexpr char kPage[] = "<html><body>page</body></html>";
-
 class WebBrowserHostWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
     ObjectsBefore = TComObject::LiveCount();
     HandlersBefore = TInternetProtocolHandler::LiveCount();
-    SetUpProtocolRegistry();
-    Lmp.SetProtocol(u"lmp");
-    // Every request is answered: Wine's urlmon keeps a handler whose Start
-    // refused alive for good (see the protocol handler's tests).
-    Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
-      Requests.push_back(request);
-      auto page = std::make_unique<TMemoryStream>();
-      page->WriteBuffer(kPage, sizeof kPage - 1);
-      stream = std::move(page);
-    });
-    Lmp.SetActive(true);
+    Server = std::make_unique<TLmpServer>();
     Parent = MakeParentWindow();
     Host = std::make_unique<TWebBrowserHost>(Parent.get());
   }
   void TearDown() override {
     Host.reset();
     Parent.reset();
-    Lmp.SetActive(false);
-    ReleaseProtocolRegistry();
+    Server.reset();
     // The host's objects and the URL layer's handlers are all gone.
     EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
     EXPECT_EQ(TInternetProtocolHandler::LiveCount(), HandlersBefore);
@@ -67,8 +54,8 @@ class WebBrowserHostWin32Test : public ::testing::Test {
   long ObjectsBefore = 0;
   long HandlersBefore = 0;
   TOleSession Ole;
-  TInternetProtocol Lmp;
-  std::vector<String> Requests;
+  std::unique_ptr<TLmpServer> Server;
+  std::vector<String>& Requests() { return Server->Requests; }
   TWindowHandle Parent;
   std::unique_ptr<TWebBrowserHost> Host;
 };
@@ -77,10 +64,10 @@ TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUr
   std::vector<String> navigations;
   Host->Events.OnBeforeNavigate2 = [&](const String& URL, bool&) { navigations.push_back(URL); };
   Host->Navigate(u"lmp://site/pages/about.html?x=1");
-  ASSERT_TRUE(PumpUntil([&] { return !Requests.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_EQ(navigations, std::vector<String>{u"lmp://site/pages/about.html?x=1"});
   // The registry hands the handler what follows the scheme's colon.
-  EXPECT_EQ(Requests, std::vector<String>{u"//site/pages/about.html?x=1"});
+  EXPECT_EQ(Requests(), std::vector<String>{u"//site/pages/about.html?x=1"});
 }
 
 TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
@@ -93,9 +80,9 @@ TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
   ASSERT_TRUE(PumpUntil([&] { return navigations.size() == 1; }));
   // A navigation let through afterwards is served; the cancelled one never was.
   Host->Navigate(u"lmp://site/index.html");
-  ASSERT_TRUE(PumpUntil([&] { return !Requests.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_EQ(navigations, (std::vector<String>{u"lmp://site/files/big.zip", u"lmp://site/index.html"}));
-  EXPECT_EQ(Requests, std::vector<String>{u"//site/index.html"});
+  EXPECT_EQ(Requests(), std::vector<String>{u"//site/index.html"});
 }
 
 TEST_F(WebBrowserHostWin32Test, DocumentHostAnswersAsTheFormAsks) {
@@ -310,7 +297,7 @@ TEST_F(WebBrowserHostWin32Test, WithoutAPageScriptCallsAndCommandsDoNothing) {
 
 TEST_F(WebBrowserHostWin32Test, ClosingReleasesEveryObjectAndIsRepeatable) {
   Host->Navigate(u"lmp://site/index.html");
-  ASSERT_TRUE(PumpUntil([&] { return !Requests.empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_GT(TComObject::LiveCount(), ObjectsBefore);
   Host->Close();
   EXPECT_EQ(Host->Handle(), nullptr);
