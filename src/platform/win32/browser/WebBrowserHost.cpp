@@ -4,6 +4,9 @@
 #include <mshtmcid.h>
 #include <mshtml.h>
 
+#include <cwchar>
+#include <iterator>
+
 #include "core/Exception.h"
 #include "core/browser/BrowserSettings.h"
 #include "platform/File.h"
@@ -216,6 +219,23 @@ void TWebBrowserHost::FitControl() {
   RECT client{};
   ::GetClientRect(FWindow.get(), &client);
   inPlace->SetObjectRects(&client, &client);
+}
+
+TWebBrowserHost* TWebBrowserHost::FromWindow(HWND window) {
+  for (; window; window = ::GetAncestor(window, GA_PARENT)) {
+    wchar_t className[std::size(kWindowClass) + 1] = {};
+    ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+    if (std::wcscmp(className, kWindowClass) == 0) {
+      return reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+  }
+  return nullptr;
+}
+
+bool TranslateBrowserAccelerator(MSG& message) {
+  if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+  TWebBrowserHost* host = TWebBrowserHost::FromWindow(message.hwnd);
+  return host && host->TranslateAccelerator(message);
 }
 
 LRESULT CALLBACK TWebBrowserHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -74,6 +74,10 @@ class TWebBrowserHost {
   // message was handled and must not be dispatched.
   bool TranslateAccelerator(MSG& message);
 
+  // The host whose window is window or holds it (the control's own windows
+  // lie inside the host's), or nullptr.
+  static TWebBrowserHost* FromWindow(HWND window);
+
   // The host's child window; empty after Close.
   HWND Handle() const { return FWindow.get(); }
   // Sizes the control to the host window's client area.
@@ -98,5 +102,10 @@ class TWebBrowserHost {
   TComPtr<IConnectionPoint> FEventPoint;
   DWORD FEventCookie = 0;
 };
+
+// For the thread's message loop: a key message for a window inside a
+// browser goes to that browser's TranslateAccelerator. True when it was
+// handled and must not be dispatched.
+bool TranslateBrowserAccelerator(MSG& message);
 
 }  // namespace lumora
