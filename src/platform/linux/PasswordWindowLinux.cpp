@@ -12,6 +12,9 @@ struct TPasswordWindow::TImpl {
   GtkWidget* Edit = nullptr;
   GMainLoop* Loop = nullptr;
   int Result = mrNone;
+  // The source of a delayed result, while it waits.
+  guint Timer = 0;
+  int DelayedResult = mrNone;
 };
 
 namespace {
@@ -81,6 +84,7 @@ TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
 }
 
 TPasswordWindow::~TPasswordWindow() {
+  if (FImpl->Timer != 0) g_source_remove(FImpl->Timer);
   g_signal_handlers_disconnect_by_data(FImpl->Window, this);
   g_signal_handlers_disconnect_by_data(FImpl->Edit, this);
   gtk_widget_destroy(FImpl->Window);
@@ -110,6 +114,20 @@ int TPasswordWindow::ShowModal() {
 void TPasswordWindow::SetModalResult(int result) {
   FImpl->Result = result;
   if (FImpl->Loop != nullptr && result != mrNone) g_main_loop_quit(FImpl->Loop);
+}
+
+void TPasswordWindow::SetModalResultAfter(int result, int milliseconds) {
+  if (FImpl->Timer != 0) return;
+  FImpl->DelayedResult = result;
+  FImpl->Timer = g_timeout_add(
+      static_cast<guint>(milliseconds),
+      [](gpointer data) -> gboolean {
+        auto* self = static_cast<TPasswordWindow*>(data);
+        self->FImpl->Timer = 0;
+        self->SetModalResult(self->FImpl->DelayedResult);
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 }  // namespace lumora

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/MessageLoop.h"
+#include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
@@ -12,6 +13,8 @@ bool InitializeWindowing() { return false; }
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // Keys for a browser reach it (and its key event) before dispatch.
+    if (TranslateBrowserAccelerator(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
