@@ -11,6 +11,7 @@
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/MimeTypes.h"
 #include "core/protocol/ProtocolRegistry.h"
+#include "platform/linux/RequestInitiator.h"
 #include "platform/linux/SchemeResponse.h"
 #include "platform/linux/WebKitScriptBridge.h"
 
@@ -104,6 +105,14 @@ void Respond(WebKitURISchemeRequest* request, const TEntryCache::TBytes& bytes, 
 
 void HandleSchemeRequest(WebKitURISchemeRequest* request, gpointer data) {
   auto& state = *static_cast<TSchemeState*>(data);
+  // Only the site's own pages are answered, whatever the method or mode.
+  const String scheme = FromUtf8(webkit_uri_scheme_request_get_scheme(request));
+  if (IsForeignRequest(scheme, InitiatorOf(webkit_uri_scheme_request_get_http_headers(request)))) {
+    GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, "Refused to another origin");
+    webkit_uri_scheme_request_finish_error(request, error);
+    g_error_free(error);
+    return;
+  }
   if (HandleWebKitScriptCall(request)) return;
   const std::string uri = webkit_uri_scheme_request_get_uri(request);
   try {
@@ -148,6 +157,9 @@ void RegisterWebKitScheme(WebKitWebContext* context, const String& scheme) {
                                          FreeSchemeState);
   WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
   webkit_security_manager_register_uri_scheme_as_secure(security, name.c_str());
+  // A local scheme, like file:, may be loaded, framed or navigated to only
+  // by pages of local schemes: WebKit itself refuses every other origin.
+  webkit_security_manager_register_uri_scheme_as_local(security, name.c_str());
   webkit_security_manager_register_uri_scheme_as_cors_enabled(security, name.c_str());
 }
 
