@@ -12,8 +12,8 @@
 #include "core/HandlerGuard.h"
 #include "platform/linux/GLibPtr.h"
 #include "platform/linux/JsonString.h"
+#include "core/protocol/SiteOrigin.h"
 #include "platform/linux/KeyCodes.h"
-#include "platform/linux/RequestInitiator.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "platform/linux/WebKitScriptBridge.h"
 
@@ -122,17 +122,21 @@ void ApplyWindowProperties(TBrowserView* self, WebKitWebView* view) {
 // are not followed.
 void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(Self(data), view); }
 
-gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                         gpointer data) {
   if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const String url = FromUtf8(webkit_uri_request_get_uri(request));
-  // A page of another origin gets nothing of the program: its navigations
-  // into the site are refused, and nothing is saved or run for it.
-  if (IsForeignRequest(kSiteScheme, InitiatorOf(webkit_uri_request_get_http_headers(request)))) {
-    if (!HasScheme(url, kSiteScheme)) return FALSE;
+  // A page of another origin gets nothing of the program: nothing is saved
+  // or run for it. WebKit refuses navigations into a local scheme that
+  // frames of other origins make; the event does not say which frame asked,
+  // but it does say which page the view shows, and a foreign page at the
+  // top may not navigate into the site either.
+  // (about:blank, where a new window starts, is its opener's.)
+  const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
+  if (HasScheme(url, kSiteScheme) && !shown.empty() && !HasScheme(shown, kSiteScheme) && !HasScheme(shown, u"about")) {
     webkit_policy_decision_ignore(decision);
     return TRUE;
   }
