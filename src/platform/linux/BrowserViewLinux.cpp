@@ -130,10 +130,10 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const String url = FromUtf8(webkit_uri_request_get_uri(request));
   // A page of another origin gets nothing of the program: nothing is saved
-  // or run for it. WebKit refuses navigations into a local scheme that
-  // frames of other origins make; the event does not say which frame asked,
-  // but it does say which page the view shows, and a foreign page at the
-  // top may not navigate into the site either.
+  // or run for it. WebKit refuses the navigations into the display-isolated
+  // scheme that frames of other origins make; the event does not say which
+  // frame asked, but it does say which page the view shows, and a foreign
+  // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
   const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
   if (HasScheme(url, kSiteScheme) && !shown.empty() && !HasScheme(shown, kSiteScheme) && !HasScheme(shown, u"about")) {
