@@ -5,6 +5,7 @@
 #include "core/Exception.h"
 #include "core/IconFile.h"
 #include "core/Stream.h"
+#include "core/TerminationRequest.h"
 #include "platform/ExeImage.h"
 #include "platform/ExeResources.h"
 #include "platform/File.h"
@@ -30,6 +31,8 @@ void CopyBlocks(TExeUtils& sender, TStream& source, TStream& target, int64_t len
     }
     target.WriteBuffer(buffer.data(), got);
     copied += got;
+    // A copy of hundreds of megabytes must not outlast a request to end.
+    CheckTermination();
     if (sender.OnProgressPos) sender.OnProgressPos(sender, copied);
   }
 }
@@ -49,7 +52,8 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
     ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
     throw EImmediateExit(0);
   }
-  TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::None, TFileCreation::CreateAlways);
+  // Shared: the site object holds the copy open from its creation on.
+  TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);
   const String exePath = ExecutablePath();
   TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
   exe.SetPosition(imageEnd);

@@ -2,8 +2,10 @@
 #include <gtk/gtk.h>
 
 #include "core/HandlerGuard.h"
+#include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
 #include "platform/linux/GLibPtr.h"
+#include "platform/linux/TerminationWatch.h"
 
 namespace lumora {
 
@@ -98,13 +100,24 @@ void TPasswordWindow::SetCaption(const String& caption) {
 String TPasswordWindow::Text() const { return FromUtf8(gtk_entry_get_text(GTK_ENTRY(FImpl->Edit))); }
 
 int TPasswordWindow::ShowModal() {
+  // A request to end the process cancels the dialog, as closing it would.
+  if (TerminationRequested()) return mrCancel;
   FImpl->Result = mrNone;
   gtk_widget_show_all(FImpl->Window);
   gtk_widget_grab_focus(FImpl->Edit);
   gtk_window_present(GTK_WINDOW(FImpl->Window));
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   FImpl->Loop = loop;
+  const guint watch = AddTerminationWatch(
+      +[](gint, GIOCondition, gpointer data) -> gboolean {
+        static_cast<TPasswordWindow*>(data)->SetModalResult(mrCancel);
+        return G_SOURCE_REMOVE;
+      },
+      this);
   if (FImpl->Result == mrNone) g_main_loop_run(loop);
+  if (GSource* source = watch ? g_main_context_find_source_by_id(nullptr, watch) : nullptr) {
+    g_source_destroy(source);
+  }
   FImpl->Loop = nullptr;
   g_main_loop_unref(loop);
   gtk_widget_hide(FImpl->Window);

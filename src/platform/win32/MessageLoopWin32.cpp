@@ -10,6 +10,10 @@ namespace lumora {
 // program ends after start-up instead of failing in every window.
 bool InitializeWindowing() { return false; }
 
+// A GUI program learns of the session's end from WM_ENDSESSION, which
+// reaches the main window once there is one.
+void WatchTerminationSignals() {}
+
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
