@@ -1,8 +1,5 @@
 #include "app/RestrictedForm.h"
 
-#include <chrono>
-#include <thread>
-
 namespace lumora {
 
 TRestrictedForm::TRestrictedForm() {
@@ -13,9 +10,10 @@ void TRestrictedForm::InputEditChange() {
   // Exact: letter case counts, nothing trimmed.
   if (FWindow.Text() != FInput) return;
   // The pause lets the user see the whole password typed before the dialog
-  // goes; the dialog does not respond meanwhile.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  FWindow.SetModalResult(mrOk);
+  // goes. The dialog keeps handling its messages meanwhile (repainting,
+  // being moved): a window that stops answering for half a second is what
+  // the platform marks as hung.
+  FWindow.SetModalResultAfter(mrOk, kAcceptDelayMilliseconds);
 }
 
 }  // namespace lumora

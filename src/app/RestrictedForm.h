@@ -21,6 +21,8 @@ class TRestrictedForm {
  private:
   void InputEditChange();
 
+  static constexpr int kAcceptDelayMilliseconds = 500;
+
   TPasswordWindow FWindow;
 };
 

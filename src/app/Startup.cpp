@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include <cstdio>
 #include <memory>
 #include <typeinfo>
 
@@ -11,6 +12,7 @@
 #include "core/ExeHtmlSite.h"
 #include "core/GlobalMainForm.h"
 #include "core/TemporalFiles.h"
+#include "core/TerminationRequest.h"
 #include "core/browser/IEBrowserFix.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/os/MessageBox.h"
@@ -54,6 +56,9 @@ void ReleaseProcessObjects(int lastBegun) {
 }  // namespace
 
 int RunApplication() {
+  // Before the first temporary file exists: a request to end the process
+  // at any stage from here on still runs the release steps.
+  WatchTerminationSignals();
   TOleSession ole;
   int step = 0;
   try {
@@ -61,19 +66,24 @@ int RunApplication() {
     TemporalFiles = std::make_unique<TTemporalFiles>();
     step = stExeHtmlSite;
     ExeHtmlSite = std::make_unique<TExeHtmlSite>();
+    CheckTermination();
     step = stGlobalMainForm;
     GlobalMainForm = nullptr;
     step = stProtocolRegistry;
     SetUpProtocolRegistry();
     step = stBrowserFix;
     TIEBrowserFix::Initialize();
+    CheckTermination();
   } catch (const EImmediateExit& request) {
     ReleaseProcessObjects(step);
     return request.ExitCode();
   } catch (const std::exception& error) {
     ReleaseProcessObjects(step);
-    // The error's own message is not shown, only where it happened.
-    ShowMessageBox(RuntimeErrorText(FailurePoint(step, typeid(error).name())), u"Error", mbOk);
+    // The box shows only where it happened; the cause goes to standard
+    // error, for the user or whoever supports them.
+    const String text = RuntimeErrorText(FailurePoint(step, typeid(error).name()));
+    std::fprintf(stderr, "%s: %s\n", ToUtf8(text).c_str(), error.what());
+    ShowMessageBox(text, u"Error", mbOk);
     return kRuntimeErrorExitCode;
   }
 

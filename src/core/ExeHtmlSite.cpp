@@ -2,28 +2,42 @@
 
 #include "core/ConfigKeys.h"
 #include "core/ExeUtils.h"
-#include "core/StrUtils.h"
 #include "core/TemporalFiles.h"
-#include "core/os/SysUtils.h"
+#include "core/TemporaryFile.h"
 
 namespace lumora {
 
 std::unique_ptr<TExeHtmlSite> ExeHtmlSite;
 
 TExeHtmlSite::TExeHtmlSite() : FZipFile(std::make_unique<TAbZipKit>()) {
-  FArchiveCopyPath = TSysUtils::GetTemporalDir() + TStrUtils::RandomString(10);
+  // Copies that programs killed or crashed left behind: no running program
+  // holds them. Removing them is a courtesy; nothing fails for it.
+  try {
+    RemoveStaleArchiveCopies();
+  } catch (const std::exception&) {
+  }
+  // Held for as long as this object lives, so that other start-ups tell it
+  // from a stale copy.
+  TTemporaryFile copy = CreateTemporaryFile(kArchiveCopyExtension, true);
+  FArchiveCopyPath = copy.Path;
+  FArchiveCopyHold = std::move(copy.File);
   // Registered first, so that even a partly written copy is deleted at exit.
   TemporalFiles->Add(FArchiveCopyPath);
   FZipFile->SetPassword(kArchivePassword);
   FZipFile->SetArchiveType(TAbArchiveType::atZip);
   FZipFile->SetForceType(true);
   FZipFile->SetCompressionMethodToUse(TAbZipSupportedMethod::smDeflated);
+  // A damaged entry (a failed CRC, broken Deflate data, data that cannot
+  // reach its declared size) is an error of whoever asked for it, not bytes
+  // to hand on as if whole: the reader's failure is raised again as it came.
+  FZipFile->SetOnProcessItemFailure(
+      [](TAbZipKit&, const TAbZipItem&, TAbProcessType, const std::exception&) { throw; });
   FIniFile = std::make_unique<TMemIniFile>();
   TExeUtils().ExtractZipFromExe(FArchiveCopyPath);
   FZipFile->SetFileName(FArchiveCopyPath);
 
-  // A missing or unreadable configuration is no error: the stream stays
-  // empty (or partly written) and every key then takes its default.
+  // A missing configuration is no error: the stream stays empty and every
+  // key takes its default. A damaged one raises: the archive is broken.
   TMemoryStream config;
   FZipFile->ExtractToStream(ConfigEntryName, &config);
   config.SetPosition(0);

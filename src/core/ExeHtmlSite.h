@@ -7,6 +7,7 @@
 #include "core/IniFile.h"
 #include "core/String.h"
 #include "core/zip/AbZipKit.h"
+#include "core/os/File.h"
 
 namespace lumora {
 
@@ -15,12 +16,16 @@ class TExeHtmlSite {
   // The password every packaged archive is encrypted with.
   static constexpr const char* kArchivePassword = "kv73Tr8mwq5Ds=n941zbg70fe3Lux=Ra64wq";
 
-  // Copies the appended archive into a new temporary file (registered for
-  // deletion before a byte is written), opens it and reads "lm-config".
+  // Removes the archive copies of programs that ended without deleting
+  // theirs, copies the appended archive into a new temporary file (created
+  // exclusively, held while this object lives, registered for deletion
+  // before a byte is written), opens it and reads "lm-config". A damaged
+  // entry raises from then on, "lm-config" included.
   // Raises when the copy cannot be written or is not a ZIP archive; with no
   // appended archive at all, requests an immediate exit (EImmediateExit).
   TExeHtmlSite();
-  // The configuration goes first, then the reader, which closes the copy.
+  // The configuration goes first, then the reader, which closes the copy,
+  // then the hold on it.
   ~TExeHtmlSite();
   TExeHtmlSite(const TExeHtmlSite&) = delete;
   TExeHtmlSite& operator=(const TExeHtmlSite&) = delete;
@@ -33,6 +38,7 @@ class TExeHtmlSite {
 
  private:
   String FArchiveCopyPath;
+  TFileHandle FArchiveCopyHold;
 };
 
 // The process-wide site object; set once its constructor has returned.

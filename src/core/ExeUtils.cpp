@@ -5,6 +5,7 @@
 #include "core/Exception.h"
 #include "core/IconFile.h"
 #include "core/Stream.h"
+#include "core/TerminationRequest.h"
 #include "core/os/ExeImage.h"
 #include "core/os/ExeResources.h"
 #include "core/os/File.h"
@@ -32,6 +33,8 @@ void TExeUtils::CopyBlocks(TStream& source, TStream& target, int64_t length, con
     }
     target.WriteBuffer(buffer.data(), got);
     copied += got;
+    // A copy of hundreds of megabytes must not outlast a request to end.
+    CheckTermination();
     if (OnProgressPos) OnProgressPos(*this, copied);
   }
 }

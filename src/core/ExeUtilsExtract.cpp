@@ -17,7 +17,8 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
     ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
     throw EImmediateExit(0);
   }
-  TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::None, TFileCreation::CreateAlways);
+  // Shared: the site object holds the copy open from its creation on.
+  TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);
   const String exePath = ExecutablePath();
   TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
   exe.SetPosition(imageEnd);

@@ -3,6 +3,13 @@
 
 namespace lumora {
 
+// Watches for requests to end the process from outside (Linux: SIGTERM,
+// SIGINT, SIGHUP) from the first moment on, before any temporary file
+// exists: a request is noted at once (TerminationRequested), ends the
+// message loop and the modal loops of the program's own dialogs, and
+// start-up's long steps stop at it. Safe to call more than once.
+void WatchTerminationSignals();
+
 // Prepares the windowing system; false when no window can be shown (no
 // display; on Windows, until its windows are built). Safe to call more
 // than once.

@@ -28,6 +28,10 @@ class TPasswordWindow {
   int ShowModal();
   // Ends ShowModal with result.
   void SetModalResult(int result);
+  // Ends ShowModal with result once milliseconds have passed, while the
+  // dialog goes on handling its messages. A later request while one waits
+  // changes nothing.
+  void SetModalResultAfter(int result, int milliseconds);
 
   // After every change of the text.
   std::function<void()> OnChange;

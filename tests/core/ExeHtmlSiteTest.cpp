@@ -6,7 +6,9 @@
 #include <map>
 #include <sstream>
 
+#include "core/ExeHtmlSite.h"
 #include "support/TestSupport.h"
+#include "support/ZipWriter.h"
 
 namespace lumora {
 namespace {
@@ -35,9 +37,11 @@ TEST(ExeHtmlSite, WithoutConfigurationEveryKeyTakesItsDefault) {
   int exitCode = -1;
   auto site = RunSite("no-config.zip", exitCode);
   ASSERT_EQ(exitCode, 0);
+  // Ten random letters, and the extension that marks archive copies.
   const auto copyName = std::filesystem::path(site["copy"]).filename().string();
-  EXPECT_EQ(copyName.size(), 10u);
-  EXPECT_EQ(copyName.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"),
+  EXPECT_EQ(copyName.size(), 18u);
+  EXPECT_EQ(copyName.substr(10), ".archive");
+  EXPECT_EQ(copyName.substr(0, 10).find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"),
             std::string::npos);
   EXPECT_EQ(site["copy-exists"], "1");
   EXPECT_EQ(site["registered"], "1");
@@ -72,6 +76,20 @@ TEST(ExeHtmlSite, ANonArchiveIsAnErrorAndNothingIsLeft) {
                                                    std::string(5000, 'x'), "", exitCode);
   EXPECT_EQ(exitCode, 4) << output;
   EXPECT_NE(output.find("Invalid file - not a PKZip file"), std::string::npos) << output;
+}
+
+// A configuration the reader cannot verify is a broken archive, not an
+// empty configuration: start-up fails, as it does for a non-archive.
+TEST(ExeHtmlSite, ADamagedConfigurationIsAnError) {
+  const std::string password = TExeHtmlSite::kArchivePassword;
+  const std::string archive = test::BuildZip({
+      {.Name = "lm-config", .Data = "[Lumora]\r\nAppTitle=Damaged\r\n", .Password = password, .Crc = 1},
+  });
+  int exitCode = -1;
+  TScratchDir dir;
+  const std::string output = test::RunWithAppended(dir, LUMORA_SITE_PROBE_PATH, archive, "", exitCode);
+  EXPECT_EQ(exitCode, 4) << output;
+  EXPECT_NE(output.find("Failed CRC Check"), std::string::npos) << output;
 }
 
 }  // namespace

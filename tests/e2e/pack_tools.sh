@@ -91,3 +91,26 @@ pack --verify "$SCRATCH/damaged$EXE" > "$SCRATCH/verify.out" 2> "$SCRATCH/verify
 grep -q '^FAILED site/pages/numbers.txt: ' "$SCRATCH/verify.err" || fail "--verify did not name the entry: $(cat "$SCRATCH/verify.err")"
 [ "$(grep -c '^FAILED' "$SCRATCH/verify.err")" = 1 ] || fail "--verify blamed other entries too"
 pass "--verify names the damaged entry and exits 1"
+
+# An entry whose data cannot reach its declared size: a small Deflate
+# stream declaring 4 GB, and the same claim stored.
+python3 - "$SCRATCH" <<'PY'
+import struct, sys, zipfile
+for name, method in (("claims-deflated.zip", zipfile.ZIP_DEFLATED), ("claims-stored.zip", zipfile.ZIP_STORED)):
+    path = sys.argv[1] + "/" + name
+    with zipfile.ZipFile(path, "w", method) as z:
+        z.writestr("site/big.bin", b"\0" * (100000 if method == zipfile.ZIP_DEFLATED else 188))
+    data = bytearray(open(path, "rb").read())
+    info = zipfile.ZipFile(path).getinfo("site/big.bin")
+    central = data.rfind(b"PK\1\2")
+    struct.pack_into("<I", data, info.header_offset + 22, 0xFFFFFF00)
+    struct.pack_into("<I", data, central + 24, 0xFFFFFF00)
+    open(path, "wb").write(data)
+PY
+for kind in deflated stored; do
+  code=0
+  pack --verify "$SCRATCH/claims-$kind.zip" > /dev/null 2> "$SCRATCH/verify.err" || code=$?
+  [ "$code" = 1 ] || fail "--verify of a $kind entry short of its declared size exited $code"
+  grep -q '^FAILED site/big.bin: ' "$SCRATCH/verify.err" || fail "--verify did not name the $kind entry"
+done
+pass "--verify fails an entry whose data cannot reach its declared size, deflated or stored"

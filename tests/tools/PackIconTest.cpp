@@ -9,6 +9,7 @@
 #include "pack/Packer.h"
 #include "core/os/File.h"
 #include "support/TestSupport.h"
+#include "tools/PackFixtures.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,21 +19,6 @@ namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A site with a start page, and an icon of no images (the smallest valid
-// one: the packed program's main group then lists none).
-TPackOptions SiteWithIcon(const test::TScratchDir& dir) {
-  fs::create_directories(fs::path(dir.File(u"site")) / "site");
-  test::WriteWholeFile(dir.File(u"site") + PathDelim + u"lm-config",
-                       "[Lumora]\r\nIndexPage=site/index.html\r\n");
-  test::WriteWholeFile((fs::path(dir.File(u"site")) / "site" / "index.html").u16string(), "<p>");
-  test::WriteWholeFile(dir.File(u"app.ico"), std::string{0, 0, 1, 0, 0, 0});
-  TPackOptions options;
-  options.SourceDir = dir.File(u"site");
-  options.Output = dir.File(u"app.exe");
-  options.IconFile = dir.File(u"app.ico");
-  return options;
-}
 
 #ifdef _WIN32
 TEST(PackIconTest, TheIconGoesInBeforeTheArchive) {

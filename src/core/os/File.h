@@ -12,15 +12,19 @@ enum class TFileAccess { Read, Write, ReadWrite };
 // Which other openers are allowed meanwhile. On Linux sharing is advisory
 // only and not enforced.
 enum class TFileShare { None, Read, ReadWrite };
-// CreateAlways replaces an existing file; OpenExisting fails without one.
+// CreateAlways replaces an existing file; OpenExisting fails without one;
+// CreateNew makes a new file and fails when one exists (IsFileExistsError).
 // On Linux neither follows a symbolic link at the last path component, and
 // new files get mode 0600.
-enum class TFileCreation { CreateAlways, OpenExisting };
+enum class TFileCreation { CreateAlways, OpenExisting, CreateNew };
 
 // The platform's error code of the last failed call on this thread.
 uint32_t LastOsError();
 // The platform's text for an error code, without a trailing line end.
 String SysErrorMessage(uint32_t code);
+
+// Whether an open error says that a file of that name exists already.
+bool IsFileExistsError(uint32_t code);
 
 // An open file; closes it when destroyed. Movable, not copyable.
 class TFileHandle {
@@ -36,6 +40,12 @@ class TFileHandle {
   static TFileHandle Open(const String& path, TFileAccess access, TFileShare share,
                           TFileCreation creation);
 
+  // An open file in folder that has no name yet (Linux: O_TMPFILE), for
+  // content no one may see, nor find left over, before it is complete.
+  // Not open where the platform or the file system has no such files
+  // (Windows; some Linux file systems): OpenError then says why.
+  static TFileHandle OpenUnnamed(const String& folder);
+
   bool IsOpen() const { return FHandle != kInvalid; }
   uint32_t OpenError() const { return FOpenError; }
   // Each returns -1 on failure, with the reason in LastOsError().
@@ -45,6 +55,16 @@ class TFileHandle {
   int64_t Seek(int64_t offset, int origin);
   int64_t Size();
   bool Truncate(int64_t size);
+  // Gives a file opened by OpenUnnamed the name target, replacing a file
+  // there in one step. False on failure, with the reason in LastOsError().
+  bool LinkAs(const String& target);
+  // Holds the file for this process for as long as the handle stays open,
+  // so that DeleteFileUnlessHeld leaves it alone. Linux: an exclusive
+  // flock, waiting while another process is deciding about the file.
+  // Windows: a handle without delete sharing holds the file already.
+  bool LockExclusive();
+  // Whether path (not following a link) still names this open file.
+  bool IsNamedBy(const String& path);
 
  private:
   static constexpr intptr_t kInvalid = -1;
@@ -61,6 +81,9 @@ bool DirectoryExists(const String& path);
 bool MarkRunnable(const String& path);
 // Requests deletion of a file; true on success.
 bool DeleteFilePath(const String& path);
+// Deletes the file at path unless a running process holds it
+// (TFileHandle::LockExclusive); true when it was deleted.
+bool DeleteFileUnlessHeld(const String& path);
 // The size in bytes of the first directory entry that matches path (a
 // find-first lookup, every attribute allowed), or -1 when none matches.
 int64_t FindFileSize(const String& path);

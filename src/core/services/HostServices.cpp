@@ -6,6 +6,7 @@
 
 #include "core/StrUtils.h"
 #include "core/TemporalFiles.h"
+#include "core/TemporaryFile.h"
 #include "core/zip/AbZipKit.h"
 #include "core/os/File.h"
 #include "core/os/FileRename.h"
@@ -72,13 +73,24 @@ std::vector<String> ExtensionWords(StringView setting) {
   return words;
 }
 
-// Whether a ".." component appears in a "/"-separated name.
-bool ClimbsUp(StringView name) {
+// Whether path lies below folder (which ends in a separator): it starts
+// with folder and no component after it is made of dots and blanks only
+// ("..", and "..." or ". ." which Windows trims to ".."); on Windows no
+// component names a drive or a stream (":").
+bool StaysInsideFolder(StringView folder, StringView path) {
+  if (folder.empty() || path.size() <= folder.size() || path.substr(0, folder.size()) != folder) return false;
+  const StringView rest = path.substr(folder.size());
+#ifdef _WIN32
+  if (rest.find(u':') != StringView::npos) return false;
+#endif
   size_t start = 0;
   for (;;) {
-    const size_t end = name.find_first_of(u"/\\", start);
-    if (name.substr(start, end == StringView::npos ? StringView::npos : end - start) == u"..") return true;
-    if (end == StringView::npos) return false;
+    const size_t end = rest.find_first_of(u"/\\", start);
+    const StringView component = rest.substr(start, end == StringView::npos ? StringView::npos : end - start);
+    const bool onlyDots = !component.empty() && component.find_first_not_of(u". ") == StringView::npos &&
+                          component.find(u'.') != StringView::npos;
+    if (onlyDots) return false;
+    if (end == StringView::npos) return true;
     start = end + 1;
   }
 }
@@ -182,8 +194,9 @@ std::unique_ptr<TMemoryStream> THostServices::ExtractEntry(const String& archive
 }
 
 bool THostServices::ExtractToFile(const String& archiveName, const String& path) {
-  TFileStream file(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
+  // Extracted first: a damaged entry raises before the file is touched.
   const auto entry = ExtractEntry(archiveName);
+  TFileStream file(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
   if (entry->Size() > 0) file.WriteBuffer(entry->Memory(), entry->Size());
   const std::string_view head(reinterpret_cast<const char*>(entry->Bytes().data()),
                               std::min<size_t>(entry->Bytes().size(), 4));
@@ -191,8 +204,16 @@ bool THostServices::ExtractToFile(const String& archiveName, const String& path)
 }
 
 String THostServices::MakeTemporaryCopy(const String& archiveName, const String& extension) {
-  const String path = TSysUtils::GetTemporalDir() + TStrUtils::RandomString(10) + extension;
-  const bool program = ExtractToFile(archiveName, path);
+  // Created exclusively: nothing planted under the name is followed or
+  // reused.
+  const String path = CreateTemporaryFile(extension).Path;
+  bool program = false;
+  try {
+    program = ExtractToFile(archiveName, path);
+  } catch (...) {
+    DeleteFilePath(path);
+    throw;
+  }
   if (!FileExists(path)) return {};
   FTemporalFiles.Add(path);
   if (program) MarkRunnable(path);
@@ -238,26 +259,35 @@ void THostServices::WriteFile(const String& filePath, const String& contents) {
   const String target = usable ? filePath : FSettings.ExeDir + TStrUtils::RemoveSideSlashes(filePath);
   const std::string bytes = EncodeTextFile(contents);
 
-  // Written in full beside the target first, then renamed over it: a crash
-  // or a full disk leaves the old file (or none), never half of the new.
-  const String partial = target + u"." + TStrUtils::RandomString(8) + u".tmp";
+  // The new content has no name until it is complete, and then takes the
+  // target's place in one step: a crash, a kill or a full disk leaves the
+  // old file (or none), never half of the new one, and nothing beside it.
+  // Where unnamed files are not to be had, the content goes to a sibling
+  // created exclusively, renamed into place when complete.
+  TFileHandle file = TFileHandle::OpenUnnamed(ExtractFilePath(target));
+  String partial;
+  for (int draw = 0; !file.IsOpen() && draw < 100; ++draw) {
+    partial = target + u"." + TStrUtils::RandomString(8) + u".tmp";
+    file = TFileHandle::Open(partial, TFileAccess::Write, TFileShare::None, TFileCreation::CreateNew);
+    if (!file.IsOpen() && !IsFileExistsError(file.OpenError())) break;
+  }
+  if (!file.IsOpen()) {
+    throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {target, SysErrorMessage(file.OpenError())}));
+  }
   const auto fail = [&](uint32_t error) {
-    DeleteFilePath(partial);
+    file = TFileHandle();
+    if (!partial.empty()) DeleteFilePath(partial);
     throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {target, SysErrorMessage(error)}));
   };
-  {
-    TFileHandle file = TFileHandle::Open(partial, TFileAccess::Write, TFileShare::None,
-                                         TFileCreation::CreateAlways);
-    if (!file.IsOpen()) {
-      throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {target, SysErrorMessage(file.OpenError())}));
-    }
-    if (file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) != static_cast<int64_t>(bytes.size())) {
-      const uint32_t error = LastOsError();
-      file = TFileHandle();
-      fail(error);
-    }
+  if (file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) != static_cast<int64_t>(bytes.size())) {
+    fail(LastOsError());
   }
-  if (!RenameReplacing(partial, target)) fail(LastOsError());
+  if (partial.empty()) {
+    if (!file.LinkAs(target)) fail(LastOsError());
+  } else {
+    file = TFileHandle();
+    if (!RenameReplacing(partial, target)) fail(LastOsError());
+  }
 }
 
 bool THostServices::OpenFile(const String& filePath) {
@@ -418,10 +448,11 @@ bool THostServices::HandleDownloableFiles(const String& url) {
   for (const String& word : executeWords) {
     if (word != extension) continue;
     result = true;
-    // Only below the executable's folder: a link may not climb out of it.
-    if (ClimbsUp(entryName)) continue;
+    // Only below the executable's folder. The path as it will be opened is
+    // checked: removing the root folder's name can itself make a climb
+    // ("site/.site./a.exe" becomes "../a.exe").
     const String diskPath = DiskPathOfEntry(entryName);
-    if (FileExists(diskPath)) FDesktop->ShellOpen(diskPath);
+    if (StaysInsideFolder(FSettings.ExeDir, diskPath) && FileExists(diskPath)) FDesktop->ShellOpen(diskPath);
   }
   return result;
 }

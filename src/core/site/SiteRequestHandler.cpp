@@ -45,6 +45,8 @@ void TSiteRequestHandler::HandleProtocolRequest(TInternetProtocol&, const String
     FZipFile.ExtractToStream(name, &page);
     if (IsTemplatePageName(name)) ExpandPageTemplates(page);
   } catch (const std::exception& error) {
+    // Reported, and not served: the page as it stood would pass for whole.
+    Stream.reset();
     FShowMessage(Format(u"File \"%s\" can't be read. Error message: %s.", {name, MessageOf(error)}));
   }
 }

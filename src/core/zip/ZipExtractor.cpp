@@ -80,6 +80,9 @@ void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& t
     TZipInflater::Inflate(*source, window.Remaining(), output);
   }
   output.Finish();
+  // A Deflate stream that ends before the declared size is as damaged as a
+  // stored entry whose data runs out.
+  if (output.Written() != item.UncompressedSize) throw EAbZipBadData(kAbDataEndsEarly);
   if (output.Crc() != item.Header.CRC32) throw EAbZipBadCRC();
 }
 

@@ -1,13 +1,16 @@
 // Files and folders on Linux through POSIX calls.
 #include <fcntl.h>
 #include <glib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <thread>
 
+#include "core/StrUtils.h"
 #include "core/os/File.h"
 
 namespace lumora {
@@ -15,6 +18,19 @@ namespace lumora {
 uint32_t LastOsError() { return static_cast<uint32_t>(errno); }
 
 String SysErrorMessage(uint32_t code) { return FromUtf8(std::strerror(static_cast<int>(code))); }
+
+bool IsFileExistsError(uint32_t code) { return code == EEXIST; }
+
+namespace {
+
+// Whether the open file fd is the one path names (links not followed).
+bool SameFile(int fd, const std::string& path) {
+  struct stat open {}, named {};
+  return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+         open.st_ino == named.st_ino;
+}
+
+}  // namespace
 
 TFileHandle::~TFileHandle() {
   if (IsOpen()) ::close(static_cast<int>(FHandle));
@@ -44,6 +60,7 @@ TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare
     case TFileAccess::ReadWrite: flags |= O_RDWR; break;
   }
   if (creation == TFileCreation::CreateAlways) flags |= O_CREAT | O_TRUNC;
+  if (creation == TFileCreation::CreateNew) flags |= O_CREAT | O_EXCL;
   TFileHandle handle;
   const int fd = ::open(ToUtf8(path).c_str(), flags, 0600);
   if (fd < 0) {
@@ -59,6 +76,49 @@ TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare
   handle.FHandle = fd;
   return handle;
 }
+
+TFileHandle TFileHandle::OpenUnnamed(const String& folder) {
+  TFileHandle handle;
+  const int fd = ::open(ToUtf8(folder).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    handle.FOpenError = LastOsError();
+    return handle;
+  }
+  handle.FHandle = fd;
+  return handle;
+}
+
+bool TFileHandle::LinkAs(const String& target) {
+  const std::string self = "/proc/self/fd/" + std::to_string(FHandle);
+  const std::string name = ToUtf8(target);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno != EEXIST) return false;
+  // A file is there already, and a link never replaces one: the content
+  // gets a fresh name beside it, which rename puts in its place at once.
+  for (int draw = 0; draw < 100; ++draw) {
+    const std::string sibling = name + "." + ToUtf8(TStrUtils::RandomString(8)) + ".tmp";
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, sibling.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      if (errno == EEXIST) continue;
+      return false;
+    }
+    if (::rename(sibling.c_str(), name.c_str()) == 0) return true;
+    const int error = errno;
+    ::unlink(sibling.c_str());
+    errno = error;
+    return false;
+  }
+  errno = EEXIST;
+  return false;
+}
+
+bool TFileHandle::LockExclusive() {
+  for (;;) {
+    if (::flock(static_cast<int>(FHandle), LOCK_EX) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+bool TFileHandle::IsNamedBy(const String& path) { return SameFile(static_cast<int>(FHandle), ToUtf8(path)); }
 
 int64_t TFileHandle::Read(void* buffer, int64_t count) {
   for (;;) {
@@ -108,6 +168,18 @@ bool DirectoryExists(const String& path) {
 }
 
 bool DeleteFilePath(const String& path) { return ::unlink(ToUtf8(path).c_str()) == 0; }
+
+bool DeleteFileUnlessHeld(const String& path) {
+  const std::string name = ToUtf8(path);
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool deleted = false;
+  // The lock is free only when no process holds the file. Only the file
+  // that was checked goes, not one put under its name meanwhile.
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, name)) deleted = ::unlink(name.c_str()) == 0;
+  ::close(fd);
+  return deleted;
+}
 
 bool MarkRunnable(const String& path) {
   struct stat info {};

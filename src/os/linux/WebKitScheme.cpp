@@ -9,6 +9,7 @@
 
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolAnswer.h"
+#include "os/linux/RequestInitiator.h"
 #include "os/linux/SchemeResponse.h"
 #include "os/linux/WebKitScriptBridge.h"
 
@@ -78,6 +79,17 @@ void Respond(WebKitURISchemeRequest* request, const TProtocolAnswer& answer) {
 
 void HandleSchemeRequest(WebKitURISchemeRequest* request, gpointer data) {
   auto& state = *static_cast<TSchemeState*>(data);
+  // Only the site's own pages are answered, whatever the method or mode.
+  const String scheme = FromUtf8(webkit_uri_scheme_request_get_scheme(request));
+  const TRequestInitiator initiator = InitiatorOf(webkit_uri_scheme_request_get_http_headers(request));
+  if (IsForeignRequest(scheme, initiator)) {
+    std::fprintf(stderr, "lumora: refused %s to Origin '%s', Referer '%s'\n", webkit_uri_scheme_request_get_uri(request),
+                 ToUtf8(initiator.Origin).c_str(), ToUtf8(initiator.Referer).c_str());
+    GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, "Refused to another origin");
+    webkit_uri_scheme_request_finish_error(request, error);
+    g_error_free(error);
+    return;
+  }
   if (HandleWebKitScriptCall(request)) return;
   const std::string uri = webkit_uri_scheme_request_get_uri(request);
   try {
@@ -113,6 +125,11 @@ void RegisterWebKitScheme(WebKitWebContext* context, const String& scheme) {
                                          FreeSchemeState);
   WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
   webkit_security_manager_register_uri_scheme_as_secure(security, name.c_str());
+  // Display-isolated: only pages of the scheme itself may load, frame or
+  // navigate to its URLs; WebKit refuses every other origin. (A local
+  // scheme would do the same, but it makes the site's own module scripts
+  // and CORS requests fail.)
+  webkit_security_manager_register_uri_scheme_as_display_isolated(security, name.c_str());
   webkit_security_manager_register_uri_scheme_as_cors_enabled(security, name.c_str());
 }
 

@@ -34,6 +34,8 @@ class TComPtr {
   void Reset() {
     if (FPointer) std::exchange(FPointer, nullptr)->Release();
   }
+  // Gives the held reference up to the caller (an out-parameter of COM).
+  T* Detach() { return std::exchange(FPointer, nullptr); }
   // For out-parameters: releases what is held and gives the slot.
   T** Receive() {
     Reset();

@@ -22,6 +22,8 @@ String SysErrorMessage(uint32_t code) {
   return message;
 }
 
+bool IsFileExistsError(uint32_t code) { return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS; }
+
 namespace {
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 }  // namespace
@@ -56,7 +58,9 @@ TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare
   DWORD shareMode = 0;
   if (share == TFileShare::Read) shareMode = FILE_SHARE_READ;
   if (share == TFileShare::ReadWrite) shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
-  const DWORD disposition = creation == TFileCreation::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+  const DWORD disposition = creation == TFileCreation::CreateAlways ? CREATE_ALWAYS
+                            : creation == TFileCreation::CreateNew  ? CREATE_NEW
+                                                                    : OPEN_EXISTING;
   TFileHandle handle;
   HANDLE h = ::CreateFileW(Wide(path).c_str(), desired, shareMode, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -114,6 +118,26 @@ bool DirectoryExists(const String& path) {
 }
 
 bool DeleteFilePath(const String& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
+
+// A file some process holds open without delete sharing cannot be deleted.
+bool DeleteFileUnlessHeld(const String& path) { return DeleteFilePath(path); }
+
+// Windows has no unnamed files: callers write under a temporary name.
+TFileHandle TFileHandle::OpenUnnamed(const String&) {
+  TFileHandle handle;
+  handle.FOpenError = ERROR_NOT_SUPPORTED;
+  return handle;
+}
+
+bool TFileHandle::LinkAs(const String&) {
+  ::SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
+}
+
+// The open handle, shared for reading and writing only, holds the file.
+bool TFileHandle::LockExclusive() { return true; }
+
+bool TFileHandle::IsNamedBy(const String& path) { return FileExists(path); }
 
 bool MarkRunnable(const String& path) { return FileExists(path); }
 

@@ -5,13 +5,15 @@
 #include <webkit2/webkit2.h>
 
 #include <string>
+#include <utility>
 
 #include "core/Exception.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
-#include "os/linux/GLibPtr.h"
 #include "core/bridge/JsonString.h"
+#include "core/protocol/SiteOrigin.h"
+#include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"
@@ -32,12 +34,36 @@ constexpr guint kScriptTimeoutMs = 10000;
 // (WebKit copies the opener's configuration), so the message could not say
 // which view sent it; such windows keep the native close, which WebKit
 // reports on their own view.
+//
+// Only pages of the site may close the program. The message handler lives
+// in a script world of its own, which page scripts and frames of any
+// origin cannot reach; the site's top page asks it through an event on its
+// own document, which no page of another origin can touch.
+constexpr char kCloseWorld[] = "lumora";
+constexpr char kCloseEvent[] = "lumora-window-close";
 constexpr char kCloseScript[] = R"((function () {
-  if (window.opener) return;
-  var post = function () { window.webkit.messageHandlers.lumoraWindowClose.postMessage(0); };
+  if (location.protocol !== '__SCHEME__' || window.opener) return;
+  var post = function () { document.dispatchEvent(new Event('__EVENT__')); };
   try { Object.defineProperty(window, 'close', { value: post, writable: true, configurable: true }); }
   catch (e) { window.close = post; }
 })();)";
+constexpr char kCloseListener[] = R"((function () {
+  if (location.protocol !== '__SCHEME__' || window.opener) return;
+  document.addEventListener('__EVENT__', function () {
+    window.webkit.messageHandlers.lumoraWindowClose.postMessage(0);
+  });
+})();)";
+
+std::string CloseSource(const char* source) {
+  std::string text = source;
+  const std::string scheme = ToUtf8(kSiteScheme) + ":";
+  for (const auto& [marker, value] : {std::pair<std::string, std::string>{"__SCHEME__", scheme}, {"__EVENT__", kCloseEvent}}) {
+    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size())) {
+      text.replace(at, marker.size(), value);
+    }
+  }
+  return text;
+}
 
 constexpr char kNoSelectSheet[] =
     "*:not(input):not(textarea):not([contenteditable]) { -webkit-user-select: none !important; "
@@ -97,13 +123,24 @@ void ApplyWindowProperties(TBrowserView* self, WebKitWebView* view) {
 // are not followed.
 void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(Self(data), view); }
 
-gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                         gpointer data) {
   if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const String url = FromUtf8(webkit_uri_request_get_uri(request));
+  // A page of another origin gets nothing of the program: nothing is saved
+  // or run for it. WebKit refuses the navigations into the display-isolated
+  // scheme that frames of other origins make; the event does not say which
+  // frame asked, but it does say which page the view shows, and a foreign
+  // page at the top may not navigate into the site either.
+  // (about:blank, where a new window starts, is its opener's.)
+  const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
+  if (HasScheme(url, kSiteScheme) && !shown.empty() && !HasScheme(shown, kSiteScheme) && !HasScheme(shown, u"about")) {
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
   TBrowserView* self = Self(data);
   bool cancel = false;
   RunHandler([&] {
@@ -140,7 +177,25 @@ gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitT
   return TRUE;  // no context menu
 }
 
-gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+// WebKit hands a key press to the page first and, when the page leaves it
+// alone, delivers the same event to the widgets once more: the view sees
+// it twice. The second delivery carries the first one's time and key.
+bool IsRedelivery(GtkWidget* view, const GdkEventKey* event) {
+  static constexpr char kLastKey[] = "lumora-last-key";
+  const guint64 key = (static_cast<guint64>(event->time) << 16) | event->hardware_keycode;
+  auto* last = static_cast<guint64*>(g_object_get_data(G_OBJECT(view), kLastKey));
+  if (last == nullptr) {
+    last = g_new0(guint64, 1);
+    g_object_set_data_full(G_OBJECT(view), kLastKey, last, g_free);
+  } else if (*last == key && event->time != GDK_CURRENT_TIME) {
+    return true;
+  }
+  *last = key;
+  return false;
+}
+
+gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
+  if (IsRedelivery(widget, event)) return FALSE;
   TBrowserView* self = Self(data);
   const int key = VirtualKeyOf(event->keyval);
   // Ctrl with the letter Y alone is swallowed (it would redo in an editor).
@@ -174,11 +229,16 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
   AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
   WebKitUserScript* script =
-      webkit_user_script_new(kCloseScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+      webkit_user_script_new(CloseSource(kCloseScript).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
   webkit_user_content_manager_add_script(FImpl->Manager, script);
   webkit_user_script_unref(script);
-  webkit_user_content_manager_register_script_message_handler(FImpl->Manager, kCloseHandler);
+  WebKitUserScript* listener = webkit_user_script_new_for_world(
+      CloseSource(kCloseListener).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kCloseWorld, nullptr, nullptr);
+  webkit_user_content_manager_add_script(FImpl->Manager, listener);
+  webkit_user_script_unref(listener);
+  webkit_user_content_manager_register_script_message_handler_in_world(FImpl->Manager, kCloseHandler, kCloseWorld);
   g_signal_connect(FImpl->Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
 
   WebKitWebView* web = WEBKIT_WEB_VIEW(view);

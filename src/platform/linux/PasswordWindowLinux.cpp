@@ -2,8 +2,10 @@
 #include <gtk/gtk.h>
 
 #include "core/HandlerGuard.h"
+#include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
 #include "os/linux/GLibPtr.h"
+#include "platform/linux/TerminationWatch.h"
 
 namespace lumora {
 
@@ -12,6 +14,9 @@ struct TPasswordWindow::TImpl {
   GtkWidget* Edit = nullptr;
   GMainLoop* Loop = nullptr;
   int Result = mrNone;
+  // The source of a delayed result, while it waits.
+  guint Timer = 0;
+  int DelayedResult = mrNone;
 };
 
 namespace {
@@ -81,6 +86,7 @@ TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
 }
 
 TPasswordWindow::~TPasswordWindow() {
+  if (FImpl->Timer != 0) g_source_remove(FImpl->Timer);
   g_signal_handlers_disconnect_by_data(FImpl->Window, this);
   g_signal_handlers_disconnect_by_data(FImpl->Edit, this);
   gtk_widget_destroy(FImpl->Window);
@@ -94,13 +100,24 @@ void TPasswordWindow::SetCaption(const String& caption) {
 String TPasswordWindow::Text() const { return FromUtf8(gtk_entry_get_text(GTK_ENTRY(FImpl->Edit))); }
 
 int TPasswordWindow::ShowModal() {
+  // A request to end the process cancels the dialog, as closing it would.
+  if (TerminationRequested()) return mrCancel;
   FImpl->Result = mrNone;
   gtk_widget_show_all(FImpl->Window);
   gtk_widget_grab_focus(FImpl->Edit);
   gtk_window_present(GTK_WINDOW(FImpl->Window));
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   FImpl->Loop = loop;
+  const guint watch = AddTerminationWatch(
+      +[](gint, GIOCondition, gpointer data) -> gboolean {
+        static_cast<TPasswordWindow*>(data)->SetModalResult(mrCancel);
+        return G_SOURCE_REMOVE;
+      },
+      this);
   if (FImpl->Result == mrNone) g_main_loop_run(loop);
+  if (GSource* source = watch ? g_main_context_find_source_by_id(nullptr, watch) : nullptr) {
+    g_source_destroy(source);
+  }
   FImpl->Loop = nullptr;
   g_main_loop_unref(loop);
   gtk_widget_hide(FImpl->Window);
@@ -110,6 +127,20 @@ int TPasswordWindow::ShowModal() {
 void TPasswordWindow::SetModalResult(int result) {
   FImpl->Result = result;
   if (FImpl->Loop != nullptr && result != mrNone) g_main_loop_quit(FImpl->Loop);
+}
+
+void TPasswordWindow::SetModalResultAfter(int result, int milliseconds) {
+  if (FImpl->Timer != 0) return;
+  FImpl->DelayedResult = result;
+  FImpl->Timer = g_timeout_add(
+      static_cast<guint>(milliseconds),
+      [](gpointer data) -> gboolean {
+        auto* self = static_cast<TPasswordWindow*>(data);
+        self->FImpl->Timer = 0;
+        self->SetModalResult(self->FImpl->DelayedResult);
+        return G_SOURCE_REMOVE;
+      },
+      this);
 }
 
 }  // namespace lumora

@@ -1,20 +1,113 @@
-// The WebBrowser control host is not built yet.
+// The browser view on Windows: the WebBrowser control's host
+// (browser/WebBrowserHost) with the view's events and settings. A view is
+// made for the window that holds it: the control is created as a child of
+// that window, which it then fills.
 #include "platform/BrowserView.h"
-#include "os/win32/NotSupportedWin32.h"
+#include "platform/FormWindow.h"
+#include "core/browser/BrowserSettings.h"
+#include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
-struct TBrowserView::TImpl {};
+namespace {
 
-TBrowserView::TBrowserView(TFormWindow&, TBrowserView*) { RaiseNotSupported(); }
-TBrowserView::~TBrowserView() = default;
-void TBrowserView::SetAllowTextSelect(bool) { RaiseNotSupported(); }
-void TBrowserView::SetScriptErrorAction(TScriptErrorAction) { RaiseNotSupported(); }
-void TBrowserView::Navigate(const String&) { RaiseNotSupported(); }
-TScriptValue TBrowserView::ExecScriptEx(const String&, std::initializer_list<int>) { RaiseNotSupported(); }
-void TBrowserView::ShowFindDialog() { RaiseNotSupported(); }
-void TBrowserView::PrintPreview() { RaiseNotSupported(); }
-bool TBrowserView::IsChildWindow() const { return false; }
-void* TBrowserView::NativeHandle() const { return nullptr; }
+// window.external answers pages of the site only: a page of any other
+// origin finds no host function.
+// The scheme's letters are matched ignoring case, as URLs' schemes are.
+bool IsSitePage(StringView url) {
+  constexpr StringView kScheme = u"lmp:";
+  if (url.size() < kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    const char16_t c = url[i];
+    if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != kScheme[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct TBrowserView::TImpl {
+  std::unique_ptr<TWebBrowserHost> Host;
+  bool IsChild = false;
+  bool AllowTextSelect = false;
+};
+
+TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+  FImpl->IsChild = related != nullptr;
+  FImpl->Host = std::make_unique<TWebBrowserHost>(static_cast<HWND>(holder.NativeHandle()));
+  TWebBrowserHost& host = *FImpl->Host;
+  host.SetHostFlags(BrowserHostFlags(FImpl->AllowTextSelect));
+  host.SetRegisterAsBrowser(true);
+  host.SetRegisterAsDropTarget(false);
+  host.SetSilent(false);
+
+  TBrowserHostEvents& events = host.Events;
+  events.OnBeforeNavigate2 = [this](const String& URL, bool& Cancel) {
+    if (OnBeforeNavigate) OnBeforeNavigate(URL, Cancel);
+  };
+  events.OnNewWindow = [this]() -> IDispatch* {
+    TBrowserView* view = OnNewWindow ? OnNewWindow() : nullptr;
+    if (!view || !view->FImpl->Host) return nullptr;
+    return view->FImpl->Host->Application().Detach();
+  };
+  events.OnNavigateComplete2 = [this](const String& URL) {
+    if (OnNavigateComplete) OnNavigateComplete(URL);
+  };
+  events.OnWindowClosing = [this](bool IsChildWindow, bool&) {
+    if (OnWindowClosing) OnWindowClosing(IsChildWindow);
+  };
+  events.OnWindowSetLeft = [this](int value) {
+    if (OnWindowSetLeft) OnWindowSetLeft(value);
+  };
+  events.OnWindowSetTop = [this](int value) {
+    if (OnWindowSetTop) OnWindowSetTop(value);
+  };
+  events.OnWindowSetWidth = [this](int value) {
+    if (OnWindowSetWidth) OnWindowSetWidth(value);
+  };
+  events.OnWindowSetHeight = [this](int value) {
+    if (OnWindowSetHeight) OnWindowSetHeight(value);
+  };
+  events.OnWindowSetResizable = [this](bool Resizable) {
+    if (OnWindowSetResizable) OnWindowSetResizable(Resizable);
+  };
+  events.OnKeyDown = [this](int Key) {
+    if (OnKeyDown) OnKeyDown(Key);
+  };
+  events.OnGetIDsOfNames = [this](const String& name) {
+    if (!FImpl->Host || !IsSitePage(FImpl->Host->LocationURL())) return -1;
+    return TBrowserJs().FunctionIDByName(name);
+  };
+  events.OnInvoke = [this](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
+    if (!OnExternalCall) return true;
+    return OnExternalCall(ID, Params, Result, Error);
+  };
+  holder.SetContent(*this);
+}
+
+TBrowserView::~TBrowserView() { FImpl->Host.reset(); }
+
+void TBrowserView::SetAllowTextSelect(bool allow) {
+  FImpl->AllowTextSelect = allow;
+  FImpl->Host->SetHostFlags(BrowserHostFlags(allow));
+}
+
+void TBrowserView::SetScriptErrorAction(TScriptErrorAction action) {
+  FImpl->Host->SetScriptErrorsHandled(action == TScriptErrorAction::eaContinue);
+}
+
+void TBrowserView::Navigate(const String& url) { FImpl->Host->Navigate(url); }
+
+TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+  return FImpl->Host->ExecScriptEx(name, arguments);
+}
+
+void TBrowserView::ShowFindDialog() { FImpl->Host->ShowFindDialog(); }
+
+void TBrowserView::PrintPreview() { FImpl->Host->PrintPreview(); }
+
+bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }
+
+void* TBrowserView::NativeHandle() const { return FImpl->Host->Handle(); }
 
 }  // namespace lumora

@@ -1,10 +1,231 @@
-// Forms are not built yet on Windows: the backend implements the hooks of
-// platform/FormWindow.h.
+// A top-level window of the system on Win32: a registered window class
+// with the program's main icon, the border styles as window styles, size
+// limits through WM_GETMINMAXINFO, and WM_CLOSE routed through the close
+// query. Its content (a browser view's host window) fills the client area.
+#include <windows.h>
+
+#include <climits>
+
+#include "core/HandlerGuard.h"
 #include "platform/FormWindow.h"
-#include "os/win32/NotSupportedWin32.h"
+#include "platform/win32/FormWindowStyle.h"
+#include "os/win32/WideString.h"
+#include "platform/win32/WindowHandle.h"
 
 namespace lumora {
 
-std::unique_ptr<TFormWindow> TFormWindow::Create() { RaiseNotSupported(); }
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"LumoraForm";
+
+HICON MainIcon(int size) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  auto icon = static_cast<HICON>(::LoadImageW(instance, L"MAINICON", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  return icon ? icon : ::LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+void RegisterFormClass(WNDPROC procedure) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hIcon = MainIcon(::GetSystemMetrics(SM_CXICON));
+  windowClass.hIconSm = MainIcon(::GetSystemMetrics(SM_CXSMICON));
+  windowClass.lpszClassName = kWindowClass;
+  ::RegisterClassExW(&windowClass);
+}
+
+// The show command the program was started with, for its first window
+// only, as the platform itself applies it: SW_SHOWMAXIMIZED and
+// SW_SHOWMINNOACTIVE count, anything else leaves the window's own state.
+int StartupShowCommand() {
+  static bool used = false;
+  if (used) return SW_SHOWNORMAL;
+  used = true;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  ::GetStartupInfoW(&startup);
+  if (!(startup.dwFlags & STARTF_USESHOWWINDOW)) return SW_SHOWNORMAL;
+  if (startup.wShowWindow == SW_SHOWMAXIMIZED || startup.wShowWindow == SW_SHOWMINNOACTIVE) {
+    return startup.wShowWindow;
+  }
+  return SW_SHOWNORMAL;
+}
+
+class TFormWindowWin32 final : public TFormWindow {
+ public:
+  TFormWindowWin32() {
+    RegisterFormClass(&WindowProc);
+    const TWindowStyle style = FormWindowStyle(TWindowFrame::ForBorderStyle(bsSizeable));
+    FWindow.reset(::CreateWindowExW(style.ExStyle, kWindowClass, L"", style.Style, CW_USEDEFAULT, CW_USEDEFAULT, 640,
+                                    480, nullptr, nullptr, ::GetModuleHandleW(nullptr), this));
+  }
+
+  ~TFormWindowWin32() override {
+    RemoveContent();
+    if (FWindow) ::SetWindowLongPtrW(FWindow.get(), GWLP_USERDATA, 0);
+  }
+
+ protected:
+  void SetCaptionImpl(const String& caption) override { ::SetWindowTextW(FWindow.get(), Wide(caption).c_str()); }
+
+  void SetFrameImpl(const TWindowFrame& frame) override {
+    const HWND window = FWindow.get();
+    const TWindowStyle wanted = FormWindowStyle(frame);
+    // The state bits (shown, maximised, minimised) stay as they are.
+    const LONG_PTR state = ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
+    ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(wanted.Style) | state);
+    const LONG_PTR topmost = ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    ::SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(wanted.ExStyle) | topmost);
+    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  // The limits go to WM_GETMINMAXINFO; a size asked for is already inside
+  // them. Before a size is asked for, a window that is not resizable has
+  // no one size yet, and no limits.
+  void SetSizeImpl(const TWindowSize& size, const TWindowFrame& frame) override {
+    FLimits = size;
+    if (size.Width <= 0 || size.Height <= 0) {
+      if (!frame.Resizable) FLimits = TWindowSize{};
+      return;
+    }
+    ::SetWindowPos(FWindow.get(), nullptr, 0, 0, size.Width, size.Height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
+
+  void MoveImpl(int left, int top) override {
+    ::SetWindowPos(FWindow.get(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+  }
+
+  void SetStayOnTopImpl(bool value) override {
+    ::SetWindowPos(FWindow.get(), value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  void SetMaximizedImpl(bool value) override {
+    FMaximized = value;
+    if (FShown) ::ShowWindow(FWindow.get(), value ? SW_MAXIMIZE : SW_RESTORE);
+  }
+
+  void SetCenteredImpl(bool value) override { FCentered = value; }
+
+  void SetContentImpl(void* nativeView) override {
+    FContent = static_cast<HWND>(nativeView);
+    if (!FContent) return;
+    if (::GetParent(FContent) != FWindow.get()) ::SetParent(FContent, FWindow.get());
+    FitContent();
+    ::ShowWindow(FContent, SW_SHOW);
+  }
+
+  void RemoveContentImpl(void*) override {
+    // The view's window is a child of this one and goes with it; it is
+    // only hidden here.
+    if (FContent && ::IsWindow(FContent)) ::ShowWindow(FContent, SW_HIDE);
+    FContent = nullptr;
+  }
+
+  void ShowImpl() override {
+    const HWND window = FWindow.get();
+    if (!FShown) {
+      FShown = true;
+      if (FCentered) Center();
+      const int command = StartupShowCommand();
+      if (command != SW_SHOWNORMAL) {
+        ::ShowWindow(window, command);
+        return;
+      }
+    }
+    ::ShowWindow(window, FMaximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+  }
+
+  void HideImpl() override { ::ShowWindow(FWindow.get(), SW_HIDE); }
+
+  void BringToFrontImpl() override {
+    ShowImpl();
+    ::SetForegroundWindow(FWindow.get());
+  }
+
+  bool VisibleImpl() const override { return ::IsWindowVisible(FWindow.get()) != FALSE; }
+  void MinimizeImpl() override { ::ShowWindow(FWindow.get(), SW_MINIMIZE); }
+
+  void RestoreImpl() override {
+    ::ShowWindow(FWindow.get(), SW_RESTORE);
+    ::SetForegroundWindow(FWindow.get());
+  }
+
+  void* NativeHandleImpl() const override { return FWindow.get(); }
+
+ private:
+  void FitContent() {
+    if (!FContent) return;
+    RECT client{};
+    ::GetClientRect(FWindow.get(), &client);
+    ::MoveWindow(FContent, 0, 0, client.right, client.bottom, TRUE);
+  }
+
+  void Center() {
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT bounds{};
+    ::GetWindowRect(FWindow.get(), &bounds);
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    ::SetWindowPos(FWindow.get(), nullptr, work.left + (work.right - work.left - width) / 2,
+                   work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TFormWindowWin32*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+      case WM_CLOSE:
+        // The caption's button, the system menu, Alt+F4: one close request.
+        RunHandler([self] { self->Close(); });
+        return 0;
+      case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        // Only real limits: "none" leaves the system's own.
+        const TWindowSize& size = self->FLimits;
+        if (size.MinWidth > 1) limits->ptMinTrackSize.x = size.MinWidth;
+        if (size.MinHeight > 1) limits->ptMinTrackSize.y = size.MinHeight;
+        if (size.MaxWidth > 0 && size.MaxWidth < SHRT_MAX) limits->ptMaxTrackSize.x = size.MaxWidth;
+        if (size.MaxHeight > 0 && size.MaxHeight < SHRT_MAX) limits->ptMaxTrackSize.y = size.MaxHeight;
+        return 0;
+      }
+      case WM_SIZE:
+        self->FitContent();
+        return 0;
+      case WM_SETFOCUS:
+        if (self->FContent) ::SetFocus(self->FContent);
+        return 0;
+      case WM_KEYDOWN: {
+        const int key = static_cast<int>(wParam);
+        if (self->OnKeyDown) {
+          auto handler = self->OnKeyDown;
+          RunHandler([&handler, key] { handler(key); });
+        }
+        return 0;
+      }
+      default:
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+  }
+
+  TWindowHandle FWindow;
+  HWND FContent = nullptr;
+  TWindowSize FLimits;
+  bool FMaximized = false;
+  bool FCentered = false;
+  bool FShown = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TFormWindow> TFormWindow::Create() { return std::make_unique<TFormWindowWin32>(); }
 
 }  // namespace lumora

@@ -1,16 +1,101 @@
-// The notification-area icon is not built yet on Windows.
+// The notification-area icon through Shell_NotifyIconW: the program's main
+// icon, the hint as its tip, and a hidden message window that receives its
+// clicks.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "core/HandlerGuard.h"
 #include "platform/TrayIcon.h"
 #include "os/win32/NotSupportedWin32.h"
+#include "os/win32/WideString.h"
+#include "platform/win32/WindowHandle.h"
 
 namespace lumora {
 
-struct TTrayIcon::TImpl {};
+namespace {
 
-TTrayIcon::TTrayIcon() { RaiseNotSupported(); }
-TTrayIcon::~TTrayIcon() = default;
-void TTrayIcon::SetVisible(bool) { RaiseNotSupported(); }
-bool TTrayIcon::Visible() const { return false; }
-void TTrayIcon::SetHint(const String&) { RaiseNotSupported(); }
-String TTrayIcon::Hint() const { return {}; }
+constexpr wchar_t kWindowClass[] = L"LumoraTrayIcon";
+constexpr UINT kCallbackMessage = WM_APP + 1;
+constexpr UINT kIconId = 1;
+
+}  // namespace
+
+struct TTrayIcon::TImpl {
+  TWindowHandle Window;
+  String Hint;
+  bool Visible = false;
+  TTrayIcon* Owner = nullptr;
+
+  NOTIFYICONDATAW Data() const {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = Window.get();
+    data.uID = kIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kCallbackMessage;
+    // The program's main icon, as every window of it shows.
+    data.hIcon = ::LoadIconW(::GetModuleHandleW(nullptr), L"MAINICON");
+    if (!data.hIcon) data.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+    const std::wstring tip = Wide(Hint);
+    const size_t length = std::min(tip.size(), std::size(data.szTip) - 1);
+    std::copy_n(tip.begin(), length, data.szTip);
+    return data;
+  }
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TImpl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == kCallbackMessage && wParam == kIconId && LOWORD(lParam) == WM_LBUTTONUP) {
+      TTrayIcon* owner = self->Owner;
+      RunHandler([owner] {
+        if (owner->OnClick) owner->OnClick();
+      });
+      return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+};
+
+TTrayIcon::TTrayIcon() : FImpl(std::make_unique<TImpl>()) {
+  FImpl->Owner = this;
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &TImpl::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kWindowClass;
+  ::RegisterClassExW(&windowClass);
+  // A message-only window: it never shows, it only hears the icon.
+  FImpl->Window.reset(::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                                        FImpl.get()));
+}
+
+TTrayIcon::~TTrayIcon() {
+  SetVisible(false);
+  if (FImpl->Window) ::SetWindowLongPtrW(FImpl->Window.get(), GWLP_USERDATA, 0);
+}
+
+void TTrayIcon::SetVisible(bool visible) {
+  if (visible == FImpl->Visible) return;
+  NOTIFYICONDATAW data = FImpl->Data();
+  ::Shell_NotifyIconW(visible ? NIM_ADD : NIM_DELETE, &data);
+  FImpl->Visible = visible;
+}
+
+bool TTrayIcon::Visible() const { return FImpl->Visible; }
+
+void TTrayIcon::SetHint(const String& hint) {
+  FImpl->Hint = hint;
+  if (!FImpl->Visible) return;
+  NOTIFYICONDATAW data = FImpl->Data();
+  ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+String TTrayIcon::Hint() const { return FImpl->Hint; }
 
 }  // namespace lumora

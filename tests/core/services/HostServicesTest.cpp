@@ -373,6 +373,13 @@ TEST_F(HostServicesTest, ExecutablesRunFromTheSiteAndFromDisk) {
   FLog.clear();
   EXPECT_TRUE(FServices->HandleDownloableFiles(u"lmp://site/../outside.exe"));
   EXPECT_TRUE(FLog.empty());
+  // Nor through the removal of the root folder's name, which turns ".site."
+  // into "..", at any depth; the final path is what counts.
+  for (const char16_t* url : {u"lmp://site/.site./outside.exe", u"lmp://site/web/.site./.site./outside.exe",
+                              u"lmp://site/.site.site./outside.exe", u"lmp://site/%2E%2E/outside.exe"}) {
+    EXPECT_TRUE(FServices->HandleDownloableFiles(url)) << Utf8(url);
+    EXPECT_TRUE(FLog.empty()) << Utf8(url);
+  }
 }
 
 TEST_F(HostServicesTest, UrlExtensions) {

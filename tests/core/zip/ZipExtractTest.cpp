@@ -118,6 +118,12 @@ TEST(ZipExtract, FailuresAreReportedAndKeepWhatWasWritten) {
       {"stored, declared smaller than its data",
        {.Data = text, .Method = 0, .Crc = Crc32(text.substr(0, 10)), .DeclaredSize = 10},
        "", text.substr(0, 10)},
+      {"deflate ending before its declared size",
+       {.Data = text, .Password = "pw", .DeclaredSize = text.size() + 1},
+       kAbDataEndsEarly, text},
+      {"deflate declaring more than its data can reach",
+       {.Data = "tiny", .Password = "pw", .DeclaredSize = 0xFFFFFFF0},
+       kAbDataEndsEarly, "tiny"},
       {"deflate cut short",
        {.Data = text, .Password = "pw", .Compressed = deflated.substr(0, deflated.size() / 2)},
        kAbDataEndsEarly, ""},
@@ -218,6 +224,7 @@ TEST(ZipExtract, HostileDeclaredSizeReservesNoMemory) {
   zip.Kit.ExtractToStream(u"e", &out);
   EXPECT_EQ(std::string(out.Bytes().begin(), out.Bytes().end()), "tiny");
   EXPECT_LT(out.Bytes().capacity(), size_t{1} << 20);
+  EXPECT_EQ(zip.Failures, std::vector<std::string>{kAbDataEndsEarly});
 
   // A small entry that inflates far past what it declares stops there.
   TZipTestKit bomb(BuildZip({{.Name = "e", .Data = std::string(50 << 20, '\0'),

@@ -48,3 +48,32 @@ wait_exit "$pid"
 [ "$EXIT_CODE" = 0 ] || fail "packed runtime exit code $EXIT_CODE"
 [ -z "$(temp_files)" ] || fail "packed runtime left $(temp_files)"
 pass "a packed site starts and leaves no temporary file"
+
+# A start page whose data is damaged is reported ("can't be read", in a box
+# captioned with the application title), not served as if whole.
+mkdir -p "$SCRATCH/broken/site"
+seq 1 3000 | sed 's/^/<p>line /' > "$SCRATCH/broken/site/index.html"
+printf '\xEF\xBB\xBF[Lumora]\r\nIndexPage=site/index.html\r\nAppTitle=Broken Page\r\nAppEscapeClose=1\r\n' > "$SCRATCH/broken/lm-config"
+(cd "$SCRATCH/broken" && zip -q -r -P "$(password)" ../broken.zip .)
+python3 - "$SCRATCH/broken.zip" <<'PY'
+import sys, zipfile
+path = sys.argv[1]
+info = zipfile.ZipFile(path).getinfo("site/index.html")
+data = bytearray(open(path, "rb").read())
+# Past the local header and the 12-byte encryption header, into the data.
+at = info.header_offset + 30 + len(info.filename) + len(info.extra) + 12 + info.compress_size // 2
+data[at] ^= 0xFF
+open(path, "wb").write(data)
+PY
+cp "$runtime" "$SCRATCH/damaged"
+"$append" "$SCRATCH/broken.zip" "$SCRATCH/damaged" > /dev/null
+"$SCRATCH/damaged" & pid=$!
+box="$(wait_window Damaged)" || fail "no box for a damaged start page"
+screenshot "$SCRATCH/damaged-page.png"
+press_key "$box" Return
+window="$(wait_window "Broken Page")" || fail "no main window"
+press_key "$window" Escape
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "damaged start page: exit code $EXIT_CODE"
+[ -z "$(temp_files)" ] || fail "damaged start page: left $(temp_files)"
+pass "a damaged start page is reported with a box, and the program closes normally"

@@ -58,6 +58,15 @@ wait_exit "$pid" 10
 [ -z "$(feature_values locked.app)" ] || fail "closing the dialog left the emulation values"
 pass "closing the password dialog ends the program with 0 and leaves nothing behind"
 
+# A termination signal while the dialog shows ends the program the same way.
+"$SCRATCH/locked.app" & pid=$!
+wait_window "Locked Site" > /dev/null || fail "no password dialog"
+kill -TERM "$pid"
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] && [ -z "$(temp_files)" ] && [ -z "$(feature_values locked.app)" ] ||
+  fail "SIGTERM in the password dialog: exit code $EXIT_CODE, left '$(temp_files)' '$(feature_values locked.app)'"
+pass "SIGTERM while the password dialog shows ends with 0 and leaves nothing behind"
+
 # An emulation value that was there before stays during the run and goes
 # at exit, whoever wrote it.
 page open index.html <<'HTML'

@@ -1,0 +1,32 @@
+// Who may use the site scheme: only pages of the scheme itself. A page of
+// another origin (a web site the packaged site links to or frames) gets no
+// entry, no download or program run, and no close of the program.
+//
+// The browser tells a backend who asked through the request's headers:
+// Origin names the page for every cross-origin request a script makes (it
+// cannot be left out), Referer names it for the rest unless that page
+// withheld it. Both backends also have the browser itself refuse other
+// origins (see docs/security.md); this check is the second wall.
+#pragma once
+
+#include "core/String.h"
+
+namespace lumora {
+
+struct TRequestInitiator {
+  String Origin;   // the Origin header's value; empty when there is none
+  String Referer;  // the Referer header's value; empty when there is none
+};
+
+// Whether url (or an origin) starts with scheme and its colon, letter case
+// ignored.
+bool HasScheme(StringView url, StringView scheme);
+
+// True when the request was made by a page whose scheme is not scheme
+// (letter case ignored): its Origin names another scheme or is "null"
+// (an opaque origin: a sandboxed frame, a data: page), or, without an
+// Origin, its Referer names another scheme. A request that names no page
+// at all (the program's own navigation) is not foreign.
+bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator);
+
+}  // namespace lumora

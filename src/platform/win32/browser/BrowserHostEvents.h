@@ -1,0 +1,43 @@
+// What the WebBrowser control and its page ask of the browser host's owner:
+// the events of the browser component, each optional. The host's COM
+// objects raise them on the user-interface thread, inside calls from the
+// control.
+#pragma once
+
+#include <oaidl.h>
+
+#include <functional>
+#include <vector>
+
+#include "core/String.h"
+#include "core/bridge/JsValue.h"
+
+namespace lumora {
+
+struct TJsError;
+
+struct TBrowserHostEvents {
+  // Before each navigation, frames too; Cancel true stops it.
+  std::function<void(const String& URL, bool& Cancel)> OnBeforeNavigate2;
+  // The page asks for a new window: return the Application object of the
+  // browser that is to show it (with a reference for the caller), or
+  // nullptr to let the control decide. Raised for NewWindow2 and
+  // NewWindow3 alike.
+  std::function<IDispatch*()> OnNewWindow;
+  std::function<void(const String& URL)> OnNavigateComplete2;
+  std::function<void(const String& URL)> OnDocumentComplete;
+  // The page called window.close().
+  std::function<void(bool IsChildWindow, bool& Cancel)> OnWindowClosing;
+  std::function<void(int value)> OnWindowSetLeft, OnWindowSetTop, OnWindowSetWidth, OnWindowSetHeight;
+  std::function<void(bool Resizable)> OnWindowSetResizable;
+  // A key pressed inside the control: its virtual-key code.
+  std::function<void(int Key)> OnKeyDown;
+  // window.external's name lookup: the identifier of name, or -1 when
+  // there is none (the lookup then fails with DISP_E_UNKNOWNNAME).
+  std::function<int32_t(const String& name)> OnGetIDsOfNames;
+  // window.external's call of identifier ID with the script's arguments,
+  // the last first. False, with Error filled in, when the function raised.
+  std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)> OnInvoke;
+};
+
+}  // namespace lumora

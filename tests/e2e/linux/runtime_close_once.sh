@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# One close request asks the page's appCanClose exactly once, whichever way
+# it comes: Escape, the caption's close button (the window manager's close
+# request) or the page's window.close(). The page counts its calls.
+. "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+
+COUNT="$SCRATCH/count.txt"
+page counting index.html <<HTML
+<!DOCTYPE html><html><body><h1>Counting</h1><script>
+var asked = 0;
+function appCanClose() {
+  asked++;
+  window.external.appWriteFile('$COUNT', 'asked=' + asked);
+  return asked >= 4;
+}
+window.external.appWriteFile('$COUNT', 'asked=0');
+document.addEventListener('keydown', function (event) { if (event.key === 'c') window.close(); });
+</script></body></html>
+HTML
+make_app counting "IndexPage=site/index.html" "AppTitle=Counting" "AppEscapeClose=1"
+
+# asked_after N: the page reports N calls and no more follow.
+asked_after() {
+  wait_until 10 grep -q "asked=$1" "$COUNT" 2>/dev/null || true
+  sleep 1.5
+  local seen
+  seen="$(sed '1s/^\xEF\xBB\xBF//' "$COUNT" 2>/dev/null | tr -d '\r\n' || true)"
+  [ "$seen" = "asked=$1" ] || fail "$2: expected asked=$1, the page saw '$seen'"
+}
+
+"$SCRATCH/counting.app" & pid=$!
+window="$(wait_window Counting)" || fail "no main window"
+asked_after 0 "the page's start"
+press_key "$window" Escape
+asked_after 1 "one Escape press"
+pass "one Escape press asks once"
+
+close_window "$window"
+asked_after 2 "one close request of the window manager"
+pass "one caption close asks once"
+
+press_key "$window" c
+asked_after 3 "one window.close()"
+pass "one window.close() asks once"
+
+press_key "$window" Escape
+asked_after 4 "the closing Escape"
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+pass "the fourth request, allowed, closes the window"

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The program's life at its edges: a termination signal during the archive
+# copy runs the release steps; copies left by killed programs are
+# removed by the next start, while copies in use stay; a write killed
+# midway leaves nothing beside the user's file; a start-up failure names
+# its real cause on standard error.
+. "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+
+runtime="$LUMORA_BUILD/lumora"
+append="$LUMORA_BUILD/tests/helpers/lumora_append"
+
+# wait_temp_file: waits for a file to appear in the temporary folder.
+has_temp_file() { [ -n "$(temp_files)" ]; }
+wait_temp_file() { wait_until 4 has_temp_file; }
+
+# SIGTERM while the archive is being copied: a large payload (a hole in the
+# file, so it costs no disk to make) takes a while.
+cp "$runtime" "$SCRATCH/big"
+truncate -s +2000M "$SCRATCH/big"
+"$SCRATCH/big" 2> "$SCRATCH/big.err" & pid=$!
+wait_temp_file || fail "no archive copy appeared"
+kill -TERM "$pid"
+wait_exit "$pid" 20
+[ "$EXIT_CODE" = 0 ] || fail "SIGTERM during the archive copy: exit code $EXIT_CODE"
+[ -z "$(temp_files)" ] || fail "SIGTERM during the archive copy left $(temp_files)"
+[ "$(visible_windows Error)" = 0 ] || fail "SIGTERM during the archive copy showed a box"
+rm -f "$SCRATCH/big"
+pass "SIGTERM during the archive copy ends with 0 and deletes the partial copy"
+
+# A program killed outright leaves its copy; the next start removes it,
+# and keeps the copy of a program that still runs.
+page plain index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Plain</h1></body></html>
+HTML
+make_app plain "IndexPage=site/index.html" "AppTitle=Plain" "AppEscapeClose=1"
+pids=()
+for count in 1 2 3; do
+  "$SCRATCH/plain.app" & pids+=($!)
+  wait_until 10 windows_are Plain "$count" || true
+done
+[ "$(visible_windows Plain)" = 3 ] || fail "three programs did not start"
+for pid in "${pids[@]}"; do kill -KILL "$pid"; wait "$pid" 2>/dev/null || true; done
+[ "$(temp_files | wc -l)" = 3 ] || fail "three killed programs should have left three copies: $(temp_files)"
+stale="$(temp_files)"
+"$SCRATCH/plain.app" & first=$!
+wait_window Plain > /dev/null || fail "no main window"
+temp_files_are() { [ "$(temp_files | wc -l)" = "$1" ]; }
+wait_until 5 temp_files_are 1 || true
+[ "$(temp_files | wc -l)" = 1 ] || fail "stale copies remain: $(temp_files)"
+own="$(temp_files)"
+grep -qx "$own" <<< "$stale" && fail "the running program's copy is one of the stale ones"
+"$SCRATCH/plain.app" & second=$!
+wait_until 10 windows_are Plain 2 || true
+[ "$(visible_windows Plain)" = 2 ] || fail "no second main window"
+[ "$(temp_files | wc -l)" = 2 ] && temp_files | grep -qx "$own" ||
+  fail "a second start removed the copy of a running program: $(temp_files)"
+stop "$first"
+stop "$second"
+[ -z "$(temp_files)" ] || fail "left $(temp_files)"
+pass "copies of killed programs go at the next start; a running program's copy stays"
+
+# A write killed midway leaves no temporary file beside the target: once
+# the page has written the file, a file size limit set on the running
+# program kills it (SIGXFSZ) in the middle of its next, larger write.
+RESULTS="$SCRATCH/written/out.txt"
+mkdir -p "$SCRATCH/written"
+page writer index.html <<HTML
+<!DOCTYPE html><html><body><h1>Writer</h1><script>
+var big = new Array(400000).join('0123456789');
+window.external.appWriteFile('$RESULTS', 'first');
+var again = function () { window.external.appWriteFile('$RESULTS', big); setTimeout(again, 100); };
+setTimeout(again, 1000);
+</script></body></html>
+HTML
+make_app writer "IndexPage=site/index.html" "AppTitle=Writer"
+"$SCRATCH/writer.app" & pid=$!
+wait_until 10 test -s "$RESULTS" || true
+[ -s "$RESULTS" ] || fail "the page wrote nothing"
+prlimit --pid "$pid" --fsize=2000000
+wait_exit "$pid" 20
+[ "$EXIT_CODE" = 153 ] || fail "the write was not cut short (exit $EXIT_CODE)"
+[ "$(ls -A "$SCRATCH/written")" = out.txt ] || fail "a killed write left $(ls -A "$SCRATCH/written")"
+[ "$(sed '1s/^\xEF\xBB\xBF//' "$RESULTS" | tr -d '\r\n')" = first ] || fail "the target lost its old content"
+pass "a write killed midway leaves the old file and nothing beside it"
+
+# An unusable temporary folder: the runtime-error box, and the real cause
+# on standard error.
+cp "$runtime" "$SCRATCH/app"
+(cd "$SCRATCH/plain" && zip -q -r -P "$(password)" ../plain.zip .)
+"$append" "$SCRATCH/plain.zip" "$SCRATCH/app" > /dev/null
+mkdir -p "$SCRATCH/blocked"
+touch "$SCRATCH/blocked/lumora"
+XDG_RUNTIME_DIR="$SCRATCH/blocked" "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
+box="$(wait_window Error)" || fail "no runtime-error box for an unusable temporary folder"
+press_key "$box" Return
+wait_exit "$pid"
+[ "$EXIT_CODE" = 217 ] || fail "unusable temporary folder: exit code $EXIT_CODE"
+grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora" "$SCRATCH/app.err" ||
+  fail "standard error does not name the cause: '$(cat "$SCRATCH/app.err")'"
+pass "a start-up failure writes its real cause to standard error"

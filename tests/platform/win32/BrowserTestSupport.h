@@ -1,0 +1,113 @@
+// Helpers of the tests that host the WebBrowser control.
+#pragma once
+
+#include <exdisp.h>
+#include <exdispid.h>
+#include <ole2.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/Stream.h"
+#include "core/protocol/InternetProtocol.h"
+#include "core/protocol/ProtocolRegistry.h"
+
+#include "platform/win32/WindowHandle.h"
+#include "platform/win32/browser/WebBrowserHost.h"
+#include "os/win32/ComPtr.h"
+
+namespace lumora::test {
+
+// Dispatches the thread's messages until done() holds or the time is up.
+inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  return true;
+}
+
+// A plain top-level window for the host to live in. It stays hidden: the
+// control needs no mapped window, and Wine without a window manager waits
+// two seconds for a mapped window to be withdrawn when it goes.
+inline TWindowHandle MakeParentWindow() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = ::DefWindowProcW;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"LumoraBrowserTestParent";
+  ::RegisterClassExW(&windowClass);
+  TWindowHandle window(::CreateWindowExW(0, windowClass.lpszClassName, L"browser host test", WS_OVERLAPPEDWINDOW,
+                                         0, 0, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr));
+  return window;
+}
+
+template <typename TInterface>
+TComPtr<TInterface> Query(IUnknown* object, REFIID iid) {
+  TComPtr<TInterface> result;
+  if (object) object->QueryInterface(iid, reinterpret_cast<void**>(result.Receive()));
+  return result;
+}
+
+// The site the host gave the control, as the control sees it.
+inline TComPtr<IOleClientSite> ClientSiteOf(TWebBrowserHost& host) {
+  const auto control = Query<IOleObject>(host.Browser().Get(), IID_IOleObject);
+  TComPtr<IOleClientSite> site;
+  if (control) control->GetClientSite(site.Receive());
+  return site;
+}
+
+// The host's event sink, as the control's connection point holds it.
+inline TComPtr<IDispatch> EventSinkOf(TWebBrowserHost& host) {
+  const auto container = Query<IConnectionPointContainer>(host.Browser().Get(), IID_IConnectionPointContainer);
+  TComPtr<IConnectionPoint> point;
+  TComPtr<IEnumConnections> connections;
+  if (!container || FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.Receive())) ||
+      FAILED(point->EnumConnections(connections.Receive()))) {
+    return {};
+  }
+  CONNECTDATA data{};
+  ULONG fetched = 0;
+  if (connections->Next(1, &data, &fetched) != S_OK || fetched != 1) return {};
+  const TComPtr<IUnknown> sink = TComPtr<IUnknown>::Adopt(data.pUnk);
+  return Query<IDispatch>(sink.Get(), IID_IDispatch);
+}
+
+// The lmp scheme registered for the life of the object, answering every
+// request with a small page and recording what was asked. (Every request is
+// answered: Wine's urlmon keeps a handler whose Start refused alive for
+// good, see the protocol handler's tests.) OLE must be initialised first.
+struct TLmpServer {
+  TLmpServer() {
+    SetUpProtocolRegistry();
+    Lmp.SetProtocol(u"lmp");
+    Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
+      Requests.push_back(request);
+      auto page = std::make_unique<TMemoryStream>();
+      page->WriteBuffer(kPage, sizeof kPage - 1);
+      stream = std::move(page);
+    });
+    Lmp.SetActive(true);
+  }
+  ~TLmpServer() {
+    Lmp.SetActive(false);
+    ReleaseProtocolRegistry();
+  }
+  TLmpServer(const TLmpServer&) = delete;
+  TLmpServer& operator=(const TLmpServer&) = delete;
+
+  static constexpr char kPage[] = "<html><body>page</body></html>";
+  TInternetProtocol Lmp;
+  std::vector<String> Requests;
+};
+
+}  // namespace lumora::test

@@ -1,0 +1,116 @@
+// The browser view on Windows: the form's events and settings reach the
+// control's host, a new window's view is handed to the control, and
+// window.external answers pages of the site only.
+#include <gtest/gtest.h>
+#include <mshtmhst.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/Stream.h"
+#include "core/bridge/JsConstants.h"
+#include "core/protocol/InternetProtocol.h"
+#include "core/protocol/ProtocolRegistry.h"
+#include "platform/BrowserView.h"
+#include "platform/FormWindow.h"
+#include "platform/OleSession.h"
+#include "platform/win32/BrowserTestSupport.h"
+#include "platform/win32/browser/ComObject.h"
+
+namespace lumora::test {
+namespace {
+
+// The control's host behind a view.
+TWebBrowserHost& HostOf(TBrowserView& view) {
+  const auto window = static_cast<HWND>(view.NativeHandle());
+  return *reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// The identifier window.external gives the page for name, or -1.
+DISPID ExternalID(TBrowserView& view, const wchar_t* name) {
+  const auto handler = Query<IDocHostUIHandler>(ClientSiteOf(HostOf(view)).Get(), IID_IDocHostUIHandler);
+  TComPtr<IDispatch> external;
+  if (!handler || handler->GetExternal(external.Receive()) != S_OK) return -1;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = DISPID_UNKNOWN;
+  return SUCCEEDED(external->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) ? id : -1;
+}
+
+class BrowserViewWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ObjectsBefore = TComObject::LiveCount();
+    Server = std::make_unique<TLmpServer>();
+  }
+  void TearDown() override {
+    Server.reset();
+    EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
+  }
+
+  long ObjectsBefore = 0;
+  TOleSession Ole;
+  std::unique_ptr<TLmpServer> Server;
+};
+
+TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  std::vector<String> navigations;
+  view.OnBeforeNavigate = [&](const String& URL, bool&) { navigations.push_back(URL); };
+  EXPECT_EQ(ExternalID(view, L"appReadFile"), -1);  // no page yet
+
+  view.Navigate(u"LMP://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Server->Requests.empty(); }));
+  EXPECT_EQ(navigations, std::vector<String>{u"LMP://site/index.html"});
+  EXPECT_EQ(ExternalID(view, L"appReadFile"), kJsAppReadFile);
+  EXPECT_EQ(ExternalID(view, L"noSuchFunction"), -1);
+
+  view.Navigate(u"about:blank");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"about:blank"; }));
+  EXPECT_EQ(ExternalID(view, L"appReadFile"), -1);
+}
+
+TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  TWebBrowserHost& host = HostOf(view);
+  EXPECT_EQ(host.HostFlags(), 0x100007u);
+  view.SetAllowTextSelect(true);
+  EXPECT_EQ(host.HostFlags(), 0x100006u);
+  view.SetScriptErrorAction(TScriptErrorAction::eaAskUser);
+  EXPECT_FALSE(host.ScriptErrorsHandled());
+  view.SetScriptErrorAction(TScriptErrorAction::eaContinue);
+  EXPECT_TRUE(host.ScriptErrorsHandled());
+  EXPECT_FALSE(view.IsChildWindow());
+
+  const std::unique_ptr<TFormWindow> popupWindow = TFormWindow::Create();
+  std::unique_ptr<TBrowserView> popup;
+  view.OnNewWindow = [&] {
+    popup = std::make_unique<TBrowserView>(*popupWindow, &view);
+    return popup.get();
+  };
+  IDispatch* target = nullptr;
+  VARIANT targetOut, cancelOut;
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  ::VariantInit(&targetOut);
+  targetOut.vt = VT_BYREF | VT_DISPATCH;
+  targetOut.ppdispVal = &target;
+  ::VariantInit(&cancelOut);
+  cancelOut.vt = VT_BYREF | VT_BOOL;
+  cancelOut.pboolVal = &cancel;
+  VARIANT arguments[] = {cancelOut, targetOut};
+  DISPPARAMS parameters{arguments, nullptr, 2, 0};
+  ASSERT_EQ(EventSinkOf(host)->Invoke(DISPID_NEWWINDOW2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
+                                      nullptr, nullptr, nullptr),
+            S_OK);
+  ASSERT_TRUE(popup);
+  EXPECT_TRUE(popup->IsChildWindow());
+  // The control is given the popup's browser, as one COM identity.
+  const auto given = Query<IUnknown>(target, IID_IUnknown);
+  const auto expected = Query<IUnknown>(HostOf(*popup).Application().Get(), IID_IUnknown);
+  EXPECT_EQ(given.Get(), expected.Get());
+  target->Release();
+}
+
+}  // namespace
+}  // namespace lumora::test

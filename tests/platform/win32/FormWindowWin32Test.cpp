@@ -1,0 +1,115 @@
+// The top-level window on Win32: border styles as window styles, outer
+// size kept within the limits (also for the user's dragging, through
+// WM_GETMINMAXINFO), stay on top, and every close request through the
+// close query.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/FormWindow.h"
+#include "platform/win32/FormWindowStyle.h"
+
+namespace lumora::test {
+namespace {
+
+HWND WindowOf(TFormWindow& form) { return static_cast<HWND>(form.NativeHandle()); }
+
+TEST(FormWindowWin32Test, BorderStylesBecomeWindowStyles) {
+  struct Case {
+    int BorderStyle;
+    bool Caption, Resizable, Tool, DialogFrame;
+  } cases[] = {
+      {bsNone, false, false, false, false},     {bsSingle, true, false, false, false},
+      {bsSizeable, true, true, false, false},   {bsDialog, true, false, false, true},
+      {bsToolWindow, true, false, true, false}, {bsSizeToolWin, true, true, true, false},
+      {9, true, true, false, false},
+  };
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.BorderStyle);
+    form.SetBorderStyle(c.BorderStyle);
+    const LONG_PTR style = ::GetWindowLongPtrW(WindowOf(form), GWL_STYLE);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(WindowOf(form), GWL_EXSTYLE);
+    EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.Caption);
+    EXPECT_EQ((style & WS_THICKFRAME) != 0, c.Resizable);
+    EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, c.Tool);
+    EXPECT_EQ((exStyle & WS_EX_DLGMODALFRAME) != 0, c.DialogFrame);
+    EXPECT_EQ((style & WS_MAXIMIZEBOX) != 0, c.BorderStyle == bsSingle || (c.Resizable && !c.Tool));
+  }
+}
+
+TEST(FormWindowWin32Test, OuterSizeStaysWithinTheLimits) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
+  form.SetSizeConstraints(300, 0, 200, 500);
+  auto size = [&] {
+    RECT bounds{};
+    ::GetWindowRect(WindowOf(form), &bounds);
+    return std::pair{bounds.right - bounds.left, bounds.bottom - bounds.top};
+  };
+  form.SetWidth(800);
+  form.SetHeight(600);
+  EXPECT_EQ(size(), (std::pair<LONG, LONG>{800, 500}));
+  form.SetWidth(100);
+  EXPECT_EQ(size().first, 300);
+  form.SetSizeConstraints(100, 700, 200, 0);
+  form.SetWidth(1000);
+  form.SetHeight(900);
+  EXPECT_EQ(size(), (std::pair<LONG, LONG>{700, 900}));
+
+  // What a user's drag is held to.
+  MINMAXINFO limits{};
+  limits.ptMaxTrackSize = {5000, 5000};
+  ::SendMessageW(WindowOf(form), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, 100);
+  EXPECT_EQ(limits.ptMinTrackSize.y, 200);
+  EXPECT_EQ(limits.ptMaxTrackSize.x, 700);
+  EXPECT_EQ(limits.ptMaxTrackSize.y, 5000);
+
+  form.SetStayOnTop(true);
+  EXPECT_NE(::GetWindowLongPtrW(WindowOf(form), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  form.SetBorderStyle(bsDialog);  // a new frame keeps the stacking order
+  EXPECT_NE(::GetWindowLongPtrW(WindowOf(form), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  form.SetStayOnTop(false);
+  EXPECT_EQ(::GetWindowLongPtrW(WindowOf(form), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST(FormWindowWin32Test, EveryCloseRequestAsksTheCloseQuery) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
+  form.SetCaption(u"Form test");
+  EXPECT_EQ(form.Caption(), u"Form test");
+  wchar_t caption[32] = {};
+  ::GetWindowTextW(WindowOf(form), caption, 32);
+  EXPECT_STREQ(caption, L"Form test");
+  EXPECT_NE(::GetClassLongPtrW(WindowOf(form), GCLP_HICON), 0);
+
+  bool allow = false;
+  int queries = 0, closes = 0;
+  form.OnCloseQuery = [&] {
+    ++queries;
+    return allow;
+  };
+  form.OnClose = [&] { ++closes; };
+  ::SendMessageW(WindowOf(form), WM_CLOSE, 0, 0);  // the caption's button, Alt+F4
+  EXPECT_EQ(queries, 1);
+  EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(::IsWindow(WindowOf(form)));
+  allow = true;
+  ::SendMessageW(WindowOf(form), WM_SYSCOMMAND, SC_CLOSE, 0);  // the system menu
+  EXPECT_EQ(queries, 2);
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(form.Visible());
+  EXPECT_TRUE(::IsWindow(WindowOf(form)));  // hidden, not destroyed
+
+  // A key for the window itself reaches OnKeyDown.
+  int key = 0;
+  form.OnKeyDown = [&](int Key) { key = Key; };
+  ::SendMessageW(WindowOf(form), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(key, VK_ESCAPE);
+}
+
+}  // namespace
+}  // namespace lumora::test

@@ -1,0 +1,86 @@
+// The password dialog under Wine: typed text reaches the form's change
+// handler, a delayed result ends the dialog while it goes on handling its
+// messages, and closing it refuses. Driven from timers of the dialog's own
+// modal loop.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "app/RestrictedForm.h"
+#include "platform/PasswordWindow.h"
+
+namespace lumora::test {
+namespace {
+
+// Steps run one after another from thread timers while ShowModal runs.
+std::vector<std::function<void()>> Steps;
+size_t NextStep = 0;
+
+void CALLBACK RunStep(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  if (NextStep < Steps.size()) Steps[NextStep++]();
+}
+
+// Schedules each step delay milliseconds after the previous one.
+void Schedule(std::vector<std::function<void()>> steps, UINT delay = 50) {
+  Steps = std::move(steps);
+  NextStep = 0;
+  for (size_t i = 0; i < Steps.size(); ++i) ::SetTimer(nullptr, 0, delay * static_cast<UINT>(i + 1), &RunStep);
+}
+
+constexpr wchar_t kCaption[] = L"Locked site";
+
+HWND Dialog() { return ::FindWindowW(L"LumoraPasswordDialog", kCaption); }
+HWND Edit() { return ::FindWindowExW(Dialog(), nullptr, L"EDIT", nullptr); }
+void Type(const wchar_t* text) { ::SetWindowTextW(Edit(), text); }
+
+TEST(PasswordWindowWin32Test, TheRightTextUnlocksHalfASecondLaterWhileTheDialogGoesOn) {
+  TRestrictedForm form;
+  form.FInput = u"Secret";
+  form.SetCaption(u"Locked site");
+  bool handledDuringPause = false;
+  std::chrono::steady_clock::time_point matched;
+  Schedule({
+      [] { Type(L"secret"); },  // letter case counts
+      [] { Type(L"Secret!"); },
+      [&] {
+        Type(L"Secret");
+        matched = std::chrono::steady_clock::now();
+      },
+      // Runs inside the pause: the dialog's loop still dispatches.
+      [&] { handledDuringPause = ::IsWindowVisible(Dialog()) != FALSE; },
+  });
+  EXPECT_EQ(form.ShowModal(), mrOk);
+  const auto waited = std::chrono::steady_clock::now() - matched;
+  EXPECT_TRUE(handledDuringPause);
+  EXPECT_GE(waited, std::chrono::milliseconds(450));
+  EXPECT_EQ(NextStep, Steps.size());
+}
+
+TEST(PasswordWindowWin32Test, EnterAndEscapeDoNothingAndClosingRefuses) {
+  TPasswordWindow window;
+  window.SetCaption(u"Locked site");
+  int changes = 0;
+  window.OnChange = [&] { ++changes; };
+  bool openAfterKeys = false;
+  Schedule({
+      [] { Type(L"abc"); },
+      [] {
+        ::SendMessageW(Dialog(), WM_COMMAND, IDOK, 0);
+        ::SendMessageW(Dialog(), WM_COMMAND, IDCANCEL, 0);
+      },
+      [&] { openAfterKeys = ::IsWindowVisible(Dialog()) != FALSE; },
+      [] { ::PostMessageW(Dialog(), WM_CLOSE, 0, 0); },
+  });
+  EXPECT_EQ(window.ShowModal(), mrCancel);
+  EXPECT_TRUE(openAfterKeys);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(window.Text(), u"abc");
+  EXPECT_FALSE(::IsWindowVisible(::FindWindowW(L"LumoraPasswordDialog", kCaption)));
+}
+
+}  // namespace
+}  // namespace lumora::test

@@ -1,0 +1,383 @@
+// The browser component really hosts the WebBrowser control (Wine's ieframe
+// here, with the real URL moniker layer): a navigation reaches our protocol
+// handler with exactly its lmp URL, BeforeNavigate2 can cancel it, the
+// document host answers as the browser form asks, window.external's names
+// reach the function table, and closing releases every COM object.
+#include <gtest/gtest.h>
+#include <exdisp.h>
+#include <exdispid.h>
+#include <mshtmhst.h>
+#include <ole2.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/bridge/BrowserJs.h"
+#include "core/bridge/JsConstants.h"
+#include "core/browser/BrowserSettings.h"
+#include "core/protocol/InternetProtocol.h"
+#include "core/protocol/ProtocolRegistry.h"
+#include "core/Stream.h"
+#include "platform/MessageLoop.h"
+#include "platform/OleSession.h"
+#include "platform/win32/WindowHandle.h"
+#include "platform/win32/browser/ComObject.h"
+#include "platform/win32/browser/CommandGroups.h"
+#include "platform/win32/browser/Variant.h"
+#include "platform/win32/browser/WebBrowserHost.h"
+#include "os/win32/protocol/InternetProtocolHandler.h"
+#include "platform/win32/BrowserTestSupport.h"
+
+namespace lumora::test {
+namespace {
+
+class WebBrowserHostWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ObjectsBefore = TComObject::LiveCount();
+    HandlersBefore = TInternetProtocolHandler::LiveCount();
+    Server = std::make_unique<TLmpServer>();
+    Parent = MakeParentWindow();
+    Host = std::make_unique<TWebBrowserHost>(Parent.get());
+  }
+  void TearDown() override {
+    Host.reset();
+    Parent.reset();
+    Server.reset();
+    // The host's objects and the URL layer's handlers are all gone.
+    EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
+    EXPECT_EQ(TInternetProtocolHandler::LiveCount(), HandlersBefore);
+  }
+
+  long ObjectsBefore = 0;
+  long HandlersBefore = 0;
+  TOleSession Ole;
+  std::unique_ptr<TLmpServer> Server;
+  std::vector<String>& Requests() { return Server->Requests; }
+  TWindowHandle Parent;
+  std::unique_ptr<TWebBrowserHost> Host;
+};
+
+TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUrl) {
+  std::vector<String> navigations;
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, bool&) { navigations.push_back(URL); };
+  Host->Navigate(u"lmp://site/pages/about.html?x=1");
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
+  EXPECT_EQ(navigations, std::vector<String>{u"lmp://site/pages/about.html?x=1"});
+  // The registry hands the handler what follows the scheme's colon.
+  EXPECT_EQ(Requests(), std::vector<String>{u"//site/pages/about.html?x=1"});
+}
+
+TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
+  std::vector<String> navigations;
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, bool& Cancel) {
+    navigations.push_back(URL);
+    Cancel = URL.ends_with(u".zip");
+  };
+  Host->Navigate(u"lmp://site/files/big.zip");
+  ASSERT_TRUE(PumpUntil([&] { return navigations.size() == 1; }));
+  // A navigation let through afterwards is served; the cancelled one never was.
+  Host->Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
+  EXPECT_EQ(navigations, (std::vector<String>{u"lmp://site/files/big.zip", u"lmp://site/index.html"}));
+  EXPECT_EQ(Requests(), std::vector<String>{u"//site/index.html"});
+}
+
+TEST_F(WebBrowserHostWin32Test, DocumentHostAnswersAsTheFormAsks) {
+  const auto handler = Query<IDocHostUIHandler>(ClientSiteOf(*Host).Get(), IID_IDocHostUIHandler);
+  ASSERT_TRUE(handler);
+  for (const bool allowSelect : {false, true}) {
+    Host->SetHostFlags(BrowserHostFlags(allowSelect));
+    DOCHOSTUIINFO info{};
+    ASSERT_EQ(handler->GetHostInfo(&info), S_OK);
+    EXPECT_EQ(info.cbSize, 20u);
+    EXPECT_EQ(info.dwFlags, allowSelect ? 0x100006u : 0x100007u);
+    EXPECT_EQ(info.dwDoubleClick, 0u);
+  }
+
+  // No context menu: handled, nothing shown.
+  POINT point{10, 10};
+  EXPECT_EQ(handler->ShowContextMenu(CONTEXT_MENU_DEFAULT, &point, nullptr, nullptr), S_OK);
+
+  // Drops are refused.
+  TComPtr<IDropTarget> target;
+  ASSERT_EQ(handler->GetDropTarget(nullptr, target.Receive()), S_OK);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
+  EXPECT_EQ(target->DragEnter(nullptr, 0, POINTL{1, 1}, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target->Drop(nullptr, 0, POINTL{1, 1}, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+
+  // The script-error prompt: handled with scripts going on, or left to the
+  // control.
+  const auto commands = Query<IOleCommandTarget>(ClientSiteOf(*Host).Get(), IID_IOleCommandTarget);
+  ASSERT_TRUE(commands);
+  Host->SetScriptErrorsHandled(true);
+  TVariant goOn;
+  EXPECT_EQ(commands->Exec(&kCgidDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, goOn.Get()), S_OK);
+  EXPECT_EQ((*goOn).vt, VT_BOOL);
+  EXPECT_EQ((*goOn).boolVal, VARIANT_TRUE);
+  Host->SetScriptErrorsHandled(false);
+  TVariant untouched;
+  EXPECT_NE(commands->Exec(&kCgidDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, untouched.Get()),
+            S_OK);
+  EXPECT_EQ((*untouched).vt, VT_EMPTY);
+  EXPECT_EQ(commands->Exec(nullptr, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, nullptr),
+            static_cast<HRESULT>(OLECMDERR_E_UNKNOWNGROUP));
+}
+
+TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
+  const TBrowserJs bridge;
+  Host->Events.OnGetIDsOfNames = [&](const String& name) { return bridge.FunctionIDByName(name); };
+  std::vector<TJsValue> received;
+  Host->Events.OnInvoke = [&](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
+    received = Params;
+    if (ID == kJsAppReadFile) {
+      Result = TJsValue::Text(u"contents");
+      return true;
+    }
+    Error = {u"EFOpenError", u"Cannot open file \"x\"."};
+    return false;
+  };
+
+  auto handler = Query<IDocHostUIHandler>(ClientSiteOf(*Host).Get(), IID_IDocHostUIHandler);
+  ASSERT_TRUE(handler);
+  TComPtr<IDispatch> external;
+  ASSERT_EQ(handler->GetExternal(external.Receive()), S_OK);
+  ASSERT_TRUE(external);
+
+  struct Case {
+    const wchar_t* Name;
+    HRESULT Result;
+    DISPID ID;
+  } cases[] = {
+      {L"appReadFile", S_OK, kJsAppReadFile},
+      {L"APPREADFILE", S_OK, kJsAppReadFile},
+      {L"SayHello", S_OK, kJsSayHello},
+      {L"appReadFileX", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+      {L"", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "name index " << (&c - cases));
+    LPOLESTR names[] = {const_cast<LPOLESTR>(c.Name)};
+    DISPID id = 12345;
+    EXPECT_EQ(external->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), c.Result);
+    EXPECT_EQ(id, c.ID);
+  }
+
+  // A call: the arguments as the script engine gives them (last first), the
+  // result back as a string.
+  VARIANT arguments[2];
+  ::VariantInit(&arguments[0]);
+  arguments[0].vt = VT_I4;
+  arguments[0].lVal = 7;
+  ::VariantInit(&arguments[1]);
+  arguments[1].vt = VT_BOOL;
+  arguments[1].boolVal = VARIANT_TRUE;
+  DISPPARAMS parameters{arguments, nullptr, 2, 0};
+  TVariant result;
+  EXCEPINFO error{};
+  ASSERT_EQ(external->Invoke(kJsAppReadFile, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
+                             result.Get(), &error, nullptr),
+            S_OK);
+  EXPECT_EQ(received, (std::vector<TJsValue>{TJsValue::Number(7), TJsValue::Boolean(true)}));
+  EXPECT_EQ(VariantText(*result), u"contents");
+
+  // A function that raised: the script sees its class and message.
+  ASSERT_EQ(external->Invoke(kJsAppWriteFile, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
+                             &error, nullptr),
+            DISP_E_EXCEPTION);
+  TBstr source, description;
+  *source.Receive() = error.bstrSource;
+  *description.Receive() = error.bstrDescription;
+  EXPECT_EQ(source.Text(), u"EFOpenError");
+  EXPECT_EQ(description.Text(), u"Cannot open file \"x\".");
+
+  // A page that kept window.external past the browser's close finds
+  // nothing behind it, and its reference is the last.
+  handler.Reset();
+  Host->Close();
+  LPOLESTR name[] = {const_cast<LPOLESTR>(L"appReadFile")};
+  DISPID id = 0;
+  EXPECT_EQ(external->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore + 1);
+}
+
+TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
+  const TComPtr<IDispatch> sink = EventSinkOf(*Host);
+  ASSERT_TRUE(sink);
+  std::vector<std::pair<const char*, int>> seen;
+  Host->Events.OnWindowSetLeft = [&](int value) { seen.emplace_back("left", value); };
+  Host->Events.OnWindowSetTop = [&](int value) { seen.emplace_back("top", value); };
+  Host->Events.OnWindowSetWidth = [&](int value) { seen.emplace_back("width", value); };
+  Host->Events.OnWindowSetHeight = [&](int value) { seen.emplace_back("height", value); };
+  Host->Events.OnWindowSetResizable = [&](bool value) { seen.emplace_back("resizable", value); };
+  Host->Events.OnWindowClosing = [&](bool IsChildWindow, bool& Cancel) {
+    seen.emplace_back("closing", IsChildWindow);
+    Cancel = true;
+  };
+  int windows = 0;
+  Host->Events.OnNewWindow = [&]() -> IDispatch* {
+    ++windows;
+    return Host->Application().Detach();
+  };
+
+  auto invoke = [&](DISPID id, std::vector<VARIANT> lastFirst) {
+    DISPPARAMS parameters{lastFirst.data(), nullptr, static_cast<UINT>(lastFirst.size()), 0};
+    return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
+  };
+  auto number = [](long value) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+  };
+  auto flag = [](bool value) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_BOOL;
+    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  };
+  for (const DISPID id : {DISPID_WINDOWSETLEFT, DISPID_WINDOWSETTOP, DISPID_WINDOWSETWIDTH, DISPID_WINDOWSETHEIGHT}) {
+    EXPECT_EQ(invoke(id, {number(100 + id)}), S_OK);
+  }
+  EXPECT_EQ(invoke(DISPID_WINDOWSETRESIZABLE, {flag(false)}), S_OK);
+
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT cancelOut;
+  ::VariantInit(&cancelOut);
+  cancelOut.vt = VT_BYREF | VT_BOOL;
+  cancelOut.pboolVal = &cancel;
+  EXPECT_EQ(invoke(DISPID_WINDOWCLOSING, {cancelOut, flag(true)}), S_OK);
+  EXPECT_EQ(cancel, VARIANT_TRUE);
+
+  const std::vector<std::pair<const char*, int>> expected = {
+      {"left", 100 + DISPID_WINDOWSETLEFT},     {"top", 100 + DISPID_WINDOWSETTOP},
+      {"width", 100 + DISPID_WINDOWSETWIDTH},   {"height", 100 + DISPID_WINDOWSETHEIGHT},
+      {"resizable", 0},                         {"closing", 1}};
+  EXPECT_EQ(seen, expected);
+
+  // NewWindow2 gives the browser that is to show the page; a NewWindow3
+  // for the same request finds it given and opens no second window.
+  IDispatch* target = nullptr;
+  VARIANT targetOut;
+  ::VariantInit(&targetOut);
+  targetOut.vt = VT_BYREF | VT_DISPATCH;
+  targetOut.ppdispVal = &target;
+  cancel = VARIANT_FALSE;
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW2, {cancelOut, targetOut}), S_OK);
+  EXPECT_EQ(windows, 1);
+  ASSERT_NE(target, nullptr);
+  TBstr url(u"lmp://site/popup.html"), context(u"lmp://site/index.html");
+  VARIANT urlArgument, contextArgument;
+  ::VariantInit(&urlArgument);
+  urlArgument.vt = VT_BSTR;
+  urlArgument.bstrVal = url.Get();
+  ::VariantInit(&contextArgument);
+  contextArgument.vt = VT_BSTR;
+  contextArgument.bstrVal = context.Get();
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(0), cancelOut, targetOut}), S_OK);
+  EXPECT_EQ(windows, 1);
+  EXPECT_EQ(cancel, VARIANT_FALSE);
+  target->Release();
+}
+
+TEST_F(WebBrowserHostWin32Test, WithoutAPageScriptCallsAndCommandsDoNothing) {
+  const TScriptValue value = Host->ExecScriptEx(u"appCanClose", {0});
+  EXPECT_EQ(value.Kind, TScriptValue::TKind::Empty);
+  Host->ShowFindDialog();
+  Host->PrintPreview();
+  EXPECT_TRUE(Host->Application());
+}
+
+TEST_F(WebBrowserHostWin32Test, ClosingReleasesEveryObjectAndIsRepeatable) {
+  Host->Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
+  EXPECT_GT(TComObject::LiveCount(), ObjectsBefore);
+  Host->Close();
+  EXPECT_EQ(Host->Handle(), nullptr);
+  EXPECT_FALSE(Host->Browser());
+  EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
+  Host->Close();
+  Host->Navigate(u"lmp://site/other.html");
+  EXPECT_EQ(Host->ExecScriptEx(u"appCanClose", {0}).Kind, TScriptValue::TKind::Empty);
+}
+
+}  // namespace
+}  // namespace lumora::test
+
+namespace lumora::test {
+namespace {
+
+// Holds the thread's keyboard state with the given keys down, and puts the
+// old one back.
+class TKeysDown {
+ public:
+  explicit TKeysDown(std::initializer_list<int> keys) {
+    ::GetKeyboardState(FSaved);
+    BYTE state[256];
+    std::copy(std::begin(FSaved), std::end(FSaved), state);
+    for (const int key : {VK_CONTROL, VK_SHIFT, VK_MENU}) state[key] = 0;
+    for (const int key : keys) state[key] = 0x80;
+    ::SetKeyboardState(state);
+  }
+  ~TKeysDown() { ::SetKeyboardState(FSaved); }
+
+ private:
+  BYTE FSaved[256];
+};
+
+TEST_F(WebBrowserHostWin32Test, KeysForTheControlRaiseOnKeyDownAndCtrlYIsSwallowed) {
+  std::vector<int> keys;
+  Host->Events.OnKeyDown = [&](int Key) { keys.push_back(Key); };
+  auto keyDown = [&](HWND window, int key) {
+    MSG message{window, WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
+    return Host->TranslateAccelerator(message);
+  };
+
+  {
+    const TKeysDown none({});
+    keyDown(Host->Handle(), VK_ESCAPE);
+  }
+  {
+    const TKeysDown ctrl({VK_CONTROL});
+    EXPECT_TRUE(keyDown(Host->Handle(), 'Y'));
+    keyDown(Host->Handle(), 'Z');
+  }
+  {
+    const TKeysDown ctrlShift({VK_CONTROL, VK_SHIFT});
+    keyDown(Host->Handle(), 'Y');
+  }
+  // A key for a window outside the browser is not the browser's.
+  EXPECT_FALSE(keyDown(Parent.get(), VK_ESCAPE));
+  EXPECT_EQ(keys, (std::vector<int>{VK_ESCAPE, 'Z', 'Y'}));
+
+  // Escape may close the window, and the browser with it.
+  Host->Events.OnKeyDown = [&](int) { Host->Close(); };
+  const TKeysDown none({});
+  EXPECT_TRUE(keyDown(Host->Handle(), VK_ESCAPE));
+  EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
+}
+
+TEST_F(WebBrowserHostWin32Test, TheMessageLoopHandsKeysToTheBrowserTheyAreFor) {
+  std::vector<int> keys;
+  Host->Events.OnKeyDown = [&](int Key) { keys.push_back(Key); };
+  const TKeysDown none({});
+  EXPECT_EQ(TWebBrowserHost::FromWindow(Host->Handle()), Host.get());
+  EXPECT_EQ(TWebBrowserHost::FromWindow(Parent.get()), nullptr);
+  ::PostMessageW(Host->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  ::PostMessageW(Parent.get(), WM_KEYDOWN, VK_RETURN, 0);
+  ::PostMessageW(Host->Handle(), WM_KEYDOWN, VK_F5, 0);
+  ::PostQuitMessage(0);
+  RunMessageLoop();
+  EXPECT_EQ(keys, (std::vector<int>{VK_ESCAPE, VK_F5}));
+}
+
+}  // namespace
+}  // namespace lumora::test
