@@ -5,6 +5,7 @@
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/browser/BrowserSettings.h"
+#include "core/protocol/SiteOrigin.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
@@ -13,16 +14,7 @@ namespace {
 
 // window.external answers pages of the site only: a page of any other
 // origin finds no host function.
-// The scheme's letters are matched ignoring case, as URLs' schemes are.
-bool IsSitePage(StringView url) {
-  constexpr StringView kScheme = u"lmp:";
-  if (url.size() < kScheme.size()) return false;
-  for (size_t i = 0; i < kScheme.size(); ++i) {
-    const char16_t c = url[i];
-    if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != kScheme[i]) return false;
-  }
-  return true;
-}
+bool IsSitePage(StringView url) { return HasScheme(url, u"lmp"); }
 
 }  // namespace
 
