@@ -1,6 +1,7 @@
 // lumora-pack: packs a site folder into a program, and lists or checks
 // packages. The command line is a table of commands; packing is the
 // command taken when no other one is named.
+#include <charconv>
 #include <chrono>
 #include <exception>
 #include <span>
@@ -36,11 +37,11 @@ int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
-    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] SOURCE_DIR OUTPUT",
+    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] [--level 0-9] [--jobs N] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
-    {u"--verify", u"FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", 1,
-     RunVerify},
+    {u"--verify", u"[--jobs N] FILE",
+     u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", -1, RunVerify},
     {u"--help", u"", u"show this help", 0, RunHelp},
 };
 
@@ -65,7 +66,33 @@ int RunHelp(TArguments) {
   TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
   TConsole::Out(u"--icon replaces the main icon of a Windows runtime (Windows packer only),");
   TConsole::Out(u"or is packed as \"lm-icon\" for any other runtime (a PNG or ICO file).");
+  TConsole::Out(u"--level sets Deflate's level (9 smallest, 1 fastest, 0 stores all); --jobs the");
+  TConsole::Out(u"number of files packed or checked at once (default: one per processor).");
   return kExitOk;
+}
+
+struct TNumberOption {
+  StringView Name;
+  int Min;
+  int Max;
+};
+
+constexpr TNumberOption kLevelOption{u"--level", 0, 9};
+constexpr TNumberOption kJobsOption{u"--jobs", 1, 256};
+
+// Reads the value of option, the argument at i, into number and moves i onto
+// it. A missing or bad value is reported as a usage error: false.
+bool ReadNumber(TArguments arguments, size_t& i, const TNumberOption& option, int& number) {
+  const std::string digits = i + 1 < arguments.size() ? ToUtf8(arguments[++i]) : std::string();
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, number);
+  if (digits.empty() || error != std::errc() || stop != end || number < option.Min ||
+      number > option.Max) {
+    UsageError(Format(u"%s needs a number from %s to %s",
+                      {option.Name, IntToStr(option.Min), IntToStr(option.Max)}));
+    return false;
+  }
+  return true;
 }
 
 int RunPack(TArguments arguments) {
@@ -77,6 +104,14 @@ int RunPack(TArguments arguments) {
                     : argument == u"--config" ? &options.ConfigFile
                     : argument == u"--icon"   ? &options.IconFile
                                               : nullptr;
+    if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
+      const bool level = argument == kLevelOption.Name;
+      if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption,
+                      level ? options.Level : options.Jobs)) {
+        return kExitUsage;
+      }
+      continue;
+    }
     if (value != nullptr) {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       *value = arguments[++i];
@@ -154,9 +189,16 @@ int RunList(TArguments arguments) {
 }
 
 int RunVerify(TArguments arguments) {
-  const String& path = arguments[0];
+  int jobs = 0;
+  size_t i = 0;
+  if (!arguments.empty() && arguments[0] == kJobsOption.Name) {
+    if (!ReadNumber(arguments, i, kJobsOption, jobs)) return kExitUsage;
+    ++i;
+  }
+  if (arguments.size() != i + 1) return UsageError(u"--verify takes [--jobs N] FILE");
+  const String& path = arguments[i];
   const auto started = std::chrono::steady_clock::now();
-  const TVerifyResult result = TPackageReader::Verify(path);
+  const TVerifyResult result = TPackageReader::Verify(path, jobs);
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);
   for (const String& failure : result.Failures) TConsole::Error(u"FAILED " + failure);

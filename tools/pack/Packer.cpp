@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "core/Stream.h"
 #include "pack/Console.h"
 #include "pack/DosTime.h"
+#include "pack/EncodePipeline.h"
 #include "pack/ProgressBar.h"
 #include "pack/SiteConfig.h"
 #include "pack/SiteScanner.h"
@@ -292,27 +294,32 @@ class TPackJob {
   }
 
   int64_t WriteArchive(const String& path) {
-    for (const TSourceEntry& entry : FEntries) FContentBytes += entry.Size;
+    std::vector<TPipelineEntry> entries;
+    entries.reserve(FEntries.size());
+    for (const TSourceEntry& entry : FEntries) {
+      FContentBytes += entry.Size;
+      const TDosDateTime time = DosDateTimeFromUnix(entry.ModifiedTime);
+      entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date},
+                                       [&entry] { return OpenContent(entry); }});
+    }
     TFileStream archive(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
     TZipWriter writer(archive, TExeHtmlSite::kArchivePassword);
     // Every entry is read twice: once for its CRC, once to compress it.
     TProgressBar progress(u"Packing", 2 * FContentBytes);
-    writer.OnContentRead = [&progress](int64_t count) { progress.Advance(count); };
-    for (const TSourceEntry& entry : FEntries) {
-      const TDosDateTime time = DosDateTimeFromUnix(entry.ModifiedTime);
-      const TZipEntryInfo info{entry.Name, time.Time, time.Date};
-      if (entry.Bytes != nullptr) {
-        TMemoryStream content;
-        content.WriteBuffer(entry.Bytes->data(), static_cast<int64_t>(entry.Bytes->size()));
-        writer.AddEntry(info, content);
-      } else {
-        TFileStream content(entry.Path, TFileAccess::Read, TFileShare::Read,
-                            TFileCreation::OpenExisting);
-        writer.AddEntry(info, content);
-      }
-    }
+    TEncodePipeline::Write(entries, writer, {.Level = FOptions.Level, .Jobs = FOptions.Jobs},
+                           [&progress](int64_t read) { progress.SetPosition(read); });
     writer.Finish();
     return archive.Size();
+  }
+
+  static std::unique_ptr<TStream> OpenContent(const TSourceEntry& entry) {
+    if (entry.Bytes != nullptr) {
+      auto content = std::make_unique<TMemoryStream>();
+      content->WriteBuffer(entry.Bytes->data(), static_cast<int64_t>(entry.Bytes->size()));
+      return content;
+    }
+    return std::make_unique<TFileStream>(entry.Path, TFileAccess::Read, TFileShare::Read,
+                                         TFileCreation::OpenExisting);
   }
 
   static void WriteProgram(const String& runtime, const String& icon, const String& archive,

@@ -21,6 +21,10 @@ struct TPackOptions {
   // any other runtime finds it in the package as "lm-icon" and shows it on
   // its windows.
   String IconFile;
+  // Deflate's level, 1 (fastest) to 9 (smallest); 0 stores every file.
+  int Level = 9;
+  // Files compressed and encrypted at once; 0 for one per processor.
+  int Jobs = 0;
 };
 
 struct TPackSummary {

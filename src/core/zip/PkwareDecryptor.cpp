@@ -81,17 +81,6 @@ TPkwareKeys::TPkwareKeys(std::string_view password) {
   }
 }
 
-void TPkwareKeys::Encrypt(uint8_t* data, size_t count) {
-  // Writing is not the hot path: the plain key schedule is enough.
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t plain = data[i];
-    const uint32_t t = (FKey2 & 0xFFFF) | 2;
-    data[i] = static_cast<uint8_t>(plain ^ ((t * (t ^ 1)) >> 8));
-    FKey0 = CrcStep(FKey0, plain);
-    FKey1 = (FKey1 + (FKey0 & 0xFF)) * kKeyMultiplier + 1;
-    FKey2 = CrcStep(FKey2, static_cast<uint8_t>(FKey1 >> 24));
-  }
-}
 
 namespace {
 
@@ -119,6 +108,17 @@ struct TKeyState {
   [[gnu::always_inline]] inline void Step(uint8_t* byte) {
     const uint32_t plain = *byte ^ kKeyStream[StreamIndex];
     *byte = static_cast<uint8_t>(plain);
+    Advance(plain);
+  }
+
+  [[gnu::always_inline]] inline void EncryptStep(uint8_t* byte) {
+    const uint32_t plain = *byte;
+    *byte = static_cast<uint8_t>(plain ^ kKeyStream[StreamIndex]);
+    Advance(plain);
+  }
+
+  // The keys' update by one plain byte.
+  [[gnu::always_inline]] inline void Advance(uint32_t plain) {
     const uint32_t x0 = (K0 & 0xFF) ^ plain;
     const uint32_t low0 = ((K0 >> 8) & 0xFF) ^ kCrcLowByte[x0];
     K0 = (K0 >> 8) ^ kCrcTable[x0];
@@ -137,13 +137,27 @@ struct TKeyState {
 
 }  // namespace
 
-void TPkwareKeys::Decrypt(uint8_t* data, size_t count) {
+// Encryption runs on the same register-held keys and tables as decryption:
+// a packer stores media at the speed of this loop.
+template <bool kEncrypt>
+void TPkwareKeys::Crypt(uint8_t* data, size_t count) {
   TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
-  for (size_t i = 0; i < count; ++i) keys.Step(data + i);
+  for (size_t i = 0; i < count; ++i) {
+    if constexpr (kEncrypt) {
+      keys.EncryptStep(data + i);
+    } else {
+      keys.Step(data + i);
+    }
+  }
   FKey0 = keys.K0;
   FKey1 = keys.K1;
   FKey2 = keys.K2;
 }
+
+void TPkwareKeys::Decrypt(uint8_t* data, size_t count) { Crypt<false>(data, count); }
+
+void TPkwareKeys::Encrypt(uint8_t* data, size_t count) { Crypt<true>(data, count); }
+
 
 size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
                                        std::span<const uint8_t> other, uint32_t& crc) {

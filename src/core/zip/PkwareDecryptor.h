@@ -33,6 +33,9 @@ class TPkwareKeys {
                             uint32_t& crc);
 
  private:
+  template <bool kEncrypt>
+  void Crypt(uint8_t* data, size_t count);
+
   uint32_t FKey0 = 0x12345678;
   uint32_t FKey1 = 0x23456789;
   uint32_t FKey2 = 0x34567890;
