@@ -162,11 +162,9 @@ class TPackJob {
     CheckStartPage();
     WarnCaseTwins();
 
-    TTemporarySibling archive(FOptions.Output, u"zip");
-    summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), archive.Path(),
-                 program.Path(), summary.ArchiveBytes);
+    CopyRuntime(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), program.Path());
+    summary.ArchiveBytes = AppendArchive(program.Path());
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {
@@ -293,7 +291,9 @@ class TPackJob {
     }
   }
 
-  int64_t WriteArchive(const String& path) {
+  // The archive is written straight after the runtime's image, not built
+  // apart and copied there: a large site is written once.
+  int64_t AppendArchive(const String& program) {
     std::vector<TPipelineEntry> entries;
     entries.reserve(FEntries.size());
     for (const TSourceEntry& entry : FEntries) {
@@ -302,14 +302,15 @@ class TPackJob {
       entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date},
                                        [&entry] { return OpenContent(entry); }});
     }
-    TFileStream archive(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
-    TZipWriter writer(archive, TExeHtmlSite::kArchivePassword);
+    TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::OpenExisting);
+    const int64_t start = file.Seek(0, TSeekOrigin::End);
+    TZipWriter writer(file, TExeHtmlSite::kArchivePassword);
     // Every entry is read twice: once for its CRC, once to compress it.
     TProgressBar progress(u"Packing", 2 * FContentBytes);
     TEncodePipeline::Write(entries, writer, {.Level = FOptions.Level, .Jobs = FOptions.Jobs},
                            [&progress](int64_t read) { progress.SetPosition(read); });
     writer.Finish();
-    return archive.Size();
+    return file.Size() - start;
   }
 
   static std::unique_ptr<TStream> OpenContent(const TSourceEntry& entry) {
@@ -322,8 +323,7 @@ class TPackJob {
                                          TFileCreation::OpenExisting);
   }
 
-  static void WriteProgram(const String& runtime, const String& icon, const String& archive,
-                           const String& program, int64_t archiveBytes) {
+  static void CopyRuntime(const String& runtime, const String& icon, const String& program) {
     std::error_code error;
     fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
                   error);
@@ -338,12 +338,6 @@ class TPackJob {
     // Updating resources rewrites the file, so the icon goes in before the
     // archive is appended.
     if (!icon.empty()) TExeUtils::ChangeExeIcon(program, icon);
-    TProgressBar progress(u"Writing", archiveBytes);
-    TExeUtils exe;
-    exe.OnProgressPos = [&progress](TExeUtils&, int64_t position) {
-      progress.SetPosition(position);
-    };
-    exe.AppendZipToExe(archive, program);
     TConsole::MakeExecutable(program);
   }
 
