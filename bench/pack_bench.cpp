@@ -45,14 +45,16 @@ const std::string kPassword = "kv73Tr8mwq5Ds=n941zbg70fe3Lux=Ra64wq";
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string RandomBytes(std::mt19937_64& random, size_t count) {
   std::string bytes(count, '\0');
   for (size_t i = 0; i + 8 <= count; i += 8) {
     const uint64_t value = random();
-    std::copy_n(reinterpret_cast<const char*>(&value), 8, bytes.begin() + static_cast<ptrdiff_t>(i));
+    std::copy_n(reinterpret_cast<const char*>(&value), 8,
+                bytes.begin() + static_cast<ptrdiff_t>(i));
   }
   return bytes;
 }
@@ -74,12 +76,16 @@ class TTextMaker {
   }
 
   std::string Make(size_t size, int kind) {
-    static const char* const kHtml[] = {"<p>", "</p>\n", "<div class=\"", "\">", "</div>\n",
-                                        "<a href=\"", ".html\">", "</a>", "<li>", "</li>\n"};
-    static const char* const kCss[] = {" {\n  margin: ", "px;\n  color: #", ";\n}\n.", " > .",
-                                       "  padding: 0 ", "em;\n"};
-    static const char* const kJs[] = {"function ", "(a, b) {\n  return ", " + ", ";\n}\n",
-                                      "const ", " = ", "if (", ") {\n", "}\n", "this."};
+    static const char* const kHtml[] = {"<p>",      "</p>\n",     "<div class=\"", "\">",
+                                        "</div>\n", "<a href=\"", ".html\">",      "</a>",
+                                        "<li>",     "</li>\n"};
+    static const char* const kCss[] = {" {\n  margin: ", "px;\n  color: #", ";\n}\n.",
+                                       " > .",           "  padding: 0 ",   "em;\n"};
+    static const char* const kJs[] = {"function ", "(a, b) {\n  return ",
+                                      " + ",       ";\n}\n",
+                                      "const ",    " = ",
+                                      "if (",      ") {\n",
+                                      "}\n",       "this."};
     std::string text;
     text.reserve(size + 64);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -107,6 +113,7 @@ class TTextMaker {
 // The site: lm-config and an index page, text files, pictures and five
 // large media files, by parts of the issue's 300 MB shape scaled to megabytes.
 int64_t MakeSite(const fs::path& root, double megabytes, size_t& files) {
+  using namespace std::string_literals;
   const double scale = megabytes / 300.0;
   std::mt19937_64 random(17);
   int64_t total = 0;
@@ -129,7 +136,8 @@ int64_t MakeSite(const fs::path& root, double megabytes, size_t& files) {
   for (int i = 0; i < pictures; ++i) {
     const bool jpeg = i % 3 != 0;
     const std::string signature = jpeg ? "\xFF\xD8\xFF\xE0" : "\x89PNG\r\n\x1A\n";
-    put("site/img/" + std::to_string(i / 100) + "/pic" + std::to_string(i) + (jpeg ? ".jpg" : ".png"),
+    put("site/img/" + std::to_string(i / 100) + "/pic" + std::to_string(i) +
+            (jpeg ? ".jpg" : ".png"),
         signature + RandomBytes(random, 10000 + random() % 80000));
   }
   const struct {
@@ -137,14 +145,15 @@ int64_t MakeSite(const fs::path& root, double megabytes, size_t& files) {
     std::string Signature;
     int Megabytes;
   } media[] = {
-      {"site/media/intro.mp4", std::string("\0\0\0\x20" "ftypisom", 12), 22},
+      {"site/media/intro.mp4", "\0\0\0 ftypisom"s, 22},
       {"site/media/theme.mp3", "ID3\x04", 28},
       {"site/media/tour.webm", "\x1A\x45\xDF\xA3", 34},
-      {"site/media/talk.mp4", std::string("\0\0\0\x20" "ftypmp42", 12), 41},
-      {"site/media/film.mp4", std::string("\0\0\0\x20" "ftypisom", 12), 48},
+      {"site/media/talk.mp4", "\0\0\0 ftypmp42"s, 41},
+      {"site/media/film.mp4", "\0\0\0 ftypisom"s, 48},
   };
   for (const auto& m : media) {
-    put(m.Name, m.Signature + RandomBytes(random, static_cast<size_t>(m.Megabytes * scale * 1048576)));
+    put(m.Name,
+        m.Signature + RandomBytes(random, static_cast<size_t>(m.Megabytes * scale * 1048576)));
   }
   return total;
 }
@@ -242,7 +251,8 @@ void Line(const char* what, const TRun& run, double reference) {
 int main(int argc, char** argv) {
   const double megabytes = argc > 1 ? std::atof(argv[1]) : 300.0;
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
-  const fs::path work = fs::temp_directory_path() / ("lumora-bench-pack-" + std::to_string(getpid()));
+  const fs::path work =
+      fs::temp_directory_path() / ("lumora-bench-pack-" + std::to_string(getpid()));
   const fs::path site = work / "site";
   fs::create_directories(site);
   const std::string pack = LUMORA_PACK_PATH;
@@ -264,19 +274,19 @@ int main(int argc, char** argv) {
     };
   };
   const fs::path oursOut = work / "ours";
-  const std::vector<TRun> packing = Best(
-      rounds, {packWith("", oursOut), packWith("--jobs 1", work / "ours-1"),
-               packWith("--level 1", work / "ours-fast"),
-               [&] {
-                 fs::remove(work / "zip.zip");
-                 return Run("zip -q -r -9 -P '" + kPassword + "' ../zip.zip .", site);
-               },
-               [&] {
-                 fs::remove(work / "7z.zip");
-                 return Run("7z a -bd -tzip -mm=Deflate -mem=ZipCrypto -p'" + kPassword +
-                                "' ../7z.zip .",
-                            site);
-               }});
+  const std::vector<TRun> packing =
+      Best(rounds, {packWith("", oursOut), packWith("--jobs 1", work / "ours-1"),
+                    packWith("--level 1", work / "ours-fast"),
+                    [&] {
+                      fs::remove(work / "zip.zip");
+                      return Run("zip -q -r -9 -P '" + kPassword + "' ../zip.zip .", site);
+                    },
+                    [&] {
+                      fs::remove(work / "7z.zip");
+                      return Run("7z a -bd -tzip -mm=Deflate -mem=ZipCrypto -p'" + kPassword +
+                                     "' ../7z.zip .",
+                                 site);
+                    }});
   const TRun& ours = packing[0];
   const TRun& oursOne = packing[1];
   const TRun& oursFast = packing[2];
@@ -296,9 +306,9 @@ int main(int argc, char** argv) {
 
   const auto size = [&](int64_t archive) {
     char text[96];
-    std::snprintf(text, sizeof text, "%lld bytes (%+.2f%% against zip -9)",
-                  static_cast<long long>(archive),
-                  100.0 * static_cast<double>(archive - zipArchive) / static_cast<double>(zipArchive));
+    std::snprintf(
+        text, sizeof text, "%lld bytes (%+.2f%% against zip -9)", static_cast<long long>(archive),
+        100.0 * static_cast<double>(archive - zipArchive) / static_cast<double>(zipArchive));
     return std::string(text);
   };
   std::printf("\nPacking (best of %d; speed as a multiple of zip -9's):\n", rounds);
@@ -338,11 +348,12 @@ int main(int argc, char** argv) {
   std::printf("  --verify on %u threads: %.2fx as fast as on one; %.2fx libzip\n", cores,
               verifyOne.Seconds / verify.Seconds, libzip.Seconds / verify.Seconds);
 
-  std::printf("\nGoals: packing >= 3x zip -9: %.2fx; archive <= +2%%: %+.2f%%; "
-              "--verify >= 1.7x one thread: %.2fx\n",
-              zip.Seconds / ours.Seconds,
-              100.0 * static_cast<double>(oursArchive - zipArchive) / static_cast<double>(zipArchive),
-              verifyOne.Seconds / verify.Seconds);
+  std::printf(
+      "\nGoals: packing >= 3x zip -9: %.2fx; archive <= +2%%: %+.2f%%; "
+      "--verify >= 1.7x one thread: %.2fx\n",
+      zip.Seconds / ours.Seconds,
+      100.0 * static_cast<double>(oursArchive - zipArchive) / static_cast<double>(zipArchive),
+      verifyOne.Seconds / verify.Seconds);
   std::printf("Load average %.2f at the end\n", LoadAverage());
   fs::remove_all(work);
   return 0;

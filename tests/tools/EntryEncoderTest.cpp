@@ -46,7 +46,7 @@ TEST(CompressedFormatsTest, KnowsTheCompressedFormatsByTheirFirstBytes) {
       {"MP3 with a tag", "ID3\x04\0\0\0\0\0\0"s, true},
       {"MP3 frame", "\xFF\xFB\x90\x64"s, true},
       {"UTF-16 text, not an MP3 frame", "\xFF\xFEh\0t\0m\0l\0"s, false},
-      {"MP4", "\0\0\0\x20" "ftypisom"s, true},
+      {"MP4", "\0\0\0 ftypisom"s, true},
       {"WebM", "\x1A\x45\xDF\xA3\x9F\x42\x86\x81"s, true},
       {"WOFF2", "wOF2\0\1\0\0"s, true},
       {"ZIP", "PK\x03\x04\x14\0"s, true},
@@ -102,9 +102,11 @@ TEST(EntryEncoderTest, ChoosesTheMethodWithoutCompressingLargeFilesInVain) {
       {"small random", RandomBytes(20000, 1), {kZipMethodDeflated, kZipMethodStored}},
       // A large one is judged by its first block.
       {"large random", RandomBytes(3 * block.size(), 2), {kZipMethodStored}},
-      {"large, random first block", RandomBytes(block.size(), 3) + Text(3 * block.size()),
+      {"large, random first block",
+       RandomBytes(block.size(), 3) + Text(3 * block.size()),
        {kZipMethodStored}},
-      {"large, text first block", Text(block.size()) + RandomBytes(block.size(), 4),
+      {"large, text first block",
+       Text(block.size()) + RandomBytes(block.size(), 4),
        {kZipMethodDeflated}},
       // A known format is stored even when it would compress.
       {"JPEG signature", jpeg + Text(3000), {kZipMethodStored}},
@@ -119,15 +121,15 @@ TEST(EntryEncoderTest, LevelSetsTheMethodAndItsFlags) {
     uint16_t Method;
     uint16_t Flags;
   } cases[] = {
-      {0, kZipMethodStored, 0},      {1, kZipMethodDeflated, 0x6}, {2, kZipMethodDeflated, 0x4},
-      {6, kZipMethodDeflated, 0x0},  {8, kZipMethodDeflated, 0x2}, {9, kZipMethodDeflated, 0x2},
+      {0, kZipMethodStored, 0},     {1, kZipMethodDeflated, 0x6}, {2, kZipMethodDeflated, 0x4},
+      {6, kZipMethodDeflated, 0x0}, {8, kZipMethodDeflated, 0x2}, {9, kZipMethodDeflated, 0x2},
   };
   for (const auto& c : cases) {
     const TRecordingSink sink = Encode(text, c.Level);
     ASSERT_EQ(sink.Heads.size(), 1u) << c.Level;
     EXPECT_EQ(sink.Heads[0].Method, c.Method) << c.Level;
     EXPECT_EQ(sink.Heads[0].LevelFlags, c.Flags) << c.Level;
-    EXPECT_EQ(sink.Bytes < text.size(), c.Level > 0) << c.Level;
+    EXPECT_EQ((sink.Bytes < text.size()), (c.Level > 0)) << c.Level;
   }
 }
 

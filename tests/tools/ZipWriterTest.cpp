@@ -313,10 +313,17 @@ std::vector<TEntryData> ManyEntries() {
     const std::string name = "site/many/" + std::to_string(100 + i);
     const auto seed = static_cast<uint32_t>(i);
     switch (i % 4) {
-      case 0: entries.push_back({name + ".html", Repeated("<td>cell</td>", 20 + 50 * i)}); break;
-      case 1: entries.push_back({name + ".bin", RandomBytes(500 + 2000 * i, seed)}); break;
-      case 2: entries.push_back({name + ".jpg", "\xFF\xD8\xFF" + RandomBytes(4000 * i, seed)}); break;
-      default: entries.push_back({name + ".txt", Repeated("a longer line of text ", 3000 + 200 * i)});
+      case 0:
+        entries.push_back({name + ".html", Repeated("<td>cell</td>", 20 + 50 * i)});
+        break;
+      case 1:
+        entries.push_back({name + ".bin", RandomBytes(500 + 2000 * i, seed)});
+        break;
+      case 2:
+        entries.push_back({name + ".jpg", "\xFF\xD8\xFF" + RandomBytes(4000 * i, seed)});
+        break;
+      default:
+        entries.push_back({name + ".txt", Repeated("a longer line of text ", 3000 + 200 * i)});
     }
   }
   return entries;
@@ -350,8 +357,10 @@ TEST(ZipWriterTest, ThreadsWriteTheBytesOfOneWriter) {
   const std::vector<TEntryData> entries = ManyEntries();
   const std::vector<uint8_t> expected = WriteArchive(entries);
   ExpectRuntimeReads(expected, entries);
-  const TPipelineOptions cases[] = {
-      {.Jobs = 1}, {.Jobs = 4}, {.Jobs = 4, .BudgetPerJob = 1}, {.Jobs = 3, .BudgetPerJob = 100000}};
+  const TPipelineOptions cases[] = {{.Jobs = 1},
+                                    {.Jobs = 4},
+                                    {.Jobs = 4, .BudgetPerJob = 1},
+                                    {.Jobs = 3, .BudgetPerJob = 100000}};
   for (const TPipelineOptions& options : cases) {
     EXPECT_EQ(WriteInParallel(entries, options), expected)
         << options.Jobs << " threads, budget " << options.BudgetPerJob;

@@ -33,15 +33,15 @@ bool IsMp3Frame(std::span<const uint8_t> bytes) {
 
 bool TCompressedFormats::Recognizes(std::span<const uint8_t> start) {
   using namespace std::string_view_literals;
-  return HasAt(start, 0, "\xFF\xD8\xFF"sv)                               // JPEG
-         || HasAt(start, 0, "\x89PNG\r\n\x1A\n"sv)                        // PNG
-         || (HasAt(start, 0, "RIFF"sv) && HasAt(start, 8, "WEBP"sv))      // WebP
-         || HasAt(start, 0, "ID3"sv) || IsMp3Frame(start)                 // MP3
-         || HasAt(start, 4, "ftyp"sv)                                     // MP4 (ISO media)
-         || HasAt(start, 0, "\x1A\x45\xDF\xA3"sv)                         // WebM (Matroska)
-         || HasAt(start, 0, "wOF2"sv)                                     // WOFF2
-         || HasAt(start, 0, "PK\x03\x04"sv)                               // ZIP
-         || HasAt(start, 0, "\x1F\x8B\x08"sv);                            // GZIP
+  return HasAt(start, 0, "\xFF\xD8\xFF"sv)                            // JPEG
+         || HasAt(start, 0, "\x89PNG\r\n\x1A\n"sv)                    // PNG
+         || (HasAt(start, 0, "RIFF"sv) && HasAt(start, 8, "WEBP"sv))  // WebP
+         || HasAt(start, 0, "ID3"sv) || IsMp3Frame(start)             // MP3
+         || HasAt(start, 4, "ftyp"sv)                                 // MP4 (ISO media)
+         || HasAt(start, 0, "\x1A\x45\xDF\xA3"sv)                     // WebM (Matroska)
+         || HasAt(start, 0, "wOF2"sv)                                 // WOFF2
+         || HasAt(start, 0, "PK\x03\x04"sv)                           // ZIP
+         || HasAt(start, 0, "\x1F\x8B\x08"sv);                        // GZIP
 }
 
 }  // namespace lumora

@@ -199,14 +199,16 @@ class TPipeline {
     std::unique_lock lock(FMutex);
     FWriting = index;
     FWorkerWake.notify_all();
-    Await(lock, [&] { return slot.HeadKnown || slot.Done; }, report);
+    const auto headKnown = [&] { return slot.HeadKnown || slot.Done; };
+    Await(lock, headKnown, report);
     if (!slot.HeadKnown) std::rethrow_exception(slot.Error);
     const TEntryHead head = slot.Head;
     lock.unlock();
     FWriter.BeginEntry(FEntries[index].Info, head);
     lock.lock();
     for (;;) {
-      Await(lock, [&] { return !slot.Chunks.empty() || slot.Done; }, report);
+      const auto chunkReady = [&] { return !slot.Chunks.empty() || slot.Done; };
+      Await(lock, chunkReady, report);
       if (slot.Chunks.empty()) break;
       TChunk chunk = std::move(slot.Chunks.front());
       slot.Chunks.pop_front();

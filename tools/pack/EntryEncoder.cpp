@@ -61,8 +61,7 @@ class TContentPass {
 
   void ExpectSame(int64_t size, uint32_t crc) const {
     if (FSize != size || FCrc != crc) {
-      throw Exception(
-          Format(u"\"%s\" changed while it was being packed", {FromUtf8(FName)}));
+      throw Exception(Format(u"\"%s\" changed while it was being packed", {FromUtf8(FName)}));
     }
   }
 
@@ -175,9 +174,8 @@ TPkwareKeys TEntryEncoder::StartEncryption(const std::string& name, const TDiges
   return cipher;
 }
 
-bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content,
-                                  const TDigest& digest, TEntrySink& sink,
-                                  const TOnRead& onRead, int64_t& counted) {
+bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content, const TDigest& digest,
+                                  TEntrySink& sink, const TOnRead& onRead, int64_t& counted) {
   TPkwareKeys cipher = StartEncryption(name, digest, sink);
   // Compression gives up as soon as its output reaches the content's size:
   // from there on storing is as small or smaller.

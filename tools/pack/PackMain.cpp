@@ -37,7 +37,8 @@ int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
-    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] [--level 0-9] [--jobs N] SOURCE_DIR OUTPUT",
+    {u"",
+     u"[--runtime PATH] [--config FILE] [--icon FILE] [--level 0-9] [--jobs N] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
     {u"--verify", u"[--jobs N] FILE",

@@ -120,7 +120,8 @@ TVerifyResult TPackageReader::Verify(const String& path, int jobs) {
       bytes += static_cast<uint64_t>(sink.Size());
     }
   };
-  const size_t threads = std::min(order.size(), static_cast<size_t>(TEncodePipeline::ThreadCount(jobs)));
+  const size_t threads =
+      std::min(order.size(), static_cast<size_t>(TEncodePipeline::ThreadCount(jobs)));
   std::vector<std::exception_ptr> errors(threads);
   {
     std::vector<std::jthread> helpers;

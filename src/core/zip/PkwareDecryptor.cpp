@@ -81,7 +81,6 @@ TPkwareKeys::TPkwareKeys(std::string_view password) {
   }
 }
 
-
 namespace {
 
 // Slice-by-4 tables for the checksum that rides along with decryption.
@@ -157,7 +156,6 @@ void TPkwareKeys::Crypt(uint8_t* data, size_t count) {
 void TPkwareKeys::Decrypt(uint8_t* data, size_t count) { Crypt<false>(data, count); }
 
 void TPkwareKeys::Encrypt(uint8_t* data, size_t count) { Crypt<true>(data, count); }
-
 
 size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
                                        std::span<const uint8_t> other, uint32_t& crc) {
