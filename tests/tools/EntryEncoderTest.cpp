@@ -1,12 +1,14 @@
 // What the entry encoder decides before it compresses: which files are
 // already compressed, and when Deflate is worth trying at all.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/ExeHtmlSite.h"
+#include "core/zip/PkwareDecryptor.h"
 #include "pack/CompressedFormats.h"
 #include "pack/EntryEncoder.h"
 
@@ -130,6 +132,29 @@ TEST(EntryEncoderTest, LevelSetsTheMethodAndItsFlags) {
     EXPECT_EQ(sink.Heads[0].Method, c.Method) << c.Level;
     EXPECT_EQ(sink.Heads[0].LevelFlags, c.Flags) << c.Level;
     EXPECT_EQ((sink.Bytes < text.size()), (c.Level > 0)) << c.Level;
+  }
+}
+
+// Stored entries are encrypted and checksummed in one loop, the checksum
+// running ahead over bytes not yet encrypted: at every length, and carried
+// across calls, it must give what encrypting and zlib's crc32 give apart.
+TEST(PkwareKeysTest, EncryptingWhileChecksummingGivesWhatEachGivesAlone) {
+  for (const size_t count : {0, 1, 3, 4, 5, 7, 8, 1000, 65537}) {
+    const std::string plain = RandomBytes(count, static_cast<uint32_t>(count));
+    std::vector<uint8_t> together(plain.begin(), plain.end());
+    std::vector<uint8_t> apart = together;
+    TPkwareKeys both(TExeHtmlSite::kArchivePassword);
+    TPkwareKeys alone(TExeHtmlSite::kArchivePassword);
+    // A first call carries the keys and the checksum into the second.
+    uint32_t crc = 0;
+    const size_t half = count / 2;
+    both.EncryptAndChecksum(together.data(), half, crc);
+    both.EncryptAndChecksum(together.data() + half, count - half, crc);
+    alone.Encrypt(apart.data(), count);
+    EXPECT_EQ(together, apart) << count;
+    EXPECT_EQ(crc, crc32(0, reinterpret_cast<const Bytef*>(plain.data()),
+                         static_cast<uInt>(plain.size())))
+        << count;
   }
 }
 

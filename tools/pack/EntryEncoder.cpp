@@ -22,6 +22,12 @@ uint16_t LevelFlags(int level) {
   return 0;
 }
 
+// Which checksums a read computes: the first read both (the CRC for the
+// archive, both for the encryption header), a compressing read the CRC to
+// see that the content has not changed, a storing read none (the cipher
+// computes the CRC on the way).
+enum class TSums { CrcAndAdler, Crc, None };
+
 // Reads an entry's content from its start in full blocks (the last one
 // shorter), so that the blocks, and with them everything computed from them,
 // are the same on every run. At the end it checks that the content is still
@@ -31,8 +37,13 @@ class TContentPass {
   // Bytes up to counted were already reported by an abandoned pass and are
   // not reported again.
   TContentPass(TStream& content, std::vector<uint8_t>& buffer, const std::string& name,
-               const TEntryEncoder::TOnRead& onRead, int64_t counted = 0)
-      : FContent(content), FBuffer(buffer), FName(name), FOnRead(onRead), FCounted(counted) {
+               const TEntryEncoder::TOnRead& onRead, TSums sums, int64_t counted = 0)
+      : FContent(content),
+        FBuffer(buffer),
+        FName(name),
+        FOnRead(onRead),
+        FSums(sums),
+        FCounted(counted) {
     FContent.SetPosition(0);
   }
 
@@ -46,8 +57,12 @@ class TContentPass {
       count += static_cast<size_t>(got);
     }
     if (count == 0) return 0;
-    FCrc = static_cast<uint32_t>(crc32(FCrc, FBuffer.data(), static_cast<uInt>(count)));
-    FAdler = static_cast<uint32_t>(adler32(FAdler, FBuffer.data(), static_cast<uInt>(count)));
+    if (FSums != TSums::None) {
+      FCrc = static_cast<uint32_t>(crc32(FCrc, FBuffer.data(), static_cast<uInt>(count)));
+    }
+    if (FSums == TSums::CrcAndAdler) {
+      FAdler = static_cast<uint32_t>(adler32(FAdler, FBuffer.data(), static_cast<uInt>(count)));
+    }
     const int64_t before = FSize;
     FSize += static_cast<int64_t>(count);
     const int64_t fresh = FSize - std::max(before, FCounted);
@@ -59,8 +74,9 @@ class TContentPass {
   uint32_t Crc() const { return FCrc; }
   uint32_t Adler() const { return FAdler; }
 
-  void ExpectSame(int64_t size, uint32_t crc) const {
-    if (FSize != size || FCrc != crc) {
+  // crc is this read's CRC-32, computed here or by the caller.
+  void ExpectSame(int64_t size, uint32_t expectedCrc, uint32_t crc) const {
+    if (FSize != size || crc != expectedCrc) {
       throw Exception(Format(u"\"%s\" changed while it was being packed", {FromUtf8(FName)}));
     }
   }
@@ -70,6 +86,7 @@ class TContentPass {
   std::vector<uint8_t>& FBuffer;
   const std::string& FName;
   const TEntryEncoder::TOnRead& FOnRead;
+  TSums FSums;
   int64_t FCounted;
   int64_t FSize = 0;
   uint32_t FCrc = static_cast<uint32_t>(crc32(0, nullptr, 0));
@@ -141,7 +158,7 @@ void TEntryEncoder::Encode(const std::string& name, TStream& content, TEntrySink
 
 TEntryEncoder::TDigest TEntryEncoder::Measure(const std::string& name, TStream& content,
                                               const TOnRead& onRead) {
-  TContentPass pass(content, FBuffer, name, onRead);
+  TContentPass pass(content, FBuffer, name, onRead, TSums::CrcAndAdler);
   FFirstBlock.clear();
   for (size_t count = pass.Next(); count > 0; count = pass.Next()) {
     if (FFirstBlock.empty()) FFirstBlock.assign(FBuffer.begin(), FBuffer.begin() + count);
@@ -188,7 +205,7 @@ bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content, con
     return true;
   };
   FDeflater.Reset();
-  TContentPass pass(content, FBuffer, name, onRead);
+  TContentPass pass(content, FBuffer, name, onRead, TSums::Crc);
   for (;;) {
     const size_t count = pass.Next();
     if (!FDeflater.Compress(FBuffer.data(), count, count == 0, output)) {
@@ -197,19 +214,20 @@ bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content, con
     }
     if (count == 0) break;
   }
-  pass.ExpectSame(digest.Size, digest.Crc);
+  pass.ExpectSame(digest.Size, digest.Crc, pass.Crc());
   return true;
 }
 
 void TEntryEncoder::WriteStored(const std::string& name, TStream& content, const TDigest& digest,
                                 TEntrySink& sink, const TOnRead& onRead, int64_t counted) {
   TPkwareKeys cipher = StartEncryption(name, digest, sink);
-  TContentPass pass(content, FBuffer, name, onRead, counted);
+  TContentPass pass(content, FBuffer, name, onRead, TSums::None, counted);
+  uint32_t crc = static_cast<uint32_t>(crc32(0, nullptr, 0));
   for (size_t count = pass.Next(); count > 0; count = pass.Next()) {
-    cipher.Encrypt(FBuffer.data(), count);
+    cipher.EncryptAndChecksum(FBuffer.data(), count, crc);
     sink.Data(FBuffer.data(), count);
   }
-  pass.ExpectSame(digest.Size, digest.Crc);
+  pass.ExpectSame(digest.Size, digest.Crc, crc);
 }
 
 }  // namespace lumora

@@ -157,6 +157,18 @@ void TPkwareKeys::Decrypt(uint8_t* data, size_t count) { Crypt<false>(data, coun
 
 void TPkwareKeys::Encrypt(uint8_t* data, size_t count) { Crypt<true>(data, count); }
 
+namespace {
+
+// Four bytes of a CRC-32 (inverted, as zlib keeps it inside) at once.
+[[gnu::always_inline]] inline uint32_t CrcFour(uint32_t c, const uint8_t* in) {
+  c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
+       (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
+  return kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^
+         kSlice[0][c >> 24];
+}
+
+}  // namespace
+
 size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
                                        std::span<const uint8_t> other, uint32_t& crc) {
   TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
@@ -165,10 +177,7 @@ size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
   uint32_t c = ~crc;
   for (size_t i = 0; i < paired; ++i, in += 4) {
     keys.Step(data + i);
-    c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
-         (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
-    c = kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^
-        kSlice[0][c >> 24];
+    c = CrcFour(c, in);
   }
   for (size_t i = paired; i < count; ++i) keys.Step(data + i);
   crc = ~c;
@@ -176,6 +185,25 @@ size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
   FKey1 = keys.K1;
   FKey2 = keys.K2;
   return paired * 4;
+}
+
+// At step i the checksum takes bytes 4i to 4i + 3, which the encryption
+// (at byte i) has not reached yet; the checksum is done after a quarter of
+// the bytes and the encryption goes on alone.
+void TPkwareKeys::EncryptAndChecksum(uint8_t* data, size_t count, uint32_t& crc) {
+  TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
+  const size_t paired = count / 4;
+  uint32_t c = ~crc;
+  for (size_t i = 0; i < paired; ++i) {
+    c = CrcFour(c, data + 4 * i);
+    keys.EncryptStep(data + i);
+  }
+  for (size_t i = 4 * paired; i < count; ++i) c = CrcStep(c, data[i]);
+  for (size_t i = paired; i < count; ++i) keys.EncryptStep(data + i);
+  crc = ~c;
+  FKey0 = keys.K0;
+  FKey1 = keys.K1;
+  FKey2 = keys.K2;
 }
 
 TPkwareDecryptor::TPkwareDecryptor(TZipByteSource& inner, std::string& password,
