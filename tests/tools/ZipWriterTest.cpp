@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "core/zip/AbZipKit.h"
 #include "core/zip/PkwareDecryptor.h"
 #include "core/zip/ZipRecords.h"
+#include "pack/EncodePipeline.h"
 #include "pack/ZipWriter.h"
 #include "support/TestSupport.h"
 
@@ -299,6 +302,107 @@ TEST(ZipWriterTest, EntryCountOf0xFFFFNeedsTheZip64EndRecord) {
 
   entries.pop_back();
   EXPECT_TRUE(FindSignature(WriteArchive(entries), zip::kZip64EndSignature).empty());
+}
+
+// Enough entries of every kind for threads to overtake one another: small
+// and multi-block text, small random data that Deflate tries and gives up,
+// large random data and pictures stored from the start.
+std::vector<TEntryData> ManyEntries() {
+  std::vector<TEntryData> entries = MixedSite();
+  for (int i = 0; i < 64; ++i) {
+    const std::string name = "site/many/" + std::to_string(100 + i);
+    const auto seed = static_cast<uint32_t>(i);
+    switch (i % 4) {
+      case 0:
+        entries.push_back({name + ".html", Repeated("<td>cell</td>", 20 + 50 * i)});
+        break;
+      case 1:
+        entries.push_back({name + ".bin", RandomBytes(500 + 2000 * i, seed)});
+        break;
+      case 2:
+        entries.push_back({name + ".jpg", "\xFF\xD8\xFF" + RandomBytes(4000 * i, seed)});
+        break;
+      default:
+        entries.push_back({name + ".txt", Repeated("a longer line of text ", 3000 + 200 * i)});
+    }
+  }
+  return entries;
+}
+
+std::unique_ptr<TStream> MemoryContent(const std::string& bytes) {
+  auto content = std::make_unique<TMemoryStream>();
+  content->WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  return content;
+}
+
+std::vector<uint8_t> WriteInParallel(const std::vector<TEntryData>& entries,
+                                     const TPipelineOptions& options,
+                                     const std::function<void(int64_t)>& onProgress = nullptr) {
+  std::vector<TPipelineEntry> list;
+  for (const TEntryData& entry : entries) {
+    list.push_back({TZipEntryInfo{entry.Name, 0x6000, 0x5A21},
+                    [&entry] { return MemoryContent(entry.Bytes); }});
+  }
+  TMemoryStream archive;
+  TZipWriter writer(archive, kPassword);
+  TEncodePipeline::Write(list, writer, options, onProgress);
+  writer.Finish();
+  return archive.Bytes();
+}
+
+// However many threads encode, and however little they may queue (a budget
+// of one byte makes every thread but the writer's wait), the archive is the
+// one entry-by-entry writing gives.
+TEST(ZipWriterTest, ThreadsWriteTheBytesOfOneWriter) {
+  const std::vector<TEntryData> entries = ManyEntries();
+  const std::vector<uint8_t> expected = WriteArchive(entries);
+  ExpectRuntimeReads(expected, entries);
+  const TPipelineOptions cases[] = {{.Jobs = 1},
+                                    {.Jobs = 4},
+                                    {.Jobs = 4, .BudgetPerJob = 1},
+                                    {.Jobs = 3, .BudgetPerJob = 100000}};
+  for (const TPipelineOptions& options : cases) {
+    EXPECT_EQ(WriteInParallel(entries, options), expected)
+        << options.Jobs << " threads, budget " << options.BudgetPerJob;
+  }
+}
+
+// Progress counts every content byte twice, abandoned Deflate attempts
+// included only once, and never goes back.
+TEST(ZipWriterTest, ThreadsReportHonestProgress) {
+  const std::vector<TEntryData> entries = ManyEntries();
+  int64_t total = 0;
+  for (const TEntryData& entry : entries) total += 2 * static_cast<int64_t>(entry.Bytes.size());
+  std::vector<int64_t> reports;
+  WriteInParallel(entries, {.Jobs = 4}, [&](int64_t read) { reports.push_back(read); });
+  ASSERT_FALSE(reports.empty());
+  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+  EXPECT_EQ(reports.back(), total);
+}
+
+// An entry that cannot be read stops the archive with its own error, the
+// first in entry order, whichever thread met it first.
+TEST(ZipWriterTest, ThreadsRaiseTheFirstFailingEntry) {
+  const std::vector<TEntryData> entries = ManyEntries();
+  std::vector<TPipelineEntry> list;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const TEntryData& entry = entries[i];
+    list.push_back({TZipEntryInfo{entry.Name, 0, 0}, [&entry, i]() -> std::unique_ptr<TStream> {
+                      if (i == 20 || i == 50) throw Exception("cannot open " + entry.Name);
+                      return MemoryContent(entry.Bytes);
+                    }});
+  }
+  for (const TPipelineOptions& options : {TPipelineOptions{.Jobs = 1}, TPipelineOptions{.Jobs = 4},
+                                          TPipelineOptions{.Jobs = 4, .BudgetPerJob = 1}}) {
+    TMemoryStream archive;
+    TZipWriter writer(archive, kPassword);
+    try {
+      TEncodePipeline::Write(list, writer, options, nullptr);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& error) {
+      EXPECT_EQ(error.Message(), FromUtf8("cannot open " + entries[20].Name)) << options.Jobs;
+    }
+  }
 }
 
 #ifndef _WIN32

@@ -10,8 +10,6 @@ namespace lumora {
 
 namespace {
 
-// Best compression: a site is packed once and read many times.
-constexpr int kLevel = 9;
 // Negative window bits: a raw stream, no zlib header or trailer.
 constexpr int kWindowBits = -15;
 constexpr int kMemoryLevel = 8;
@@ -23,8 +21,8 @@ struct TDeflater::TState {
   z_stream Stream{};
 };
 
-TDeflater::TDeflater() : FState(std::make_unique<TState>()), FOutput(kOutputSize) {
-  if (deflateInit2(&FState->Stream, kLevel, Z_DEFLATED, kWindowBits, kMemoryLevel,
+TDeflater::TDeflater(int level) : FState(std::make_unique<TState>()), FOutput(kOutputSize) {
+  if (deflateInit2(&FState->Stream, level, Z_DEFLATED, kWindowBits, kMemoryLevel,
                    Z_DEFAULT_STRATEGY) != Z_OK) {
     throw Exception(std::string("Cannot start the Deflate compressor"));
   }

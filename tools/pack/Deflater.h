@@ -16,7 +16,8 @@ class TDeflater {
   // compression early (the rest of the input is then not wanted).
   using TSink = std::function<bool(uint8_t* data, size_t count)>;
 
-  TDeflater();
+  // level: zlib's 1 (fastest) to 9 (smallest).
+  explicit TDeflater(int level);
   ~TDeflater();
   TDeflater(const TDeflater&) = delete;
   TDeflater& operator=(const TDeflater&) = delete;

@@ -1,6 +1,7 @@
 // lumora-pack: packs a site folder into a program, and lists or checks
 // packages. The command line is a table of commands; packing is the
 // command taken when no other one is named.
+#include <charconv>
 #include <chrono>
 #include <exception>
 #include <span>
@@ -38,14 +39,16 @@ int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
-    {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
+    {u"",
+     u"[--runtime PATH] [--config FILE] [--icon FILE] [--level 0-9] [--jobs N] [--strict] "
+     u"[--allow-unknown-keys] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
      u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
      RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
-    {u"--verify", u"FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", 1,
-     RunVerify},
+    {u"--verify", u"[--jobs N] FILE",
+     u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", -1, RunVerify},
     {u"--help", u"", u"show this help", 0, RunHelp},
 };
 
@@ -73,7 +76,33 @@ int RunHelp(TArguments) {
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
   TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
   TConsole::Out(u"known one (an error otherwise).");
+  TConsole::Out(u"--level sets Deflate's level (9 smallest, 1 fastest, 0 stores all); --jobs the");
+  TConsole::Out(u"number of files packed or checked at once (default: one per processor).");
   return kExitOk;
+}
+
+struct TNumberOption {
+  StringView Name;
+  int Min;
+  int Max;
+};
+
+constexpr TNumberOption kLevelOption{u"--level", 0, 9};
+constexpr TNumberOption kJobsOption{u"--jobs", 1, 256};
+
+// Reads the value of option, the argument at i, into number and moves i onto
+// it. A missing or bad value is reported as a usage error: false.
+bool ReadNumber(TArguments arguments, size_t& i, const TNumberOption& option, int& number) {
+  const std::string digits = i + 1 < arguments.size() ? ToUtf8(arguments[++i]) : std::string();
+  const char* end = digits.data() + digits.size();
+  const auto [stop, error] = std::from_chars(digits.data(), end, number);
+  if (digits.empty() || error != std::errc() || stop != end || number < option.Min ||
+      number > option.Max) {
+    UsageError(Format(u"%s needs a number from %s to %s",
+                      {option.Name, IntToStr(option.Min), IntToStr(option.Max)}));
+    return false;
+  }
+  return true;
 }
 
 // Reads the packing options into options and the other arguments into
@@ -93,6 +122,12 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
                                                        : nullptr;
     if (restAfterSource && !positional.empty()) {
       positional.push_back(argument);
+    } else if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
+      const bool level = argument == kLevelOption.Name;
+      if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption,
+                      level ? options.Level : options.Jobs)) {
+        return kExitUsage;
+      }
     } else if (value != nullptr) {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       *value = arguments[++i];
@@ -199,9 +234,16 @@ int RunList(TArguments arguments) {
 }
 
 int RunVerify(TArguments arguments) {
-  const String& path = arguments[0];
+  int jobs = 0;
+  size_t i = 0;
+  if (!arguments.empty() && arguments[0] == kJobsOption.Name) {
+    if (!ReadNumber(arguments, i, kJobsOption, jobs)) return kExitUsage;
+    ++i;
+  }
+  if (arguments.size() != i + 1) return UsageError(u"--verify takes [--jobs N] FILE");
+  const String& path = arguments[i];
   const auto started = std::chrono::steady_clock::now();
-  const TVerifyResult result = TPackageReader::Verify(path);
+  const TVerifyResult result = TPackageReader::Verify(path, jobs);
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);
   for (const String& failure : result.Failures) TConsole::Error(u"FAILED " + failure);

@@ -37,8 +37,9 @@ class TPackageReader {
 
   static std::vector<TPackageEntry> List(const String& path);
 
-  // Decrypts, inflates and CRC-checks every entry, like "unzip -t".
-  static TVerifyResult Verify(const String& path);
+  // Decrypts, inflates and CRC-checks every entry, like "unzip -t", on
+  // jobs threads (0 for one per processor). Failures come in entry order.
+  static TVerifyResult Verify(const String& path, int jobs = 0);
 };
 
 }  // namespace lumora

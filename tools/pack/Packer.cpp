@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "pack/Console.h"
 #include "pack/DosTime.h"
 #include "pack/PackChecks.h"
+#include "pack/EncodePipeline.h"
 #include "pack/ProgressBar.h"
 #include "pack/SiteConfig.h"
 #include "pack/SiteScanner.h"
@@ -170,11 +172,9 @@ class TPackJob {
                              {IntToStr(static_cast<int64_t>(FWarnings))}));
     }
 
-    TTemporarySibling archive(FOptions.Output, u"zip");
-    summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), archive.Path(),
-                 program.Path(), summary.ArchiveBytes);
+    CopyRuntime(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), program.Path());
+    summary.ArchiveBytes = AppendArchive(program.Path());
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {
@@ -342,32 +342,39 @@ class TPackJob {
     }
   }
 
-  int64_t WriteArchive(const String& path) {
-    for (const TSourceEntry& entry : FEntries) FContentBytes += entry.Size;
-    TFileStream archive(path, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
-    TZipWriter writer(archive, TExeHtmlSite::kArchivePassword);
+  // The archive is written straight after the runtime's image, not built
+  // apart and copied there: a large site is written once.
+  int64_t AppendArchive(const String& program) {
+    std::vector<TPipelineEntry> entries;
+    entries.reserve(FEntries.size());
+    for (const TSourceEntry& entry : FEntries) {
+      FContentBytes += entry.Size;
+      const TDosDateTime time = DosDateTimeFromUnix(entry.ModifiedTime);
+      entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date},
+                                       [&entry] { return OpenContent(entry); }});
+    }
+    TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::OpenExisting);
+    const int64_t start = file.Seek(0, TSeekOrigin::End);
+    TZipWriter writer(file, TExeHtmlSite::kArchivePassword);
     // Every entry is read twice: once for its CRC, once to compress it.
     TProgressBar progress(u"Packing", 2 * FContentBytes);
-    writer.OnContentRead = [&progress](int64_t count) { progress.Advance(count); };
-    for (const TSourceEntry& entry : FEntries) {
-      const TDosDateTime time = DosDateTimeFromUnix(entry.ModifiedTime);
-      const TZipEntryInfo info{entry.Name, time.Time, time.Date};
-      if (entry.Bytes != nullptr) {
-        TMemoryStream content;
-        content.WriteBuffer(entry.Bytes->data(), static_cast<int64_t>(entry.Bytes->size()));
-        writer.AddEntry(info, content);
-      } else {
-        TFileStream content(entry.Path, TFileAccess::Read, TFileShare::Read,
-                            TFileCreation::OpenExisting);
-        writer.AddEntry(info, content);
-      }
-    }
+    TEncodePipeline::Write(entries, writer, {.Level = FOptions.Level, .Jobs = FOptions.Jobs},
+                           [&progress](int64_t read) { progress.SetPosition(read); });
     writer.Finish();
-    return archive.Size();
+    return file.Size() - start;
   }
 
-  static void WriteProgram(const String& runtime, const String& icon, const String& archive,
-                           const String& program, int64_t archiveBytes) {
+  static std::unique_ptr<TStream> OpenContent(const TSourceEntry& entry) {
+    if (entry.Bytes != nullptr) {
+      auto content = std::make_unique<TMemoryStream>();
+      content->WriteBuffer(entry.Bytes->data(), static_cast<int64_t>(entry.Bytes->size()));
+      return content;
+    }
+    return std::make_unique<TFileStream>(entry.Path, TFileAccess::Read, TFileShare::Read,
+                                         TFileCreation::OpenExisting);
+  }
+
+  static void CopyRuntime(const String& runtime, const String& icon, const String& program) {
     std::error_code error;
     fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
                   error);
@@ -382,12 +389,6 @@ class TPackJob {
     // Updating resources rewrites the file, so the icon goes in before the
     // archive is appended.
     if (!icon.empty()) TExeUtils::ChangeExeIcon(program, icon);
-    TProgressBar progress(u"Writing", archiveBytes);
-    TExeUtils exe;
-    exe.OnProgressPos = [&progress](TExeUtils&, int64_t position) {
-      progress.SetPosition(position);
-    };
-    exe.AppendZipToExe(archive, program);
     TConsole::MakeExecutable(program);
   }
 

@@ -27,6 +27,10 @@ struct TPackOptions {
   // An unknown configuration key a slip away from a known one is only a
   // warning, not an error.
   bool AllowUnknownKeys = false;
+  // Deflate's level, 1 (fastest) to 9 (smallest); 0 stores every file.
+  int Level = 9;
+  // Files compressed and encrypted at once; 0 for one per processor.
+  int Jobs = 0;
 };
 
 struct TPackSummary {

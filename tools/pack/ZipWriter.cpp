@@ -1,7 +1,5 @@
 #include "pack/ZipWriter.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 
 #include "core/Exception.h"
@@ -39,11 +37,6 @@ class TRecordBytes {
 
 namespace {
 
-constexpr uint16_t kFlagMaximumCompression = 0x0002;  // Deflate at level 9
-
-constexpr uint16_t kMethodStored = 0;
-constexpr uint16_t kMethodDeflated = 8;
-
 // Version 2.0 covers Deflate and the PKWARE cipher, 4.5 adds Zip64.
 constexpr uint16_t kVersionBasic = 20;
 constexpr uint16_t kVersionZip64 = 45;
@@ -54,7 +47,6 @@ constexpr uint16_t kVersionZip64 = 45;
 constexpr uint16_t kHostNtfs = 11 << 8;
 
 constexpr size_t kEncryptionHeaderSize = TPkwareKeys::kHeaderSize;
-constexpr size_t kBufferSize = 64 * 1024;
 constexpr uint16_t kMaxCount16 = 0xFFFF;
 
 // A classic 32-bit field: the value, or all ones when a Zip64 block holds it.
@@ -67,48 +59,17 @@ bool HasNonAscii(const std::string& name) {
                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-[[noreturn]] void RaiseChanged(const std::string& name) {
-  throw Exception(Format(u"\"%s\" changed while it was being packed", {FromUtf8(name)}));
-}
-
-// Reads an entry's content from its start in blocks, checking at the end that
-// it is still the content the first pass measured.
-class TContentPass {
+// Hands an entry encoded here straight to the writer.
+class TDirectSink final : public TEntrySink {
  public:
-  TContentPass(TStream& content, std::vector<uint8_t>& buffer, const std::string& name,
-               const std::function<void(int64_t)>& onRead)
-      : FContent(content), FBuffer(buffer), FName(name), FOnRead(onRead) {
-    FContent.SetPosition(0);
-  }
-
-  // The next block, or 0 bytes at the end.
-  size_t Next() {
-    const int64_t got = FContent.Read(FBuffer.data(), static_cast<int64_t>(FBuffer.size()));
-    if (got <= 0) return 0;
-    const auto count = static_cast<size_t>(got);
-    FCrc = static_cast<uint32_t>(crc32(FCrc, FBuffer.data(), static_cast<uInt>(count)));
-    FAdler = static_cast<uint32_t>(adler32(FAdler, FBuffer.data(), static_cast<uInt>(count)));
-    FSize += got;
-    if (FOnRead) FOnRead(got);
-    return count;
-  }
-
-  int64_t Size() const { return FSize; }
-  uint32_t Crc() const { return FCrc; }
-  uint32_t Adler() const { return FAdler; }
-
-  void ExpectSame(int64_t size, uint32_t crc) const {
-    if (FSize != size || FCrc != crc) RaiseChanged(FName);
-  }
+  TDirectSink(TZipWriter& writer, const TZipEntryInfo& info) : FWriter(writer), FInfo(info) {}
+  void Begin(const TEntryHead& head) override { FWriter.BeginEntry(FInfo, head); }
+  void Data(const uint8_t* data, size_t count) override { FWriter.WriteEntryData(data, count); }
+  void Restart(const TEntryHead& head) override { FWriter.RestartEntry(head); }
 
  private:
-  TStream& FContent;
-  std::vector<uint8_t>& FBuffer;
-  const std::string& FName;
-  const std::function<void(int64_t)>& FOnRead;
-  int64_t FSize = 0;
-  uint32_t FCrc = static_cast<uint32_t>(crc32(0, nullptr, 0));
-  uint32_t FAdler = static_cast<uint32_t>(adler32(0, nullptr, 0));
+  TZipWriter& FWriter;
+  const TZipEntryInfo& FInfo;
 };
 
 }  // namespace
@@ -117,8 +78,9 @@ TZipWriter::TZipWriter(TStream& archive, std::string password, uint64_t zip64Thr
     : FArchive(archive),
       FBase(archive.Position()),
       FPassword(std::move(password)),
-      FZip64Threshold(zip64Threshold),
-      FBuffer(kBufferSize) {}
+      FZip64Threshold(zip64Threshold) {}
+
+TZipWriter::~TZipWriter() = default;
 
 uint64_t TZipWriter::Offset() { return static_cast<uint64_t>(FArchive.Position() - FBase); }
 
@@ -126,137 +88,63 @@ uint16_t TZipWriter::VersionNeeded(const TRecord& record) const {
   return record.Zip64Sizes || record.LocalOffset >= FZip64Threshold ? kVersionZip64 : kVersionBasic;
 }
 
-TZipWriter::TDigest TZipWriter::DigestContent(TStream& content, const std::string& name) {
-  TContentPass pass(content, FBuffer, name, OnContentRead);
-  while (pass.Next() > 0) {
-  }
-  return TDigest{pass.Size(), pass.Crc(), pass.Adler()};
-}
-
-// The 12 bytes in front of an entry's data. Their first 11 bytes exist only
-// to set the cipher's keys to a state no other entry shares, so that no two
-// entries encrypted under the one password are XORed with the same key
-// stream. Random bytes would do that but would make every packing of the
-// same site differ; bytes derived from the entry's own name and content
-// (FNV-1a over both, stretched with SplitMix64) give distinct entries
-// distinct states while the same site always packs to the same bytes. Two
-// entries equal in name and content get equal headers, which tells nothing
-// their CRCs do not already tell. The twelfth byte is the CRC's high byte,
-// the check value readers test the password against.
-std::vector<uint8_t> TZipWriter::EncryptionHeader(const std::string& name,
-                                                  const TDigest& digest) const {
-  uint64_t hash = 0xCBF29CE484222325ull;
-  const auto mix = [&hash](uint8_t byte) {
-    hash ^= byte;
-    hash *= 0x100000001B3ull;
-  };
-  for (const char c : name) mix(static_cast<uint8_t>(c));
-  mix(0);
-  for (int i = 0; i < 8; ++i)
-    mix(static_cast<uint8_t>(static_cast<uint64_t>(digest.Size) >> (8 * i)));
-  for (int i = 0; i < 4; ++i) mix(static_cast<uint8_t>(digest.Crc >> (8 * i)));
-  for (int i = 0; i < 4; ++i) mix(static_cast<uint8_t>(digest.Adler >> (8 * i)));
-
-  std::vector<uint8_t> header(kEncryptionHeaderSize);
-  uint64_t state = hash;
-  for (size_t i = 0; i + 1 < header.size(); ++i) {
-    state += 0x9E3779B97F4A7C15ull;
-    uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    header[i] = static_cast<uint8_t>(z ^ (z >> 31));
-  }
-  header.back() = static_cast<uint8_t>(digest.Crc >> 24);
-  return header;
-}
-
-TPkwareKeys TZipWriter::StartEncryption(const std::string& name, const TDigest& digest) {
-  TPkwareKeys cipher(FPassword);
-  std::vector<uint8_t> header = EncryptionHeader(name, digest);
-  cipher.Encrypt(header.data(), header.size());
-  FArchive.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
-  return cipher;
-}
-
 void TZipWriter::AddEntry(const TZipEntryInfo& info, TStream& content) {
+  if (!FEncoder) {
+    FEncoder = std::make_unique<TEntryEncoder>(FPassword, TEntryEncoder::kDefaultLevel);
+  }
+  TDirectSink sink(*this, info);
+  FEncoder->Encode(info.Name, content, sink, nullptr);
+  EndEntry();
+}
+
+void TZipWriter::BeginEntry(const TZipEntryInfo& info, const TEntryHead& head) {
   if (FFinished) throw Exception(std::string("The archive is already finished"));
   if (info.Name.empty() || info.Name.size() > 0xFFFF) {
     throw Exception(Format(u"Invalid entry name \"%s\"", {FromUtf8(info.Name)}));
   }
-  const TDigest digest = DigestContent(content, info.Name);
-
-  TRecord record;
-  record.Name = info.Name;
-  record.Flags = zip::kFlagEncrypted | (HasNonAscii(info.Name) ? zip::kFlagUtf8 : 0);
-  record.DosTime = info.DosTime;
-  record.DosDate = info.DosDate;
-  record.Crc = digest.Crc;
-  record.Size = static_cast<uint64_t>(digest.Size);
-  record.LocalOffset = Offset();
+  FEntry = TRecord{};
+  FEntry.Name = info.Name;
+  FEntry.DosTime = info.DosTime;
+  FEntry.DosDate = info.DosDate;
+  FEntry.Crc = head.Crc;
+  FEntry.Size = static_cast<uint64_t>(head.Size);
+  FEntry.LocalOffset = Offset();
   // The local header is written before the data, so whether it needs Zip64
   // sizes is settled now from the largest the data can become: Deflate is
   // kept only when smaller than the content, so the stored size plus the
   // encryption header bounds it.
-  record.Zip64Sizes = record.Size + kEncryptionHeaderSize >= FZip64Threshold;
-  record.Method = digest.Size > 0 ? kMethodDeflated : kMethodStored;
-  if (record.Method == kMethodDeflated) record.Flags |= kFlagMaximumCompression;
+  FEntry.Zip64Sizes = FEntry.Size + kEncryptionHeaderSize >= FZip64Threshold;
+  SetMethod(head);
+  WriteLocalHeader(FEntry);
+  FDataStart = FArchive.Position();
+}
 
-  WriteLocalHeader(record);
-  const int64_t dataStart = FArchive.Position();
-  if (record.Method == kMethodDeflated && !WriteDeflated(record, content, digest)) {
-    record.Method = kMethodStored;
-    record.Flags &= static_cast<uint16_t>(~kFlagMaximumCompression);
-    FArchive.SetPosition(dataStart);
-  }
-  if (record.Method == kMethodStored) {
-    WriteStored(record, content, digest);
-    // Drops the tail of an abandoned Deflate attempt.
-    FArchive.SetSize(FArchive.Position());
-  }
+void TZipWriter::SetMethod(const TEntryHead& head) {
+  FEntry.Method = head.Method;
+  FEntry.Flags = zip::kFlagEncrypted | (HasNonAscii(FEntry.Name) ? zip::kFlagUtf8 : 0) |
+                 (head.Method == kZipMethodDeflated ? head.LevelFlags : 0);
+}
+
+void TZipWriter::WriteEntryData(const uint8_t* data, size_t count) {
+  FArchive.WriteBuffer(data, static_cast<int64_t>(count));
+}
+
+void TZipWriter::RestartEntry(const TEntryHead& head) {
+  SetMethod(head);
+  FArchive.SetPosition(FDataStart);
+  FArchive.SetSize(FDataStart);
+}
+
+void TZipWriter::EndEntry() {
   const int64_t dataEnd = FArchive.Position();
-  record.CompressedSize = static_cast<uint64_t>(dataEnd - dataStart);
-
+  FEntry.CompressedSize = static_cast<uint64_t>(dataEnd - FDataStart);
   // Now that the method and the compressed size are known, the local header
   // is written again over its first version; its length has not changed.
-  FArchive.SetPosition(FBase + static_cast<int64_t>(record.LocalOffset));
-  WriteLocalHeader(record);
+  FArchive.SetPosition(FBase + static_cast<int64_t>(FEntry.LocalOffset));
+  WriteLocalHeader(FEntry);
   FArchive.SetPosition(dataEnd);
-  FRecords.push_back(std::move(record));
-}
-
-bool TZipWriter::WriteDeflated(TRecord& record, TStream& content, const TDigest& digest) {
-  TPkwareKeys cipher = StartEncryption(record.Name, digest);
-
-  // Compression gives up as soon as its output reaches the content's size:
-  // from there on storing is as small or smaller.
-  uint64_t compressed = 0;
-  const TDeflater::TSink sink = [&](uint8_t* data, size_t count) {
-    compressed += count;
-    if (compressed >= record.Size) return false;
-    cipher.Encrypt(data, count);
-    FArchive.WriteBuffer(data, static_cast<int64_t>(count));
-    return true;
-  };
-  FDeflater.Reset();
-  TContentPass pass(content, FBuffer, record.Name, OnContentRead);
-  for (;;) {
-    const size_t count = pass.Next();
-    if (!FDeflater.Compress(FBuffer.data(), count, count == 0, sink)) return false;
-    if (count == 0) break;
-  }
-  pass.ExpectSame(digest.Size, digest.Crc);
-  return true;
-}
-
-void TZipWriter::WriteStored(TRecord& record, TStream& content, const TDigest& digest) {
-  TPkwareKeys cipher = StartEncryption(record.Name, digest);
-
-  TContentPass pass(content, FBuffer, record.Name, OnContentRead);
-  for (size_t count = pass.Next(); count > 0; count = pass.Next()) {
-    cipher.Encrypt(FBuffer.data(), count);
-    FArchive.WriteBuffer(FBuffer.data(), static_cast<int64_t>(count));
-  }
-  pass.ExpectSame(digest.Size, digest.Crc);
+  FRecords.push_back(std::move(FEntry));
+  FDataStart = -1;
 }
 
 // The fields the local and the central header share, from the version

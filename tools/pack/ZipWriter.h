@@ -1,19 +1,19 @@
 // Writes the site archive: a ZIP archive whose entries are compressed with
 // Deflate (or stored when Deflate does not make them smaller), encrypted with
-// the traditional PKWARE cipher under one password, and described with Zip64
-// records where sizes, offsets or the entry count outgrow the classic
-// fields. The output is a pure function of the entries' names, times and
-// bytes, so packing the same site twice gives the same archive.
+// the traditional PKWARE cipher under one password (both done by
+// TEntryEncoder), and described with Zip64 records where sizes, offsets or
+// the entry count outgrow the classic fields. The output is a pure function
+// of the entries' names, times and bytes and the compression level, so
+// packing the same site twice gives the same archive.
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Stream.h"
-#include "pack/Deflater.h"
-#include "core/zip/PkwareDecryptor.h"
+#include "pack/EntryEncoder.h"
 
 namespace lumora {
 
@@ -36,27 +36,30 @@ class TZipWriter {
   // archive. zip64Threshold lowers the point where Zip64 records start, so
   // that tests can reach them without gigabytes of data.
   TZipWriter(TStream& archive, std::string password, uint64_t zip64Threshold = kZip64Limit);
+  ~TZipWriter();
+  TZipWriter(const TZipWriter&) = delete;
+  TZipWriter& operator=(const TZipWriter&) = delete;
 
-  // Adds an entry holding all of content, from its start. content is read
-  // twice, first for its CRC and then to compress it, so it must be seekable
-  // and must not change in between (a change raises an error). The archive
-  // stream is written, sought back and truncated while the entry is added.
+  // Adds an entry holding all of content, encoded here at the default
+  // level (see TEntryEncoder::Encode for what content must allow).
   void AddEntry(const TZipEntryInfo& info, TStream& content);
+
+  // Adds an entry encoded elsewhere, from the pieces a TEntrySink receives
+  // (the data encrypted under this archive's password): BeginEntry, the
+  // data, RestartEntry when the method changes, EndEntry. The archive stream
+  // is written, sought back and truncated meanwhile.
+  void BeginEntry(const TZipEntryInfo& info, const TEntryHead& head);
+  void WriteEntryData(const uint8_t* data, size_t count);
+  void RestartEntry(const TEntryHead& head);
+  void EndEntry();
 
   // Writes the central directory and the end records. Nothing may be added
   // afterwards.
   void Finish();
 
-  // Called with the number of content bytes read by each step, for progress
-  // displays; every entry is read twice.
-  std::function<void(int64_t count)> OnContentRead;
+  const std::string& Password() const { return FPassword; }
 
  private:
-  struct TDigest {
-    int64_t Size = 0;
-    uint32_t Crc = 0;
-    uint32_t Adler = 0;
-  };
   struct TRecord {
     std::string Name;
     uint16_t Flags = 0;
@@ -70,17 +73,11 @@ class TZipWriter {
     bool Zip64Sizes = false;
   };
 
-  TDigest DigestContent(TStream& content, const std::string& name);
   void AppendSharedFields(const TRecord& record, size_t extraLength, TRecordBytes& bytes) const;
   void WriteLocalHeader(const TRecord& record);
   void WriteCentralHeader(const TRecord& record, TRecordBytes& directory) const;
   void WriteEndRecords(uint64_t directoryOffset, uint64_t directorySize);
-  bool WriteDeflated(TRecord& record, TStream& content, const TDigest& digest);
-  void WriteStored(TRecord& record, TStream& content, const TDigest& digest);
-  std::vector<uint8_t> EncryptionHeader(const std::string& name, const TDigest& digest) const;
-  // Writes the entry's encryption header; returns the keys that go on to
-  // encrypt its data.
-  TPkwareKeys StartEncryption(const std::string& name, const TDigest& digest);
+  void SetMethod(const TEntryHead& head);
   uint16_t VersionNeeded(const TRecord& record) const;
   uint64_t Offset();
 
@@ -89,8 +86,10 @@ class TZipWriter {
   std::string FPassword;
   uint64_t FZip64Threshold;
   std::vector<TRecord> FRecords;
-  TDeflater FDeflater;
-  std::vector<uint8_t> FBuffer;
+  // The entry being written, between BeginEntry and EndEntry.
+  TRecord FEntry;
+  int64_t FDataStart = -1;
+  std::unique_ptr<TEntryEncoder> FEncoder;
   bool FFinished = false;
 };
 

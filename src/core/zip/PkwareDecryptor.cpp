@@ -81,18 +81,6 @@ TPkwareKeys::TPkwareKeys(std::string_view password) {
   }
 }
 
-void TPkwareKeys::Encrypt(uint8_t* data, size_t count) {
-  // Writing is not the hot path: the plain key schedule is enough.
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t plain = data[i];
-    const uint32_t t = (FKey2 & 0xFFFF) | 2;
-    data[i] = static_cast<uint8_t>(plain ^ ((t * (t ^ 1)) >> 8));
-    FKey0 = CrcStep(FKey0, plain);
-    FKey1 = (FKey1 + (FKey0 & 0xFF)) * kKeyMultiplier + 1;
-    FKey2 = CrcStep(FKey2, static_cast<uint8_t>(FKey1 >> 24));
-  }
-}
-
 namespace {
 
 // Slice-by-4 tables for the checksum that rides along with decryption.
@@ -119,6 +107,17 @@ struct TKeyState {
   [[gnu::always_inline]] inline void Step(uint8_t* byte) {
     const uint32_t plain = *byte ^ kKeyStream[StreamIndex];
     *byte = static_cast<uint8_t>(plain);
+    Advance(plain);
+  }
+
+  [[gnu::always_inline]] inline void EncryptStep(uint8_t* byte) {
+    const uint32_t plain = *byte;
+    *byte = static_cast<uint8_t>(plain ^ kKeyStream[StreamIndex]);
+    Advance(plain);
+  }
+
+  // The keys' update by one plain byte.
+  [[gnu::always_inline]] inline void Advance(uint32_t plain) {
     const uint32_t x0 = (K0 & 0xFF) ^ plain;
     const uint32_t low0 = ((K0 >> 8) & 0xFF) ^ kCrcLowByte[x0];
     K0 = (K0 >> 8) ^ kCrcTable[x0];
@@ -137,13 +136,38 @@ struct TKeyState {
 
 }  // namespace
 
-void TPkwareKeys::Decrypt(uint8_t* data, size_t count) {
+// Encryption runs on the same register-held keys and tables as decryption:
+// a packer stores media at the speed of this loop.
+template <bool kEncrypt>
+void TPkwareKeys::Crypt(uint8_t* data, size_t count) {
   TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
-  for (size_t i = 0; i < count; ++i) keys.Step(data + i);
+  for (size_t i = 0; i < count; ++i) {
+    if constexpr (kEncrypt) {
+      keys.EncryptStep(data + i);
+    } else {
+      keys.Step(data + i);
+    }
+  }
   FKey0 = keys.K0;
   FKey1 = keys.K1;
   FKey2 = keys.K2;
 }
+
+void TPkwareKeys::Decrypt(uint8_t* data, size_t count) { Crypt<false>(data, count); }
+
+void TPkwareKeys::Encrypt(uint8_t* data, size_t count) { Crypt<true>(data, count); }
+
+namespace {
+
+// Four bytes of a CRC-32 (inverted, as zlib keeps it inside) at once.
+[[gnu::always_inline]] inline uint32_t CrcFour(uint32_t c, const uint8_t* in) {
+  c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
+       (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
+  return kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^
+         kSlice[0][c >> 24];
+}
+
+}  // namespace
 
 size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
                                        std::span<const uint8_t> other, uint32_t& crc) {
@@ -153,10 +177,7 @@ size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
   uint32_t c = ~crc;
   for (size_t i = 0; i < paired; ++i, in += 4) {
     keys.Step(data + i);
-    c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
-         (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
-    c = kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^
-        kSlice[0][c >> 24];
+    c = CrcFour(c, in);
   }
   for (size_t i = paired; i < count; ++i) keys.Step(data + i);
   crc = ~c;
@@ -164,6 +185,25 @@ size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
   FKey1 = keys.K1;
   FKey2 = keys.K2;
   return paired * 4;
+}
+
+// At step i the checksum takes bytes 4i to 4i + 3, which the encryption
+// (at byte i) has not reached yet; the checksum is done after a quarter of
+// the bytes and the encryption goes on alone.
+void TPkwareKeys::EncryptAndChecksum(uint8_t* data, size_t count, uint32_t& crc) {
+  TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
+  const size_t paired = count / 4;
+  uint32_t c = ~crc;
+  for (size_t i = 0; i < paired; ++i) {
+    c = CrcFour(c, data + 4 * i);
+    keys.EncryptStep(data + i);
+  }
+  for (size_t i = 4 * paired; i < count; ++i) c = CrcStep(c, data[i]);
+  for (size_t i = paired; i < count; ++i) keys.EncryptStep(data + i);
+  crc = ~c;
+  FKey0 = keys.K0;
+  FKey1 = keys.K1;
+  FKey2 = keys.K2;
 }
 
 TPkwareDecryptor::TPkwareDecryptor(TZipByteSource& inner, std::string& password,

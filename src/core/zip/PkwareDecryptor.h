@@ -31,8 +31,14 @@ class TPkwareKeys {
   // key chain. Returns how many bytes of other were checksummed.
   size_t DecryptAndChecksum(uint8_t* data, size_t count, std::span<const uint8_t> other,
                             uint32_t& crc);
+  // Encrypts in place and meanwhile advances crc (zlib's convention) over
+  // the same bytes as they were before, in the key chain's idle slots.
+  void EncryptAndChecksum(uint8_t* data, size_t count, uint32_t& crc);
 
  private:
+  template <bool kEncrypt>
+  void Crypt(uint8_t* data, size_t count);
+
   uint32_t FKey0 = 0x12345678;
   uint32_t FKey1 = 0x23456789;
   uint32_t FKey2 = 0x34567890;
