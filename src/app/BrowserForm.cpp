@@ -14,14 +14,16 @@ constexpr int kDefaultClientHeight = 302;
 
 TBrowserForm::TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TBrowserView* related,
                            bool embedded)
-    : WebBrowser(std::make_unique<TBrowserView>(related)), FPopups(popups), FMainWindow(mainWindow) {
+    : FPopups(popups), FMainWindow(mainWindow) {
   if (!embedded) {
-    Window = std::make_unique<TFormWindow>();
+    Window = TFormWindow::Create();
     Window->SetWidth(kDefaultClientWidth);
     Window->SetHeight(kDefaultClientHeight);
-    Window->SetContent(*WebBrowser);
     Window->OnClose = [this] { FormClose(); };
   }
+  // The view is made for the window that holds it: the main window's
+  // client area, or the form's own window.
+  WebBrowser = std::make_unique<TBrowserView>(embedded ? mainWindow : *Window, related);
   WebBrowser->OnNavigateComplete = [this](const String& URL) { WebBrowserNavigateComplete2(URL); };
   FormCreate();
 }

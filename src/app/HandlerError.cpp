@@ -2,7 +2,7 @@
 
 #include "core/AppTitle.h"
 #include "core/Exception.h"
-#include "platform/MessageBox.h"
+#include "core/os/MessageBox.h"
 
 namespace lumora {
 

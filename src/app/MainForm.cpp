@@ -13,10 +13,10 @@
 #include "core/WindowIcon.h"
 #include "core/zip/AbZipKit.h"
 #include "platform/AppIcon.h"
-#include "platform/MessageBox.h"
+#include "core/os/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/SaveDialog.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 
@@ -33,16 +33,16 @@ const TMemIniFile& Config() { return *ExeHtmlSite->FIniFile; }
 }  // namespace
 
 TMainForm::TMainForm(TBrowserFormList& popups) : FPopups(popups) {
-  FWindow.SetSizeConstraints(kResourceMinWidth, 0, kResourceMinHeight, 0);
-  FWindow.SetCentered(true);
-  FWindow.OnCloseQuery = [this] { return FormCloseQuery(); };
-  FWindow.OnClose = [this] { FormClose(); };
-  FWindow.OnKeyDown = [this](int Key) { FormKeyDown(Key); };
+  FWindow->SetSizeConstraints(kResourceMinWidth, 0, kResourceMinHeight, 0);
+  FWindow->SetCentered(true);
+  FWindow->OnCloseQuery = [this] { return FormCloseQuery(); };
+  FWindow->OnClose = [this] { FormClose(); };
+  FWindow->OnKeyDown = [this](int Key) { FormKeyDown(Key); };
   TrayIcon.OnClick = [this] { TrayIconClick(); };
 }
 
 TMainForm::~TMainForm() {
-  FWindow.RemoveContent();
+  FWindow->RemoveContent();
   FBrowserForm.reset();
   FLmpProtocol.reset();
 }
@@ -65,24 +65,24 @@ void TMainForm::FormCreate() {
   FIndexFile = u"lmp://" + ReadConfigString(Config(), TConfigKeyId::IndexPage);
   FExtractExts = ReadConfigString(Config(), TConfigKeyId::ExtractFileExts);
   FExecuteExts = ReadConfigString(Config(), TConfigKeyId::ExecuteFileExts);
-  FWindow.SetWidth(ReadConfigInteger(Config(), TConfigKeyId::AppWindowWidth));
-  FWindow.SetHeight(ReadConfigInteger(Config(), TConfigKeyId::AppWindowHeight));
+  FWindow->SetWidth(ReadConfigInteger(Config(), TConfigKeyId::AppWindowWidth));
+  FWindow->SetHeight(ReadConfigInteger(Config(), TConfigKeyId::AppWindowHeight));
   HideJavaScriptError = ReadConfigBool(Config(), TConfigKeyId::HideJsErrors);
   AllowUserCopyText = ReadConfigBool(Config(), TConfigKeyId::AllowCopyText);
   if (ReadConfigInteger(Config(), TConfigKeyId::AppWindowStyle) == 1) {
-    FWindow.SetBorderStyle(bsNone);
+    FWindow->SetBorderStyle(bsNone);
     FMaximized = true;
   } else {
-    FWindow.SetBorderStyle(ReadConfigInteger(Config(), TConfigKeyId::AppBorderStyle));
+    FWindow->SetBorderStyle(ReadConfigInteger(Config(), TConfigKeyId::AppBorderStyle));
     const int minWidth = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMinWidth);
     const int maxWidth = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMaxWidth);
     const int minHeight = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMinHeight);
     const int maxHeight = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMaxHeight);
-    FWindow.SetSizeConstraints(minWidth > 0 ? minWidth : kResourceMinWidth, maxWidth > 0 ? maxWidth : 0,
+    FWindow->SetSizeConstraints(minWidth > 0 ? minWidth : kResourceMinWidth, maxWidth > 0 ? maxWidth : 0,
                                minHeight > 0 ? minHeight : kResourceMinHeight, maxHeight > 0 ? maxHeight : 0);
-    if (ReadConfigInteger(Config(), TConfigKeyId::AppWindowOrder) == 1) FWindow.SetStayOnTop(true);
+    if (ReadConfigInteger(Config(), TConfigKeyId::AppWindowOrder) == 1) FWindow->SetStayOnTop(true);
   }
-  FWindow.SetCaption(FAppTitle);
+  FWindow->SetCaption(FAppTitle);
   TrayIcon.SetHint(FAppTitle);
   THostServicesSettings settings;
   settings.AppRootDir = FAppRootDir;
@@ -97,8 +97,8 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::Show() {
-  if (FMaximized) FWindow.SetMaximized(true);
-  FWindow.Show();
+  if (FMaximized) FWindow->SetMaximized(true);
+  FWindow->Show();
 }
 
 void TMainForm::CheckPassword() {
@@ -129,8 +129,7 @@ void TMainForm::RegisterSiteProtocol() {
 }
 
 void TMainForm::CreateBrowserForm() {
-  FBrowserForm = std::make_unique<TBrowserForm>(FPopups, FWindow, nullptr, true);
-  FWindow.SetContent(*FBrowserForm->WebBrowser);
+  FBrowserForm = std::make_unique<TBrowserForm>(FPopups, *FWindow, nullptr, true);
   FBrowserForm->WebBrowser->OnKeyDown = [this](int Key) { WebBrowserKeyDown(Key); };
   FBrowserForm->WebBrowser->Navigate(FIndexFile);
 }
@@ -153,7 +152,7 @@ void TMainForm::FormClose() {
   TSysUtils::StopCurrentSound();
   FServices.reset();
   FLastSound.reset();
-  FWindow.RemoveContent();
+  FWindow->RemoveContent();
   FBrowserForm.reset();
   FLmpProtocol.reset();
   FClosed = true;
@@ -190,17 +189,17 @@ void TMainForm::ApplyPackageIcon() {
 void TMainForm::TrayIconClick() {
   if (!FIsMinimized) {
     FIsMinimized = true;
-    FWindow.Hide();
+    FWindow->Hide();
   } else {
     FIsMinimized = false;
-    FWindow.BringToFront();
+    FWindow->BringToFront();
   }
 }
 
-String TMainForm::Caption() const { return FWindow.Caption(); }
+String TMainForm::Caption() const { return FWindow->Caption(); }
 
 void TMainForm::Close() {
-  if (!FClosed) FWindow.Close();
+  if (!FClosed) FWindow->Close();
 }
 
 THostServices& TMainForm::Services() {

@@ -69,7 +69,7 @@ class TMainForm final : public TGlobalMainForm {
   THostServices& Services();
 
   TBrowserFormList& FPopups;
-  TFormWindow FWindow;
+  std::unique_ptr<TFormWindow> FWindow = TFormWindow::Create();
   TTrayIcon TrayIcon;
 
   String FAppTitle;

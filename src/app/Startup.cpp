@@ -15,7 +15,7 @@
 #include "core/TerminationRequest.h"
 #include "core/browser/IEBrowserFix.h"
 #include "core/protocol/ProtocolRegistry.h"
-#include "platform/MessageBox.h"
+#include "core/os/MessageBox.h"
 #include "core/HandlerGuard.h"
 #include "platform/MessageLoop.h"
 #include "platform/OleSession.h"

@@ -1,8 +1,8 @@
 #include "app/StylesUtils.h"
 
 #include "core/AppTitle.h"
-#include "platform/File.h"
-#include "platform/MessageBox.h"
+#include "core/os/File.h"
+#include "core/os/MessageBox.h"
 
 namespace lumora {
 

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

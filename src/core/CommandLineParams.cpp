@@ -1,7 +1,7 @@
 #include "core/CommandLineParams.h"
 
-#include "platform/CommandLine.h"
-#include "platform/File.h"
+#include "core/os/CommandLine.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

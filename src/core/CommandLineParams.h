@@ -1,6 +1,6 @@
 // The program's arguments as the runtime library splits its command line:
 // ParamCount and ParamStr, over the platform's raw command line
-// (platform/CommandLine.h), plus the joining the Linux backend uses to
+// (core/os/CommandLine.h), plus the joining the Linux backend uses to
 // rebuild such a command line from separate arguments.
 #pragma once
 

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/IniFile.h"
-#include "platform/Locale.h"
+#include "core/os/Locale.h"
 
 namespace lumora {
 

@@ -7,7 +7,7 @@
 #include "core/IniFile.h"
 #include "core/String.h"
 #include "core/zip/AbZipKit.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

@@ -6,21 +6,23 @@
 #include "core/IconFile.h"
 #include "core/Stream.h"
 #include "core/TerminationRequest.h"
-#include "platform/ExeImage.h"
-#include "platform/ExeResources.h"
-#include "platform/File.h"
-#include "platform/MessageBox.h"
+#include "core/os/ExeImage.h"
+#include "core/os/ExeResources.h"
+#include "core/os/File.h"
 
 namespace lumora {
 
-namespace {
+int64_t TExeUtils::GetFileLength(const String& path) { return FindFileSize(path); }
+
+int64_t TExeUtils::GetExeLength() { return GetFileLength(ExecutablePath()); }
+
+int64_t TExeUtils::GetExeImageLength() { return RunningImageLength(); }
 
 // Copies length bytes from source to target in fixed blocks, reporting the
 // running total. A source that runs dry before length is reached (the file
 // shrank under us) ends the copy with an error instead of looping forever.
-void CopyBlocks(TExeUtils& sender, TStream& source, TStream& target, int64_t length,
-                const String& sourcePath) {
-  if (sender.OnProgressMax) sender.OnProgressMax(sender, length);
+void TExeUtils::CopyBlocks(TStream& source, TStream& target, int64_t length, const String& sourcePath) {
+  if (OnProgressMax) OnProgressMax(*this, length);
   std::vector<uint8_t> buffer(TExeUtils::kCopyBlockSize);
   int64_t copied = 0;
   while (copied < length) {
@@ -33,40 +35,15 @@ void CopyBlocks(TExeUtils& sender, TStream& source, TStream& target, int64_t len
     copied += got;
     // A copy of hundreds of megabytes must not outlast a request to end.
     CheckTermination();
-    if (sender.OnProgressPos) sender.OnProgressPos(sender, copied);
+    if (OnProgressPos) OnProgressPos(*this, copied);
   }
-}
-
-}  // namespace
-
-int64_t TExeUtils::GetFileLength(const String& path) { return FindFileSize(path); }
-
-int64_t TExeUtils::GetExeLength() { return GetFileLength(ExecutablePath()); }
-
-int64_t TExeUtils::GetExeImageLength() { return RunningImageLength(); }
-
-void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
-  const int64_t imageEnd = GetExeImageLength();
-  const int64_t length = GetExeLength() - imageEnd;
-  if (length == 0) {
-    ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
-    throw EImmediateExit(0);
-  }
-  // Shared: the site object holds the copy open from its creation on.
-  TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);
-  const String exePath = ExecutablePath();
-  TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
-  exe.SetPosition(imageEnd);
-  // The last read is not cut to the remaining length: the archive runs to
-  // the end of the file, so it simply returns fewer bytes.
-  CopyBlocks(*this, exe, zip, length, exePath);
 }
 
 void TExeUtils::AppendZipToExe(const String& ZipPath, const String& ExePath) {
   TFileStream zip(ZipPath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
   TFileStream exe(ExePath, TFileAccess::Write, TFileShare::None, TFileCreation::OpenExisting);
   exe.SetPosition(GetFileLength(ExePath));
-  CopyBlocks(*this, zip, exe, GetFileLength(ZipPath), ZipPath);
+  CopyBlocks(zip, exe, GetFileLength(ZipPath), ZipPath);
 }
 
 void TExeUtils::ChangeExeIcon(const String& ExePath, const String& IcoPath) {

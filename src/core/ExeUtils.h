@@ -12,6 +12,7 @@
 namespace lumora {
 
 class TExeUtils;
+class TStream;
 // Called once before a copy with the number of bytes to copy.
 using TOnProgressMax = std::function<void(TExeUtils& Sender, int64_t AMax)>;
 // Called after each copied block with the number of bytes copied so far.
@@ -51,6 +52,10 @@ class TExeUtils {
   static int64_t GetFileLength(const String& path);
   static int64_t GetExeLength();
   static int64_t GetExeImageLength();
+
+  // Copies length bytes from source to target in blocks of kCopyBlockSize,
+  // reporting progress; sourcePath names the source in errors.
+  void CopyBlocks(TStream& source, TStream& target, int64_t length, const String& sourcePath);
 };
 
 }  // namespace lumora

@@ -1,8 +1,8 @@
 #include "core/IniFile.h"
 
 #include "core/Stream.h"
-#include "platform/CodePage.h"
-#include "platform/Locale.h"
+#include "core/os/CodePage.h"
+#include "core/os/Locale.h"
 
 namespace lumora {
 

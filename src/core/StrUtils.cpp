@@ -4,9 +4,9 @@
 #include <array>
 #include <stdexcept>
 
-#include "platform/Locale.h"
-#include "platform/Random.h"
-#include "platform/SysColor.h"
+#include "core/os/Locale.h"
+#include "core/os/Random.h"
+#include "core/os/SysColor.h"
 
 namespace lumora {
 

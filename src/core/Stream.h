@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/String.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

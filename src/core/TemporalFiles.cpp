@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

@@ -4,7 +4,7 @@
 
 #include "core/Exception.h"
 #include "core/StrUtils.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 

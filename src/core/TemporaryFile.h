@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/String.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

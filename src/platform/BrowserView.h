@@ -1,6 +1,22 @@
 // The embedded browser component: one web view with the events and
 // operations the browser forms rely on. Linux: a WebKitGTK web view;
 // Windows: the WebBrowser control (not built yet).
+//
+// What every backend's view does, beyond the operations below:
+// - It shows no context menu of its own, for any element.
+// - It swallows Ctrl+Y (Ctrl alone with Y, which would redo in an editor)
+//   before the page, the browser or OnKeyDown sees it. Every other key
+//   reaches the page, and OnKeyDown sees each one pressed inside the view
+//   (Escape included).
+// - It is no drop target: files and text dropped on it are refused and
+//   never navigate.
+// - Pages of the site scheme have window.external from the start of their
+//   script. OnNavigateComplete is the event that means the page's script is
+//   ready: it is raised once the page has finished loading (WebKit: load
+//   finished; Windows: NavigateComplete2 of the top frame), and from then
+//   on ExecScriptEx reaches the page's functions.
+// - A script error never stops the page's other scripts; how it is shown
+//   follows SetScriptErrorAction.
 #pragma once
 
 #include <functional>
@@ -14,6 +30,7 @@
 namespace lumora {
 
 class TBrowserView;
+class TFormWindow;
 
 // How a script error is treated: eaContinue reports it handled (scripts go
 // on, no prompt); eaAskUser leaves it to the browser's own reporting.
@@ -21,9 +38,12 @@ enum class TScriptErrorAction { eaContinue, eaAskUser };
 
 class TBrowserView {
  public:
-  // related is the view whose page asked for this one as a new window
-  // (window.open); it shares that view's session and process.
-  explicit TBrowserView(TBrowserView* related = nullptr);
+  // A view made for the window holder, whose content it becomes (the
+  // Windows control needs its parent window when it is created, so a view
+  // is never made first and placed later). related is the view whose page
+  // asked for this one as a new window (window.open); it shares that
+  // view's session and process.
+  explicit TBrowserView(TFormWindow& holder, TBrowserView* related = nullptr);
   ~TBrowserView();
   TBrowserView(const TBrowserView&) = delete;
   TBrowserView& operator=(const TBrowserView&) = delete;
@@ -58,11 +78,8 @@ class TBrowserView {
   // A key pressed inside the view; Key is the Windows virtual-key code
   // (27 for Escape).
   std::function<void(int Key)> OnKeyDown;
-  // A page of the site called window.external: ID is the function table's
-  // identifier, Params the script's arguments, the last first. False, with
-  // Error filled in, when the function raised.
-  std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)>
-      OnExternalCall;
+  // A page of the site called window.external.
+  TExternalCallHandler OnExternalCall;
 
   bool IsChildWindow() const;
 

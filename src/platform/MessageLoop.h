@@ -19,4 +19,12 @@ bool InitializeWindowing();
 void RunMessageLoop();
 void TerminateMessageLoop();
 
+// The loop's pre-dispatch hook for keys: each key message (Windows: the
+// MSG of WM_KEYDOWN to WM_SYSDEADCHAR; Linux: the GdkEvent of a key press
+// or release) is offered to the open windows (TFormWindow::OpenWindows),
+// oldest first, before it is dispatched; true when one of them took it, and
+// then it is not dispatched. The Windows browser control and dialogs need
+// their keys this way (TranslateAccelerator, IsDialogMessage).
+bool PreDispatchKeyMessage(void* nativeMessage);
+
 }  // namespace lumora

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/CodePage.h"
-#include "platform/CodePage.h"
+#include "core/os/CodePage.h"
 
 namespace lumora {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/CommandLineParams.h"
-#include "platform/CommandLine.h"
-#include "platform/File.h"
+#include "core/os/CommandLine.h"
+#include "core/os/File.h"
 
 namespace lumora {
 namespace {

@@ -8,8 +8,8 @@
 #include <set>
 
 #include "core/StrUtils.h"
-#include "platform/Locale.h"
-#include "platform/SysColor.h"
+#include "core/os/Locale.h"
+#include "core/os/SysColor.h"
 
 namespace lumora {
 namespace {

@@ -7,9 +7,9 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "core/StrUtils.h"
-#include "platform/File.h"
-#include "platform/Locale.h"
-#include "platform/SysUtils.h"
+#include "core/os/File.h"
+#include "core/os/Locale.h"
+#include "core/os/SysUtils.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"
 

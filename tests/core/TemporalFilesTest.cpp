@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/TemporalFiles.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "core/TemporaryFile.h"
-#include "platform/File.h"
-#include "platform/SysUtils.h"
+#include "core/os/File.h"
+#include "core/os/SysUtils.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -165,7 +165,7 @@ if [ "$LUMORA_PLATFORM" = linux ]; then
   # still removed.
   "$PACKER" --run --runtime "$probe" "$site" hang > "$SCRATCH/out" 2>&1 &
   packer=$!
-  for _ in $(seq 200); do grep -q '^arg hang' "$SCRATCH/out" && break; sleep 0.1; done
+  wait_until 20 grep -q '^arg hang' "$SCRATCH/out" || true
   program="$(sed -n 's/^path //p' "$SCRATCH/out")"
   [ -n "$program" ] && [ -e "$program" ] || fail "the hanging program did not start: $(cat "$SCRATCH/out")"
   kill -TERM "$packer"

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/File.h"
+#include "core/os/File.h"
 
 int main(int argc, char** argv) {
   std::printf("path %s\n", lumora::ToUtf8(lumora::ExecutablePath()).c_str());

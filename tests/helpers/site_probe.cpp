@@ -9,7 +9,7 @@
 #include "core/Exception.h"
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 using namespace lumora;
 

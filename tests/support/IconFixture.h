@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora::test {
 

@@ -7,7 +7,7 @@
 #include "core/Exception.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 #include "support/TestSupport.h"
 #include "tools/PackFixtures.h"
 

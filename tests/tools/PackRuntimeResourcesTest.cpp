@@ -9,7 +9,7 @@
 #include <string>
 
 #include "pack/Packer.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 #include "support/TestSupport.h"
 #include "tools/PackFixtures.h"
 

@@ -25,8 +25,8 @@
 #include "pack/SiteScanner.h"
 #include "pack/TemplateLint.h"
 #include "pack/ZipWriter.h"
-#include "platform/ExeResources.h"
-#include "platform/File.h"
+#include "core/os/ExeResources.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

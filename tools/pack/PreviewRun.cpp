@@ -5,7 +5,7 @@
 #include "core/Exception.h"
 #include "core/StrUtils.h"
 #include "pack/ChildProcess.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 

@@ -10,18 +10,11 @@
 #include "core/Exception.h"
 #include "core/GlobalMainForm.h"
 #include "core/bridge/JsConstants.h"
-#include "platform/SysUtils.h"
+#include "core/bridge/ScriptBridgeWire.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 namespace {
-
-String LowerCaseAZ(StringView text) {
-  String lower(text);
-  for (char16_t& c : lower) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return lower;
-}
 
 // Browser forms live only while the main window does; a call outside that
 // span is refused rather than followed through an empty reference.
@@ -44,9 +37,9 @@ String ClassNameOf(const std::exception& error) {
 }  // namespace
 
 int32_t TBrowserJs::FunctionIDByName(StringView name) const {
-  const String wanted = LowerCaseAZ(name);
+  const String wanted = FoldFunctionName(name);
   for (const TJsFunction& function : JsFunctions) {
-    if (LowerCaseAZ(function.Name) == wanted) return function.ID;
+    if (FoldFunctionName(function.Name) == wanted) return function.ID;
   }
   return -1;
 }

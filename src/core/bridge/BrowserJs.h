@@ -9,6 +9,8 @@
 // appWriteReg(Key, ValueName, Value), params is {Value, ValueName, Key}.
 #pragma once
 
+#include <functional>
+
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +25,12 @@ struct TJsError {
   String Source;   // the error's class name, such as "EFOpenError"
   String Message;  // its message
 };
+
+// A page called window.external: ID is the function table's identifier,
+// Params the script's arguments, the last first. False, with Error filled
+// in, when the function raised. What a browser view hands its calls to.
+using TExternalCallHandler =
+    std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)>;
 
 class TBrowserJs {
  public:

@@ -1,8 +1,8 @@
 #include "core/browser/IEBrowserFix.h"
 
 #include "core/Exception.h"
-#include "platform/File.h"
-#include "platform/Registry.h"
+#include "core/os/File.h"
+#include "core/os/Registry.h"
 
 namespace lumora {
 

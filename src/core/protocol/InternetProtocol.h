@@ -11,7 +11,7 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "core/String.h"
-#include "platform/UiThreadCall.h"
+#include "core/os/UiThreadCall.h"
 
 namespace lumora {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/protocol/InternetProtocol.h"
-#include "platform/File.h"
-#include "platform/ProtocolNamespace.h"
-#include "platform/UiThreadCall.h"
+#include "core/os/File.h"
+#include "core/os/ProtocolNamespace.h"
+#include "core/os/UiThreadCall.h"
 
 namespace lumora {
 

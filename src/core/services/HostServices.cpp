@@ -8,11 +8,11 @@
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 #include "core/zip/AbZipKit.h"
-#include "platform/File.h"
-#include "platform/FileRename.h"
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
-#include "platform/SysUtils.h"
+#include "core/os/File.h"
+#include "core/os/FileRename.h"
+#include "core/os/MessageBox.h"
+#include "core/os/Registry.h"
+#include "core/os/SysUtils.h"
 
 namespace lumora {
 namespace {

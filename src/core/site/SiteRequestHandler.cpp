@@ -8,7 +8,7 @@
 #include "core/StrUtils.h"
 #include "core/site/TemplateDirective.h"
 #include "core/site/TemplatePage.h"
-#include "platform/CodePage.h"
+#include "core/os/CodePage.h"
 
 namespace lumora {
 

@@ -1,6 +1,6 @@
 #include "core/site/TemplatePage.h"
 
-#include "platform/Locale.h"
+#include "core/os/Locale.h"
 
 namespace lumora {
 

@@ -1,7 +1,7 @@
 #include "core/zip/AbZipKit.h"
 
 #include "core/zip/ZipErrors.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

@@ -4,7 +4,7 @@
 
 #include "core/zip/ZipLetterTables.h"
 #include "core/zip/ZipRecords.h"
-#include "platform/CodePage.h"
+#include "core/os/CodePage.h"
 
 namespace lumora {
 

@@ -3,7 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/AppIcon.h"
-#include "platform/linux/GLibPtr.h"
+#include "os/linux/GLibPtr.h"
 
 namespace lumora {
 

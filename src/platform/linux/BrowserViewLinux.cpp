@@ -9,13 +9,14 @@
 
 #include "core/Exception.h"
 #include "platform/BrowserView.h"
+#include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
-#include "platform/linux/GLibPtr.h"
-#include "platform/linux/JsonString.h"
+#include "core/bridge/JsonString.h"
 #include "core/protocol/SiteOrigin.h"
-#include "platform/linux/KeyCodes.h"
+#include "os/linux/GLibPtr.h"
+#include "os/linux/KeyCodes.h"
 #include "platform/linux/WebKitMediaBridge.h"
-#include "platform/linux/WebKitScriptBridge.h"
+#include "os/linux/WebKitScriptBridge.h"
 
 namespace lumora {
 
@@ -212,7 +213,7 @@ gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
 
 }  // namespace
 
-TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
   FImpl->Manager = webkit_user_content_manager_new();
   FImpl->IsChild = related != nullptr;
   GtkWidget* view;
@@ -226,7 +227,7 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_object_ref_sink(view);
 
   AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
-  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), *this, kSiteScheme);
+  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
   WebKitUserScript* script =
       webkit_user_script_new(CloseSource(kCloseScript).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
@@ -253,6 +254,7 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);
+  holder.SetContent(*this);
 }
 
 TBrowserView::~TBrowserView() {

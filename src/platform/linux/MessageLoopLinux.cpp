@@ -55,6 +55,17 @@ void WatchTerminationSignals() {
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 
+namespace {
+
+// GDK's one event handler: key events pass the pre-dispatch hook first.
+void HandleEvent(GdkEvent* event, gpointer) {
+  const bool key = event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE;
+  if (key && PreDispatchKeyMessage(event)) return;
+  gtk_main_do_event(event);
+}
+
+}  // namespace
+
 guint AddTerminationWatch(GUnixFDSourceFunc callback, gpointer data) {
   return WakeRead < 0 ? 0 : g_unix_fd_add(WakeRead, G_IO_IN, callback, data);
 }
@@ -75,6 +86,7 @@ bool InitializeWindowing() {
         },
         nullptr);
   }
+  gdk_event_handler_set(HandleEvent, nullptr, nullptr);
   return true;
 }
 

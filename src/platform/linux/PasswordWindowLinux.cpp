@@ -4,7 +4,7 @@
 #include "core/HandlerGuard.h"
 #include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
-#include "platform/linux/GLibPtr.h"
+#include "os/linux/GLibPtr.h"
 #include "platform/linux/TerminationWatch.h"
 
 namespace lumora {

@@ -2,7 +2,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/SaveDialog.h"
-#include "platform/linux/GLibPtr.h"
+#include "os/linux/GLibPtr.h"
 
 namespace lumora {
 

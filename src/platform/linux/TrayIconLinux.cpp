@@ -4,7 +4,7 @@
 
 #include "core/HandlerGuard.h"
 #include "platform/TrayIcon.h"
-#include "platform/linux/GLibPtr.h"
+#include "os/linux/GLibPtr.h"
 
 G_GNUC_BEGIN_IGNORE_DEPRECATIONS
 

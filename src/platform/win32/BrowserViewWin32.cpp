@@ -1,56 +1,32 @@
 // The browser view on Windows: the WebBrowser control's host
 // (browser/WebBrowserHost) with the view's events and settings. A view is
-// made before its window: it waits in a hidden window of its own until the
-// form takes it as its content.
+// made for the window that holds it: the control is created as a child of
+// that window, which it then fills.
 #include "platform/BrowserView.h"
-
+#include "platform/FormWindow.h"
 #include "core/browser/BrowserSettings.h"
-#include "platform/win32/WindowHandle.h"
+#include "core/protocol/SiteOrigin.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
 namespace {
 
-constexpr wchar_t kParkingClass[] = L"LumoraBrowserParking";
-
-TWindowHandle MakeParkingWindow() {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = ::DefWindowProcW;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kParkingClass;
-  ::RegisterClassExW(&windowClass);
-  return TWindowHandle(::CreateWindowExW(0, kParkingClass, L"", WS_POPUP, 0, 0, 411, 302, nullptr, nullptr,
-                                         windowClass.hInstance, nullptr));
-}
-
 // window.external answers pages of the site only: a page of any other
 // origin finds no host function.
-// The scheme's letters are matched ignoring case, as URLs' schemes are.
-bool IsSitePage(StringView url) {
-  constexpr StringView kScheme = u"lmp:";
-  if (url.size() < kScheme.size()) return false;
-  for (size_t i = 0; i < kScheme.size(); ++i) {
-    const char16_t c = url[i];
-    if ((c >= u'A' && c <= u'Z' ? c + 32 : c) != kScheme[i]) return false;
-  }
-  return true;
-}
+bool IsSitePage(StringView url) { return HasScheme(url, u"lmp"); }
 
 }  // namespace
 
 struct TBrowserView::TImpl {
-  TWindowHandle Parking;
   std::unique_ptr<TWebBrowserHost> Host;
   bool IsChild = false;
   bool AllowTextSelect = false;
 };
 
-TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
   FImpl->IsChild = related != nullptr;
-  FImpl->Parking = MakeParkingWindow();
-  FImpl->Host = std::make_unique<TWebBrowserHost>(FImpl->Parking.get());
+  FImpl->Host = std::make_unique<TWebBrowserHost>(static_cast<HWND>(holder.NativeHandle()));
   TWebBrowserHost& host = *FImpl->Host;
   host.SetHostFlags(BrowserHostFlags(FImpl->AllowTextSelect));
   host.SetRegisterAsBrowser(true);
@@ -98,12 +74,10 @@ TBrowserView::TBrowserView(TBrowserView* related) : FImpl(std::make_unique<TImpl
     if (!OnExternalCall) return true;
     return OnExternalCall(ID, Params, Result, Error);
   };
+  holder.SetContent(*this);
 }
 
-TBrowserView::~TBrowserView() {
-  FImpl->Host.reset();
-  FImpl->Parking.reset();
-}
+TBrowserView::~TBrowserView() { FImpl->Host.reset(); }
 
 void TBrowserView::SetAllowTextSelect(bool allow) {
   FImpl->AllowTextSelect = allow;

@@ -1,5 +1,5 @@
-// The window styles of the border styles (TBorderStyle ordinals); any other
-// value gets the sizeable frame.
+// The window styles of the frames the border styles ask for
+// (TWindowFrame::ForBorderStyle).
 #pragma once
 
 #include <windows.h>
@@ -13,23 +13,19 @@ struct TWindowStyle {
   DWORD ExStyle;
 };
 
-constexpr TWindowStyle FormWindowStyle(int borderStyle) {
+inline TWindowStyle FormWindowStyle(const TWindowFrame& frame) {
   constexpr DWORD kAlways = WS_CLIPCHILDREN;
-  switch (borderStyle) {
-    case bsNone:
-      return {WS_POPUP | kAlways, 0};
-    case bsSingle:
-      return {WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | kAlways, 0};
-    case bsDialog:
+  if (!frame.Decorated) return {WS_POPUP | kAlways, 0};
+  switch (frame.Kind) {
+    case TWindowFrame::Dialog:
       return {WS_CAPTION | WS_SYSMENU | kAlways, WS_EX_DLGMODALFRAME};
-    case bsToolWindow:
-      return {WS_CAPTION | WS_SYSMENU | kAlways, WS_EX_TOOLWINDOW};
-    case bsSizeToolWin:
-      return {WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | kAlways, WS_EX_TOOLWINDOW};
-    case bsSizeable:
-    default:
-      return {WS_OVERLAPPEDWINDOW | kAlways, 0};
+    case TWindowFrame::Utility:
+      return {WS_CAPTION | WS_SYSMENU | (frame.Resizable ? WS_THICKFRAME : 0) | kAlways, WS_EX_TOOLWINDOW};
+    case TWindowFrame::Normal:
+      break;
   }
+  if (!frame.Resizable) return {WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | kAlways, 0};
+  return {WS_OVERLAPPEDWINDOW | kAlways, 0};
 }
 
 }  // namespace lumora

@@ -4,13 +4,12 @@
 // query. Its content (a browser view's host window) fills the client area.
 #include <windows.h>
 
-#include <algorithm>
+#include <climits>
 
 #include "core/HandlerGuard.h"
-#include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "platform/win32/FormWindowStyle.h"
-#include "platform/win32/WideString.h"
+#include "os/win32/WideString.h"
 #include "platform/win32/WindowHandle.h"
 
 namespace lumora {
@@ -55,41 +54,124 @@ int StartupShowCommand() {
   return SW_SHOWNORMAL;
 }
 
-}  // namespace
-
-struct TFormWindow::TImpl {
-  TWindowHandle Window;
-  String Caption;
-  HWND Content = nullptr;
-  int MinWidth = 0, MaxWidth = 0, MinHeight = 0, MaxHeight = 0;
-  bool Maximized = false;
-  bool Centered = false;
-  bool Shown = false;
-  bool Closing = false;
-  TFormWindow* Owner = nullptr;
-
-  RECT Bounds() const {
-    RECT bounds{};
-    ::GetWindowRect(Window.get(), &bounds);
-    return bounds;
+class TFormWindowWin32 final : public TFormWindow {
+ public:
+  TFormWindowWin32() {
+    RegisterFormClass(&WindowProc);
+    const TWindowStyle style = FormWindowStyle(TWindowFrame::ForBorderStyle(bsSizeable));
+    FWindow.reset(::CreateWindowExW(style.ExStyle, kWindowClass, L"", style.Style, CW_USEDEFAULT, CW_USEDEFAULT, 640,
+                                    480, nullptr, nullptr, ::GetModuleHandleW(nullptr), this));
   }
-  void SetBounds(int left, int top, int width, int height) {
-    width = std::clamp(width, std::max(MinWidth, 1), MaxWidth > 0 ? MaxWidth : SHRT_MAX);
-    height = std::clamp(height, std::max(MinHeight, 1), MaxHeight > 0 ? MaxHeight : SHRT_MAX);
-    ::SetWindowPos(Window.get(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  ~TFormWindowWin32() override {
+    RemoveContent();
+    if (FWindow) ::SetWindowLongPtrW(FWindow.get(), GWLP_USERDATA, 0);
   }
+
+ protected:
+  void SetCaptionImpl(const String& caption) override { ::SetWindowTextW(FWindow.get(), Wide(caption).c_str()); }
+
+  void SetFrameImpl(const TWindowFrame& frame) override {
+    const HWND window = FWindow.get();
+    const TWindowStyle wanted = FormWindowStyle(frame);
+    // The state bits (shown, maximised, minimised) stay as they are.
+    const LONG_PTR state = ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
+    ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(wanted.Style) | state);
+    const LONG_PTR topmost = ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    ::SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(wanted.ExStyle) | topmost);
+    ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  // The limits go to WM_GETMINMAXINFO; a size asked for is already inside
+  // them. Before a size is asked for, a window that is not resizable has
+  // no one size yet, and no limits.
+  void SetSizeImpl(const TWindowSize& size, const TWindowFrame& frame) override {
+    FLimits = size;
+    if (size.Width <= 0 || size.Height <= 0) {
+      if (!frame.Resizable) FLimits = TWindowSize{};
+      return;
+    }
+    ::SetWindowPos(FWindow.get(), nullptr, 0, 0, size.Width, size.Height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
+
+  void MoveImpl(int left, int top) override {
+    ::SetWindowPos(FWindow.get(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+  }
+
+  void SetStayOnTopImpl(bool value) override {
+    ::SetWindowPos(FWindow.get(), value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  void SetMaximizedImpl(bool value) override {
+    FMaximized = value;
+    if (FShown) ::ShowWindow(FWindow.get(), value ? SW_MAXIMIZE : SW_RESTORE);
+  }
+
+  void SetCenteredImpl(bool value) override { FCentered = value; }
+
+  void SetContentImpl(void* nativeView) override {
+    FContent = static_cast<HWND>(nativeView);
+    if (!FContent) return;
+    if (::GetParent(FContent) != FWindow.get()) ::SetParent(FContent, FWindow.get());
+    FitContent();
+    ::ShowWindow(FContent, SW_SHOW);
+  }
+
+  void RemoveContentImpl(void*) override {
+    // The view's window is a child of this one and goes with it; it is
+    // only hidden here.
+    if (FContent && ::IsWindow(FContent)) ::ShowWindow(FContent, SW_HIDE);
+    FContent = nullptr;
+  }
+
+  void ShowImpl() override {
+    const HWND window = FWindow.get();
+    if (!FShown) {
+      FShown = true;
+      if (FCentered) Center();
+      const int command = StartupShowCommand();
+      if (command != SW_SHOWNORMAL) {
+        ::ShowWindow(window, command);
+        return;
+      }
+    }
+    ::ShowWindow(window, FMaximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+  }
+
+  void HideImpl() override { ::ShowWindow(FWindow.get(), SW_HIDE); }
+
+  void BringToFrontImpl() override {
+    ShowImpl();
+    ::SetForegroundWindow(FWindow.get());
+  }
+
+  bool VisibleImpl() const override { return ::IsWindowVisible(FWindow.get()) != FALSE; }
+  void MinimizeImpl() override { ::ShowWindow(FWindow.get(), SW_MINIMIZE); }
+
+  void RestoreImpl() override {
+    ::ShowWindow(FWindow.get(), SW_RESTORE);
+    ::SetForegroundWindow(FWindow.get());
+  }
+
+  void* NativeHandleImpl() const override { return FWindow.get(); }
+
+ private:
   void FitContent() {
-    if (!Content) return;
+    if (!FContent) return;
     RECT client{};
-    ::GetClientRect(Window.get(), &client);
-    ::MoveWindow(Content, 0, 0, client.right, client.bottom, TRUE);
+    ::GetClientRect(FWindow.get(), &client);
+    ::MoveWindow(FContent, 0, 0, client.right, client.bottom, TRUE);
   }
+
   void Center() {
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const RECT bounds = Bounds();
+    RECT bounds{};
+    ::GetWindowRect(FWindow.get(), &bounds);
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    ::SetWindowPos(Window.get(), nullptr, work.left + (work.right - work.left - width) / 2,
+    ::SetWindowPos(FWindow.get(), nullptr, work.left + (work.right - work.left - width) / 2,
                    work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 
@@ -98,34 +180,33 @@ struct TFormWindow::TImpl {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* self = reinterpret_cast<TImpl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TFormWindowWin32*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-      case WM_CLOSE: {
+      case WM_CLOSE:
         // The caption's button, the system menu, Alt+F4: one close request.
-        TFormWindow* owner = self->Owner;
-        RunHandler([owner] { owner->Close(); });
+        RunHandler([self] { self->Close(); });
         return 0;
-      }
       case WM_GETMINMAXINFO: {
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (self->MinWidth > 0) limits->ptMinTrackSize.x = self->MinWidth;
-        if (self->MinHeight > 0) limits->ptMinTrackSize.y = self->MinHeight;
-        if (self->MaxWidth > 0) limits->ptMaxTrackSize.x = self->MaxWidth;
-        if (self->MaxHeight > 0) limits->ptMaxTrackSize.y = self->MaxHeight;
+        // Only real limits: "none" leaves the system's own.
+        const TWindowSize& size = self->FLimits;
+        if (size.MinWidth > 1) limits->ptMinTrackSize.x = size.MinWidth;
+        if (size.MinHeight > 1) limits->ptMinTrackSize.y = size.MinHeight;
+        if (size.MaxWidth > 0 && size.MaxWidth < SHRT_MAX) limits->ptMaxTrackSize.x = size.MaxWidth;
+        if (size.MaxHeight > 0 && size.MaxHeight < SHRT_MAX) limits->ptMaxTrackSize.y = size.MaxHeight;
         return 0;
       }
       case WM_SIZE:
         self->FitContent();
         return 0;
       case WM_SETFOCUS:
-        if (self->Content) ::SetFocus(self->Content);
+        if (self->FContent) ::SetFocus(self->FContent);
         return 0;
       case WM_KEYDOWN: {
-        TFormWindow* owner = self->Owner;
         const int key = static_cast<int>(wParam);
-        if (owner->OnKeyDown) {
-          auto handler = owner->OnKeyDown;
+        if (self->OnKeyDown) {
+          auto handler = self->OnKeyDown;
           RunHandler([&handler, key] { handler(key); });
         }
         return 0;
@@ -134,150 +215,17 @@ struct TFormWindow::TImpl {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
   }
+
+  TWindowHandle FWindow;
+  HWND FContent = nullptr;
+  TWindowSize FLimits;
+  bool FMaximized = false;
+  bool FCentered = false;
+  bool FShown = false;
 };
 
-TFormWindow::TFormWindow() : FImpl(std::make_unique<TImpl>()) {
-  FImpl->Owner = this;
-  RegisterFormClass(&TImpl::WindowProc);
-  const TWindowStyle style = FormWindowStyle(bsSizeable);
-  FImpl->Window.reset(::CreateWindowExW(style.ExStyle, kWindowClass, L"", style.Style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        640, 480, nullptr, nullptr, ::GetModuleHandleW(nullptr), FImpl.get()));
-}
+}  // namespace
 
-TFormWindow::~TFormWindow() {
-  RemoveContent();
-  if (FImpl->Window) ::SetWindowLongPtrW(FImpl->Window.get(), GWLP_USERDATA, 0);
-}
-
-void TFormWindow::SetCaption(const String& caption) {
-  FImpl->Caption = caption;
-  ::SetWindowTextW(FImpl->Window.get(), Wide(caption).c_str());
-}
-
-String TFormWindow::Caption() const { return FImpl->Caption; }
-
-void TFormWindow::SetBorderStyle(int style) {
-  const HWND window = FImpl->Window.get();
-  const TWindowStyle wanted = FormWindowStyle(style);
-  // The state bits (shown, maximised, minimised) stay as they are.
-  const LONG_PTR state = ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
-  ::SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(wanted.Style) | state);
-  const LONG_PTR topmost = ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
-  ::SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(wanted.ExStyle) | topmost);
-  ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void TFormWindow::SetLeft(int value) {
-  const RECT bounds = FImpl->Bounds();
-  FImpl->SetBounds(value, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
-}
-
-void TFormWindow::SetTop(int value) {
-  const RECT bounds = FImpl->Bounds();
-  FImpl->SetBounds(bounds.left, value, bounds.right - bounds.left, bounds.bottom - bounds.top);
-}
-
-void TFormWindow::SetWidth(int value) {
-  const RECT bounds = FImpl->Bounds();
-  FImpl->SetBounds(bounds.left, bounds.top, value, bounds.bottom - bounds.top);
-}
-
-void TFormWindow::SetHeight(int value) {
-  const RECT bounds = FImpl->Bounds();
-  FImpl->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, value);
-}
-
-void TFormWindow::SetSizeConstraints(int minWidth, int maxWidth, int minHeight, int maxHeight) {
-  FImpl->MinWidth = minWidth;
-  FImpl->MaxWidth = maxWidth;
-  FImpl->MinHeight = minHeight;
-  FImpl->MaxHeight = maxHeight;
-  const RECT bounds = FImpl->Bounds();
-  FImpl->SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
-}
-
-void TFormWindow::SetStayOnTop(bool value) {
-  ::SetWindowPos(FImpl->Window.get(), value ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void TFormWindow::SetMaximized(bool value) {
-  FImpl->Maximized = value;
-  if (FImpl->Shown) ::ShowWindow(FImpl->Window.get(), value ? SW_MAXIMIZE : SW_RESTORE);
-}
-
-void TFormWindow::SetCentered(bool value) { FImpl->Centered = value; }
-
-void TFormWindow::SetContent(TBrowserView& view) {
-  RemoveContent();
-  FImpl->Content = static_cast<HWND>(view.NativeHandle());
-  if (!FImpl->Content) return;
-  ::SetParent(FImpl->Content, FImpl->Window.get());
-  FImpl->FitContent();
-  ::ShowWindow(FImpl->Content, SW_SHOW);
-}
-
-void TFormWindow::RemoveContent() {
-  if (!FImpl->Content) return;
-  // The view outlives this window's hold on it: it moves to a message-only
-  // parent, so destroying this window does not destroy the view's window.
-  if (::IsWindow(FImpl->Content) && ::GetParent(FImpl->Content) == FImpl->Window.get()) {
-    ::ShowWindow(FImpl->Content, SW_HIDE);
-    ::SetParent(FImpl->Content, HWND_MESSAGE);
-  }
-  FImpl->Content = nullptr;
-}
-
-void TFormWindow::Show() {
-  const HWND window = FImpl->Window.get();
-  if (!FImpl->Shown) {
-    FImpl->Shown = true;
-    if (FImpl->Centered) FImpl->Center();
-    const int command = StartupShowCommand();
-    if (command != SW_SHOWNORMAL) {
-      ::ShowWindow(window, command);
-      return;
-    }
-  }
-  ::ShowWindow(window, FImpl->Maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
-}
-
-void TFormWindow::Hide() { ::ShowWindow(FImpl->Window.get(), SW_HIDE); }
-
-void TFormWindow::BringToFront() {
-  Show();
-  ::SetForegroundWindow(FImpl->Window.get());
-}
-
-bool TFormWindow::Visible() const { return ::IsWindowVisible(FImpl->Window.get()) != FALSE; }
-
-void TFormWindow::Minimize() { ::ShowWindow(FImpl->Window.get(), SW_MINIMIZE); }
-
-void TFormWindow::Restore() {
-  ::ShowWindow(FImpl->Window.get(), SW_RESTORE);
-  ::SetForegroundWindow(FImpl->Window.get());
-}
-
-void TFormWindow::Close() {
-  // A close request raised while the close query is still asking the page
-  // (the page's own window.close, a second Escape) is the same request.
-  if (FImpl->Closing) return;
-  FImpl->Closing = true;
-  bool canClose = true;
-  try {
-    if (OnCloseQuery) canClose = OnCloseQuery();
-    if (canClose) {
-      if (OnClose) OnClose();
-      Hide();
-    }
-  } catch (...) {
-    FImpl->Closing = false;
-    throw;
-  }
-  FImpl->Closing = false;
-}
-
-void* TFormWindow::NativeHandle() const { return FImpl->Window.get(); }
+std::unique_ptr<TFormWindow> TFormWindow::Create() { return std::make_unique<TFormWindowWin32>(); }
 
 }  // namespace lumora

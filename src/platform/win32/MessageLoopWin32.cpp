@@ -17,8 +17,10 @@ void WatchTerminationSignals() {}
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // Keys for a browser reach it (and its key event) before dispatch.
-    if (TranslateBrowserAccelerator(message)) continue;
+    // Keys go first to the open windows (PreDispatchKeyMessage), then to
+    // the browser they are for (its accelerators and key event).
+    const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+    if (key && (PreDispatchKeyMessage(&message) || TranslateBrowserAccelerator(message))) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

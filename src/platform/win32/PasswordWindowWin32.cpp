@@ -5,7 +5,8 @@
 
 #include "core/HandlerGuard.h"
 #include "platform/PasswordWindow.h"
-#include "platform/win32/WideString.h"
+#include "os/win32/NotSupportedWin32.h"
+#include "os/win32/WideString.h"
 #include "platform/win32/WindowHandle.h"
 
 namespace lumora {

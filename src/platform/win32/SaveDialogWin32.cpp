@@ -1,6 +1,6 @@
 // The classic save dialog is not built yet on Windows.
 #include "platform/SaveDialog.h"
-#include "platform/win32/NotSupportedWin32.h"
+#include "os/win32/NotSupportedWin32.h"
 
 namespace lumora {
 

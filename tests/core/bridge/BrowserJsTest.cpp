@@ -8,7 +8,7 @@
 #include "core/CommandLineParams.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/bridge/JsConstants.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

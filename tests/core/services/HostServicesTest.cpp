@@ -11,8 +11,8 @@
 #include "core/TemporalFiles.h"
 #include "core/services/HostServices.h"
 #include "core/zip/AbZipKit.h"
-#include "platform/File.h"
-#include "platform/Registry.h"
+#include "core/os/File.h"
+#include "core/os/Registry.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 

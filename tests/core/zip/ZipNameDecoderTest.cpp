@@ -6,7 +6,7 @@
 #include "core/CodePage.h"
 #include "core/zip/CodePage437.h"
 #include "core/zip/ZipNameDecoder.h"
-#include "platform/CodePage.h"
+#include "core/os/CodePage.h"
 
 namespace lumora::test {
 namespace {

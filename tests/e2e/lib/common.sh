@@ -1,17 +1,17 @@
 # Shared helpers of the end-to-end tests. Source it first thing:
 #   . "$(dirname "$0")/../lib/common.sh"
-# It gives each test a display (re-running the script under Xvfb when there
-# is none), a scratch folder removed at exit, and a private temporary folder
-# for the programs it starts.
+# It gives each test a display (the one way the tests get one:
+# scripts/with-display, which ctest runs them through too), a scratch
+# folder removed at exit, and a private temporary folder for the programs
+# it starts.
 set -euo pipefail
-
-if [ -z "${DISPLAY:-}" ] && [ -z "${LUMORA_E2E_UNDER_XVFB:-}" ]; then
-  export LUMORA_E2E_UNDER_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
 
 : "${LUMORA_BUILD:?LUMORA_BUILD names the build folder}"
 : "${LUMORA_SOURCE:?LUMORA_SOURCE names the source folder}"
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec "$LUMORA_SOURCE/scripts/with-display" bash "$0" "$@"
+fi
 
 SCRATCH="$(mktemp -d)"
 trap 'rm -rf "$SCRATCH"' EXIT
@@ -23,14 +23,43 @@ TEMP_FOLDER="$XDG_RUNTIME_DIR/lumora"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok - $*"; }
 
+# wait_until SECONDS COMMAND...: runs COMMAND every tenth of a second until
+# it succeeds (true) or SECONDS have passed (false). The one way the tests
+# wait for something; a fixed sleep only where a test checks that nothing
+# happens for a while (still_running).
+wait_until() {
+  local seconds="$1"; shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# first_window NAME: the id of the first visible window titled exactly NAME.
+first_window() {
+  local id
+  id="$(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null | head -n 1 || true)"
+  [ -n "$id" ] && echo "$id"
+}
+
 # wait_window NAME [SECONDS]: prints the id of the first visible window
 # whose title is exactly NAME, waiting for it to appear.
 wait_window() {
-  local name="$1" seconds="${2:-20}" id
-  for _ in $(seq $((seconds * 10))); do
-    id="$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1 || true)"
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
+  local name="$1" seconds="${2:-20}"
+  wait_until "$seconds" first_window "$name" > /dev/null || return 1
+  first_window "$name"
+}
+
+# window_sized NAME WIDTHxHEIGHT: the id of a visible window titled NAME
+# with that size; false when there is none.
+window_sized() {
+  local id
+  for id in $(xdotool search --onlyvisible --name "^${1}\$" 2>/dev/null); do
+    if [ "$(xdotool getwindowgeometry "$id" | sed -n 's/.*Geometry: //p')" = "$2" ]; then
+      echo "$id"
+      return 0
+    fi
   done
   return 1
 }
@@ -44,17 +73,17 @@ screenshot() { import -window root "$1" 2>/dev/null || true; }
 wait_exit() {
   local pid="$1" seconds="${2:-20}"
   EXIT_CODE=timeout
-  for _ in $(seq $((seconds * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_CODE=0
-      wait "$pid" || EXIT_CODE=$?
-      return 0
-    fi
-    sleep 0.1
-  done
+  if wait_until "$seconds" gone "$pid"; then
+    EXIT_CODE=0
+    wait "$pid" || EXIT_CODE=$?
+    return 0
+  fi
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
 }
+
+# gone PID: true once the process has ended.
+gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # temp_files: what the programs left in their temporary folder.
 temp_files() { ls -A "$TEMP_FOLDER" 2>/dev/null || true; }

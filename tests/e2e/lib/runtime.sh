@@ -27,6 +27,8 @@ close_window() { "$CLOSE_WINDOW" "$1"; }
 
 # visible_windows TITLE: how many visible windows have exactly that title.
 visible_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+# windows_are TITLE COUNT: true when exactly COUNT windows have that title.
+windows_are() { [ "$(visible_windows "$1")" = "$2" ]; }
 
 # still_running PID SECONDS: true when the process lives after SECONDS.
 still_running() { sleep "$2"; kill -0 "$1" 2>/dev/null; }
@@ -45,8 +47,7 @@ stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
 # wait_results FILE: waits for the page to write FILE and keeps its lines
 # without the byte order mark and CRs for expect.
 wait_results() {
-  for _ in $(seq 150); do [ -s "$1" ] && break; sleep 0.1; done
-  [ -s "$1" ] || fail "the page wrote no results through window.external"
+  wait_until 15 test -s "$1" || fail "the page wrote no results through window.external"
   sed '1s/^\xEF\xBB\xBF//' "$1" | tr -d '\r' > "$SCRATCH/results.clean"
 }
 

@@ -137,11 +137,11 @@ grep -q '^forged=NetworkError:' "$SCRATCH/results.clean" ||
   fail "a call with a wrong token: $(grep '^forged=' "$SCRATCH/results.clean")"
 pass "an unknown name is undefined (calling it is a TypeError); a service error is thrown with its message; a forged call is refused"
 
-for _ in $(seq 100); do [ -s "$SCRATCH/popup.txt" ] && break; sleep 0.1; done
+wait_until 10 test -s "$SCRATCH/popup.txt" || true
 grep -q "Hello popup!" "$SCRATCH/popup.txt" 2>/dev/null || fail "a window the page opened could not call window.external"
 pass "a window the page opened has its own window.external"
 
-for _ in $(seq 100); do grep -q "GET /report" "$SCRATCH/web.log" && break; sleep 0.1; done
+wait_until 10 grep -q "GET /report" "$SCRATCH/web.log" || true
 report="$(sed -n 's/.*GET \/report?\([^ ]*\) .*/\1/p' "$SCRATCH/web.log" | python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.stdin.read().strip()))')"
 [ "$report" = "external=undefined,bridge=refused,inner=none" ] || fail "the other origin saw: '$report'"
 pass "a page of another origin has no window.external and cannot reach the bridge, nor frame a site page"

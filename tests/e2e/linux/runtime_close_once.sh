@@ -22,7 +22,7 @@ make_app counting "IndexPage=site/index.html" "AppTitle=Counting" "AppEscapeClos
 
 # asked_after N: the page reports N calls and no more follow.
 asked_after() {
-  for _ in $(seq 100); do grep -q "asked=$1" "$COUNT" 2>/dev/null && break; sleep 0.1; done
+  wait_until 10 grep -q "asked=$1" "$COUNT" 2>/dev/null || true
   sleep 1.5
   local seen
   seen="$(sed '1s/^\xEF\xBB\xBF//' "$COUNT" 2>/dev/null | tr -d '\r\n' || true)"

@@ -17,23 +17,23 @@ make_app downloads "IndexPage=site/index.html" "AppTitle=Downloads" "RootDirName
 mkdir -p "$SCRATCH/saved"
 (cd "$SCRATCH/saved" && exec "$SCRATCH/downloads.app") & pid=$!
 main="$(wait_window Downloads)" || fail "no main window"
-dialog=""
-for _ in $(seq 100); do
+# other_window: a visible window of the program besides the main one.
+other_window() {
+  local id
   for id in $(xdotool search --onlyvisible --classname downloads.app 2>/dev/null); do
-    [ "$id" != "$main" ] && dialog="$id"
+    [ "$id" != "$main" ] && echo "$id" && return 0
   done
-  [ -n "$dialog" ] && break
-  sleep 0.1
-done
-[ -n "$dialog" ] || fail "no save dialog for a .zip link"
+  return 1
+}
+wait_until 10 other_window > /dev/null || fail "no save dialog for a .zip link"
+dialog="$(other_window)"
 screenshot "$SCRATCH/save-dialog.png"
 xdotool windowfocus --sync "$dialog"
 sleep 0.3
 xdotool type --delay 20 copy.zip
 sleep 0.5
 xdotool key --clearmodifiers Return
-for _ in $(seq 50); do [ -f "$SCRATCH/saved/copy.zip" ] && break; sleep 0.1; done
-sleep 0.5
+wait_until 5 cmp -s "$SCRATCH/saved/copy.zip" "$SCRATCH/downloads/site/files/data.zip"
 cmp -s "$SCRATCH/saved/copy.zip" "$SCRATCH/downloads/site/files/data.zip" ||
   fail "the saved file differs from the entry: $(ls -l "$SCRATCH/saved")"
 pass "a .zip link opens the save dialog and saves the entry's bytes"

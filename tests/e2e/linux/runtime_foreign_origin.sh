@@ -35,7 +35,7 @@ server.serve_forever()
 PY
 python3 "$SCRATCH/serve.py" "$SCRATCH/web" "$SCRATCH/foreign.log" "$SCRATCH/port" & server=$!
 trap 'kill $server 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
-for _ in $(seq 100); do [ -s "$SCRATCH/port" ] && break; sleep 0.1; done
+wait_until 10 test -s "$SCRATCH/port" || true
 PORT="$(cat "$SCRATCH/port")" || fail "the local web server did not start"
 : > "$SCRATCH/foreign.log"
 
@@ -131,7 +131,7 @@ for route in sync-config sync-secret sync-post-secret fetch-secret no-cors-secre
 done
 pass "a foreign page reads no entry, by synchronous or asynchronous request"
 
-for _ in $(seq 50); do [ -s "$SCRATCH/own.log" ] && break; sleep 0.1; done
+wait_until 5 test -s "$SCRATCH/own.log" || true
 [ -s "$SCRATCH/own.log" ] || fail "the packaged page's own frame did not run its program"
 [ ! -e "$SCRATCH/ran.log" ] || fail "a foreign page made the program run: $(cat "$SCRATCH/ran.log")"
 [ "$(xdotool search --onlyvisible --classname program 2>/dev/null | wc -l)" = 1 ] ||

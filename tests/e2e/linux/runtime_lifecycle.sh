@@ -11,10 +11,8 @@ runtime="$LUMORA_BUILD/lumora"
 append="$LUMORA_BUILD/tests/helpers/lumora_append"
 
 # wait_temp_file: waits for a file to appear in the temporary folder.
-wait_temp_file() {
-  for _ in $(seq 400); do [ -n "$(temp_files)" ] && return 0; sleep 0.01; done
-  return 1
-}
+has_temp_file() { [ -n "$(temp_files)" ]; }
+wait_temp_file() { wait_until 4 has_temp_file; }
 
 # SIGTERM while the archive is being copied: a large payload (a hole in the
 # file, so it costs no disk to make) takes a while.
@@ -39,7 +37,7 @@ make_app plain "IndexPage=site/index.html" "AppTitle=Plain" "AppEscapeClose=1"
 pids=()
 for count in 1 2 3; do
   "$SCRATCH/plain.app" & pids+=($!)
-  for _ in $(seq 100); do [ "$(visible_windows Plain)" = "$count" ] && break; sleep 0.1; done
+  wait_until 10 windows_are Plain "$count" || true
 done
 [ "$(visible_windows Plain)" = 3 ] || fail "three programs did not start"
 for pid in "${pids[@]}"; do kill -KILL "$pid"; wait "$pid" 2>/dev/null || true; done
@@ -47,12 +45,13 @@ for pid in "${pids[@]}"; do kill -KILL "$pid"; wait "$pid" 2>/dev/null || true; 
 stale="$(temp_files)"
 "$SCRATCH/plain.app" & first=$!
 wait_window Plain > /dev/null || fail "no main window"
-for _ in $(seq 50); do [ "$(temp_files | wc -l)" = 1 ] && break; sleep 0.1; done
+temp_files_are() { [ "$(temp_files | wc -l)" = "$1" ]; }
+wait_until 5 temp_files_are 1 || true
 [ "$(temp_files | wc -l)" = 1 ] || fail "stale copies remain: $(temp_files)"
 own="$(temp_files)"
 grep -qx "$own" <<< "$stale" && fail "the running program's copy is one of the stale ones"
 "$SCRATCH/plain.app" & second=$!
-for _ in $(seq 100); do [ "$(visible_windows Plain)" = 2 ] && break; sleep 0.1; done
+wait_until 10 windows_are Plain 2 || true
 [ "$(visible_windows Plain)" = 2 ] || fail "no second main window"
 [ "$(temp_files | wc -l)" = 2 ] && temp_files | grep -qx "$own" ||
   fail "a second start removed the copy of a running program: $(temp_files)"
@@ -76,7 +75,7 @@ setTimeout(again, 1000);
 HTML
 make_app writer "IndexPage=site/index.html" "AppTitle=Writer"
 "$SCRATCH/writer.app" & pid=$!
-for _ in $(seq 100); do [ -s "$RESULTS" ] && break; sleep 0.1; done
+wait_until 10 test -s "$RESULTS" || true
 [ -s "$RESULTS" ] || fail "the page wrote nothing"
 prlimit --pid "$pid" --fsize=2000000
 wait_exit "$pid" 20

@@ -36,15 +36,8 @@ sleep 1.5
 [ "$(size_of "$(xdotool search --onlyvisible --name '^Locked Site$' | head -n 1)")" != 800x600 ] ||
   fail "one character too many unlocked"
 xdotool key --clearmodifiers Home Delete
-main=""
-for _ in $(seq 50); do
-  for id in $(xdotool search --onlyvisible --name '^Locked Site$' 2>/dev/null); do
-    [ "$(size_of "$id")" = 800x600 ] && main="$id"
-  done
-  [ -n "$main" ] && break
-  sleep 0.1
-done
-[ -n "$main" ] || fail "deleting the extra character did not unlock"
+wait_until 5 window_sized "Locked Site" 800x600 > /dev/null || fail "deleting the extra character did not unlock"
+main="$(window_sized "Locked Site" 800x600)"
 [ "$(visible_windows "Locked Site")" = 1 ] || fail "the password dialog is still there"
 pass "password: Enter, Escape, wrong case and extra characters do nothing; the exact text unlocks"
 close_window "$main"

@@ -27,8 +27,7 @@ HTML
 make_app popups "IndexPage=site/index.html" "AppTitle=Popups"
 "$SCRATCH/popups.app" & pid=$!
 wait_window Popups > /dev/null || fail "no main window"
-for _ in $(seq 50); do [ "$(visible_windows Popups)" = 2 ] && break; sleep 0.1; done
-[ "$(visible_windows Popups)" = 2 ] || fail "window.open gave no second window titled Popups"
+wait_until 5 windows_are Popups 2 || fail "window.open gave no second window titled Popups"
 popup=""
 for id in $(xdotool search --onlyvisible --name '^Popups$'); do
   [ "$(size_of "$id")" = 320x240 ] && popup="$id"
@@ -39,38 +38,26 @@ pass "window.open opens a window titled with the application title, sized by its
 
 # The popup closes itself 1.5 s after it loads; the opener's second window
 # may already be up by then, so the popup is looked for by its own id.
-for _ in $(seq 100); do xdotool search --onlyvisible --name '^Popups$' | grep -qx "$popup" || break; sleep 0.1; done
-xdotool search --onlyvisible --name '^Popups$' | grep -qx "$popup" && fail "window.close() left the popup open"
+popup_gone() { ! xdotool search --onlyvisible --name '^Popups$' | grep -qx "$popup"; }
+wait_until 10 popup_gone || fail "window.close() left the popup open"
 kill -0 "$pid" 2>/dev/null || fail "window.close() in the popup ended the program"
 pass "window.close() in a popup hides it; a second request does nothing"
 
-for _ in $(seq 50); do [ "$(visible_windows Popups)" = 2 ] && break; sleep 0.1; done
-fixed=""
-for id in $(xdotool search --onlyvisible --name '^Popups$'); do
-  [ "$(size_of "$id")" = 300x200 ] && fixed="$id"
-done
-[ -n "$fixed" ] || fail "no 300x200 popup for resizable=no"
+wait_until 5 window_sized Popups 300x200 > /dev/null || fail "no 300x200 popup for resizable=no"
+fixed="$(window_sized Popups 300x200)"
 hints "$fixed" | grep -q "maximum size: 300 by 200" || fail "resizable=no gave a sizeable window: $(hints "$fixed")"
 xprop -id "$fixed" _NET_WM_WINDOW_TYPE | grep -q DIALOG || fail "resizable=no: not a dialog frame"
 pass "window.open with resizable=no gives a fixed dialog frame"
 
 # A window a page opened may open further windows.
-third=""
-for _ in $(seq 50); do
-  for id in $(xdotool search --onlyvisible --name '^Popups$'); do
-    [ "$(size_of "$id")" = 250x150 ] && third="$id"
-  done
-  [ -n "$third" ] && break
-  sleep 0.1
-done
-[ -n "$third" ] || fail "the popup could not open a window of its own"
+wait_until 5 window_sized Popups 250x150 > /dev/null || fail "the popup could not open a window of its own"
+third="$(window_sized Popups 250x150)"
 pass "a popup opens a further window"
 
 # The user closes the popups: they go, the main window stays.
 close_window "$fixed"
 close_window "$third"
-sleep 1
-[ "$(visible_windows Popups)" = 1 ] || fail "closing the popups left $(visible_windows Popups) windows"
+wait_until 5 windows_are Popups 1 || fail "closing the popups left $(visible_windows Popups) windows"
 main="$(xdotool search --onlyvisible --name '^Popups$' | head -n 1)"
 close_window "$main"
 wait_exit "$pid"

@@ -38,7 +38,7 @@ make_app shared "IndexPage=site/index.html" "AppTitle=Shared" "AppEscapeClose=1"
 
 "$SCRATCH/shared.app" one two & first=$!
 "$SCRATCH/shared.app" two one & second=$!
-for _ in $(seq 200); do [ "$(visible_windows Shared)" = 2 ] && break; sleep 0.1; done
+wait_until 20 windows_are Shared 2 || true
 [ "$(visible_windows Shared)" = 2 ] || fail "the two programs did not both show their window"
 touch "$SCRATCH/go"
 

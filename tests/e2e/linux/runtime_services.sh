@@ -186,7 +186,8 @@ pass "the registry store is written, read, and cleared value by value and key by
 for name in opendoc openfolder openscript opennone withsite withdisk withnone shellexec; do
   expect "$name" "undefined:undefined"
 done
-for _ in $(seq 100); do [ "$(wc -l < "$RAN" 2>/dev/null || echo 0)" -ge 8 ] && break; sleep 0.1; done
+ran_all() { [ "$(wc -l < "$RAN" 2>/dev/null || echo 0)" -ge 8 ]; }
+wait_until 10 ran_all || true
 [ "$(wc -l < "$RAN")" = 8 ] || fail "expected eight programs and handlers to run: $(cat "$RAN")"
 copy='[A-Za-z]\{10\}'
 grep -q "^handler|$TEMP_FOLDER/$copy\.txt\$" "$RAN" || fail "the site's text file did not reach its handler: $(cat "$RAN")"
@@ -228,7 +229,7 @@ pass "sounds play once, loop until replaced or stopped ($runs)"
 print="$(wait_window Print 20)" || fail "webPreview showed no print dialog"
 [ ! -e "$SCRATCH/printed.txt" ] || fail "the page went on while the print dialog was open"
 press_key "$print" Escape
-for _ in $(seq 50); do [ -e "$SCRATCH/printed.txt" ] && break; sleep 0.1; done
+wait_until 5 test -e "$SCRATCH/printed.txt" || true
 [ -e "$SCRATCH/printed.txt" ] || fail "the page did not go on after the print dialog closed"
 pass "webPreview shows the print dialog and the page waits for it"
 

@@ -30,9 +30,8 @@ class BrowserViewTest : public ::testing::Test {
 
   // Loads url into FView inside a window and waits until it has loaded.
   void Load(const String& url) {
-    FWindow = std::make_unique<TFormWindow>();
-    FView = std::make_unique<TBrowserView>();
-    FWindow->SetContent(*FView);
+    FWindow = TFormWindow::Create();
+    FView = std::make_unique<TBrowserView>(*FWindow);
     FWindow->Show();
     FView->OnNavigateComplete = [this](const String& URL) { FLoaded.push_back(URL); };
     FView->Navigate(url);
@@ -92,7 +91,8 @@ TEST_F(BrowserViewTest, MissingAndFailingFunctionsRaise) {
 }
 
 TEST_F(BrowserViewTest, WithoutAPageThereIsNothingToCall) {
-  TBrowserView view;
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
   EXPECT_EQ(view.ExecScriptEx(u"appCanClose", {0}).Kind, TScriptValue::TKind::Empty);
 }
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/File.h"
+#include "core/os/File.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -1,8 +1,8 @@
-// The pure parts of the WebKitGTK adapter: WebKit's URL back into the
-// request text, Range headers, and the cache of recently served entries.
+// The pure part of the WebKitGTK adapter: WebKit's URL back into the
+// request text.
 #include <gtest/gtest.h>
 
-#include "platform/linux/SchemeResponse.h"
+#include "os/linux/SchemeResponse.h"
 
 namespace lumora::test {
 namespace {
@@ -30,71 +30,6 @@ TEST(SchemeResponseLinux, OnlyNonAsciiUtf8EscapesAreUndone) {
       {"lmp://site/index.html?q=%C3%A9#top", u"lmp://site/index.html?q=\u00E9#top"},
   };
   for (const TCase& c : cases) EXPECT_EQ(UrlFromWebKit(c.uri), c.url) << c.uri;
-}
-
-TEST(SchemeResponseLinux, RangeHeaders) {
-  struct TCase {
-    const char* header;
-    uint64_t total;
-    TByteRange::TKind kind;
-    uint64_t first;
-    uint64_t last;
-  };
-  const TCase cases[] = {
-      {"bytes=0-", 100, TByteRange::Satisfiable, 0, 99},
-      {"bytes=10-19", 100, TByteRange::Satisfiable, 10, 19},
-      {"bytes=90-200", 100, TByteRange::Satisfiable, 90, 99},
-      {" bytes=5-5 ", 100, TByteRange::Satisfiable, 5, 5},
-      {"bytes=-10", 100, TByteRange::Satisfiable, 90, 99},
-      {"bytes=-500", 100, TByteRange::Satisfiable, 0, 99},
-      {"bytes=100-", 100, TByteRange::Unsatisfiable, 0, 0},
-      {"bytes=0-", 0, TByteRange::Unsatisfiable, 0, 0},
-      {"bytes=-0", 100, TByteRange::Unsatisfiable, 0, 0},
-      // Served whole: several ranges, other units, nonsense.
-      {"bytes=0-1,5-6", 100, TByteRange::None, 0, 0},
-      {"items=0-1", 100, TByteRange::None, 0, 0},
-      {"bytes=5-1", 100, TByteRange::None, 0, 0},
-      {"bytes=a-b", 100, TByteRange::None, 0, 0},
-      {"bytes=1", 100, TByteRange::None, 0, 0},
-      {"bytes=-", 100, TByteRange::None, 0, 0},
-      {"bytes=99999999999999999999999-", 100, TByteRange::None, 0, 0},
-  };
-  for (const TCase& c : cases) {
-    const TByteRange range = ParseRangeHeader(c.header, c.total);
-    EXPECT_EQ(range.Kind, c.kind) << c.header;
-    if (c.kind == TByteRange::Satisfiable) {
-      EXPECT_EQ(range.First, c.first) << c.header;
-      EXPECT_EQ(range.Last, c.last) << c.header;
-    }
-  }
-}
-
-TEntryCache::TBytes Bytes(size_t size) { return std::make_shared<const std::vector<uint8_t>>(size, uint8_t{7}); }
-
-TEST(SchemeResponseLinux, CacheDropsTheLeastRecentlyUsedBeyondItsCapacity) {
-  TEntryCache cache(100);
-  cache.Put("a", Bytes(40));
-  cache.Put("b", Bytes(40));
-  ASSERT_TRUE(cache.Find("a"));  // now the most recently used
-  cache.Put("c", Bytes(40));     // 120 bytes: "b" goes
-  EXPECT_TRUE(cache.Find("a"));
-  EXPECT_FALSE(cache.Find("b"));
-  EXPECT_TRUE(cache.Find("c"));
-  EXPECT_EQ(cache.SizeBytes(), 80u);
-
-  // Replacing an entry counts its new size only.
-  cache.Put("a", Bytes(10));
-  EXPECT_EQ(cache.SizeBytes(), 50u);
-  // An entry larger than the whole cache is not kept, and evicts nothing.
-  cache.Put("huge", Bytes(101));
-  EXPECT_FALSE(cache.Find("huge"));
-  EXPECT_EQ(cache.SizeBytes(), 50u);
-  // A served entry stays valid for its reader after eviction.
-  const TEntryCache::TBytes held = cache.Find("c");
-  cache.Clear();
-  EXPECT_EQ(cache.SizeBytes(), 0u);
-  EXPECT_FALSE(cache.Find("c"));
-  EXPECT_EQ(held->size(), 40u);
 }
 
 }  // namespace

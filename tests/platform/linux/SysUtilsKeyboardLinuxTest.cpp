@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 
 // Last: Xlib's macros (None, Status, True) clash with names in the headers

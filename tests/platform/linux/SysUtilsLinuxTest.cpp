@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "core/Exception.h"
-#include "platform/File.h"
-#include "platform/SysUtils.h"
+#include "core/os/File.h"
+#include "core/os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "core/Stream.h"
-#include "platform/SysUtils.h"
+#include "core/os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -17,7 +17,7 @@
 
 #include "platform/win32/WindowHandle.h"
 #include "platform/win32/browser/WebBrowserHost.h"
-#include "platform/win32/protocol/ComPtr.h"
+#include "os/win32/ComPtr.h"
 
 namespace lumora::test {
 

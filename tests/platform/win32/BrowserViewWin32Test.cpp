@@ -12,6 +12,7 @@
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "platform/BrowserView.h"
+#include "platform/FormWindow.h"
 #include "platform/OleSession.h"
 #include "platform/win32/BrowserTestSupport.h"
 #include "platform/win32/browser/ComObject.h"
@@ -52,7 +53,8 @@ class BrowserViewWin32Test : public ::testing::Test {
 };
 
 TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
-  TBrowserView view;
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
   std::vector<String> navigations;
   view.OnBeforeNavigate = [&](const String& URL, bool&) { navigations.push_back(URL); };
   EXPECT_EQ(ExternalID(view, L"appReadFile"), -1);  // no page yet
@@ -69,7 +71,8 @@ TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
 }
 
 TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
-  TBrowserView view;
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
   TWebBrowserHost& host = HostOf(view);
   EXPECT_EQ(host.HostFlags(), 0x100007u);
   view.SetAllowTextSelect(true);
@@ -80,9 +83,10 @@ TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
   EXPECT_TRUE(host.ScriptErrorsHandled());
   EXPECT_FALSE(view.IsChildWindow());
 
+  const std::unique_ptr<TFormWindow> popupWindow = TFormWindow::Create();
   std::unique_ptr<TBrowserView> popup;
   view.OnNewWindow = [&] {
-    popup = std::make_unique<TBrowserView>(&view);
+    popup = std::make_unique<TBrowserView>(*popupWindow, &view);
     return popup.get();
   };
   IDispatch* target = nullptr;

@@ -17,8 +17,8 @@
 #include "core/IconFile.h"
 #include "core/ImageHeaders.h"
 #include "core/ResourceUpdateError.h"
-#include "platform/File.h"
-#include "platform/win32/WideString.h"
+#include "core/os/File.h"
+#include "os/win32/WideString.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

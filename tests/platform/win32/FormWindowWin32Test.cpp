@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/FormWindow.h"
 #include "platform/win32/FormWindowStyle.h"
 
@@ -23,7 +25,8 @@ TEST(FormWindowWin32Test, BorderStylesBecomeWindowStyles) {
       {bsToolWindow, true, false, true, false}, {bsSizeToolWin, true, true, true, false},
       {9, true, true, false, false},
   };
-  TFormWindow form;
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.BorderStyle);
     form.SetBorderStyle(c.BorderStyle);
@@ -38,7 +41,8 @@ TEST(FormWindowWin32Test, BorderStylesBecomeWindowStyles) {
 }
 
 TEST(FormWindowWin32Test, OuterSizeStaysWithinTheLimits) {
-  TFormWindow form;
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
   form.SetSizeConstraints(300, 0, 200, 500);
   auto size = [&] {
     RECT bounds{};
@@ -73,7 +77,8 @@ TEST(FormWindowWin32Test, OuterSizeStaysWithinTheLimits) {
 }
 
 TEST(FormWindowWin32Test, EveryCloseRequestAsksTheCloseQuery) {
-  TFormWindow form;
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
   form.SetCaption(u"Form test");
   EXPECT_EQ(form.Caption(), u"Form test");
   wchar_t caption[32] = {};

@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "core/protocol/InternetProtocol.h"
+#include "core/protocol/ProtocolAnswer.h"
 #include "core/protocol/ProtocolRegistry.h"
+#include "os/win32/WideString.h"
 #include "platform/OleSession.h"
-#include "platform/win32/protocol/InternetProtocolHandler.h"
-#include "platform/win32/protocol/InternetProtocolHandlerFactory.h"
+#include "os/win32/protocol/InternetProtocolHandler.h"
+#include "os/win32/protocol/InternetProtocolHandlerFactory.h"
 
 namespace lumora::test {
 namespace {
@@ -60,6 +62,9 @@ class TRecordingSink final : public IInternetProtocolSink {
   };
   std::vector<TData> Data;
   std::vector<HRESULT> Results;
+  // Each progress report as "status:text", in order, with "data" where the
+  // data was announced.
+  std::vector<std::wstring> Reports;
   ULONG References = 1;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -75,8 +80,12 @@ class TRecordingSink final : public IInternetProtocolSink {
   STDMETHODIMP_(ULONG) AddRef() override { return ++References; }
   STDMETHODIMP_(ULONG) Release() override { return --References; }
   STDMETHODIMP Switch(PROTOCOLDATA*) override { return S_OK; }
-  STDMETHODIMP ReportProgress(ULONG, LPCWSTR) override { return S_OK; }
+  STDMETHODIMP ReportProgress(ULONG status, LPCWSTR text) override {
+    Reports.push_back(std::to_wstring(status) + L":" + (text ? text : L""));
+    return S_OK;
+  }
   STDMETHODIMP ReportData(DWORD flags, ULONG progress, ULONG maximum) override {
+    Reports.push_back(L"data");
     Data.push_back({flags, progress, maximum});
     return S_OK;
   }
@@ -235,6 +244,8 @@ TEST_F(ProtocolHandlerWin32Test, FactoryMakesHandlersOnlyForTheirInterfaces) {
 class TBindCallback final : public IBindStatusCallback {
  public:
   std::string Bytes;
+  // The content type the URL layer passed on, empty when none.
+  std::wstring MimeType;
   HRESULT Result = E_PENDING;
   bool Stopped = false;
 
@@ -253,7 +264,12 @@ class TBindCallback final : public IBindStatusCallback {
   STDMETHODIMP OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP OnLowResource(DWORD) override { return S_OK; }
-  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+  STDMETHODIMP OnProgress(ULONG, ULONG, ULONG status, LPCWSTR text) override {
+    if ((status == BINDSTATUS_MIMETYPEAVAILABLE || status == BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE) && text) {
+      MimeType = text;
+    }
+    return S_OK;
+  }
   STDMETHODIMP OnStopBinding(HRESULT result, LPCWSTR) override {
     Result = result;
     Stopped = true;
@@ -292,8 +308,9 @@ void PumpUntil(TDone done) {
   }
 }
 
-// Binds url to a stream on this thread and returns the bind's result.
-HRESULT Bind(const wchar_t* url, std::string& bytes) {
+// Binds url to a stream on this thread and returns the bind's result, with
+// the content type the URL layer reported, if asked for.
+HRESULT Bind(const wchar_t* url, std::string& bytes, std::wstring* mimeType = nullptr) {
   TComPtr<IMoniker> moniker;
   HRESULT result = ::CreateURLMonikerEx(nullptr, url, moniker.Receive(), URL_MK_UNIFORM);
   if (FAILED(result)) return result;
@@ -306,6 +323,7 @@ HRESULT Bind(const wchar_t* url, std::string& bytes) {
   if (FAILED(result)) return result;
   PumpUntil([&] { return callback.Stopped; });
   bytes = callback.Bytes;
+  if (mimeType) *mimeType = callback.MimeType;
   return callback.Result;
 }
 
@@ -358,6 +376,48 @@ TEST_F(ProtocolHandlerWin32Test, BindOnAnUnknownEntryOrSchemeFails) {
   // tests.
   EXPECT_LE(TInternetProtocolHandler::LiveCount() - Baseline, 1);
   Baseline = TInternetProtocolHandler::LiveCount();
+}
+
+// The content type comes from the core's one answer, as on Linux, and
+// reaches the bind through the URL layer before the data.
+TEST_F(ProtocolHandlerWin32Test, ContentTypeIsReportedThroughTheUrlLayer) {
+  struct TCase {
+    const wchar_t* url;
+    const wchar_t* type;
+  };
+  const TCase cases[] = {
+      {L"lmp://site/index.html", L"text/html"},
+      {L"lmp://site/style.css", L"text/css"},
+      {L"lmp://site/app.mjs", L"text/javascript"},
+      {L"lmp://site/logo.svg", L"image/svg+xml"},
+      {L"lmp://site/code.wasm", L"application/wasm"},
+      {L"lmp://site/data.json", L"application/json"},
+      {L"lmp://site/font.woff2", L"font/woff2"},
+  };
+  for (const TCase& c : cases) {
+    Entries[FromWide(c.url).substr(4)] = "content";
+    std::string bytes;
+    std::wstring type;
+    ASSERT_EQ(Bind(c.url, bytes, &type), S_OK);
+    EXPECT_EQ(type, c.type);
+    EXPECT_EQ(Wide(ContentTypeOfRequest(FromWide(c.url))), c.type);
+  }
+  // Straight to the handler: the type comes before the data, and an
+  // unknown extension reports none, leaving the browser to sniff.
+  Entries[u"//site/data.unknown"] = "content";
+  for (const TCase& c : {TCase{L"lmp://site/app.mjs", L"text/javascript"}, TCase{L"lmp://site/data.unknown", L""}}) {
+    const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create();
+    TRecordingSink sink;
+    ASSERT_EQ(handler->Start(c.url, &sink, nullptr, 0, 0), S_OK);
+    std::vector<std::wstring> expected;
+    if (*c.type) {
+      expected.push_back(std::to_wstring(BINDSTATUS_MIMETYPEAVAILABLE) + L":" + c.type);
+      expected.push_back(std::to_wstring(BINDSTATUS_VERIFIEDMIMETYPEAVAILABLE) + L":" + c.type);
+    }
+    expected.push_back(L"data");
+    EXPECT_EQ(sink.Reports, expected);
+    handler->Terminate(0);
+  }
 }
 
 TEST_F(ProtocolHandlerWin32Test, UnregisteredSchemeIsNoLongerServed) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/MessageBox.h"
+#include "core/os/MessageBox.h"
 
 namespace lumora::test {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/Random.h"
-#include "platform/Registry.h"
+#include "core/os/Random.h"
+#include "core/os/Registry.h"
 
 namespace lumora {
 namespace {

@@ -8,7 +8,7 @@
 #include "core/Exception.h"
 #include "platform/OleSession.h"
 #include "platform/win32/browser/ScriptCall.h"
-#include "platform/win32/protocol/ComPtr.h"
+#include "os/win32/ComPtr.h"
 
 namespace lumora::test {
 namespace {

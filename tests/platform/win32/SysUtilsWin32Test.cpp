@@ -12,8 +12,8 @@
 
 #include "core/Exception.h"
 #include "core/Stream.h"
-#include "platform/SysUtils.h"
-#include "platform/win32/WideString.h"
+#include "core/os/SysUtils.h"
+#include "os/win32/WideString.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -28,7 +28,7 @@
 #include "platform/win32/browser/CommandGroups.h"
 #include "platform/win32/browser/Variant.h"
 #include "platform/win32/browser/WebBrowserHost.h"
-#include "platform/win32/protocol/InternetProtocolHandler.h"
+#include "os/win32/protocol/InternetProtocolHandler.h"
 #include "platform/win32/BrowserTestSupport.h"
 
 namespace lumora::test {

@@ -4,7 +4,7 @@
 
 #include "core/Exception.h"
 #include "pack/Console.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

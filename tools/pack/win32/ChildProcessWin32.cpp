@@ -8,7 +8,7 @@
 #include "core/CommandLineParams.h"
 #include "core/Exception.h"
 #include "pack/ChildProcess.h"
-#include "platform/File.h"
+#include "core/os/File.h"
 
 namespace lumora {
 

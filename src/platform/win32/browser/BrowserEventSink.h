@@ -6,7 +6,7 @@
 #include <oaidl.h>
 
 #include "platform/win32/browser/DispatchObject.h"
-#include "platform/win32/protocol/ComPtr.h"
+#include "os/win32/ComPtr.h"
 
 namespace lumora {
 

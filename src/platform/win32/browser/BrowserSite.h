@@ -10,7 +10,7 @@
 #include <ole2.h>
 
 #include "platform/win32/browser/ComObject.h"
-#include "platform/win32/protocol/ComPtr.h"
+#include "os/win32/ComPtr.h"
 
 namespace lumora {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "platform/win32/WideString.h"
+#include "os/win32/WideString.h"
 #include "platform/win32/browser/Variant.h"
 
 namespace lumora {

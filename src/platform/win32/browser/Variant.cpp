@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/win32/WideString.h"
+#include "os/win32/WideString.h"
 
 namespace lumora {
 

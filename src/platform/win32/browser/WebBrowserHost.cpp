@@ -9,8 +9,8 @@
 
 #include "core/Exception.h"
 #include "core/browser/BrowserSettings.h"
-#include "platform/File.h"
-#include "platform/win32/WideString.h"
+#include "core/os/File.h"
+#include "os/win32/WideString.h"
 #include "platform/win32/browser/BrowserEventSink.h"
 #include "platform/win32/browser/BrowserSite.h"
 #include "platform/win32/browser/CommandGroups.h"

@@ -1,0 +1,30 @@
+// The runtime's half of the container: taking the archive out of the
+// running program. Apart from the rest of TExeUtils because it may show a
+// message box, which a console program (the packer) does not link.
+#include "core/ExeUtils.h"
+
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "core/os/File.h"
+#include "core/os/MessageBox.h"
+
+namespace lumora {
+
+void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
+  const int64_t imageEnd = GetExeImageLength();
+  const int64_t length = GetExeLength() - imageEnd;
+  if (length == 0) {
+    ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
+    throw EImmediateExit(0);
+  }
+  // Shared: the site object holds the copy open from its creation on.
+  TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);
+  const String exePath = ExecutablePath();
+  TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
+  exe.SetPosition(imageEnd);
+  // The last read is not cut to the remaining length: the archive runs to
+  // the end of the file, so it simply returns fewer bytes.
+  CopyBlocks(exe, zip, length, exePath);
+}
+
+}  // namespace lumora

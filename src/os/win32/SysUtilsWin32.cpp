@@ -1,0 +1,248 @@
+// System utilities on Windows: the shell, special folders, sound, keyboard
+// input, names, folders and paths, each one platform call or a few.
+#include <windows.h>
+#include <mmsystem.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "core/os/File.h"
+#include "core/os/SysUtils.h"
+#include "os/win32/WideString.h"
+
+namespace lumora {
+
+namespace {
+
+// Buffer sizes in characters, as the platform calls are made.
+constexpr DWORD kComputerNameChars = 256;
+constexpr DWORD kTempPathChars = 260;
+constexpr DWORD kUserNameChars = 260;
+constexpr int kFolderPathChars = MAX_PATH + 1;
+
+// One COM interface pointer, released when it goes.
+template <typename T>
+class TComRef {
+ public:
+  TComRef() = default;
+  ~TComRef() {
+    if (FPointer) FPointer->Release();
+  }
+  TComRef(const TComRef&) = delete;
+  TComRef& operator=(const TComRef&) = delete;
+  T* operator->() const { return FPointer; }
+  // The slot an interface-returning call fills.
+  void** Out() { return reinterpret_cast<void**>(&FPointer); }
+
+ private:
+  T* FPointer = nullptr;
+};
+
+class TFindHandle {
+ public:
+  explicit TFindHandle(HANDLE handle) : FHandle(handle) {}
+  ~TFindHandle() {
+    if (FHandle != INVALID_HANDLE_VALUE) ::FindClose(FHandle);
+  }
+  TFindHandle(const TFindHandle&) = delete;
+  TFindHandle& operator=(const TFindHandle&) = delete;
+  HANDLE Get() const { return FHandle; }
+
+ private:
+  HANDLE FHandle;
+};
+
+// The text of a filled buffer up to its first null.
+String BufferText(const wchar_t* buffer) { return FromWide(buffer); }
+
+bool ShellExecuteOpen(const wchar_t* file, const wchar_t* parameters) {
+  const HINSTANCE result = ::ShellExecuteW(::GetActiveWindow(), L"open", file, parameters, nullptr,
+                                           SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+void RaiseComError(const wchar_t* what, HRESULT result) {
+  throw Exception(Format(u"%s failed. %s", {FromWide(what),
+                                            SysErrorMessage(static_cast<uint32_t>(result))}));
+}
+
+// The entries of folder whose directory attribute is directories; "." and
+// ".." left out. Errors other than an empty folder reach the caller.
+void AppendEntries(const String& folder, bool directories, std::vector<String>& list) {
+  const String prefix = IncludeTrailingPathDelimiter(folder);
+  WIN32_FIND_DATAW data;
+  const TFindHandle search(::FindFirstFileW(Wide(prefix + u"*.*").c_str(), &data));
+  if (search.Get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return;
+    throw Exception(Format(u"Cannot list the folder \"%s\". %s", {folder, SysErrorMessage(error)}));
+  }
+  do {
+    const String name = FromWide(data.cFileName);
+    if (name == u"." || name == u"..") continue;
+    if (((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == directories) {
+      list.push_back(prefix + name);
+    }
+  } while (::FindNextFileW(search.Get(), &data));
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_NO_MORE_FILES) {
+    throw Exception(Format(u"Cannot list the folder \"%s\". %s", {folder, SysErrorMessage(error)}));
+  }
+}
+
+}  // namespace
+
+bool TSysUtils::DeleteDirectory(const String& DirPath) {
+  // SHFileOperationW reads wildcards in its source list, so "C:\*" would
+  // empty a whole drive; no file name holds "*" or "?", so such a path
+  // names nothing to delete. An empty list is refused as well rather than
+  // left to the shell's reading of it.
+  if (DirPath.empty() || DirPath.find_first_of(u"*?") != String::npos) return false;
+  std::wstring source = Wide(DirPath);
+  source.push_back(L'\0');  // the list of one item ends in a second null
+  SHFILEOPSTRUCTW operation{};
+  operation.hwnd = nullptr;
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = source.c_str();
+  operation.pTo = nullptr;
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+  return ::SHFileOperationW(&operation) == 0;
+}
+
+void TSysUtils::RefreshSystemIcons() {
+  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+String TSysUtils::GetLnkFilePath(const String& LnkFilePath) {
+  TComRef<IShellLinkW> link;
+  HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkW, link.Out());
+  if (FAILED(result)) RaiseComError(L"Creating the shell link object", result);
+  TComRef<IPersistFile> file;
+  result = link->QueryInterface(IID_IPersistFile, file.Out());
+  if (FAILED(result)) RaiseComError(L"Getting IPersistFile of the shell link", result);
+  // A file that is no shortcut fails Load or GetPath; the buffer then stays
+  // cleared and the result is empty.
+  file->Load(Wide(LnkFilePath).c_str(), STGM_READ);
+  wchar_t target[kFolderPathChars] = {};
+  WIN32_FIND_DATAW data;
+  link->GetPath(target, kFolderPathChars, &data, SLGP_UNCPRIORITY);
+  return BufferText(target);
+}
+
+String TSysUtils::GetTemporalDir() {
+  wchar_t path[kTempPathChars + 1] = {};
+  if (::GetTempPathW(kTempPathChars, path) == 0) {
+    // Temporary files would otherwise land in the root of the current
+    // drive.
+    throw Exception(Format(u"Cannot find the temporary folder. %s",
+                           {SysErrorMessage(::GetLastError())}));
+  }
+  return IncludeTrailingPathDelimiter(BufferText(path));
+}
+
+bool TSysUtils::PlaySoundFromStream(const TMemoryStream& stream, bool loop) {
+  StopCurrentSound();
+  const DWORD flags = SND_ASYNC | SND_MEMORY | (loop ? SND_LOOP : 0);
+  return ::PlaySoundW(reinterpret_cast<const wchar_t*>(stream.Memory()),
+                      ::GetModuleHandleW(nullptr), flags) != FALSE;
+}
+
+bool TSysUtils::StopCurrentSound() { return ::PlaySoundW(nullptr, nullptr, 0) != FALSE; }
+
+void TSysUtils::PressKey(int vKey) {
+  const BYTE key = static_cast<BYTE>(vKey);
+  const BYTE scan = static_cast<BYTE>(::MapVirtualKeyW(static_cast<UINT>(vKey), MAPVK_VK_TO_VSC));
+  ::keybd_event(key, scan, KEYEVENTF_EXTENDEDKEY, 0);
+  ::keybd_event(key, scan, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+}
+
+String TSysUtils::GetComputerNetName() {
+  wchar_t name[kComputerNameChars] = {};
+  DWORD size = kComputerNameChars;
+  if (!::GetComputerNameW(name, &size)) return {};
+  return BufferText(name);
+}
+
+String TSysUtils::GetUserFromWindows() {
+  wchar_t name[kUserNameChars] = {};
+  DWORD count = kUserNameChars;
+  // On success the count includes the terminating null.
+  if (!::GetUserNameW(name, &count) || count == 0) return u"Unknown";
+  return FromWide(name, count - 1);
+}
+
+void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs,
+                                  std::vector<String>& fileList) {
+  fileList.clear();
+  if (!DirectoryExists(rootDir)) return;
+  if (includeDirs) AppendEntries(rootDir, true, fileList);
+  AppendEntries(rootDir, false, fileList);
+}
+
+String TSysUtils::GetParentDirPath(const String& path) {
+  const std::wstring request = Wide(path + u"\\..");
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = ::GetFullPathNameW(request.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {
+    full.assign(n, L'\0');
+    n = ::GetFullPathNameW(request.c_str(), n, full.data(), nullptr);
+  }
+  if (n == 0 || n >= full.size()) return IncludeTrailingPathDelimiter(String());
+  return IncludeTrailingPathDelimiter(FromWide(full.data(), n));
+}
+
+String TSysUtils::GetSpecialFolderPath(int csidl) {
+  wchar_t path[kFolderPathChars] = {};
+  const HRESULT result = ::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  if (FAILED(result)) return {};
+  return BufferText(path);
+}
+
+bool TSysUtils::ShellExec(const String& path, const String& arguments) {
+  return ShellExecuteOpen(Wide(path).c_str(), Wide(arguments).c_str());
+}
+
+bool TSysUtils::ShellOpen(const String& path) {
+  return ShellExecuteOpen(Wide(path).c_str(), nullptr);
+}
+
+bool TSysUtils::ShellExplore(const String& path) {
+  const String parameters = Format(u"/select, \"%s\"", {path});
+  return ShellExecuteOpen(L"explorer.exe", Wide(parameters).c_str());
+}
+
+void TSysUtils::RestartApplication() {
+  ShellOpen(ExecutablePath());
+  // What the application object's Terminate does: the message loop ends
+  // when it takes this message, and shutdown runs as after a normal close.
+  ::PostQuitMessage(0);
+}
+
+bool TSysUtils::IsValidFilePath(const String& FileName) {
+  // Each shortening of the path is probed whole, then its last component
+  // alone (relative to the current folder). The last-error code is cleared
+  // before each call so that only that call's own error is read.
+  String rest = FileName;
+  for (;;) {
+    const size_t slash = rest.find_last_of(u"\\/");
+    ::SetLastError(0);
+    ::MoveFileW(nullptr, Wide(rest).c_str());
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) return false;
+    const String last = slash == String::npos ? rest : rest.substr(slash + 1);
+    ::SetLastError(0);
+    if (::GetFileAttributesW(Wide(last).c_str()) == INVALID_FILE_ATTRIBUTES &&
+        ::GetLastError() == ERROR_INVALID_NAME) {
+      return false;
+    }
+    if (slash == String::npos) return true;
+    rest.resize(slash);  // a leading separator leaves the empty text, probed too
+  }
+}
+
+}  // namespace lumora
