@@ -1,9 +1,11 @@
 #include "core/ExeUtils.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/Exception.h"
 #include "core/IconFile.h"
+#include "core/ImageHeaders.h"
 #include "core/Stream.h"
 #include "platform/ExeImage.h"
 #include "platform/ExeResources.h"
@@ -15,7 +17,8 @@ namespace lumora {
 namespace {
 
 // Copies length bytes from source to target in fixed blocks, reporting the
-// running total. A source that runs dry before length is reached (the file
+// running total. The last read is cut to the remaining length, so that a
+// signature after the archive stays behind. A source that runs dry before length is reached (the file
 // shrank under us) ends the copy with an error instead of looping forever.
 void CopyBlocks(TExeUtils& sender, TStream& source, TStream& target, int64_t length,
                 const String& sourcePath) {
@@ -23,7 +26,8 @@ void CopyBlocks(TExeUtils& sender, TStream& source, TStream& target, int64_t len
   std::vector<uint8_t> buffer(TExeUtils::kCopyBlockSize);
   int64_t copied = 0;
   while (copied < length) {
-    const int64_t got = source.Read(buffer.data(), TExeUtils::kCopyBlockSize);
+    const int64_t got = source.Read(
+        buffer.data(), std::min<int64_t>(TExeUtils::kCopyBlockSize, length - copied));
     if (got <= 0) {
       throw EStreamError(Format(u"Cannot read file \"%s\". It ended after %s of %s bytes",
                                 {sourcePath, IntToStr(copied), IntToStr(length)}));
@@ -44,7 +48,12 @@ int64_t TExeUtils::GetExeImageLength() { return RunningImageLength(); }
 
 void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   const int64_t imageEnd = GetExeImageLength();
-  const int64_t length = GetExeLength() - imageEnd;
+  // A signed program carries its signature after the archive: the archive
+  // ends where the signature starts.
+  const int64_t exeLength = GetExeLength();
+  const int64_t archiveEnd = AppendedDataEnd(ExecutablePath(), imageEnd);
+  const int64_t length =
+      (archiveEnd >= 0 && archiveEnd < exeLength ? archiveEnd : exeLength) - imageEnd;
   if (length == 0) {
     ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
     throw EImmediateExit(0);
@@ -53,8 +62,6 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   const String exePath = ExecutablePath();
   TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
   exe.SetPosition(imageEnd);
-  // The last read is not cut to the remaining length: the archive runs to
-  // the end of the file, so it simply returns fewer bytes.
   CopyBlocks(*this, exe, zip, length, exePath);
 }
 

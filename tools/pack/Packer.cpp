@@ -8,6 +8,7 @@
 
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
+#include "core/IconFile.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
 #include "core/WindowIcon.h"
@@ -15,6 +16,8 @@
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
 #include "core/Stream.h"
+#include "core/pe/PeResourceEditor.h"
+#include "core/pe/VersionInfo.h"
 #include "pack/Console.h"
 #include "pack/DosTime.h"
 #include "pack/PackChecks.h"
@@ -23,7 +26,6 @@
 #include "pack/SiteScanner.h"
 #include "pack/TemplateLint.h"
 #include "pack/ZipWriter.h"
-#include "platform/ExeResources.h"
 #include "platform/File.h"
 
 namespace lumora {
@@ -37,6 +39,10 @@ constexpr StringView kRuntimeFileName = u"lumora.exe";
 #else
 constexpr StringView kRuntimeFileName = u"lumora";
 #endif
+
+// The configuration's section of version strings, which the runtime never
+// reads.
+constexpr StringView kVersionInfoSection = u"VersionInfo";
 
 // A file beside the target that is deleted again unless it is kept.
 class TTemporarySibling {
@@ -90,6 +96,10 @@ void CheckRuntime(const String& runtime) {
     throw Exception(
         Format(u"\"%s\" is damaged: the file ends before its program image", {runtime}));
   }
+  if (imageEnd < size && AppendedDataEnd(runtime, imageEnd) == imageEnd) {
+    throw Exception(Format(u"\"%s\" is signed: pack the bare runtime, then sign the packed program",
+                           {runtime}));
+  }
   if (imageEnd < size) {
     throw Exception(
         Format(u"\"%s\" is not a bare runtime: %s bytes follow its program image "
@@ -104,16 +114,19 @@ bool IsWindowsProgram(const String& runtime) {
   return file.Read(magic, sizeof magic) == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
 }
 
-// Only the Windows resource functions can replace a program's main icon:
-// checked before any work.
-void CheckIconUpdatePossible() {
-  try {
-    CheckResourceUpdateSupported();
-  } catch (const Exception& error) {
-    throw Exception(error.Message() +
-                    u". Only the Windows build of lumora-pack can change the icon of a Windows "
-                    u"program (on Linux, run lumora-pack.exe under Wine)");
+String NameList() {
+  String list;
+  for (const String& name : TVersionInfo::SettableNames()) list += (list.empty() ? u"" : u", ") + name;
+  return list;
+}
+
+// The version string name as the version resource spells it, whatever the
+// letter case it was given in; empty for a name that is not one of them.
+String VersionStringName(const String& name) {
+  for (const String& known : TVersionInfo::SettableNames()) {
+    if (UpperCaseAscii(known) == UpperCaseAscii(name)) return known;
   }
+  return {};
 }
 
 // The bytes of an icon for the package's "lm-icon" entry: a picture the
@@ -159,9 +172,14 @@ class TPackJob {
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
     const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
-    if (!FOptions.IconFile.empty() && windowsRuntime) CheckIconUpdatePossible();
+    // The icon is checked before any work, with the messages of the
+    // Windows icon replacement.
+    if (!FOptions.IconFile.empty() && windowsRuntime) {
+      FMainIcon = TIconFile::Load(Canonical(FOptions.IconFile, u"icon file"));
+    }
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
     CollectEntries();
+    CollectVersionStrings(windowsRuntime);
     CheckStartPage();
     WarnCaseTwins();
     LintTemplates();
@@ -173,8 +191,7 @@ class TPackJob {
     TTemporarySibling archive(FOptions.Output, u"zip");
     summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), archive.Path(),
-                 program.Path(), summary.ArchiveBytes);
+    WriteProgram(summary.Runtime, archive.Path(), program.Path(), summary.ArchiveBytes);
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {
@@ -366,8 +383,41 @@ class TPackJob {
     return archive.Size();
   }
 
-  static void WriteProgram(const String& runtime, const String& icon, const String& archive,
-                           const String& program, int64_t archiveBytes) {
+  // The version strings of the configuration's [VersionInfo] section, then
+  // those of the options, the later of two for one name winning.
+  void CollectVersionStrings(bool windowsRuntime) {
+    std::vector<std::pair<String, String>> given;
+    for (const String& name : FConfig.ReadSection(kVersionInfoSection)) {
+      given.emplace_back(name, FConfig.ReadString(kVersionInfoSection, name, u""));
+    }
+    given.insert(given.end(), FOptions.VersionStrings.begin(), FOptions.VersionStrings.end());
+    for (const auto& [name, value] : given) {
+      const String known = VersionStringName(name);
+      if (known.empty()) {
+        throw Exception(Format(u"\"%s\" is not a version string: give one of %s",
+                               {name, NameList()}));
+      }
+      std::erase_if(FVersionStrings, [&](const auto& pair) { return pair.first == known; });
+      FVersionStrings.emplace_back(known, value);
+    }
+    if (!FVersionStrings.empty() && !windowsRuntime) {
+      Warn(u"the version strings apply only to Windows programs: not written");
+      FVersionStrings.clear();
+    }
+  }
+
+  // Rewriting the resources changes the file's layout, so it comes before
+  // the archive is appended.
+  void WriteResources(const String& program) const {
+    if (FMainIcon.empty() && FVersionStrings.empty()) return;
+    TPeResourceEditor editor(program);
+    if (!FMainIcon.empty()) editor.ReplaceMainIcon(FMainIcon);
+    if (!FVersionStrings.empty()) editor.SetVersionStrings(FVersionStrings);
+    editor.Save();
+  }
+
+  void WriteProgram(const String& runtime, const String& archive, const String& program,
+                    int64_t archiveBytes) const {
     std::error_code error;
     fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
                   error);
@@ -379,9 +429,7 @@ class TPackJob {
       throw Exception(
           Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
     }
-    // Updating resources rewrites the file, so the icon goes in before the
-    // archive is appended.
-    if (!icon.empty()) TExeUtils::ChangeExeIcon(program, icon);
+    WriteResources(program);
     TProgressBar progress(u"Writing", archiveBytes);
     TExeUtils exe;
     exe.OnProgressPos = [&progress](TExeUtils&, int64_t position) {
@@ -398,7 +446,10 @@ class TPackJob {
   std::vector<TSourceEntry> FEntries;
   TMemIniFile FConfig;
   std::string FConfigBytes;
+  // The package's "lm-icon", or a Windows runtime's new main icon.
   std::string FIconBytes;
+  std::vector<uint8_t> FMainIcon;
+  std::vector<std::pair<String, String>> FVersionStrings;
   bool FHasConfig = false;
   bool FIconInPackage = false;
   int64_t FContentBytes = 0;
