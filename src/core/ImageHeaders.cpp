@@ -81,7 +81,7 @@ int64_t PeCertificateTableStart(const THeaderReader& read) {
       !ReadLe(read, optional + entry + 4, size)) {
     return -1;
   }
-  return offset != 0 && size != 0 ? offset : -1;
+  return offset != 0 && size != 0 ? int64_t{offset} : int64_t{-1};
 }
 
 int64_t ElfImageEnd(const THeaderReader& read) {
