@@ -91,3 +91,8 @@ pack --verify "$SCRATCH/damaged$EXE" > "$SCRATCH/verify.out" 2> "$SCRATCH/verify
 grep -q '^FAILED site/pages/numbers.txt: ' "$SCRATCH/verify.err" || fail "--verify did not name the entry: $(cat "$SCRATCH/verify.err")"
 [ "$(grep -c '^FAILED' "$SCRATCH/verify.err")" = 1 ] || fail "--verify blamed other entries too"
 pass "--verify names the damaged entry and exits 1"
+
+# The packer names the project's version.
+version="$(sed -n 's/^project(Lumora VERSION \([0-9.]*\) .*/\1/p' "$LUMORA_SOURCE/CMakeLists.txt")"
+[ "$(pack --version)" = "lumora-pack $version" ] || fail "--version says \"$(pack --version)\", not $version"
+pass "--version names version $version"

@@ -36,6 +36,7 @@ int RunPreview(TArguments arguments);
 int RunList(TArguments arguments);
 int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
+int RunVersion(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
     {u"", u"[--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
@@ -47,6 +48,8 @@ constexpr TCommand kCommands[] = {
     {u"--verify", u"FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", 1,
      RunVerify},
     {u"--help", u"", u"show this help", 0, RunHelp},
+    {u"--version", u"", u"show the version of lumora-pack (the runtimes carry the same)", 0,
+     RunVersion},
 };
 
 void Warning(const String& message) { TConsole::Error(u"lumora-pack: warning: " + message); }
@@ -76,6 +79,11 @@ int RunHelp(TArguments) {
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
   TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
   TConsole::Out(u"known one (an error otherwise).");
+  return kExitOk;
+}
+
+int RunVersion(TArguments) {
+  TConsole::Out(u"lumora-pack " + FromUtf8(LUMORA_VERSION));
   return kExitOk;
 }
 
