@@ -180,6 +180,7 @@ class TPackJob {
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
     CollectEntries();
     CollectVersionStrings(windowsRuntime);
+    FRewrittenRuntime = RewriteResources(summary.Runtime);
     CheckStartPage();
     WarnCaseTwins();
     LintTemplates();
@@ -406,21 +407,28 @@ class TPackJob {
     }
   }
 
-  // Rewriting the resources changes the file's layout, so it comes before
-  // the archive is appended.
-  void WriteResources(const String& program) const {
-    if (FMainIcon.empty() && FVersionStrings.empty()) return;
-    TPeResourceEditor editor(program);
+  // The runtime with the new icon and version strings, built in memory
+  // before any other work so that a damaged runtime stops packing early;
+  // empty when nothing changes. Rewriting the resources changes the file's
+  // layout, so it has to come before the archive is appended.
+  std::vector<uint8_t> RewriteResources(const String& runtime) const {
+    if (FMainIcon.empty() && FVersionStrings.empty()) return {};
+    TPeResourceEditor editor(runtime);
     if (!FMainIcon.empty()) editor.ReplaceMainIcon(FMainIcon);
     if (!FVersionStrings.empty()) editor.SetVersionStrings(FVersionStrings);
-    editor.Save();
+    return editor.Bytes();
   }
 
   void WriteProgram(const String& runtime, const String& archive, const String& program,
                     int64_t archiveBytes) const {
     std::error_code error;
-    fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
-                  error);
+    if (!FRewrittenRuntime.empty()) {
+      TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
+      file.WriteBuffer(FRewrittenRuntime.data(), static_cast<int64_t>(FRewrittenRuntime.size()));
+    } else {
+      fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
+                    error);
+    }
     // A read-only runtime gives a read-only copy, which the archive could
     // not be appended to.
     if (!error)
@@ -429,7 +437,6 @@ class TPackJob {
       throw Exception(
           Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
     }
-    WriteResources(program);
     TProgressBar progress(u"Writing", archiveBytes);
     TExeUtils exe;
     exe.OnProgressPos = [&progress](TExeUtils&, int64_t position) {
@@ -449,6 +456,7 @@ class TPackJob {
   // The package's "lm-icon", or a Windows runtime's new main icon.
   std::string FIconBytes;
   std::vector<uint8_t> FMainIcon;
+  std::vector<uint8_t> FRewrittenRuntime;
   std::vector<std::pair<String, String>> FVersionStrings;
   bool FHasConfig = false;
   bool FIconInPackage = false;
