@@ -1,5 +1,6 @@
 #include "core/ExeUtils.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/Exception.h"
@@ -19,14 +20,16 @@ int64_t TExeUtils::GetExeLength() { return GetFileLength(ExecutablePath()); }
 int64_t TExeUtils::GetExeImageLength() { return RunningImageLength(); }
 
 // Copies length bytes from source to target in fixed blocks, reporting the
-// running total. A source that runs dry before length is reached (the file
+// running total. The last read is cut to the remaining length, so that a
+// signature after the archive stays behind. A source that runs dry before length is reached (the file
 // shrank under us) ends the copy with an error instead of looping forever.
 void TExeUtils::CopyBlocks(TStream& source, TStream& target, int64_t length, const String& sourcePath) {
   if (OnProgressMax) OnProgressMax(*this, length);
   std::vector<uint8_t> buffer(TExeUtils::kCopyBlockSize);
   int64_t copied = 0;
   while (copied < length) {
-    const int64_t got = source.Read(buffer.data(), TExeUtils::kCopyBlockSize);
+    const int64_t got = source.Read(
+        buffer.data(), std::min<int64_t>(TExeUtils::kCopyBlockSize, length - copied));
     if (got <= 0) {
       throw EStreamError(Format(u"Cannot read file \"%s\". It ended after %s of %s bytes",
                                 {sourcePath, IntToStr(copied), IntToStr(length)}));

@@ -24,7 +24,8 @@ class TExeUtils {
   static constexpr int kCopyBlockSize = 10240;
 
   // Copies the archive appended to the running executable into ZipPath
-  // (created, replacing any file there). With no appended archive it shows
+  // (created, replacing any file there). In a signed executable the archive
+  // ends where the signature's certificate table starts. With no appended archive it shows
   // "This is not a valid Windows application" and raises EImmediateExit(0)
   // without creating ZipPath. A negative length (an executable shorter than
   // its image) creates ZipPath empty. Raises EFCreateError/EFOpenError when

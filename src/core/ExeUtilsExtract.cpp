@@ -4,6 +4,7 @@
 #include "core/ExeUtils.h"
 
 #include "core/Exception.h"
+#include "core/ImageHeaders.h"
 #include "core/Stream.h"
 #include "core/os/File.h"
 #include "core/os/MessageBox.h"
@@ -12,7 +13,12 @@ namespace lumora {
 
 void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   const int64_t imageEnd = GetExeImageLength();
-  const int64_t length = GetExeLength() - imageEnd;
+  // A signed program carries its signature after the archive: the archive
+  // ends where the signature starts.
+  const int64_t exeLength = GetExeLength();
+  const int64_t archiveEnd = AppendedDataEnd(ExecutablePath(), imageEnd);
+  const int64_t length =
+      (archiveEnd >= 0 && archiveEnd < exeLength ? archiveEnd : exeLength) - imageEnd;
   if (length == 0) {
     ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
     throw EImmediateExit(0);
@@ -22,8 +28,6 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   const String exePath = ExecutablePath();
   TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
   exe.SetPosition(imageEnd);
-  // The last read is not cut to the remaining length: the archive runs to
-  // the end of the file, so it simply returns fewer bytes.
   CopyBlocks(exe, zip, length, exePath);
 }
 

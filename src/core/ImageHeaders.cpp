@@ -57,6 +57,33 @@ int64_t PeImageEnd(const THeaderReader& read) {
   return end;
 }
 
+int64_t PeCertificateTableStart(const THeaderReader& read) {
+  constexpr uint32_t kSecurityEntry = 4;
+  uint16_t mz = 0;
+  uint32_t peOffset = 0;
+  uint32_t signature = 0;
+  if (!ReadLe(read, 0, mz) || mz != 0x5A4D || !ReadLe(read, 0x3C, peOffset) ||
+      !ReadLe(read, peOffset, signature) || signature != 0x00004550) {
+    return -1;
+  }
+  const uint64_t fileHeader = uint64_t{peOffset} + 4;
+  const uint64_t optional = fileHeader + 20;
+  uint16_t optionalSize = 0;
+  uint16_t magic = 0;
+  if (!ReadLe(read, fileHeader + 16, optionalSize) || !ReadLe(read, optional, magic)) return -1;
+  const uint64_t countField = magic == 0x10B ? 92 : magic == 0x20B ? 108 : 0;
+  const uint64_t entry = countField + 4 + 8ull * kSecurityEntry;
+  uint32_t count = 0;
+  uint32_t offset = 0;
+  uint32_t size = 0;
+  if (countField == 0 || entry + 8 > optionalSize || !ReadLe(read, optional + countField, count) ||
+      count <= kSecurityEntry || !ReadLe(read, optional + entry, offset) ||
+      !ReadLe(read, optional + entry + 4, size)) {
+    return -1;
+  }
+  return offset != 0 && size != 0 ? int64_t{offset} : int64_t{-1};
+}
+
 int64_t ElfImageEnd(const THeaderReader& read) {
   uint8_t ident[16];
   if (!read(0, ident, sizeof ident) || std::memcmp(ident, "\x7F" "ELF", 4) != 0) return -1;
@@ -118,19 +145,39 @@ int64_t ElfImageEnd(const THeaderReader& read) {
   return end > static_cast<uint64_t>(INT64_MAX) ? -1 : static_cast<int64_t>(end);
 }
 
-int64_t ImageEndOfFile(const String& path) {
-  TFileHandle file = TFileHandle::Open(path, TFileAccess::Read, TFileShare::ReadWrite,
-                                       TFileCreation::OpenExisting);
-  if (!file.IsOpen()) return -1;
-  const THeaderReader read = [&file](uint64_t offset, void* out, size_t count) {
+namespace {
+
+THeaderReader FileReader(TFileHandle& file) {
+  return [&file](uint64_t offset, void* out, size_t count) {
     if (offset > static_cast<uint64_t>(INT64_MAX) ||
         file.Seek(static_cast<int64_t>(offset), 0) < 0) {
       return false;
     }
     return file.Read(out, static_cast<int64_t>(count)) == static_cast<int64_t>(count);
   };
+}
+
+TFileHandle OpenForHeaders(const String& path) {
+  return TFileHandle::Open(path, TFileAccess::Read, TFileShare::ReadWrite,
+                           TFileCreation::OpenExisting);
+}
+
+}  // namespace
+
+int64_t ImageEndOfFile(const String& path) {
+  TFileHandle file = OpenForHeaders(path);
+  if (!file.IsOpen()) return -1;
+  const THeaderReader read = FileReader(file);
   const int64_t pe = PeImageEnd(read);
   return pe >= 0 ? pe : ElfImageEnd(read);
+}
+
+int64_t AppendedDataEnd(const String& path, int64_t imageEnd) {
+  TFileHandle file = OpenForHeaders(path);
+  if (!file.IsOpen()) return -1;
+  const int64_t size = file.Size();
+  const int64_t table = PeCertificateTableStart(FileReader(file));
+  return table >= imageEnd && table <= size ? table : size;
 }
 
 }  // namespace lumora

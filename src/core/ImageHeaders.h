@@ -23,8 +23,19 @@ int64_t PeImageEnd(const THeaderReader& read);
 // bytes are not an ELF file.
 int64_t ElfImageEnd(const THeaderReader& read);
 
+// Where the certificate table of a signed PE image starts (a file offset:
+// Authenticode signing appends it to the file and names it in the data
+// directory's security entry). -1 when the image is unsigned or not PE.
+int64_t PeCertificateTableStart(const THeaderReader& read);
+
 // The image end of the executable file at path, PE or ELF; -1 when it is
 // neither or cannot be read.
 int64_t ImageEndOfFile(const String& path);
+
+// Where the data appended after the image of the file at path ends: at the
+// certificate table of a signed PE file when the table follows the image
+// end (signing comes after packing), else at the file's end. -1 when the
+// file cannot be read.
+int64_t AppendedDataEnd(const String& path, int64_t imageEnd);
 
 }  // namespace lumora

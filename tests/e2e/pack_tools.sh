@@ -114,3 +114,8 @@ for kind in deflated stored; do
   grep -q '^FAILED site/big.bin: ' "$SCRATCH/verify.err" || fail "--verify did not name the $kind entry"
 done
 pass "--verify fails an entry whose data cannot reach its declared size, deflated or stored"
+
+# The packer names the project's version.
+version="$(sed -n 's/^project(Lumora VERSION \([0-9.]*\) .*/\1/p' "$LUMORA_SOURCE/CMakeLists.txt")"
+[ "$(pack --version)" = "lumora-pack $version" ] || fail "--version says \"$(pack --version)\", not $version"
+pass "--version names version $version"

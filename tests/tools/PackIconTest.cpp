@@ -5,9 +5,13 @@
 #include <filesystem>
 
 #include "core/Exception.h"
+#include "core/ExeUtils.h"
+#include "core/IconFile.h"
+#include "core/pe/PeResourceEditor.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
 #include "core/os/File.h"
+#include "support/IconFixture.h"
 #include "support/TestSupport.h"
 #include "tools/PackFixtures.h"
 
@@ -35,6 +39,59 @@ TEST(PackIconTest, TheIconGoesInBeforeTheArchive) {
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(::SizeofResource(module, group), 6u);
   ::FreeLibrary(module);
+}
+
+// The bytes of a resource of a program in one language, or nothing.
+std::string ResourceBytes(const String& program, LPCWSTR type, LPCWSTR name, WORD language) {
+  HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(program.c_str()), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return {};
+  std::string bytes;
+  if (HRSRC found = ::FindResourceExW(module, type, name, language)) {
+    const auto* data = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+    if (data) bytes.assign(data, ::SizeofResource(module, found));
+  }
+  ::FreeLibrary(module);
+  return bytes;
+}
+
+// The packer's own resource writer and the Windows resource functions give
+// programs that Windows reads the same way: the same group, the same
+// images, the old images gone from the neutral language.
+TEST(PackIconTest, ThePortableWriterAgreesWithWindows) {
+  test::TScratchDir dir;
+  const String host = FromUtf8(LUMORA_ICON_HOST_PATH);
+  const String viaWindows = dir.File(u"windows.exe");
+  const String viaPacker = dir.File(u"packer.exe");
+  fs::copy_file(fs::path(host), fs::path(viaWindows));
+  fs::copy_file(fs::path(host), fs::path(viaPacker));
+  const String icon = dir.File(u"two.ico");
+  std::string file = test::IconFile(16, [](int x, int) { return test::TPixel{0, 0, 255, x < 8 ? uint8_t{255} : uint8_t{0}}; });
+  test::WriteWholeFile(icon, file);
+
+  TExeUtils::ChangeExeIcon(viaWindows, icon);
+  TPeResourceEditor editor(viaPacker);
+  editor.ReplaceMainIcon(TIconFile::Load(icon));
+  editor.Save();
+
+  const std::string group = ResourceBytes(viaWindows, RT_GROUP_ICON, L"MAINICON", 1033);
+  ASSERT_EQ(group.size(), 6u + 14u);
+  EXPECT_EQ(ResourceBytes(viaPacker, RT_GROUP_ICON, L"MAINICON", 1033), group);
+  const std::string image = ResourceBytes(viaWindows, RT_ICON, MAKEINTRESOURCEW(1), 1033);
+  ASSERT_FALSE(image.empty());
+  EXPECT_EQ(ResourceBytes(viaPacker, RT_ICON, MAKEINTRESOURCEW(1), 1033), image);
+  EXPECT_EQ(image, file.substr(22));
+  // The old group and its images are gone from the neutral language (which
+  // FindResourceEx would fall back from, so the file's own directory says).
+  const TPeResourceEditor written(viaPacker);
+  for (const TResource& resource : written.Resources().Items()) {
+    EXPECT_NE(resource.Language, 0) << resource.Type.Id << " " << resource.Name.Id;
+  }
+  // The other group and its second image are untouched.
+  EXPECT_EQ(ResourceBytes(viaPacker, RT_GROUP_ICON, L"OTHERICON", 1033),
+            ResourceBytes(host, RT_GROUP_ICON, L"OTHERICON", 1033));
+  EXPECT_EQ(ResourceBytes(viaPacker, RT_ICON, MAKEINTRESOURCEW(2), 1033),
+            ResourceBytes(host, RT_ICON, MAKEINTRESOURCEW(2), 1033));
 }
 #else
 // A runtime without resources finds the icon in its package; a file that is

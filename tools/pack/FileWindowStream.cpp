@@ -1,13 +1,21 @@
 #include "pack/FileWindowStream.h"
 
+#include <algorithm>
+
 #include "core/Exception.h"
 
 namespace lumora {
 
-TFileWindowStream::TFileWindowStream(const String& path, int64_t start)
+TFileWindowStream::TFileWindowStream(const String& path, int64_t start, int64_t end)
     : FFile(path, TFileAccess::Read, TFileShare::ReadWrite, TFileCreation::OpenExisting),
-      FStart(start) {
+      FStart(start),
+      FEnd(end < 0 ? FFile.Size() : end) {
   FFile.SetPosition(FStart);
+}
+
+int64_t TFileWindowStream::Read(void* buffer, int64_t count) {
+  const int64_t left = FEnd - FFile.Position();
+  return left <= 0 ? 0 : FFile.Read(buffer, std::min(count, left));
 }
 
 int64_t TFileWindowStream::Write(const void*, int64_t) {

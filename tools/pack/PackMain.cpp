@@ -37,11 +37,12 @@ int RunPreview(TArguments arguments);
 int RunList(TArguments arguments);
 int RunVerify(TArguments arguments);
 int RunHelp(TArguments arguments);
+int RunVersion(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
     {u"",
-     u"[--runtime PATH] [--config FILE] [--icon FILE] [--level 0-9] [--jobs N] [--strict] "
-     u"[--allow-unknown-keys] SOURCE_DIR OUTPUT",
+     u"[--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
+     u"[--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
      u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
@@ -50,6 +51,8 @@ constexpr TCommand kCommands[] = {
     {u"--verify", u"[--jobs N] FILE",
      u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", -1, RunVerify},
     {u"--help", u"", u"show this help", 0, RunHelp},
+    {u"--version", u"", u"show the version of lumora-pack (the runtimes carry the same)", 0,
+     RunVersion},
 };
 
 void Warning(const String& message) { TConsole::Error(u"lumora-pack: warning: " + message); }
@@ -71,8 +74,11 @@ int RunHelp(TArguments) {
   }
   TConsole::Out(u"Without --runtime the runtime beside lumora-pack is used; without --config");
   TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
-  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (Windows packer only),");
-  TConsole::Out(u"or is packed as \"lm-icon\" for any other runtime (a PNG or ICO file).");
+  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file), or is packed");
+  TConsole::Out(u"as \"lm-icon\" for any other runtime (a PNG or ICO file).");
+  TConsole::Out(u"--version-info sets a string of a Windows program's version resource: NAME is");
+  TConsole::Out(u"ProductName, FileDescription, CompanyName, LegalCopyright, FileVersion or");
+  TConsole::Out(u"ProductVersion; it overrides the [VersionInfo] section of lm-config.");
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
   TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
   TConsole::Out(u"known one (an error otherwise).");
@@ -105,6 +111,11 @@ bool ReadNumber(TArguments arguments, size_t& i, const TNumberOption& option, in
   return true;
 }
 
+int RunVersion(TArguments) {
+  TConsole::Out(u"lumora-pack " + FromUtf8(LUMORA_VERSION));
+  return kExitOk;
+}
+
 // Reads the packing options into options and the other arguments into
 // positional. With restAfterSource everything after the first positional
 // argument is positional too (the arguments of --run's program). kExitOk,
@@ -128,6 +139,14 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
                       level ? options.Level : options.Jobs)) {
         return kExitUsage;
       }
+    } else if (argument == u"--version-info") {
+      if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
+      const String& pair = arguments[++i];
+      const size_t equals = pair.find(u'=');
+      if (equals == String::npos || equals == 0) {
+        return UsageError(u"--version-info needs NAME=VALUE, not \"" + pair + u"\"");
+      }
+      options.VersionStrings.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
     } else if (value != nullptr) {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       *value = arguments[++i];

@@ -52,7 +52,10 @@ class TCountingStream final : public TStream {
 // letter case) and swallows errors.
 std::unique_ptr<TAbZipArchive> OpenArchive(const String& path) {
   const int64_t start = TPackageReader::ArchiveStart(path);
-  auto archive = std::make_unique<TAbZipArchive>(std::make_unique<TFileWindowStream>(path, start));
+  // A signed program's signature follows the archive and is left out.
+  const int64_t end = start == 0 ? -1 : AppendedDataEnd(path, start);
+  auto archive =
+      std::make_unique<TAbZipArchive>(std::make_unique<TFileWindowStream>(path, start, end));
   archive->SetPassword(TExeHtmlSite::kArchivePassword);
   try {
     archive->Load();
@@ -72,7 +75,7 @@ int64_t TPackageReader::ArchiveStart(const String& path) {
   const int64_t size = file.Size();
   const int64_t imageEnd = ImageEndOfFile(path);
   if (imageEnd < 0) return 0;  // not a program: a bare archive
-  if (imageEnd >= size) {
+  if (imageEnd >= size || AppendedDataEnd(path, imageEnd) == imageEnd) {
     throw Exception(Format(u"\"%s\" is a program without an appended archive", {path}));
   }
   return imageEnd;

@@ -9,6 +9,7 @@
 
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
+#include "core/IconFile.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
 #include "core/WindowIcon.h"
@@ -16,6 +17,8 @@
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
 #include "core/Stream.h"
+#include "core/pe/PeResourceEditor.h"
+#include "core/pe/VersionInfo.h"
 #include "pack/Console.h"
 #include "pack/DosTime.h"
 #include "pack/PackChecks.h"
@@ -25,7 +28,6 @@
 #include "pack/SiteScanner.h"
 #include "pack/TemplateLint.h"
 #include "pack/ZipWriter.h"
-#include "core/os/ExeResources.h"
 #include "core/os/File.h"
 
 namespace lumora {
@@ -39,6 +41,10 @@ constexpr StringView kRuntimeFileName = u"lumora.exe";
 #else
 constexpr StringView kRuntimeFileName = u"lumora";
 #endif
+
+// The configuration's section of version strings, which the runtime never
+// reads.
+constexpr StringView kVersionInfoSection = u"VersionInfo";
 
 // A file beside the target that is deleted again unless it is kept.
 class TTemporarySibling {
@@ -92,6 +98,10 @@ void CheckRuntime(const String& runtime) {
     throw Exception(
         Format(u"\"%s\" is damaged: the file ends before its program image", {runtime}));
   }
+  if (imageEnd < size && AppendedDataEnd(runtime, imageEnd) == imageEnd) {
+    throw Exception(Format(u"\"%s\" is signed: pack the bare runtime, then sign the packed program",
+                           {runtime}));
+  }
   if (imageEnd < size) {
     throw Exception(
         Format(u"\"%s\" is not a bare runtime: %s bytes follow its program image "
@@ -106,16 +116,19 @@ bool IsWindowsProgram(const String& runtime) {
   return file.Read(magic, sizeof magic) == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
 }
 
-// Only the Windows resource functions can replace a program's main icon:
-// checked before any work.
-void CheckIconUpdatePossible() {
-  try {
-    CheckResourceUpdateSupported();
-  } catch (const Exception& error) {
-    throw Exception(error.Message() +
-                    u". Only the Windows build of lumora-pack can change the icon of a Windows "
-                    u"program (on Linux, run lumora-pack.exe under Wine)");
+String NameList() {
+  String list;
+  for (const String& name : TVersionInfo::SettableNames()) list += (list.empty() ? u"" : u", ") + name;
+  return list;
+}
+
+// The version string name as the version resource spells it, whatever the
+// letter case it was given in; empty for a name that is not one of them.
+String VersionStringName(const String& name) {
+  for (const String& known : TVersionInfo::SettableNames()) {
+    if (UpperCaseAscii(known) == UpperCaseAscii(name)) return known;
   }
+  return {};
 }
 
 // The bytes of an icon for the package's "lm-icon" entry: a picture the
@@ -161,9 +174,15 @@ class TPackJob {
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
     const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
-    if (!FOptions.IconFile.empty() && windowsRuntime) CheckIconUpdatePossible();
+    // The icon is checked before any work, with the messages of the
+    // Windows icon replacement.
+    if (!FOptions.IconFile.empty() && windowsRuntime) {
+      FMainIcon = TIconFile::Load(Canonical(FOptions.IconFile, u"icon file"));
+    }
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
     CollectEntries();
+    CollectVersionStrings(windowsRuntime);
+    FRewrittenRuntime = RewriteResources(summary.Runtime);
     CheckStartPage();
     WarnCaseTwins();
     LintTemplates();
@@ -173,7 +192,7 @@ class TPackJob {
     }
 
     TTemporarySibling program(FOptions.Output, u"part");
-    CopyRuntime(summary.Runtime, windowsRuntime ? FOptions.IconFile : String(), program.Path());
+    CopyRuntime(summary.Runtime, program.Path());
     summary.ArchiveBytes = AppendArchive(program.Path());
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
@@ -374,10 +393,52 @@ class TPackJob {
                                          TFileCreation::OpenExisting);
   }
 
-  static void CopyRuntime(const String& runtime, const String& icon, const String& program) {
+  // The version strings of the configuration's [VersionInfo] section, then
+  // those of the options, the later of two for one name winning.
+  void CollectVersionStrings(bool windowsRuntime) {
+    std::vector<std::pair<String, String>> given;
+    for (const String& name : FConfig.ReadSection(kVersionInfoSection)) {
+      given.emplace_back(name, FConfig.ReadString(kVersionInfoSection, name, u""));
+    }
+    given.insert(given.end(), FOptions.VersionStrings.begin(), FOptions.VersionStrings.end());
+    for (const auto& [name, value] : given) {
+      const String known = VersionStringName(name);
+      if (known.empty()) {
+        throw Exception(Format(u"\"%s\" is not a version string: give one of %s",
+                               {name, NameList()}));
+      }
+      std::erase_if(FVersionStrings, [&](const auto& pair) { return pair.first == known; });
+      FVersionStrings.emplace_back(known, value);
+    }
+    if (!FVersionStrings.empty() && !windowsRuntime) {
+      Warn(u"the version strings apply only to Windows programs: not written");
+      FVersionStrings.clear();
+    }
+  }
+
+  // The runtime with the new icon and version strings, built in memory
+  // before any other work so that a damaged runtime stops packing early;
+  // empty when nothing changes. Rewriting the resources changes the file's
+  // layout, so it has to come before the archive is appended.
+  std::vector<uint8_t> RewriteResources(const String& runtime) const {
+    if (FMainIcon.empty() && FVersionStrings.empty()) return {};
+    TPeResourceEditor editor(runtime);
+    if (!FMainIcon.empty()) editor.ReplaceMainIcon(FMainIcon);
+    if (!FVersionStrings.empty()) editor.SetVersionStrings(FVersionStrings);
+    return editor.Bytes();
+  }
+
+  // The runtime, or its rewritten resources, copied to program; the
+  // archive is appended after it.
+  void CopyRuntime(const String& runtime, const String& program) const {
     std::error_code error;
-    fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
-                  error);
+    if (!FRewrittenRuntime.empty()) {
+      TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
+      file.WriteBuffer(FRewrittenRuntime.data(), static_cast<int64_t>(FRewrittenRuntime.size()));
+    } else {
+      fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
+                    error);
+    }
     // A read-only runtime gives a read-only copy, which the archive could
     // not be appended to.
     if (!error)
@@ -386,9 +447,6 @@ class TPackJob {
       throw Exception(
           Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
     }
-    // Updating resources rewrites the file, so the icon goes in before the
-    // archive is appended.
-    if (!icon.empty()) TExeUtils::ChangeExeIcon(program, icon);
     TConsole::MakeExecutable(program);
   }
 
@@ -399,7 +457,11 @@ class TPackJob {
   std::vector<TSourceEntry> FEntries;
   TMemIniFile FConfig;
   std::string FConfigBytes;
+  // The package's "lm-icon", or a Windows runtime's new main icon.
   std::string FIconBytes;
+  std::vector<uint8_t> FMainIcon;
+  std::vector<uint8_t> FRewrittenRuntime;
+  std::vector<std::pair<String, String>> FVersionStrings;
   bool FHasConfig = false;
   bool FIconInPackage = false;
   int64_t FContentBytes = 0;

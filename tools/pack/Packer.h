@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/String.h"
@@ -18,10 +19,15 @@ struct TPackOptions {
   // The configuration file; empty for the site folder's own "lm-config".
   String ConfigFile;
   // An icon file for the program; empty to keep the runtime's. A Windows
-  // runtime gets it as its main icon (only the Windows packer can do that);
-  // any other runtime finds it in the package as "lm-icon" and shows it on
-  // its windows.
+  // runtime gets it as its main icon (on every platform the packer runs
+  // on); any other runtime finds it in the package as "lm-icon" and shows
+  // it on its windows.
   String IconFile;
+  // Strings of a Windows program's version resource (ProductName,
+  // FileDescription, CompanyName, LegalCopyright, FileVersion,
+  // ProductVersion), as name and value in the order given. They override
+  // the configuration's [VersionInfo] section.
+  std::vector<std::pair<String, String>> VersionStrings;
   // Fail, writing nothing, when there is any warning (for build scripts).
   bool Strict = false;
   // An unknown configuration key a slip away from a known one is only a
