@@ -16,6 +16,7 @@
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
 #include "core/Stream.h"
+#include "core/pe/PeCheckSum.h"
 #include "core/pe/PeResourceEditor.h"
 #include "core/pe/VersionInfo.h"
 #include "pack/Console.h"
@@ -192,7 +193,8 @@ class TPackJob {
     TTemporarySibling archive(FOptions.Output, u"zip");
     summary.ArchiveBytes = WriteArchive(archive.Path());
     TTemporarySibling program(FOptions.Output, u"part");
-    WriteProgram(summary.Runtime, archive.Path(), program.Path(), summary.ArchiveBytes);
+    WriteProgram(summary.Runtime, archive.Path(), program.Path(), summary.ArchiveBytes,
+                 windowsRuntime);
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {
@@ -420,7 +422,7 @@ class TPackJob {
   }
 
   void WriteProgram(const String& runtime, const String& archive, const String& program,
-                    int64_t archiveBytes) const {
+                    int64_t archiveBytes, bool windowsRuntime) const {
     std::error_code error;
     if (!FRewrittenRuntime.empty()) {
       TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
@@ -443,6 +445,13 @@ class TPackJob {
       progress.SetPosition(position);
     };
     exe.AppendZipToExe(archive, program);
+    // A Windows program's header checksum covers the whole file, the
+    // archive included.
+    if (windowsRuntime) {
+      TFileStream file(program, TFileAccess::ReadWrite, TFileShare::None,
+                       TFileCreation::OpenExisting);
+      TPeCheckSum::Update(file);
+    }
     TConsole::MakeExecutable(program);
   }
 
