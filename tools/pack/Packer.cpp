@@ -17,6 +17,7 @@
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
 #include "core/Stream.h"
+#include "core/pe/PeCheckSum.h"
 #include "core/pe/PeResourceEditor.h"
 #include "core/pe/VersionInfo.h"
 #include "pack/Console.h"
@@ -194,6 +195,13 @@ class TPackJob {
     TTemporarySibling program(FOptions.Output, u"part");
     CopyRuntime(summary.Runtime, program.Path());
     summary.ArchiveBytes = AppendArchive(program.Path());
+    // A Windows program's header checksum covers the whole file, the
+    // archive included.
+    if (windowsRuntime) {
+      TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::None,
+                       TFileCreation::OpenExisting);
+      TPeCheckSum::Update(file);
+    }
     std::error_code error;
     fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
     if (error) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/ByteOrder.h"
+#include "core/pe/PeCheckSum.h"
 #include "core/pe/PeErrors.h"
 
 namespace lumora {
@@ -233,15 +234,9 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
 }
 
 uint32_t TPeImage::CheckSum(std::span<const uint8_t> bytes, size_t checksumOffset) {
-  uint64_t sum = 0;
-  for (size_t at = 0; at < bytes.size(); at += 2) {
-    if (at >= checksumOffset && at < checksumOffset + 4) continue;
-    const uint32_t word = bytes[at] | (at + 1 < bytes.size() ? bytes[at + 1] << 8 : 0);
-    sum += word;
-    sum = (sum & 0xFFFF) + (sum >> 16);
-  }
-  sum = (sum & 0xFFFF) + (sum >> 16);
-  return static_cast<uint32_t>(sum + bytes.size());
+  TPeCheckSum sum(checksumOffset);
+  sum.Add(bytes);
+  return sum.Result();
 }
 
 }  // namespace lumora

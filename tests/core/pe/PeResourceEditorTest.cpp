@@ -11,6 +11,8 @@
 #include "core/Exception.h"
 #include "core/IconFile.h"
 #include "core/ImageHeaders.h"
+#include "core/Stream.h"
+#include "core/pe/PeCheckSum.h"
 #include "core/pe/PeErrors.h"
 #include "core/pe/PeImage.h"
 #include "core/pe/PeResourceEditor.h"
@@ -166,6 +168,31 @@ TEST(PeResourceEditorTest, VersionStringsAndNumbersAreSet) {
   EXPECT_EQ(ReadU32(built.data() + fixed + 8), 0x00020005u);
   EXPECT_EQ(ReadU32(built.data() + fixed + 12), 0x00010000u);
   EXPECT_EQ(ReadU32(built.data() + fixed + 16), 0u);
+}
+
+// The checksum of a whole file on disk, summed block by block, is the one of
+// its bytes in memory: also across a block boundary and with an odd length
+// (the last byte counts, as the image help library has it).
+TEST(PeCheckSumTest, TheFileChecksumCoversEveryByte) {
+  std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources());
+  bytes.resize(200001, 0x5A);
+  TMemoryStream file;
+  file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+  TPeCheckSum::Update(file);
+  std::vector<uint8_t> written(bytes.size());
+  file.SetPosition(0);
+  file.ReadBuffer(written.data(), static_cast<int64_t>(written.size()));
+  const uint32_t expected = TPeImage::CheckSum(bytes, kOptionalHeader + 64);
+  EXPECT_EQ(ReadU32(written.data() + kOptionalHeader + 64), expected);
+  std::copy_n(written.begin() + kOptionalHeader + 64, 4, bytes.begin() + kOptionalHeader + 64);
+  EXPECT_EQ(written, bytes);
+  // One byte more or less changes it; a file that is not PE is left alone.
+  EXPECT_NE(TPeImage::CheckSum(std::span(bytes).first(bytes.size() - 1), kOptionalHeader + 64),
+            expected);
+  TMemoryStream text;
+  text.WriteBuffer("not a program at all, but long enough to be read: 0123456789", 60);
+  TPeCheckSum::Update(text);
+  EXPECT_EQ(text.Size(), 60);
 }
 
 TEST(VersionInfoTest, VersionNumbers) {
