@@ -6,11 +6,14 @@
 #include "core/style/StyleWindowPainter.h"
 #include "platform/MessageBox.h"
 #include "platform/StyleBitmap.h"
+#include "platform/StyleTheme.h"
 
 namespace lumora {
 
 void TStylesUtils::TrySetStyle(const String& themeName, bool showError) {
-  if (!StyleEngine().SelectStyle(themeName) && showError)
+  if (StyleEngine().SelectStyle(themeName))
+    ApplyStyleToWindows(StyleEngine().ActiveStyle());
+  else if (showError)
     ShowMessageBox(Format(u"Style '%s' not found", {themeName}), ApplicationTitle(), mbIconError | mbClose);
 }
 

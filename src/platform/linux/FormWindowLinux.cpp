@@ -9,6 +9,7 @@
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
+#include "platform/linux/StyleThemeLinux.h"
 #include "platform/linux/KeyCodes.h"
 
 namespace lumora {
@@ -188,11 +189,15 @@ void TFormWindow::RemoveContent() {
   FImpl->Content = nullptr;
 }
 
-void TFormWindow::Show() { gtk_widget_show(FImpl->Window); }
+void TFormWindow::Show() {
+  StyleWindowBeforeShow(GTK_WINDOW(FImpl->Window));
+  gtk_widget_show(FImpl->Window);
+}
 
 void TFormWindow::Hide() { gtk_widget_hide(FImpl->Window); }
 
 void TFormWindow::BringToFront() {
+  StyleWindowBeforeShow(GTK_WINDOW(FImpl->Window));
   gtk_widget_show(FImpl->Window);
   gtk_window_present(GTK_WINDOW(FImpl->Window));
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/MessageBox.h"
+#include "platform/linux/StyleThemeLinux.h"
 
 namespace lumora {
 
@@ -20,6 +21,7 @@ void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
   gtk_window_set_title(GTK_WINDOW(dialog), ToUtf8(caption).c_str());
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+  StyleWindowBeforeShow(GTK_WINDOW(dialog));
   gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   // Let the destroyed window leave the screen before the caller goes on.

@@ -3,6 +3,7 @@
 
 #include "core/HandlerGuard.h"
 #include "platform/PasswordWindow.h"
+#include "platform/linux/StyleThemeLinux.h"
 #include "platform/linux/GLibPtr.h"
 
 namespace lumora {
@@ -99,6 +100,7 @@ String TPasswordWindow::Text() const { return FromUtf8(gtk_entry_get_text(GTK_EN
 
 int TPasswordWindow::ShowModal() {
   FImpl->Result = mrNone;
+  StyleWindowBeforeShow(GTK_WINDOW(FImpl->Window));
   gtk_widget_show_all(FImpl->Window);
   gtk_widget_grab_focus(FImpl->Edit);
   gtk_window_present(GTK_WINDOW(FImpl->Window));
