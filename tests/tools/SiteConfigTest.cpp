@@ -53,6 +53,31 @@ TEST(SiteConfigTest, WarnsAboutWhatTheRuntimeIgnores) {
             std::vector<String>{u"lm-config has no [Lumora] section: every key takes its default"});
 }
 
+// An AppTheme the runtime has no style for would show an error box at every
+// start: a warning, with the nearest name when there is one.
+TEST(SiteConfigTest, WarnsWhenAppThemeNamesNoStyle) {
+  struct TCase {
+    const char* Theme;
+    std::vector<String> Expected;
+  };
+  const auto noStyle = [](const String& theme, const String& suffix) {
+    return std::vector<String>{u"AppTheme = \"" + theme + u"\" names no style: the program shows \"Style '" + theme +
+                               u"' not found\" and keeps the native look" + suffix};
+  };
+  const TCase cases[] = {
+      {"Carbon", {}},
+      {"carbon", {}},
+      {"Windows", {}},
+      {"KHAKI", {}},
+      {"AQUAGRAPHITE", noStyle(u"AQUAGRAPHITE", u" (did you mean \"Aqua Graphite\"?)")},
+      {"Metro Blak", noStyle(u"Metro Blak", u" (did you mean \"Metro Black\"?)")},
+      {"Solarized", noStyle(u"Solarized", u"")},
+      {"", noStyle(u"", u"")},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(Warnings(std::string("[Lumora]\nAppTheme=") + c.Theme + "\n"), c.Expected) << c.Theme;
+}
+
 // A key a slip away from a known one would silently drop what it sets (a
 // password above all): an error that names the key meant.
 TEST(SiteConfigTest, AMistypedKeyIsAnErrorNamingTheKnownKey) {

@@ -1,10 +1,13 @@
 #include "pack/SiteConfig.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/ConfigKeys.h"
 #include "core/StrUtils.h"
+#include "core/style/StyleEngine.h"
 #include "pack/NearestName.h"
+#include "core/os/File.h"
 
 namespace lumora {
 
@@ -21,6 +24,27 @@ String MistypedKey(StringView name) {
   std::vector<String> known;
   for (const TConfigKey& key : ConfigKeys()) known.emplace_back(key.Name);
   return NearestName(name, known, kKeySlipEdits);
+}
+
+// Style names are short, and the usual slip is writing the resource name
+// (AQUAGRAPHITE for Aqua Graphite): a few edits.
+constexpr size_t kStyleSlipEdits = 3;
+
+// A warning when AppTheme names no style the runtime has, suggesting the
+// nearest name; nothing when it names one. The names come from the same
+// style files the runtime embeds, built into the packer too.
+std::optional<String> UnknownStyleWarning(const String& theme) {
+  TStyleEngine engine(EmbeddedStyleResources);
+  const std::vector<String> names = engine.StyleNames();
+  if (std::any_of(names.begin(), names.end(), [&](const String& name) { return SameTextLocale(name, theme); }))
+    return std::nullopt;
+  String warning = Format(u"AppTheme = \"%s\" names no style: the program shows \"Style '%s' not found\" and "
+                          u"keeps the native look",
+                          {theme, theme});
+  // An empty value is a few edits from any short name, and near none.
+  if (const String nearest = theme.empty() ? String() : NearestName(theme, names, kStyleSlipEdits); !nearest.empty())
+    warning += Format(u" (did you mean \"%s\"?)", {nearest});
+  return warning;
 }
 
 }  // namespace
@@ -85,6 +109,10 @@ TConfigFindings TSiteConfig::Check(const TMemIniFile& config, bool allowUnknownK
           Format(u"%s = \"%s\" is not a number: the runtime uses the default %s",
                  {key->Name, value, IntToStr(key->NumberDefault)}));
     }
+  }
+  if (config.ValueExists(ConfigSection, u"AppTheme")) {
+    if (auto warning = UnknownStyleWarning(ReadConfigString(config, TConfigKeyId::AppTheme)))
+      findings.Warnings.push_back(std::move(*warning));
   }
   return findings;
 }

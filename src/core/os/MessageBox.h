@@ -7,10 +7,13 @@
 
 namespace lumora {
 
-// The subset of the Win32 flags the system uses, with their Win32 values.
+// The subset of the Win32 flags the system uses, with their Win32 values,
+// and mbClose, ours: the single button reads "Close" instead of "OK"
+// (a bit MessageBoxW does not use, which the Windows backend takes out).
 enum TMessageBoxFlags : uint32_t {
   mbOk = 0x00,
   mbIconError = 0x10,
+  mbClose = 0x40000000,
 };
 
 // Shows a modal box owned by the thread's active window (none at start-up)

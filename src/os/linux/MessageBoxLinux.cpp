@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/os/MessageBox.h"
+#include "os/linux/TopLevelPreparer.h"
 
 namespace lumora {
 
@@ -14,11 +15,13 @@ void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
     return;
   }
   const GtkMessageType type = (flags & mbIconError) ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER;
-  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK,
+  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type,
+                                             (flags & mbClose) ? GTK_BUTTONS_CLOSE : GTK_BUTTONS_OK,
                                              "%s", ToUtf8(text).c_str());
   gtk_window_set_title(GTK_WINDOW(dialog), ToUtf8(caption).c_str());
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+  PrepareTopLevel(GTK_WINDOW(dialog));
   gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   // Let the destroyed window leave the screen before the caller goes on.

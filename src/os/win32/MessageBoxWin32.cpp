@@ -1,13 +1,51 @@
 // Message boxes through MessageBoxW, owned by the active window.
 #include <windows.h>
 
+#include <string_view>
+
 #include "core/os/MessageBox.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {
+namespace {
+
+// MessageBoxW has no Close button: the thread's box gets its OK button
+// relabelled as it is about to show, through a CBT hook.
+
+LRESULT CALLBACK RelabelOkAsClose(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t className[16] = {};
+    ::GetClassNameW(box, className, 16);
+    if (std::wstring_view(className) == L"#32770") ::SetDlgItemTextW(box, IDOK, L"Close");
+  }
+  // The hook handle argument has been ignored since Windows NT.
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class TCloseLabel {
+ public:
+  TCloseLabel() : FHook(::SetWindowsHookExW(WH_CBT, RelabelOkAsClose, nullptr, ::GetCurrentThreadId())) {}
+  ~TCloseLabel() {
+    if (FHook) ::UnhookWindowsHookEx(FHook);
+  }
+  TCloseLabel(const TCloseLabel&) = delete;
+  TCloseLabel& operator=(const TCloseLabel&) = delete;
+
+ private:
+  HHOOK FHook;
+};
+
+}  // namespace
 
 void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
-  ::MessageBoxW(::GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), MB_OK | flags);
+  const UINT style = MB_OK | (flags & ~static_cast<uint32_t>(mbClose));
+  if (flags & mbClose) {
+    TCloseLabel label;
+    ::MessageBoxW(::GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), style);
+    return;
+  }
+  ::MessageBoxW(::GetActiveWindow(), Wide(text).c_str(), Wide(caption).c_str(), style);
 }
 
 }  // namespace lumora

@@ -6,6 +6,7 @@
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
 #include "os/linux/KeyCodes.h"
+#include "platform/linux/StyleThemeLinux.h"
 
 namespace lumora {
 
@@ -108,10 +109,14 @@ class TFormWindowLinux final : public TFormWindow {
     if (gtk_widget_get_parent(content) == FWindow) gtk_container_remove(GTK_CONTAINER(FWindow), content);
   }
 
-  void ShowImpl() override { gtk_widget_show(FWindow); }
+  void ShowImpl() override {
+    StyleWindowBeforeShow(Window());
+    gtk_widget_show(FWindow);
+  }
   void HideImpl() override { gtk_widget_hide(FWindow); }
 
   void BringToFrontImpl() override {
+    StyleWindowBeforeShow(Window());
     gtk_widget_show(FWindow);
     gtk_window_present(Window());
   }

@@ -5,6 +5,7 @@
 #include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
 #include "os/linux/GLibPtr.h"
+#include "platform/linux/StyleThemeLinux.h"
 #include "platform/linux/TerminationWatch.h"
 
 namespace lumora {
@@ -103,6 +104,7 @@ int TPasswordWindow::ShowModal() {
   // A request to end the process cancels the dialog, as closing it would.
   if (TerminationRequested()) return mrCancel;
   FImpl->Result = mrNone;
+  StyleWindowBeforeShow(GTK_WINDOW(FImpl->Window));
   gtk_widget_show_all(FImpl->Window);
   gtk_widget_grab_focus(FImpl->Edit);
   gtk_window_present(GTK_WINDOW(FImpl->Window));

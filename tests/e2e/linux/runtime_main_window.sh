@@ -96,7 +96,7 @@ pass "window.close() in the start page goes through appCanClose and closes the m
 page themed index.html <<'HTML'
 <!DOCTYPE html><html><body><h1>Themed</h1></body></html>
 HTML
-make_app themed "IndexPage=site/index.html" "AppTitle=Main Window" "AppTheme=Carbon" "UseTrayIcon=1" "AppEscapeClose=1"
+make_app themed "IndexPage=site/index.html" "AppTitle=Main Window" "AppTheme=AQUAGRAPHITE" "UseTrayIcon=1" "AppEscapeClose=1"
 cp "$SCRATCH/themed.app" "$SCRATCH/ThemeD.App"
 "$SCRATCH/ThemeD.App" & pid=$!
 box="$(wait_window Themed)" || fail "no box for an unknown style"
@@ -109,6 +109,29 @@ press_key "$window" Escape
 wait_exit "$pid"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after the style box"
 pass "an unknown AppTheme shows the not-found box captioned with the application title; the window follows"
+
+# A style that exists, named in another letter case: no box, and the main
+# window's caption bar (a header bar drawn in the style) has Carbon's
+# caption colour, active or not (no window manager focuses it).
+page carbon index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Carbon</h1></body></html>
+HTML
+make_app carbon "IndexPage=site/index.html" "AppTitle=Carbon Window" "AppTheme=carbon" "AppEscapeClose=1"
+"$SCRATCH/carbon.app" & pid=$!
+window="$(wait_window "Carbon Window")" || fail "no main window for a known style"
+[ "$(visible_windows Carbon)" = 0 ] || fail "a box for a known style"
+sleep 1
+import -window "$window" "$SCRATCH/carbon.png" 2>/dev/null || fail "no screenshot of the styled window"
+width="$(identify -format '%w' "$SCRATCH/carbon.png")"
+caption="$(convert "$SCRATCH/carbon.png" -format "%[hex:p{$((width / 2)),6}]" info: | cut -c1-6 | tr 'A-F' 'a-f')"
+case "$caption" in
+  121212 | 171717) ;;
+  *) fail "caption colour $caption, not Carbon's" ;;
+esac
+press_key "$window" Escape
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE with a style"
+pass "AppTheme=carbon selects Carbon: no box, the caption bar in Carbon's colours"
 
 # A termination request (the session ending, kill) ends the program as if
 # its window had closed: nothing is left in the temporary folder.

@@ -17,6 +17,7 @@ struct TBoxSeen {
   bool Icon = false;
   int Buttons = 0;
   bool Ok = false;
+  std::wstring OkLabel;
 };
 TBoxSeen Seen;
 const wchar_t* Caption = nullptr;
@@ -29,6 +30,11 @@ BOOL CALLBACK LookAtChild(HWND child, LPARAM) {
   if (std::wstring(className) == L"Button") {
     ++Seen.Buttons;
     Seen.Ok = Seen.Ok || ::GetDlgCtrlID(child) == IDOK;
+    if (::GetDlgCtrlID(child) == IDOK) {
+      wchar_t label[32] = {};
+      ::GetWindowTextW(child, label, 32);
+      Seen.OkLabel = label;
+    }
   } else if (std::wstring(className) == L"Static") {
     if ((style & SS_TYPEMASK) == SS_ICON) {
       Seen.Icon = Seen.Icon || ::SendMessageW(child, STM_GETICON, 0, 0) != 0;
@@ -72,6 +78,18 @@ TEST(MessageBoxWin32Test, CaptionTextIconAndOneOkButton) {
   EXPECT_FALSE(plain.Icon);
   EXPECT_EQ(plain.Buttons, 1);
   EXPECT_TRUE(plain.Ok);
+}
+
+TEST(MessageBoxWin32Test, TheStyleNotFoundBoxHasASingleCloseButton) {
+  const TBoxSeen box = Show(u"Style 'AQUAGRAPHITE' not found", L"Styled", mbIconError | mbClose);
+  ASSERT_TRUE(box.Found);
+  EXPECT_EQ(box.Text, L"Style 'AQUAGRAPHITE' not found");
+  EXPECT_TRUE(box.Icon);
+  EXPECT_EQ(box.Buttons, 1);
+  EXPECT_EQ(box.OkLabel, L"Close");
+
+  // The relabelling ends with that box.
+  EXPECT_EQ(Show(u"Later", L"Plain", mbOk).OkLabel, L"OK");
 }
 
 }  // namespace
