@@ -121,9 +121,12 @@ void TMainForm::RegisterSiteProtocol() {
   FLmpProtocol = std::make_unique<TInternetProtocol>();
   FLmpProtocol->SetProtocol(u"lmp");
   TSiteRequestHandler* handler = FRequestHandler.get();
+  FServedLog = TServedLog::FromEnvironment();
+  TServedLog* log = FServedLog.get();
   FLmpProtocol->SetOnRequestStream(
-      [handler](TInternetProtocol& Sender, const String& Request, std::unique_ptr<TStream>& Stream) {
+      [handler, log](TInternetProtocol& Sender, const String& Request, std::unique_ptr<TStream>& Stream) {
         handler->HandleProtocolRequest(Sender, Request, Stream);
+        if (log) log->Record(Request, Stream.get());
       });
   FLmpProtocol->SetActive(true);
 }
@@ -137,7 +140,10 @@ void TMainForm::CreateBrowserForm() {
 bool TMainForm::FormCloseQuery() {
   bool CanClose = true;
   try {
-    if (FBrowserForm && FBrowserForm->WebBrowser) {
+    // A browser without a document has no script to ask (Windows without
+    // its HTML engine): the page has no say, and the window closes rather
+    // than never.
+    if (FBrowserForm && FBrowserForm->WebBrowser && FBrowserForm->WebBrowser->HasDocument()) {
       const TScriptValue result = FBrowserForm->WebBrowser->ExecScriptEx(u"appCanClose", {0});
       CanClose = ScriptValueEquals(result, -1);
     }

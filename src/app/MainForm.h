@@ -10,6 +10,7 @@
 #include "core/Stream.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/services/HostServices.h"
+#include "core/site/ServedLog.h"
 #include "core/site/SiteRequestHandler.h"
 #include "platform/FormWindow.h"
 #include "platform/TrayIcon.h"
@@ -85,6 +86,7 @@ class TMainForm final : public TGlobalMainForm {
   std::unique_ptr<TMemoryStream> FLastSound;
   std::unique_ptr<TBrowserForm> FBrowserForm;
   std::unique_ptr<TSiteRequestHandler> FRequestHandler;
+  std::unique_ptr<TServedLog> FServedLog;
   std::unique_ptr<TInternetProtocol> FLmpProtocol;
   std::unique_ptr<THostServices> FServices;
 };

@@ -59,6 +59,10 @@ class TBrowserView {
   // object does not support this method" when the page has no such
   // function, "Method call unsuccessful. %s (%s)." when the call fails.
   TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
+  // True when the view holds a document ExecScriptEx can reach. On Windows
+  // every navigation leaves one (an error page at worst) where the platform
+  // has its HTML engine; without the engine there is never one.
+  bool HasDocument() const;
 
   void ShowFindDialog();
   void PrintPreview();

@@ -10,14 +10,6 @@ namespace lumora {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The Windows runtime cannot show its windows yet: a program packed with it
-// reads its site and ends at once. The one switch to turn when it can.
-constexpr bool kWindowsRuntimeShowsWindows = false;
-
-}  // namespace
-
 String TPackChecks::ResolveRuntime(const String& runtime) {
   const String path = runtime.empty() ? TPacker::DefaultRuntime() : runtime;
   std::error_code error;
@@ -59,12 +51,6 @@ String TPackChecks::ConfigLookalikes(const std::vector<std::string>& entryNames)
     found += u"\"" + name + u"\"";
   }
   return found;
-}
-
-String TPackChecks::RuntimeNote(bool windowsRuntime) {
-  if (!windowsRuntime || kWindowsRuntimeShowsWindows) return {};
-  return u"the Windows runtime cannot show windows yet: this program starts, reads its site and ends "
-         u"at once without showing it. Pack with the Linux runtime to use the site today";
 }
 
 }  // namespace lumora

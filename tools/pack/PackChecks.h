@@ -25,10 +25,6 @@ class TPackChecks {
   // runtime would not read ("lm-config.ini", "site/lm-config"), quoted and
   // joined for a message; empty when there are none.
   static String ConfigLookalikes(const std::vector<std::string>& entryNames);
-
-  // A line for the author when the runtime cannot run the site fully yet;
-  // empty when it can.
-  static String RuntimeNote(bool windowsRuntime);
 };
 
 }  // namespace lumora

@@ -210,9 +210,6 @@ class TPackJob {
     }
     program.Keep();
 
-    if (const String note = TPackChecks::RuntimeNote(windowsRuntime); !note.empty()) {
-      summary.Notes.push_back(note);
-    }
     summary.Entries = FEntries.size();
     summary.ContentBytes = FContentBytes;
     return summary;

@@ -310,9 +310,11 @@ void TBrowserView::Navigate(const String& url) {
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FImpl->View), ToUtf8(url).c_str());
 }
 
+bool TBrowserView::HasDocument() const { return webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View)) != nullptr; }
+
 TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+  if (!HasDocument()) return {};
   WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
-  if (webkit_web_view_get_uri(web) == nullptr) return {};
   std::string args;
   for (int argument : arguments) {
     if (!args.empty()) args += ",";

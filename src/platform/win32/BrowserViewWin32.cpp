@@ -94,6 +94,8 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
   return FImpl->Host->ExecScriptEx(name, arguments);
 }
 
+bool TBrowserView::HasDocument() const { return FImpl->Host->HasDocument(); }
+
 void TBrowserView::ShowFindDialog() { FImpl->Host->ShowFindDialog(); }
 
 void TBrowserView::PrintPreview() { FImpl->Host->PrintPreview(); }

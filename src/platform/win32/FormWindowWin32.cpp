@@ -11,6 +11,7 @@
 #include "platform/win32/FormWindowStyle.h"
 #include "os/win32/WideString.h"
 #include "platform/win32/WindowHandle.h"
+#include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
@@ -56,16 +57,28 @@ int StartupShowCommand() {
 
 class TFormWindowWin32 final : public TFormWindow {
  public:
+  // Every window after the first (the main window) is owned by the first:
+  // it stays above it, and only the main window has a taskbar button.
   TFormWindowWin32() {
     RegisterFormClass(&WindowProc);
     const TWindowStyle style = FormWindowStyle(TWindowFrame::ForBorderStyle(bsSizeable));
+    const HWND owner = OpenWindows().front() != this ? static_cast<HWND>(OpenWindows().front()->NativeHandle()) : nullptr;
     FWindow.reset(::CreateWindowExW(style.ExStyle, kWindowClass, L"", style.Style, CW_USEDEFAULT, CW_USEDEFAULT, 640,
-                                    480, nullptr, nullptr, ::GetModuleHandleW(nullptr), this));
+                                    480, owner, nullptr, ::GetModuleHandleW(nullptr), this));
   }
 
   ~TFormWindowWin32() override {
     RemoveContent();
-    if (FWindow) ::SetWindowLongPtrW(FWindow.get(), GWLP_USERDATA, 0);
+    if (!FWindow) return;
+    ::SetWindowLongPtrW(FWindow.get(), GWLP_USERDATA, 0);
+    // Destroying an owner destroys the windows it owns, under their forms
+    // and their content: they are let go first.
+    for (TFormWindow* other : OpenWindows()) {
+      const auto handle = static_cast<HWND>(other->NativeHandle());
+      if (other != this && ::GetWindow(handle, GW_OWNER) == FWindow.get()) {
+        ::SetWindowLongPtrW(handle, GWLP_HWNDPARENT, 0);
+      }
+    }
   }
 
  protected:
@@ -157,12 +170,33 @@ class TFormWindowWin32 final : public TFormWindow {
 
   void* NativeHandleImpl() const override { return FWindow.get(); }
 
+  // Keys for the windows inside this one, before they are dispatched: a
+  // browser's go to that browser (its key event, the swallowed shortcuts,
+  // the control's accelerators); any other child's are shown to the form
+  // first, so that Escape closes it wherever the focus is. The form's own
+  // keys reach it through WM_KEYDOWN.
+  bool PreDispatchKeyImpl(void* nativeMessage) override {
+    MSG& message = *static_cast<MSG*>(nativeMessage);
+    const HWND window = FWindow.get();
+    if (message.hwnd == window || !::IsChild(window, message.hwnd)) return false;
+    if (TWebBrowserHost::FromWindow(message.hwnd)) return TranslateBrowserAccelerator(message);
+    if (message.message == WM_KEYDOWN) RaiseKeyDown(static_cast<int>(message.wParam));
+    return false;
+  }
+
  private:
   void FitContent() {
     if (!FContent) return;
     RECT client{};
     ::GetClientRect(FWindow.get(), &client);
     ::MoveWindow(FContent, 0, 0, client.right, client.bottom, TRUE);
+  }
+
+  void RaiseKeyDown(int key) {
+    if (!OnKeyDown) return;
+    // A copy: the handler may close the window.
+    auto handler = OnKeyDown;
+    RunHandler([&handler, key] { handler(key); });
   }
 
   void Center() {
@@ -203,14 +237,9 @@ class TFormWindowWin32 final : public TFormWindow {
       case WM_SETFOCUS:
         if (self->FContent) ::SetFocus(self->FContent);
         return 0;
-      case WM_KEYDOWN: {
-        const int key = static_cast<int>(wParam);
-        if (self->OnKeyDown) {
-          auto handler = self->OnKeyDown;
-          RunHandler([&handler, key] { handler(key); });
-        }
+      case WM_KEYDOWN:
+        self->RaiseKeyDown(static_cast<int>(wParam));
         return 0;
-      }
       default:
         return ::DefWindowProcW(window, message, wParam, lParam);
     }

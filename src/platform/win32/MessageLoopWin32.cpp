@@ -2,13 +2,10 @@
 #include <windows.h>
 
 #include "platform/MessageLoop.h"
-#include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
-// The forms and the browser host are not built for Windows yet: the
-// program ends after start-up instead of failing in every window.
-bool InitializeWindowing() { return false; }
+bool InitializeWindowing() { return true; }
 
 // A GUI program learns of the session's end from WM_ENDSESSION, which
 // reaches the main window once there is one.
@@ -17,10 +14,10 @@ void WatchTerminationSignals() {}
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // Keys go first to the open windows (PreDispatchKeyMessage), then to
-    // the browser they are for (its accelerators and key event).
+    // Keys go first to the open windows, which hand a browser's keys to
+    // that browser (FormWindowWin32).
     const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
-    if (key && (PreDispatchKeyMessage(&message) || TranslateBrowserAccelerator(message))) continue;
+    if (key && PreDispatchKeyMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -14,7 +14,16 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 SCRATCH="$(mktemp -d)"
-trap 'rm -rf "$SCRATCH"' EXIT
+# At exit, passed or failed, the programs the test started and left running
+# end too (a failed test would otherwise leave its program open and its
+# runner waiting), then the scratch folder goes.
+end_test() {
+  local pid
+  for pid in $(jobs -p); do kill "$pid" 2>/dev/null || true; done
+  for pid in $(jobs -p); do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$SCRATCH"
+}
+trap end_test EXIT
 # The runtime keeps its temporary files in $XDG_RUNTIME_DIR/lumora.
 export XDG_RUNTIME_DIR="$SCRATCH/run"
 mkdir -m 0700 -p "$XDG_RUNTIME_DIR"

@@ -8,12 +8,14 @@ export XDG_CONFIG_HOME="$SCRATCH/config"
 
 # make_app NAME CONFIG_LINE...: packs $SCRATCH/NAME (its site/ folder
 # written by the caller) with an lm-config of the given lines into the
-# program $SCRATCH/NAME.app.
+# program $SCRATCH/NAME.app (NAME.exe for Windows, lib/wine.sh).
+PACK_RUNTIME=()
+APP_SUFFIX=.app
 make_app() {
   local name="$1"; shift
   printf '[Lumora]\n' > "$SCRATCH/$name/lm-config"
   printf '%s\n' "$@" >> "$SCRATCH/$name/lm-config"
-  "$PACKER" "$SCRATCH/$name" "$SCRATCH/$name.app" > /dev/null || fail "packing $name"
+  "$PACKER" "${PACK_RUNTIME[@]}" "$SCRATCH/$name" "$SCRATCH/$name$APP_SUFFIX" > /dev/null || fail "packing $name"
 }
 
 # page NAME FILE: writes site/FILE of site NAME from standard input.

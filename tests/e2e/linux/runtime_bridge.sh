@@ -33,7 +33,7 @@ document.body.appendChild(frame);
 </script></body></html>
 HTML
 (cd "$SCRATCH/web" && exec python3 -m http.server --bind 127.0.0.1 "$PORT" > /dev/null 2> "$SCRATCH/web.log") & server=$!
-trap 'kill "$server" 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
+trap 'kill "$server" 2>/dev/null || true; end_test' EXIT
 
 # Each check appends "name=value" to a list the page writes through the
 # bridge itself, then the page follows a link to the other origin.

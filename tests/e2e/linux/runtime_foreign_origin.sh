@@ -34,7 +34,7 @@ import os; os.rename(portfile + '.part', portfile)
 server.serve_forever()
 PY
 python3 "$SCRATCH/serve.py" "$SCRATCH/web" "$SCRATCH/foreign.log" "$SCRATCH/port" & server=$!
-trap 'kill $server 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
+trap 'kill $server 2>/dev/null || true; end_test' EXIT
 wait_until 10 test -s "$SCRATCH/port" || true
 PORT="$(cat "$SCRATCH/port")" || fail "the local web server did not start"
 : > "$SCRATCH/foreign.log"

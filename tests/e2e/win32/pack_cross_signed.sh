@@ -23,7 +23,7 @@ convert -size 32x32 xc:blue blue.png
 icotool -c -o app.ico red.png blue.png
 mkdir -p site/site
 printf '<p>hello</p>' > site/site/index.html
-printf '[Lumora]\r\nIndexPage=site/index.html\r\n[VersionInfo]\r\nCompanyName=Example Ltd\r\nLegalCopyright=\xc2\xa9 2026 Example\r\nProductName=from the configuration\r\n' \
+printf '[Lumora]\r\nIndexPage=site/index.html\r\nAppTitle=Signed Notes\r\nAppEscapeClose=1\r\n[VersionInfo]\r\nCompanyName=Example Ltd\r\nLegalCopyright=\xc2\xa9 2026 Example\r\nProductName=from the configuration\r\n' \
   > site/lm-config
 
 "$packer" --runtime "$runtime" --icon app.ico --version-info "ProductName=Notes" \
@@ -70,10 +70,12 @@ pass "lumora-pack --verify accepts the signed program"
 
 for program in app.exe signed.exe; do
   "$wine_run" "$program" & pid=$!
+  window="$(wait_window "Signed Notes" 60)" || fail "$program shows no main window under Wine"
+  press_key "$window" Escape
   wait_exit "$pid" 60
   [ "$EXIT_CODE" = 0 ] || fail "$program ended with $EXIT_CODE under Wine"
 done
-pass "the packed and the signed program start under Wine and find their archive"
+pass "the packed and the signed program start under Wine and show their site's window"
 
 # Signing comes after packing: a signed runtime is refused with a message.
 osslsigncode sign -certs cert.pem -key key.pem -in "$runtime" -out signed-runtime.exe > /dev/null 2>&1

@@ -111,5 +111,16 @@ TEST(FormWindowWin32Test, EveryCloseRequestAsksTheCloseQuery) {
   EXPECT_EQ(key, VK_ESCAPE);
 }
 
+// Windows opened after the main window are owned by it (no taskbar
+// buttons of their own), and outlive it when it goes first.
+TEST(FormWindowWin32Test, LaterWindowsAreOwnedByTheFirst) {
+  std::unique_ptr<TFormWindow> main = TFormWindow::Create();
+  const std::unique_ptr<TFormWindow> popup = TFormWindow::Create();
+  EXPECT_EQ(::GetWindow(WindowOf(*main), GW_OWNER), nullptr);
+  EXPECT_EQ(::GetWindow(WindowOf(*popup), GW_OWNER), WindowOf(*main));
+  main.reset();
+  EXPECT_TRUE(::IsWindow(WindowOf(*popup)));
+}
+
 }  // namespace
 }  // namespace lumora::test

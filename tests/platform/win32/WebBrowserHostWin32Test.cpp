@@ -21,7 +21,6 @@
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/Stream.h"
-#include "platform/MessageLoop.h"
 #include "platform/OleSession.h"
 #include "platform/win32/WindowHandle.h"
 #include "platform/win32/browser/ComObject.h"
@@ -363,20 +362,6 @@ TEST_F(WebBrowserHostWin32Test, KeysForTheControlRaiseOnKeyDownAndCtrlYIsSwallow
   const TKeysDown none({});
   EXPECT_TRUE(keyDown(Host->Handle(), VK_ESCAPE));
   EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
-}
-
-TEST_F(WebBrowserHostWin32Test, TheMessageLoopHandsKeysToTheBrowserTheyAreFor) {
-  std::vector<int> keys;
-  Host->Events.OnKeyDown = [&](int Key) { keys.push_back(Key); };
-  const TKeysDown none({});
-  EXPECT_EQ(TWebBrowserHost::FromWindow(Host->Handle()), Host.get());
-  EXPECT_EQ(TWebBrowserHost::FromWindow(Parent.get()), nullptr);
-  ::PostMessageW(Host->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-  ::PostMessageW(Parent.get(), WM_KEYDOWN, VK_RETURN, 0);
-  ::PostMessageW(Host->Handle(), WM_KEYDOWN, VK_F5, 0);
-  ::PostQuitMessage(0);
-  RunMessageLoop();
-  EXPECT_EQ(keys, (std::vector<int>{VK_ESCAPE, VK_F5}));
 }
 
 }  // namespace

@@ -155,15 +155,21 @@ TComPtr<IDispatch> DocumentOf(IWebBrowser2* browser) {
 
 }  // namespace
 
-TScriptValue TWebBrowserHost::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+TComPtr<IDispatch> TWebBrowserHost::ScriptDispatch() const {
   const TComPtr<IDispatch> document = DocumentOf(FBrowser.Get());
   TComPtr<IHTMLDocument> html;
-  if (!document ||
-      FAILED(document->QueryInterface(IID_IHTMLDocument, reinterpret_cast<void**>(html.Receive())))) {
-    return {};
-  }
   TComPtr<IDispatch> script;
-  if (FAILED(html->get_Script(script.Receive())) || !script) return {};
+  if (document && SUCCEEDED(document->QueryInterface(IID_IHTMLDocument, reinterpret_cast<void**>(html.Receive())))) {
+    html->get_Script(script.Receive());
+  }
+  return script;
+}
+
+bool TWebBrowserHost::HasDocument() const { return static_cast<bool>(ScriptDispatch()); }
+
+TScriptValue TWebBrowserHost::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+  const TComPtr<IDispatch> script = ScriptDispatch();
+  if (!script) return {};
   return CallScriptFunction(*script.Get(), name, arguments);
 }
 

@@ -57,6 +57,8 @@ class TWebBrowserHost {
   // Calls the loaded page's script function name with arguments; no page:
   // an empty value. Raises the errors of CallScriptFunction.
   TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
+  // True while the control holds a document whose script can be called.
+  bool HasDocument() const;
   // The control's find dialog and its print preview (no prompt); nothing
   // without a page.
   void ShowFindDialog();
@@ -68,7 +70,7 @@ class TWebBrowserHost {
   // The component's own dispatch: window.external.
   TComPtr<IDispatch> External() const;
 
-  // For the message loop, before a message is dispatched: a key message for
+  // Before a key message is dispatched: a key message for
   // a window inside the host raises OnKeyDown, swallows the disabled Ctrl
   // shortcuts and goes to the control's accelerator handling. True when the
   // message was handled and must not be dispatched.
@@ -90,6 +92,8 @@ class TWebBrowserHost {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void ConnectEvents();
+  // The loaded document's script dispatch; empty without a document.
+  TComPtr<IDispatch> ScriptDispatch() const;
 
   TWindowHandle FWindow;
   uint32_t FHostFlags = 0;
@@ -103,8 +107,8 @@ class TWebBrowserHost {
   DWORD FEventCookie = 0;
 };
 
-// For the thread's message loop: a key message for a window inside a
-// browser goes to that browser's TranslateAccelerator. True when it was
+// For a form window's pre-dispatch hook: a key message for a window inside
+// a browser goes to that browser's TranslateAccelerator. True when it was
 // handled and must not be dispatched.
 bool TranslateBrowserAccelerator(MSG& message);
 

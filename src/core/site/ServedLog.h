@@ -1,0 +1,32 @@
+// A record of what the site's protocol served, for end-to-end tests that
+// cannot see the page itself (the Windows control under Wine has no HTML
+// engine). Off unless the environment variable LUMORA_SERVED_LOG names a
+// folder; then answer N of the run (from 1) is written there as "N.txt":
+// the request (the URL after the scheme's colon) on the first line, the
+// bytes served after it. A request left unanswered is written with no
+// bytes.
+#pragma once
+
+#include <memory>
+
+#include "core/Stream.h"
+#include "core/String.h"
+
+namespace lumora {
+
+class TServedLog {
+ public:
+  // The log the environment asks for, or nullptr.
+  static std::unique_ptr<TServedLog> FromEnvironment();
+  explicit TServedLog(String folder) : FFolder(std::move(folder)) {}
+
+  // Writes the next record; stream's position is kept. A record that
+  // cannot be written is skipped: the log never stops a page.
+  void Record(const String& request, TStream* stream);
+
+ private:
+  String FFolder;
+  int FCount = 0;
+};
+
+}  // namespace lumora
