@@ -26,16 +26,11 @@ HICON MainIcon(int size) {
 }
 
 void RegisterFormClass(WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.hIcon = MainIcon(::GetSystemMetrics(SM_CXICON));
-  windowClass.hIconSm = MainIcon(::GetSystemMetrics(SM_CXSMICON));
-  windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassExW(&windowClass);
+  RegisterWindowClass(kWindowClass, procedure,
+                      {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW),
+                       .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                       .Icon = MainIcon(::GetSystemMetrics(SM_CXICON)),
+                       .SmallIcon = MainIcon(::GetSystemMetrics(SM_CXSMICON))});
 }
 
 // The show command the program was started with, for its first window

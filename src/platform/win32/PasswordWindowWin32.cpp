@@ -103,14 +103,9 @@ struct TPasswordWindow::TImpl {
 TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
   FImpl->Owner = this;
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &TImpl::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassExW(&windowClass);
+  RegisterWindowClass(kWindowClass, &TImpl::WindowProc,
+                      {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW),
+                       .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 
   // A dialog frame with the caption's close button only, centred on the
   // desktop's work area.

@@ -64,12 +64,7 @@ struct TTrayIcon::TImpl {
 TTrayIcon::TTrayIcon() : FImpl(std::make_unique<TImpl>()) {
   FImpl->Owner = this;
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &TImpl::WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassExW(&windowClass);
+  RegisterWindowClass(kWindowClass, &TImpl::WindowProc);
   // A message-only window: it never shows, it only hears the icon.
   FImpl->Window.reset(::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
                                         FImpl.get()));

@@ -26,17 +26,6 @@ constexpr wchar_t kWindowClass[] = L"LumoraWebBrowserHost";
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
 
-void RegisterWindowClass(WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = ModuleInstance();
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
-  // A second registration fails harmlessly: the class is the same.
-  ::RegisterClassExW(&windowClass);
-}
-
 VARIANT_BOOL VariantBoolOf(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 [[noreturn]] void RaiseComError(const String& what, HRESULT result) {
@@ -48,7 +37,8 @@ bool KeyIsDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 }  // namespace
 
 TWebBrowserHost::TWebBrowserHost(HWND parent) {
-  RegisterWindowClass(&TWebBrowserHost::WindowProc);
+  RegisterWindowClass(kWindowClass, &TWebBrowserHost::WindowProc,
+                      {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW)});
   RECT client{};
   ::GetClientRect(parent, &client);
   FWindow.reset(::CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
