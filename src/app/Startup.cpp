@@ -87,8 +87,9 @@ int RunApplication() {
     return kRuntimeErrorExitCode;
   }
 
-  // Step 7 (the main window owns its taskbar button) is what GTK does
-  // anyway. Step 8: the main window; the application owns it and every
+  // Step 7 (the main window owns its taskbar button) is the form window's
+  // (GTK does it anyway; on Windows later windows are owned by the main
+  // one). Step 8: the main window; the application owns it and every
   // window a page opens.
   SetHandlerErrorPresenter(ShowHandlerError);
   int exitCode = 0;
