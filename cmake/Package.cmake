@@ -46,10 +46,10 @@ install(FILES
     docs/configuration.md
     docs/javascript-api.md
     docs/packer.md
-    docs/security.md
     docs/site-authors.md
     docs/styles.md
     docs/templates.md
+    docs/windows.md
   DESTINATION ${LUMORA_DOC_DIR})
 install(DIRECTORY types/ DESTINATION ${LUMORA_DOC_DIR}/types)
 
