@@ -61,7 +61,10 @@ String TRuntimeLocator::Find(TTarget target) {
   if (const fs::path real = fs::canonical(packer, error); !error) packer = real;
   String looked;
   for (const fs::path& candidate : Candidates(packer, info)) {
-    if (fs::is_regular_file(candidate, error)) return fs::canonical(candidate).u16string();
+    if (fs::is_regular_file(candidate, error)) {
+      const fs::path found = fs::canonical(candidate, error);
+      if (!error) return found.u16string();
+    }
     if (!looked.empty()) looked += u" or ";
     looked += u"\"" + candidate.lexically_normal().u16string() + u"\"";
   }
