@@ -31,7 +31,7 @@ void TPackChecks::CheckTarget(const String& runtime, bool windowsRuntime,
                               std::optional<TTarget> target) {
   if (!target || (*target == TTarget::Windows) == windowsRuntime) return;
   throw Exception(Format(u"--target %s, but the runtime \"%s\" is a %s program",
-                         {*target == TTarget::Windows ? u"windows" : u"linux", runtime,
+                         {TRuntimeLocator::TargetName(*target), runtime,
                           windowsRuntime ? u"Windows" : u"Linux"}));
 }
 

@@ -50,7 +50,7 @@ std::optional<TTarget> TRuntimeLocator::ParseTarget(StringView name) {
   return std::nullopt;
 }
 
-StringView TRuntimeLocator::FileName(TTarget target) { return Info(target).File; }
+StringView TRuntimeLocator::TargetName(TTarget target) { return Info(target).Name; }
 
 String TRuntimeLocator::Find(TTarget target) {
   const TTargetInfo& info = Info(target);

@@ -22,8 +22,8 @@ class TRuntimeLocator {
   // "linux" or "windows"; nullopt for any other name.
   static std::optional<TTarget> ParseTarget(StringView name);
 
-  // The runtime's file name: "lumora" or "lumora.exe".
-  static StringView FileName(TTarget target);
+  // The name --target takes: "linux" or "windows".
+  static StringView TargetName(TTarget target);
 
   // The runtime for target, looked up from the running packer's own
   // location. Raises an Exception naming every place looked at and how to
