@@ -57,15 +57,22 @@ if(WIN32)
   return()
 endif()
 
-# The Debian package's own files: its change log and copyright notice.
-configure_file(packaging/changelog.in packaging/changelog @ONLY)
-install(CODE "
-  execute_process(COMMAND gzip -9 -n -c \"${CMAKE_BINARY_DIR}/packaging/changelog\"
-                  OUTPUT_FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${LUMORA_DOC_DIR}/changelog.gz\"
-                  RESULT_VARIABLE failed)
-  if(failed)
-    message(FATAL_ERROR \"Cannot compress the change log\")
-  endif()")
+# The packer's manual page, and the Debian package's own files: its change
+# log and copyright notice. Installed compressed, as Debian wants them.
+function(lumora_install_gzipped template destination)
+  get_filename_component(name "${template}" NAME_WLE)
+  configure_file(${template} packaging/${name} @ONLY)
+  install(CODE "
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}\")
+    execute_process(COMMAND gzip -9 -n -c \"${CMAKE_BINARY_DIR}/packaging/${name}\"
+                    OUTPUT_FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/${name}.gz\"
+                    RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR \"Cannot compress ${name}\")
+    endif()")
+endfunction()
+lumora_install_gzipped(packaging/lumora-pack.1.in share/man/man1)
+lumora_install_gzipped(packaging/changelog.in ${LUMORA_DOC_DIR})
 install(FILES packaging/copyright DESTINATION ${LUMORA_DOC_DIR})
 
 set(CPACK_GENERATOR DEB)

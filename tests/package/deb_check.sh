@@ -19,7 +19,8 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 packer="$root/usr/bin/lumora-pack"
 runtimes="$root/usr/lib/lumora/runtimes"
 for file in "$packer" "$runtimes/linux-x86_64/lumora" "$runtimes/windows-x86/lumora.exe" \
-  "$root/usr/share/doc/lumora/packer.md" "$root/usr/share/doc/lumora/types/lumora-external.d.ts"; do
+  "$root/usr/share/doc/lumora/packer.md" "$root/usr/share/doc/lumora/types/lumora-external.d.ts" \
+  "$root/usr/share/man/man1/lumora-pack.1.gz"; do
   [ -f "$file" ] || fail "the package holds no ${file#"$root"}"
 done
 for program in "$packer" "$runtimes/linux-x86_64/lumora"; do
