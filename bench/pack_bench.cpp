@@ -13,130 +13,29 @@
 // Pictures and media are their format's signature followed by random bytes:
 // to Deflate that is what their compressed payload looks like, though real
 // JPEG files give zip -9 about a percent on their bytes.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zip.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
-namespace fs = std::filesystem;
+#include "ProcessBench.h"
+
+using namespace lumora::bench;
 
 namespace {
 
-// The password every packaged site uses.
-const std::string kPassword = "kv73Tr8mwq5Ds=n941zbg70fe3Lux=Ra64wq";
-
-[[noreturn]] void Fail(const std::string& what) {
-  std::fprintf(stderr, "lumora_bench_pack: %s\n", what.c_str());
-  std::exit(1);
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string RandomBytes(std::mt19937_64& random, size_t count) {
-  std::string bytes(count, '\0');
-  for (size_t i = 0; i + 8 <= count; i += 8) {
-    const uint64_t value = random();
-    std::copy_n(reinterpret_cast<const char*>(&value), 8,
-                bytes.begin() + static_cast<ptrdiff_t>(i));
-  }
-  return bytes;
-}
-
-// Text of a site: markup, style and script words over a vocabulary whose
-// words are used with very unequal frequency, as in real pages (it deflates
-// to about a third, like real pages do).
-class TTextMaker {
- public:
-  explicit TTextMaker(std::mt19937_64& random) : FRandom(random) {
-    static const char* const kSyllables[] = {"ka", "lo", "mi", "ne", "su", "ta", "ri", "po", "de",
-                                             "ba", "ve", "zu", "ch", "an", "or", "el", "is", "um"};
-    for (int i = 0; i < 3000; ++i) {
-      std::string word;
-      const int length = 1 + static_cast<int>(FRandom() % 4);
-      for (int s = 0; s < length; ++s) word += kSyllables[FRandom() % std::size(kSyllables)];
-      FWords.push_back(word);
-    }
-  }
-
-  std::string Make(size_t size, int kind) {
-    static const char* const kHtml[] = {"<p>",      "</p>\n",     "<div class=\"", "\">",
-                                        "</div>\n", "<a href=\"", ".html\">",      "</a>",
-                                        "<li>",     "</li>\n"};
-    static const char* const kCss[] = {" {\n  margin: ", "px;\n  color: #", ";\n}\n.",
-                                       " > .",           "  padding: 0 ",   "em;\n"};
-    static const char* const kJs[] = {"function ", "(a, b) {\n  return ",
-                                      " + ",       ";\n}\n",
-                                      "const ",    " = ",
-                                      "if (",      ") {\n",
-                                      "}\n",       "this."};
-    std::string text;
-    text.reserve(size + 64);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    while (text.size() < size) {
-      const double u = unit(FRandom);
-      text += FWords[static_cast<size_t>(std::pow(u, 5.0) * static_cast<double>(FWords.size()))];
-      const uint64_t pick = FRandom();
-      if (pick % 2 == 0) {
-        if (kind == 0) text += kHtml[pick / 2 % std::size(kHtml)];
-        if (kind == 1) text += kCss[pick / 2 % std::size(kCss)] + std::to_string(pick % 97);
-        if (kind == 2) text += kJs[pick / 2 % std::size(kJs)];
-      } else {
-        text += ' ';
-      }
-    }
-    text.resize(size);
-    return text;
-  }
-
- private:
-  std::mt19937_64& FRandom;
-  std::vector<std::string> FWords;
-};
-
 // The site: lm-config and an index page, text files, pictures and five
 // large media files, by parts of the issue's 300 MB shape scaled to megabytes.
-int64_t MakeSite(const fs::path& root, double megabytes, size_t& files) {
+TSiteWriter MakeSite(const fs::path& root, double megabytes) {
   using namespace std::string_literals;
   const double scale = megabytes / 300.0;
   std::mt19937_64 random(17);
-  int64_t total = 0;
-  const auto put = [&](const std::string& name, const std::string& bytes) {
-    WriteFile(root / name, bytes);
-    total += static_cast<int64_t>(bytes.size());
-    ++files;
-  };
-  put("lm-config", "[Lumora]\r\nIndexPage=site/index.html\r\n");
-  put("site/index.html", "<html><body>bench</body></html>\n");
-  TTextMaker text(random);
-  const auto texts = static_cast<int>(3500 * scale);
-  for (int i = 0; i < texts; ++i) {
-    static const char* const kExtensions[] = {".html", ".css", ".js"};
-    const int kind = i % 3;
-    put("site/pages/" + std::to_string(i / 100) + "/page" + std::to_string(i) + kExtensions[kind],
-        text.Make(2000 + random() % 24000, kind));
-  }
+  TSiteWriter site(root);
+  site.PutTexts(random, static_cast<int>(3500 * scale));
   const auto pictures = static_cast<int>(1500 * scale);
   for (int i = 0; i < pictures; ++i) {
     const bool jpeg = i % 3 != 0;
     const std::string signature = jpeg ? "\xFF\xD8\xFF\xE0" : "\x89PNG\r\n\x1A\n";
-    put("site/img/" + std::to_string(i / 100) + "/pic" + std::to_string(i) +
+    site.Put("site/img/" + std::to_string(i / 100) + "/pic" + std::to_string(i) +
             (jpeg ? ".jpg" : ".png"),
         signature + RandomBytes(random, 10000 + random() % 80000));
   }
@@ -152,59 +51,10 @@ int64_t MakeSite(const fs::path& root, double megabytes, size_t& files) {
       {"site/media/film.mp4", "\0\0\0 ftypisom"s, 48},
   };
   for (const auto& m : media) {
-    put(m.Name,
+    site.Put(m.Name,
         m.Signature + RandomBytes(random, static_cast<size_t>(m.Megabytes * scale * 1048576)));
   }
-  return total;
-}
-
-struct TRun {
-  double Seconds = 0;
-  // Processor time, all threads together: on a busy machine it shows how
-  // the work would spread where the wall-clock time cannot.
-  double CpuSeconds = 0;
-  long PeakKiB = 0;
-};
-
-double CpuSeconds(const rusage& usage) {
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs command with sh in folder; its time and peak resident memory. The
-// shell execs the command so that the memory is the program's own.
-TRun Run(const std::string& command, const fs::path& folder = fs::current_path()) {
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(126);
-    execl("/bin/sh", "sh", "-c", ("exec " + command + " > /dev/null").c_str(), nullptr);
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    Fail("failed: " + command);
-  }
-  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-          CpuSeconds(usage), usage.ru_maxrss};
-}
-
-// Each program's best run of rounds. The programs take turns round by round,
-// so that a busy spell of the machine falls on all of them alike.
-std::vector<TRun> Best(int rounds, const std::vector<std::function<TRun()>>& programs) {
-  std::vector<TRun> best(programs.size(), TRun{1e9, 0, 0});
-  for (int round = 0; round < rounds; ++round) {
-    for (size_t i = 0; i < programs.size(); ++i) {
-      const TRun one = programs[i]();
-      if (one.Seconds < best[i].Seconds) {
-        best[i].Seconds = one.Seconds;
-        best[i].CpuSeconds = one.CpuSeconds;
-      }
-      best[i].PeakKiB = std::max(best[i].PeakKiB, one.PeakKiB);
-    }
-  }
-  return best;
+  return site;
 }
 
 // libzip opening the archive and reading every entry, CRC checked at its end.
@@ -234,13 +84,6 @@ TRun LibzipReadAll(const fs::path& archivePath) {
           CpuSeconds(after) - CpuSeconds(before), 0};
 }
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
-double LoadAverage() {
-  double load[1] = {0};
-  return getloadavg(load, 1) == 1 ? load[0] : -1;
-}
-
 void Line(const char* what, const TRun& run, double reference) {
   std::printf("  %-44s %7.2f s %5.2fx  (processor %6.2f s, peak %6.1f MiB)\n", what, run.Seconds,
               reference / run.Seconds, run.CpuSeconds, static_cast<double>(run.PeakKiB) / 1024.0);
@@ -258,11 +101,10 @@ int main(int argc, char** argv) {
   const std::string pack = LUMORA_PACK_PATH;
   const std::string runtime = LUMORA_RUNTIME_PATH;
 
-  size_t files = 0;
-  const int64_t bytes = MakeSite(site, megabytes, files);
+  const TSiteWriter written = MakeSite(site, megabytes);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::printf("Site: %zu files, %.1f MB; %u processors; load average %.2f at the start\n", files,
-              static_cast<double>(bytes) / 1e6, cores, LoadAverage());
+  std::printf("Site: %zu files, %.1f MB; %u processors; load average %.2f at the start\n",
+              written.Files(), static_cast<double>(written.Bytes()) / 1e6, cores, LoadAverage());
 
   // Packing. Every program starts without its output: zip would otherwise
   // update an existing archive.

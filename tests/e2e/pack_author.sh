@@ -121,14 +121,50 @@ code=0
 pack --runtime "$SCRATCH/no-runtime" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
 [ "$code" = 1 ] && grep -q 'no-runtime" given with --runtime' "$SCRATCH/err" ||
   fail "a missing --runtime: $(cat "$SCRATCH/err")"
-# A packer without a runtime beside it says how to give one.
+# A packer without a runtime where it looks names those places and the way
+# to give one.
+if [ "$LUMORA_PLATFORM" = win32 ]; then
+  own=(Windows windows-x86) other=(Linux linux-x86_64 linux)
+else
+  own=(Linux linux-x86_64) other=(Windows windows-x86 windows)
+fi
 mkdir "$SCRATCH/alone"
 cp "$PACKER" "$SCRATCH/alone/"
 code=0
 ${LUMORA_EMULATOR:-} "$SCRATCH/alone/lumora-pack$EXE" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
-[ "$code" = 1 ] && grep -q 'There is no runtime beside lumora-pack .*Give one with --runtime PATH' "$SCRATCH/err" ||
-  fail "no runtime beside the packer: $(cat "$SCRATCH/err")"
+[ "$code" = 1 ] && grep -q "There is no ${own[0]} runtime for lumora-pack: it is looked for at \".*lib.lumora.runtimes.${own[1]}.lumora$EXE\" or \".*alone.lumora$EXE\"\. .*give one with --runtime PATH" "$SCRATCH/err" ||
+  fail "no runtime for the packer: $(cat "$SCRATCH/err")"
 pass "a missing output folder or runtime is named, with the way to give one"
+
+# Installed, the packer finds the runtime of each target in
+# lib/lumora/runtimes/<target>/ below its own folder's parent.
+installed="$SCRATCH/prefix"
+mkdir -p "$installed/bin" "$installed/lib/lumora/runtimes/${own[1]}"
+cp "$PACKER" "$installed/bin/"
+cp "$LUMORA_BUILD/lumora$EXE" "$installed/lib/lumora/runtimes/${own[1]}/"
+installed_pack() { ${LUMORA_EMULATOR:-} "$installed/bin/lumora-pack$EXE" "$@" 2> "$SCRATCH/err" | tr -d '\r'; }
+installed_pack "$site" "$SCRATCH/installed$EXE" > "$SCRATCH/out" || fail "installed packing: $(cat "$SCRATCH/err")"
+grep -q "after runtime \".*prefix.lib.lumora.runtimes.${own[1]}.lumora$EXE\"" "$SCRATCH/out" ||
+  fail "the installed packer took another runtime: $(cat "$SCRATCH/out")"
+pack --verify "$SCRATCH/installed$EXE" > /dev/null || fail "the installed packer's program does not verify"
+if installed_pack --target "${other[2]}" "$site" "$SCRATCH/other" > /dev/null; then
+  fail "packed for ${other[2]} without its runtime"
+fi
+grep -q "There is no ${other[0]} runtime for lumora-pack: it is looked for at \".*prefix.lib.lumora.runtimes.${other[1]}.lumora" "$SCRATCH/err" ||
+  fail "--target ${other[2]} without its runtime: $(cat "$SCRATCH/err")"
+pass "installed, the packer finds its runtime below lib/lumora/runtimes and names the missing one"
+
+# --target and --runtime that disagree, and an unknown target.
+if pack --target "${other[2]}" --runtime "$LUMORA_BUILD/lumora$EXE" "$site" "$SCRATCH/x" 2> "$SCRATCH/err"; then
+  fail "--target ${other[2]} packed the ${own[0]} runtime"
+fi
+grep -q -- "--target ${other[2]}, but the runtime \".*\" is a ${own[0]} program" "$SCRATCH/err" ||
+  fail "--target against --runtime: $(cat "$SCRATCH/err")"
+code=0
+pack --target macos "$site" "$SCRATCH/x" 2> "$SCRATCH/err" || code=$?
+[ "$code" = 2 ] && grep -q -- '--target needs linux or windows, not "macos"' "$SCRATCH/err" ||
+  fail "an unknown target: $(cat "$SCRATCH/err")"
+pass "--target that disagrees with --runtime, or names no system, is refused"
 
 # Packing for either runtime gives no note: both show their windows.
 new_site note

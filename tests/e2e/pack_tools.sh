@@ -118,4 +118,9 @@ pass "--verify fails an entry whose data cannot reach its declared size, deflate
 # The packer names the project's version.
 version="$(sed -n 's/^project(Lumora VERSION \([0-9.]*\) .*/\1/p' "$LUMORA_SOURCE/CMakeLists.txt")"
 [ "$(pack --version)" = "lumora-pack $version" ] || fail "--version says \"$(pack --version)\", not $version"
-pass "--version names version $version"
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  # The Linux runtime carries the same version in an ELF note.
+  readelf --notes "$LUMORA_BUILD/lumora" | grep -qF "\"name\":\"lumora\",\"version\":\"$version\"" ||
+    fail "the runtime's version note: $(readelf --notes "$LUMORA_BUILD/lumora")"
+fi
+pass "--version names version $version, as the runtime does"

@@ -10,18 +10,21 @@ namespace lumora {
 
 namespace fs = std::filesystem;
 
-String TPackChecks::ResolveRuntime(const String& runtime) {
-  const String path = runtime.empty() ? TPacker::DefaultRuntime() : runtime;
+String TPackChecks::ResolveRuntime(const String& runtime, std::optional<TTarget> target) {
+  if (runtime.empty()) return TRuntimeLocator::Find(target.value_or(TRuntimeLocator::HostTarget()));
   std::error_code error;
-  const fs::path resolved = fs::canonical(fs::path(path), error);
+  const fs::path resolved = fs::canonical(fs::path(runtime), error);
   if (!error) return resolved.u16string();
-  if (runtime.empty()) {
-    throw Exception(Format(u"There is no runtime beside lumora-pack (\"%s\"). Give one with --runtime "
-                           u"PATH: \"lumora\" of a Linux build for a Linux program, \"lumora.exe\" of a "
-                           u"Windows build for a Windows program",
-                           {path}));
-  }
-  throw Exception(Format(u"Cannot open the runtime \"%s\" given with --runtime. %s", {path, FromUtf8(error.message())}));
+  throw Exception(Format(u"Cannot open the runtime \"%s\" given with --runtime. %s",
+                         {runtime, FromUtf8(error.message())}));
+}
+
+void TPackChecks::CheckTarget(const String& runtime, bool windowsRuntime,
+                              std::optional<TTarget> target) {
+  if (!target || (*target == TTarget::Windows) == windowsRuntime) return;
+  throw Exception(Format(u"--target %s, but the runtime \"%s\" is a %s program",
+                         {TRuntimeLocator::TargetName(*target), runtime,
+                          windowsRuntime ? u"Windows" : u"Linux"}));
 }
 
 void TPackChecks::CheckOutputFolder(const String& output) {

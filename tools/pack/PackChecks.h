@@ -3,10 +3,12 @@
 // slightly wrong name, and a runtime that cannot do everything yet.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/String.h"
+#include "pack/RuntimeLocator.h"
 
 namespace lumora {
 
@@ -14,9 +16,15 @@ class TPackChecks {
  public:
   TPackChecks() = delete;
 
-  // The runtime's full path: runtime, or the one beside the packer when
-  // runtime is empty. Raises an Exception that says how to give one.
-  static String ResolveRuntime(const String& runtime);
+  // The runtime's full path: runtime, or when it is empty the installed
+  // runtime of target (default: the system the packer runs on). Raises an
+  // Exception that says how to give one.
+  static String ResolveRuntime(const String& runtime, std::optional<TTarget> target);
+
+  // Raises an Exception when a target was asked for and the runtime, a
+  // Windows one or not, is for the other system.
+  static void CheckTarget(const String& runtime, bool windowsRuntime,
+                          std::optional<TTarget> target);
 
   // Raises an Exception naming the folder when output's folder is missing.
   static void CheckOutputFolder(const String& output);

@@ -41,7 +41,7 @@ int RunVersion(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
     {u"",
-     u"[--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
+     u"[--target linux|windows] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
      u"[--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
@@ -72,8 +72,9 @@ int RunHelp(TArguments) {
     TConsole::Out(line);
     TConsole::Out(u"      " + String(command.Description));
   }
-  TConsole::Out(u"Without --runtime the runtime beside lumora-pack is used; without --config");
-  TConsole::Out(u"the lm-config file at the top of SOURCE_DIR, if there is one.");
+  TConsole::Out(u"--target picks the system the program is for (default: this one); its runtime");
+  TConsole::Out(u"is the one installed with lumora-pack, unless --runtime names another. Without");
+  TConsole::Out(u"--config the lm-config file at the top of SOURCE_DIR is used, if there is one.");
   TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file), or is packed");
   TConsole::Out(u"as \"lm-icon\" for any other runtime (a PNG or ICO file).");
   TConsole::Out(u"--version-info sets a string of a Windows program's version resource: NAME is");
@@ -138,6 +139,12 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
       if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption,
                       level ? options.Level : options.Jobs)) {
         return kExitUsage;
+      }
+    } else if (argument == u"--target") {
+      if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
+      options.Target = TRuntimeLocator::ParseTarget(arguments[++i]);
+      if (!options.Target) {
+        return UsageError(u"--target needs linux or windows, not \"" + arguments[i] + u"\"");
       }
     } else if (argument == u"--version-info") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");

@@ -37,12 +37,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#ifdef _WIN32
-constexpr StringView kRuntimeFileName = u"lumora.exe";
-#else
-constexpr StringView kRuntimeFileName = u"lumora";
-#endif
-
 // The configuration's section of version strings, which the runtime never
 // reads.
 constexpr StringView kVersionInfoSection = u"VersionInfo";
@@ -170,11 +164,12 @@ class TPackJob {
   TPackSummary Run() {
     TPackSummary summary;
     TPackChecks::CheckOutputFolder(FOptions.Output);
-    summary.Runtime = TPackChecks::ResolveRuntime(FOptions.Runtime);
+    summary.Runtime = TPackChecks::ResolveRuntime(FOptions.Runtime, FOptions.Target);
     CheckRuntime(summary.Runtime);
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
     const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
+    TPackChecks::CheckTarget(summary.Runtime, windowsRuntime, FOptions.Target);
     // The icon is checked before any work, with the messages of the
     // Windows icon replacement.
     if (!FOptions.IconFile.empty() && windowsRuntime) {
@@ -476,11 +471,6 @@ class TPackJob {
 
 TPackSummary TPacker::Pack(const TPackOptions& options, const TOnWarning& onWarning) {
   return TPackJob(options, onWarning).Run();
-}
-
-String TPacker::DefaultRuntime() {
-  return (fs::path(ExecutablePath()).parent_path() / fs::path(String(kRuntimeFileName)))
-      .u16string();
 }
 
 }  // namespace lumora

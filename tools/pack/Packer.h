@@ -4,18 +4,24 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "core/String.h"
+#include "pack/RuntimeLocator.h"
 
 namespace lumora {
 
 struct TPackOptions {
   String SourceDir;
   String Output;
-  // The runtime to append to; empty for the one beside the packer.
+  // The runtime to append to; empty for the installed one of Target (or,
+  // in a build folder, the one beside the packer).
   String Runtime;
+  // The system the program is for; nullopt for the one the packer runs on,
+  // or, with Runtime, for whichever Runtime is.
+  std::optional<TTarget> Target;
   // The configuration file; empty for the site folder's own "lm-config".
   String ConfigFile;
   // An icon file for the program; empty to keep the runtime's. A Windows
@@ -59,9 +65,6 @@ class TPacker {
   // is complete, so a failure leaves no partial Output (and an existing
   // Output untouched). Raises an Exception with a message for the user.
   static TPackSummary Pack(const TPackOptions& options, const TOnWarning& onWarning);
-
-  // "lumora" ("lumora.exe" on Windows) in the packer's own folder.
-  static String DefaultRuntime();
 };
 
 }  // namespace lumora

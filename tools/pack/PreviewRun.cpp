@@ -5,6 +5,7 @@
 #include "core/Exception.h"
 #include "core/StrUtils.h"
 #include "pack/ChildProcess.h"
+#include "pack/PackChecks.h"
 #include "core/os/SysUtils.h"
 
 namespace lumora {
@@ -42,8 +43,7 @@ fs::path ProgramName(const TPackOptions& options) {
   std::error_code error;
   fs::path site = fs::weakly_canonical(fs::path(options.SourceDir), error).filename();
   if (site.empty()) site = u"site";
-  const fs::path runtime = options.Runtime.empty() ? TPacker::DefaultRuntime() : options.Runtime;
-  return site += runtime.extension();
+  return site += fs::path(options.Runtime).extension();
 }
 
 }  // namespace
@@ -53,6 +53,7 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;
   const TScratchFolder folder;
+  options.Runtime = TPackChecks::ResolveRuntime(options.Runtime, options.Target);
   options.Output = (folder.Path() / ProgramName(options)).u16string();
   const TPackSummary summary = TPacker::Pack(options, onWarning);
   if (onPacked) onPacked(summary);

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: unpacked with dpkg-deb -x into an
+# empty root, its packer alone (no --runtime, nothing of the build folders)
+# packs the showcase for Linux, which opens its window and ends when closed,
+# and for Windows (--target windows), which starts under Wine. The files lie
+# where the install layout puts them, the runtimes are stripped and carry
+# the packer's version, and lintian finds no error.
+#
+# Usage: tests/package/deb_check.sh lumora_VERSION_amd64.deb
+# (scripts/package builds the package; scripts/test runs both.)
+. "$(dirname "$0")/../e2e/lib/common.sh"
+. "$(dirname "$0")/../e2e/lib/runtime.sh"
+
+deb="$(realpath "${1:?usage: deb_check.sh PACKAGE.deb}")"
+root="$SCRATCH/root"
+showcase="$LUMORA_SOURCE/examples/showcase"
+
+dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
+packer="$root/usr/bin/lumora-pack"
+runtimes="$root/usr/lib/lumora/runtimes"
+for file in "$packer" "$runtimes/linux-x86_64/lumora" "$runtimes/windows-x86/lumora.exe" \
+  "$root/usr/share/doc/lumora/packer.md" "$root/usr/share/doc/lumora/types/lumora-external.d.ts" \
+  "$root/usr/share/man/man1/lumora-pack.1.gz"; do
+  [ -f "$file" ] || fail "the package holds no ${file#"$root"}"
+done
+for program in "$packer" "$runtimes/linux-x86_64/lumora"; do
+  readelf -S "$program" | grep -q '\.debug_\|\.symtab' && fail "${program#"$root"} is not stripped"
+done
+pass "dpkg-deb -x gives the install layout, the programs stripped"
+
+version="$("$packer" --version)"
+version="${version#lumora-pack }"
+readelf --notes "$runtimes/linux-x86_64/lumora" |
+  grep -qF "Packaging Metadata: {\"type\":\"deb\",\"name\":\"lumora\",\"version\":\"$version\"}" ||
+  fail "the Linux runtime's version note does not say $version: $(readelf --notes "$runtimes/linux-x86_64/lumora")"
+dpkg-deb -f "$deb" Version | grep -qxF "$version" || fail "the package is not version $version"
+pass "the package, the packer and the Linux runtime say version $version"
+
+lintian --fail-on error "$deb" > "$SCRATCH/lintian.out" 2>&1 ||
+  fail "lintian: $(cat "$SCRATCH/lintian.out")"
+pass "lintian reports no error"
+
+# Linux: packed by the unpacked packer with its own runtime, started, its
+# window at the configured size, closed, ended cleanly.
+"$packer" "$showcase" "$SCRATCH/showcase" > "$SCRATCH/pack.out" || fail "packing the showcase"
+grep -qF "after runtime \"$runtimes/linux-x86_64/lumora\"" "$SCRATCH/pack.out" ||
+  fail "packed with another runtime: $(cat "$SCRATCH/pack.out")"
+"$packer" --verify "$SCRATCH/showcase" > /dev/null || fail "--verify refuses the showcase"
+"$SCRATCH/showcase" & pid=$!
+window="$(wait_window "Lumora Showcase" 30)" || fail "the showcase opened no window"
+[ "$(size_of "$window")" = 960x640 ] || fail "the showcase's window is $(size_of "$window")"
+close_window "$window"
+wait_exit "$pid" 20
+[ "$EXIT_CODE" = 0 ] || fail "the showcase ended with $EXIT_CODE"
+pass "the unpacked packer packs the showcase, which opens its window and ends when closed"
+
+# Windows: the same site for the Windows runtime of the package, started
+# under Wine. A runtime that shows windows is stopped once its window is
+# up; one that does not yet ends by itself once it has read its site.
+"$packer" --target windows "$showcase" "$SCRATCH/showcase.exe" > "$SCRATCH/pack.out" ||
+  fail "packing the showcase for Windows"
+grep -qF "after runtime \"$runtimes/windows-x86/lumora.exe\"" "$SCRATCH/pack.out" ||
+  fail "packed with another runtime: $(cat "$SCRATCH/pack.out")"
+"$LUMORA_SOURCE/scripts/wine-run" "$SCRATCH/showcase.exe" & pid=$!
+started() { gone "$pid" || first_window "Lumora Showcase" > /dev/null; }
+wait_until 90 started || fail "the Windows showcase neither ended nor showed its window under Wine"
+if gone "$pid"; then
+  wait_exit "$pid" 1
+  [ "$EXIT_CODE" = 0 ] || fail "the Windows showcase ended with $EXIT_CODE under Wine"
+else
+  stop "$pid"
+fi
+pass "with --target windows it packs the showcase for Windows, which starts under Wine"
