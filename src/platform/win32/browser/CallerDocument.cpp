@@ -11,14 +11,16 @@ namespace lumora {
 namespace {
 
 // The window's document URL; the empty text when it cannot be read.
-String DocumentUrlOf(IHTMLWindow2& window) {
+String DocumentUrlOf(IUnknown& window) {
+  TComPtr<IHTMLWindow2> html;
   TComPtr<IHTMLDocument2> document;
-  if (SUCCEEDED(window.get_document(document.Receive())) && document) {
+  if (SUCCEEDED(window.QueryInterface(IID_IHTMLWindow2, reinterpret_cast<void**>(html.Receive()))) && html &&
+      SUCCEEDED(html->get_document(document.Receive())) && document) {
     TBstr url;
     if (SUCCEEDED(document->get_URL(url.Receive())) && url.Get()) return url.Text();
   }
-  // A window whose document the host may not read directly (another
-  // origin's frame) is still shown by a browser object that names it.
+  // A window whose document the host may not read directly (a frame of
+  // another origin) is still shown by a browser object that names it.
   TComPtr<IServiceProvider> services;
   if (FAILED(window.QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.Receive())))) return {};
   TComPtr<IWebBrowser2> browser;
@@ -37,8 +39,8 @@ String DocumentUrlOf(IHTMLWindow2& window) {
 TExternalCaller CallerOf(IServiceProvider* pspCaller) {
   TExternalCaller caller;
   if (!pspCaller) return caller;
-  TComPtr<IHTMLWindow2> window;
-  if (FAILED(pspCaller->QueryService(SID_SHTMLWindow, IID_IHTMLWindow2, reinterpret_cast<void**>(window.Receive()))) ||
+  TComPtr<IUnknown> window;
+  if (FAILED(pspCaller->QueryService(SID_SHTMLWindow, IID_IUnknown, reinterpret_cast<void**>(window.Receive()))) ||
       !window) {
     return caller;
   }

@@ -17,9 +17,6 @@ namespace {
 // script.
 constexpr WORD kBridgeErrorCode = 9999;
 
-// IDispatchEx's identifier, which MinGW's uuid library lacks.
-constexpr IID kDispatchEx = {0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
-
 }  // namespace
 
 TComPtr<TExternalDispatch> TExternalDispatch::Create(TBrowserHostEvents& events) {
@@ -28,7 +25,7 @@ TComPtr<TExternalDispatch> TExternalDispatch::Create(TBrowserHostEvents& events)
 
 STDMETHODIMP TExternalDispatch::QueryInterface(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDispatchEx)) {
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kIidDispatchEx)) {
     return HandOut(static_cast<IDispatchEx*>(this), ppv);
   }
   *ppv = nullptr;

@@ -18,6 +18,9 @@ namespace lumora {
 
 struct TBrowserHostEvents;
 
+// IDispatchEx's identifier, which MinGW's uuid library lacks.
+inline constexpr IID kIidDispatchEx = {0xa6ef9860, 0xc720, 0x11d0, {0x93, 0x37, 0x00, 0xa0, 0xc9, 0x0d, 0xca, 0xa9}};
+
 class TExternalDispatch final : public TComObject, public IDispatchEx {
  public:
   static TComPtr<TExternalDispatch> Create(TBrowserHostEvents& events);
