@@ -13,6 +13,8 @@
 #include <mshtml.h>
 #include <ole2.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -212,6 +214,7 @@ class ScriptBridgeWin32Test : public ::testing::Test {
              {"site/docs/readme.txt", "Read me from the site.\n"},
              {"site/media/a.wav", Wave('A', 1600)},
              {"site/media/b.wav", Wave('B', 800)},
+             {"site/tools/inside.exe", ReadWholeFile(FromUtf8(LUMORA_RUN_PROBE_PATH))},
          }) {
       entries.push_back({.Name = name, .Data = data, .Password = TExeHtmlSite::kArchivePassword});
     }
@@ -528,6 +531,51 @@ TEST_F(ScriptBridgeWin32Test, CallsFromDocumentsOfOtherOriginsAreRefused) {
   std::vector<std::string> errors;
   EXPECT_EQ(Run("out.push(ext.SayHello('top'));", &errors), std::vector<std::string>{});
   EXPECT_EQ(errors, std::vector<std::string>{"Object doesn't support this property or method"});
+}
+
+// What pages open and run goes through ShellExecuteW for real: a program
+// beside the program started with its argument, appShellExec's last
+// argument, a program of the site from its temporary copy. Each run of the
+// probe program appends "path ..." and its "arg ..." lines to a log.
+TEST_F(ScriptBridgeWin32Test, PagesRunProgramsThroughTheShell) {
+  WriteWholeFile(ExeDir() + u"tool.exe", ReadWholeFile(FromUtf8(LUMORA_RUN_PROBE_PATH)));
+  const String log = Scratch.File(u"ran.log");
+  const TScopedEnv logged("LUMORA_RUN_PROBE_LOG", ToUtf8(log));
+  std::string tool;
+  for (char c : ToUtf8(ExeDir() + u"tool.exe")) tool += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  EXPECT_EQ(Run("check('with', function () { return ext.appOpenFileWith('tool.exe', 'beside.txt'); });\n"
+                "check('shell', function () { return ext.appShellExec('ignored', '" + tool + "'); });\n"
+                "check('open', function () { return ext.appOpenFile('tools/inside.exe'); });\n"),
+            (std::vector<std::string>{"with=undefined:undefined", "shell=undefined:undefined",
+                                      "open=undefined:undefined"}));
+
+  // The runs, each "path" line with the "arg" lines after it, in any order.
+  std::vector<std::string> runs;
+  const auto read = [&] {
+    runs.clear();
+    std::istringstream in(FileExists(log) ? ReadWholeFile(log) : std::string());
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind("path ", 0) == 0) {
+        runs.push_back(line);
+      } else if (!runs.empty()) {
+        runs.back() += " | " + line;
+      }
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs.size() >= 3;
+  };
+  ASSERT_TRUE(PumpUntil(read, std::chrono::seconds(20))) << runs.size() << " runs";
+  ASSERT_EQ(Temporal.Files().size(), 1u);
+  const String copy = Temporal.Files().front();
+  std::vector<std::string> expected = {
+      "path " + ToUtf8(ExeDir()) + "tool.exe",
+      "path " + ToUtf8(ExeDir()) + "tool.exe | arg " + ToUtf8(ExeDir()) + "beside.txt",
+      "path " + ToUtf8(copy),
+  };
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(runs, expected);
+  EXPECT_EQ(ToUtf8(copy).substr(ToUtf8(copy).size() - 4), ".exe");
 }
 
 }  // namespace
