@@ -3,8 +3,8 @@
 # window handles them (lumora_download_probe packed as the runtime): a zip
 # saved through the classic save dialog, driven with xdotool, with the
 # entry's exact bytes; the next dialog offers the name chosen last; a
-# listed program runs from its temporary copy; no temporary copy is left
-# after exit.
+# listed program runs from its temporary copy and from beside the program;
+# no temporary copy is left after exit.
 . "$(dirname "$0")/../lib/common.sh"
 
 wine_run="$LUMORA_SOURCE/scripts/wine-run"
@@ -25,6 +25,9 @@ mkdir -p "$SCRATCH/site/site/files" "$SCRATCH/site/site/tools"
 head -c 30000 /dev/urandom > "$SCRATCH/site/site/files/a.zip"
 head -c 20000 /dev/urandom > "$SCRATCH/site/site/files/b.zip"
 cp "$run_probe" "$SCRATCH/site/site/tools/run.exe"
+# The same program below the packed program's folder, without the root
+# folder's name: run from disk too.
+mkdir -p "$SCRATCH/tools" && cp "$run_probe" "$SCRATCH/tools/run.exe"
 printf '\xEF\xBB\xBF[Lumora]\r\nRootDirName=site\r\nExtractFileExts=zip\r\nExecuteFileExts=exe\r\n' \
   > "$SCRATCH/site/lm-config"
 (cd "$SCRATCH/site" && zip -q -r -P "$(password)" ../site.zip .)
@@ -70,11 +73,14 @@ pass "the next dialog offers the last name and asks before replacing the file"
 wait_exit "$pid" 60
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE: $(cat "$SCRATCH/out.txt" "$SCRATCH/err.txt")"
 out | grep -qx 'lmp://site/tools/run.exe 1' || fail "the program link: $(out)"
-wait_until 20 test -s "$SCRATCH/ran.log" || fail "the listed program did not run"
+two_runs() { [ "$(tr -d '\r' < "$SCRATCH/ran.log" 2>/dev/null | grep -c '^path ')" -ge 2 ]; }
+wait_until 20 two_runs || fail "the listed program did not run twice: $(cat "$SCRATCH/ran.log" 2>/dev/null)"
 ran="$(tr -d '\r' < "$SCRATCH/ran.log")"
 copy="$(printf '%s\n' "$ran" | sed -n 's/^path [A-Z]:\\.*\\\([A-Za-z]\{10\}\.exe\)$/\1/p')"
-[ -n "$copy" ] && [ "$(printf '%s\n' "$ran" | wc -l)" = 1 ] ||
+[ -n "$copy" ] && [ "$(printf '%s\n' "$ran" | wc -l)" = 2 ] ||
   fail "the program did not run once from a temporary copy: $ran"
+printf '%s\n' "$ran" | grep -qixF "path $(windows_path "$SCRATCH/tools/run.exe")" ||
+  fail "the program beside the packed one did not run: $ran"
 wait_until 20 test ! -e "$wine_temp/$copy" || fail "the temporary copy $copy is still there after exit"
 [ "$(copies)" = "$before" ] || fail "temporary files left: $(copies)"
-pass "a listed program runs from its temporary copy, which is gone after exit"
+pass "a listed program runs from its temporary copy and from disk; the copy is gone after exit"
