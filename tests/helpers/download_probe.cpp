@@ -4,7 +4,8 @@
 // appended to it, and the host services with the platform's save dialog,
 // as start-up and the main window do; then it hands each argument (a link
 // URL) to HandleDownloableFiles and prints "URL RESULT". At the end the
-// temporary copies are deleted, as at a program's exit.
+// temporary copies are deleted, as at a program's exit. The first line it
+// prints is "copy PATH", the archive's own temporary copy.
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   int code = 0;
   try {
     ExeHtmlSite = std::make_unique<TExeHtmlSite>();
+    std::printf("copy %s\n", ToUtf8(ExeHtmlSite->ArchiveCopyPath()).c_str());
     const TMemIniFile& ini = *ExeHtmlSite->FIniFile;
     THostServicesSettings settings;
     settings.AppRootDir = ReadConfigString(ini, TConfigKeyId::RootDirName);
