@@ -1,16 +1,26 @@
 // lumora_run_probe: a bare runtime for the tests of "lumora-pack --run". It
 // prints where it runs from and each argument on a line of its own, then
 // exits with the code the argument "exit=N" names (0 without one), or, given
-// "hang", waits to be ended.
+// "hang", waits to be ended. Started by the shell, where its output goes
+// nowhere, it appends the same lines to the file LUMORA_RUN_PROBE_LOG names.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "core/os/File.h"
 
 int main(int argc, char** argv) {
-  std::printf("path %s\n", lumora::ToUtf8(lumora::ExecutablePath()).c_str());
+  const std::string path = lumora::ToUtf8(lumora::ExecutablePath());
+  std::printf("path %s\n", path.c_str());
+  if (const char* log = std::getenv("LUMORA_RUN_PROBE_LOG")) {
+    if (std::FILE* file = std::fopen(log, "a")) {
+      std::fprintf(file, "path %s\n", path.c_str());
+      for (int i = 1; i < argc; ++i) std::fprintf(file, "arg %s\n", argv[i]);
+      std::fclose(file);
+    }
+  }
   int code = 0;
   bool hang = false;
   for (int i = 1; i < argc; ++i) {

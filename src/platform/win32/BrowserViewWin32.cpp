@@ -16,6 +16,15 @@ namespace {
 // origin finds no host function.
 bool IsSitePage(StringView url) { return HasScheme(url, u"lmp"); }
 
+// A call reaches the program only while the browser shows a page of the
+// site and, when the script engine names the calling window, that
+// window's document is a page of the site too: a frame of another origin
+// inside a site page is refused.
+bool MayCallTheProgram(const TWebBrowserHost* host, const TExternalCaller& caller) {
+  if (!host || !IsSitePage(host->LocationURL())) return false;
+  return !caller.Named || IsSitePage(caller.DocumentURL);
+}
+
 }  // namespace
 
 struct TBrowserView::TImpl {
@@ -70,9 +79,11 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
     if (!FImpl->Host || !IsSitePage(FImpl->Host->LocationURL())) return -1;
     return TBrowserJs().FunctionIDByName(name);
   };
-  events.OnInvoke = [this](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
-    if (!OnExternalCall) return true;
-    return OnExternalCall(ID, Params, Result, Error);
+  events.OnInvoke = [this](int32_t ID, const TExternalCaller& Caller, const std::vector<TJsValue>& Params,
+                           TJsValue& Result, TJsError& Error) {
+    if (!MayCallTheProgram(FImpl->Host.get(), Caller)) return TExternalOutcome::Refused;
+    if (!OnExternalCall) return TExternalOutcome::Done;
+    return OnExternalCall(ID, Params, Result, Error) ? TExternalOutcome::Done : TExternalOutcome::Raised;
   };
   holder.SetContent(*this);
 }

@@ -8,6 +8,7 @@
 . "$(dirname "$0")/../lib/runtime.sh"
 
 RESULTS="$SCRATCH/results.txt"
+CASES="$LUMORA_SOURCE/tests/fixtures/services"
 RAN="$SCRATCH/ran.log"
 APP_DIR="$SCRATCH"            # the packed program lives here
 mkdir -p "$SCRATCH/cwd" "$SCRATCH/tools"
@@ -68,39 +69,13 @@ var check = function (name, f) {
   catch (e) { out.push(name + '=' + e.name + ':' + e.message); }
 };
 var ext = window.external;
-var key = 'Software\\\\Lumora Test\\\\Page';
 check('runtime', function () { return ext.appIsRuntime(); });
 check('computer', function () { return ext.appComputerName(); });
 check('user', function () { return ext.appUserName(); });
 check('docs', function () { return ext.appDocsDir(); });
-check('mkdir', function () { return ext.appCreateDir('$SCRATCH/made/a/b/'); });
-check('direxists', function () { return ext.appDirExists('$SCRATCH/made/a/b'); });
-check('nodir', function () { return ext.appDirExists('$SCRATCH/nowhere'); });
-ext.appWriteFile('$SCRATCH/made/a/file.txt', 'x');
-check('rmfile', function () { return ext.appRemoveFile('$SCRATCH/made/a/file.txt'); });
-check('rmfilegone', function () { return ext.appFileExists('$SCRATCH/made/a/file.txt'); });
-ext.appWriteFile('$SCRATCH/made/a/b/deep.txt', 'x');
-check('rmtree', function () { return ext.appRemoveFile('$SCRATCH/made'); });
-check('rmtreegone', function () { return ext.appDirExists('$SCRATCH/made'); });
-check('rmmissing', function () { return ext.appRemoveFile('$SCRATCH/made'); });
-// Relative names: the program's folder, then the site.
-check('beside', function () { return ext.appReadFile('beside.txt'); });
-check('sitefile', function () { return JSON.stringify(ext.appReadFile('/docs/readme.txt')); });
-check('siteexists', function () { return ext.appFileExists('docs/readme.txt'); });
-check('nowhere', function () { return ext.appReadFile('docs/none.txt'); });
-ext.appWriteFile('written.txt', 'bare name');
-// The registry store.
-check('regwrite', function () { return ext.appWriteReg(key, 'Name', 'v\u00e4lue \u2603'); });
-check('regread', function () { return ext.appReadReg(key, 'NAME'); });
-check('regdefault', function () { return ext.appWriteReg(key, '', 'default'); });
-check('regmissing', function () { return ext.appReadReg(key, 'other'); });
-check('regnokey', function () { return ext.appReadReg('Software\\\\Lumora Test\\\\None', 'Name'); });
-check('regrmvalue', function () { return ext.appRemoveReg(key, 'name'); });
-check('regreadgone', function () { return ext.appReadReg(key, 'Name'); });
-check('regrmkey', function () { return ext.appRemoveReg('Software\\\\Lumora Test', ' '); });
-check('regreadnokey', function () { return ext.appReadReg(key, ''); });
-check('regrmroot', function () { return ext.appRemoveReg('', ''); });
-check('regkeep', function () { return ext.appWriteReg('Software\\\\Lumora Test\\\\Kept', 'kept', 'yes'); });
+// The cases the Windows test runs too.
+var path = function (name) { return '$SCRATCH/' + name; };
+$(cat "$CASES/cases.js")
 // The shell: documents and folders to their handler, programs started.
 check('opendoc', function () { return ext.appOpenFile('docs/readme.txt'); });
 check('openfolder', function () { return ext.appOpenFile('$SCRATCH/cwd'); });
@@ -149,34 +124,12 @@ expect user "string:$(id -un)"
 expect docs "string:$HOME/Lumora Test Documents/"
 pass "appIsRuntime, appComputerName, appUserName and appDocsDir"
 
-expect mkdir "number:1"
-expect direxists "number:1"
-expect nodir "number:0"
-expect rmfile "number:1"
-expect rmfilegone "number:0"
-expect rmtree "number:1"
-expect rmtreegone "number:0"
-expect rmmissing "number:0"
+while IFS= read -r line; do expect "${line%%=*}" "${line#*=}"; done < "$CASES/expected.txt"
 [ ! -e "$SCRATCH/made" ] || fail "the removed folder is still there"
-expect beside "string:beside the program"
-expect sitefile 'string:"Read me from the site.\n"'
-expect siteexists "number:0"
-expect nowhere "string:"
 [ "$(tr -d '\r' < "$SCRATCH/written.txt" | sed '1s/^\xEF\xBB\xBF//')" = "bare name" ] ||
   fail "a bare file name was not written beside the program"
 pass "folders made and removed with their contents; relative names read beside the program, then in the site"
 
-expect regwrite "number:1"
-expect regread "string:välue ☃"
-expect regdefault "number:1"
-expect regmissing "string:"
-expect regnokey "string:"
-expect regrmvalue "number:1"
-expect regreadgone "string:"
-expect regrmkey "number:1"
-expect regreadnokey "string:"
-expect regrmroot "number:0"
-expect regkeep "number:1"
 store="$XDG_CONFIG_HOME/lumora/registry.sqlite3"
 [ "$(sqlite3 "$store" "SELECT path FROM keys WHERE path LIKE 'Software\\Lumora%' ORDER BY path" | tr '\n' ',')" = 'Software\Lumora Test,Software\Lumora Test\Kept,' ] ||
   fail "keys in the store: $(sqlite3 "$store" 'SELECT path FROM keys')"

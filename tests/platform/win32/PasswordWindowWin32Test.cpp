@@ -33,7 +33,17 @@ void Schedule(std::vector<std::function<void()>> steps, UINT delay = 50) {
 
 constexpr wchar_t kCaption[] = L"Locked site";
 
-HWND Dialog() { return ::FindWindowW(L"LumoraPasswordDialog", kCaption); }
+// This process's dialog: ctest may run the other test of this file at the
+// same time, with a dialog of the same caption.
+HWND Dialog() {
+  for (HWND window = ::FindWindowW(L"LumoraPasswordDialog", kCaption); window;
+       window = ::FindWindowExW(nullptr, window, L"LumoraPasswordDialog", kCaption)) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == ::GetCurrentProcessId()) return window;
+  }
+  return nullptr;
+}
 HWND Edit() { return ::FindWindowExW(Dialog(), nullptr, L"EDIT", nullptr); }
 void Type(const wchar_t* text) { ::SetWindowTextW(Edit(), text); }
 
@@ -79,7 +89,7 @@ TEST(PasswordWindowWin32Test, EnterAndEscapeDoNothingAndClosingRefuses) {
   EXPECT_TRUE(openAfterKeys);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(window.Text(), u"abc");
-  EXPECT_FALSE(::IsWindowVisible(::FindWindowW(L"LumoraPasswordDialog", kCaption)));
+  EXPECT_FALSE(::IsWindowVisible(Dialog()));
 }
 
 }  // namespace

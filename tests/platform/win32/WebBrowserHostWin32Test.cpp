@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <exdisp.h>
 #include <exdispid.h>
+#include <mshtmdid.h>
+#include <olectl.h>
 #include <mshtmhst.h>
 #include <ole2.h>
 #include <windows.h>
@@ -133,14 +135,18 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   const TBrowserJs bridge;
   Host->Events.OnGetIDsOfNames = [&](const String& name) { return bridge.FunctionIDByName(name); };
   std::vector<TJsValue> received;
-  Host->Events.OnInvoke = [&](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
+  int calls = 0;
+  Host->Events.OnInvoke = [&](int32_t ID, const TExternalCaller&, const std::vector<TJsValue>& Params,
+                              TJsValue& Result, TJsError& Error) {
+    ++calls;
     received = Params;
     if (ID == kJsAppReadFile) {
       Result = TJsValue::Text(u"contents");
-      return true;
+      return TExternalOutcome::Done;
     }
+    if (ID == kJsAppMinimize) return TExternalOutcome::Done;
     Error = {u"EFOpenError", u"Cannot open file \"x\"."};
-    return false;
+    return TExternalOutcome::Raised;
   };
 
   auto handler = Query<IDocHostUIHandler>(ClientSiteOf(*Host).Get(), IID_IDocHostUIHandler);
@@ -157,8 +163,9 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
       {L"appReadFile", S_OK, kJsAppReadFile},
       {L"APPREADFILE", S_OK, kJsAppReadFile},
       {L"SayHello", S_OK, kJsSayHello},
-      {L"appReadFileX", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
-      {L"", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+      {L"appReadFileX", E_NOTIMPL, DISPID_UNKNOWN},
+      {L"appReadFile ", E_NOTIMPL, DISPID_UNKNOWN},
+      {L"", E_NOTIMPL, DISPID_UNKNOWN},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "name index " << (&c - cases));
@@ -193,8 +200,40 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   TBstr source, description;
   *source.Receive() = error.bstrSource;
   *description.Receive() = error.bstrDescription;
+  EXPECT_EQ(error.wCode, 9999);
+  EXPECT_EQ(error.scode, 0);
   EXPECT_EQ(source.Text(), u"EFOpenError");
   EXPECT_EQ(description.Text(), u"Cannot open file \"x\".");
+
+  // A function without a result leaves the caller's variant as it was.
+  TVariant kept;
+  (*kept.Get()).vt = VT_I4;
+  (*kept.Get()).lVal = 5;
+  ASSERT_EQ(external->Invoke(kJsAppMinimize, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &parameters,
+                             kept.Get(), nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ((*kept).lVal, 5);
+
+  // The ambient properties the control asks for are answered without the
+  // bridge, by window.external and by the site's own dispatch alike.
+  const int callsBefore = calls;
+  auto siteDispatch = Query<IDispatch>(ClientSiteOf(*Host).Get(), IID_IDispatch);
+  ASSERT_TRUE(siteDispatch);
+  for (IDispatch* dispatch : {external.Get(), siteDispatch.Get()}) {
+    DISPPARAMS none{};
+    TVariant flags, userMode;
+    ASSERT_EQ(dispatch->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, flags.Get(),
+                               nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ((*flags).vt, VT_I4);
+    EXPECT_EQ((*flags).lVal, DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS);
+    ASSERT_EQ(dispatch->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, userMode.Get(),
+                               nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ((*userMode).boolVal, VARIANT_TRUE);
+  }
+  EXPECT_EQ(calls, callsBefore);
+  siteDispatch.Reset();
 
   // A page that kept window.external past the browser's close finds
   // nothing behind it, and its reference is the last.
@@ -202,7 +241,7 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   Host->Close();
   LPOLESTR name[] = {const_cast<LPOLESTR>(L"appReadFile")};
   DISPID id = 0;
-  EXPECT_EQ(external->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(external->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), E_NOTIMPL);
   EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore + 1);
 }
 

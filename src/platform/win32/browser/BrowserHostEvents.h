@@ -16,6 +16,22 @@ namespace lumora {
 
 struct TJsError;
 
+// Where a call of window.external comes from, as far as the script engine
+// says: Named when the engine handed the call a caller (IDispatchEx's
+// service provider) that leads to the calling window; DocumentURL is then
+// that window's document URL, empty when it could not be read.
+struct TExternalCaller {
+  bool Named = false;
+  String DocumentURL;
+};
+
+// How a call of window.external ended.
+enum class TExternalOutcome {
+  Done,     // the function ran (or did nothing), without an error
+  Raised,   // the function raised: the script is to see the error
+  Refused,  // the caller may not call the program: as if no such member
+};
+
 struct TBrowserHostEvents {
   // Before each navigation, frames too; Cancel true stops it.
   std::function<void(const String& URL, bool& Cancel)> OnBeforeNavigate2;
@@ -33,11 +49,13 @@ struct TBrowserHostEvents {
   // A key pressed inside the control: its virtual-key code.
   std::function<void(int Key)> OnKeyDown;
   // window.external's name lookup: the identifier of name, or -1 when
-  // there is none (the lookup then fails with DISP_E_UNKNOWNNAME).
+  // there is none (the lookup then fails with E_NOTIMPL).
   std::function<int32_t(const String& name)> OnGetIDsOfNames;
   // window.external's call of identifier ID with the script's arguments,
-  // the last first. False, with Error filled in, when the function raised.
-  std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)> OnInvoke;
+  // the last first.
+  std::function<TExternalOutcome(int32_t ID, const TExternalCaller& Caller, const std::vector<TJsValue>& Params,
+                                 TJsValue& Result, TJsError& Error)>
+      OnInvoke;
 };
 
 }  // namespace lumora

@@ -1,5 +1,6 @@
 #include "platform/win32/browser/BrowserSite.h"
 
+#include "platform/win32/browser/AmbientProperties.h"
 #include "platform/win32/browser/CommandGroups.h"
 #include "platform/win32/browser/RefusingDropTarget.h"
 #include "platform/win32/browser/WebBrowserHost.h"
@@ -23,6 +24,7 @@ STDMETHODIMP TBrowserSite::QueryInterface(REFIID riid, void** ppv) {
   }
   if (IsEqualIID(riid, IID_IDocHostUIHandler)) return HandOut(static_cast<IDocHostUIHandler*>(this), ppv);
   if (IsEqualIID(riid, IID_IOleCommandTarget)) return HandOut(static_cast<IOleCommandTarget*>(this), ppv);
+  if (IsEqualIID(riid, IID_IDispatch)) return HandOut(static_cast<IDispatch*>(this), ppv);
   *ppv = nullptr;
   return E_NOINTERFACE;
 }
@@ -206,6 +208,29 @@ STDMETHODIMP TBrowserSite::Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD, 
     pvaOut->boolVal = VARIANT_TRUE;
   }
   return S_OK;
+}
+
+// IDispatch
+
+STDMETHODIMP TBrowserSite::GetTypeInfoCount(UINT* pctinfo) {
+  if (!pctinfo) return E_POINTER;
+  *pctinfo = 0;
+  return S_OK;
+}
+
+STDMETHODIMP TBrowserSite::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+  if (ppTInfo) *ppTInfo = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP TBrowserSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT cNames, LCID, DISPID* rgDispId) {
+  for (UINT i = 0; rgDispId && i < cNames; ++i) rgDispId[i] = DISPID_UNKNOWN;
+  return DISP_E_UNKNOWNNAME;
+}
+
+STDMETHODIMP TBrowserSite::Invoke(DISPID dispIdMember, REFIID, LCID, WORD wFlags, DISPPARAMS*, VARIANT* pVarResult,
+                                  EXCEPINFO*, UINT*) {
+  return ServeAmbientProperty(dispIdMember, wFlags, pVarResult) ? S_OK : DISP_E_MEMBERNOTFOUND;
 }
 
 }  // namespace lumora

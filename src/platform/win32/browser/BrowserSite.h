@@ -3,6 +3,7 @@
 // host's frame its frame), the document host's user-interface handler
 // (host flags, no context menu, no drops, the Ctrl shortcuts, window.external)
 // and the command target that answers the control's script-error prompt.
+// Its IDispatch answers the control's ambient-property requests.
 #pragma once
 
 #include <docobj.h>
@@ -21,7 +22,8 @@ class TBrowserSite final : public TComObject,
                            public IOleInPlaceSite,
                            public IOleInPlaceFrame,
                            public IDocHostUIHandler,
-                           public IOleCommandTarget {
+                           public IOleCommandTarget,
+                           public IDispatch {
  public:
   // A site serving host, holding one reference for the caller.
   static TComPtr<TBrowserSite> Create(TWebBrowserHost& host);
@@ -92,6 +94,15 @@ class TBrowserSite final : public TComObject,
   STDMETHODIMP QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT* pCmdText) override;
   STDMETHODIMP Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
                     VARIANT* pvaOut) override;
+
+  // IDispatch: the ambient properties (download control, user agent, user
+  // mode and the standard ones), as the component's dispatch serves them;
+  // no names, no other members.
+  STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override;
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
+  STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pDispParams,
+                      VARIANT* pVarResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
  private:
   explicit TBrowserSite(TWebBrowserHost& host) : FHost(&host) {}

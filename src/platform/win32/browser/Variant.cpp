@@ -70,14 +70,28 @@ bool VariantBool(const VARIANT& argument) {
 }
 
 TJsValue JsValueOf(const VARIANT& argument) {
-  const VARIANT& value = Dereferenced(argument);
-  if (value.vt == VT_BSTR) return TJsValue::Text(VariantText(value));
+  // A by-reference argument (VBScript passes variables so) is read through
+  // its reference, whatever its type.
+  TVariant direct;
+  if (FAILED(::VariantCopyInd(direct.Get(), const_cast<VARIANT*>(&argument)))) return TJsValue();
+  const VARIANT& value = *direct;
+  if (value.vt == VT_BSTR) {
+    return TJsValue::Text(value.bstrVal ? FromWide(value.bstrVal, ::SysStringLen(value.bstrVal)) : String());
+  }
   if (value.vt == VT_BOOL) return TJsValue::Boolean(value.boolVal != VARIANT_FALSE);
   if (IsNumber(value.vt)) {
     TVariant number;
     if (ChangeType(value, VT_R8, number)) return TJsValue::Number((*number).dblVal);
   }
-  return TJsValue();
+  if (value.vt == VT_DISPATCH || value.vt == VT_UNKNOWN) {
+    // An object counts as its text, as the script's String(object) gives
+    // it: the object's default value asked for through the type change.
+    TVariant text;
+    if (value.punkVal && ChangeType(value, VT_BSTR, text) && (*text).vt == VT_BSTR) {
+      return TJsValue::Text(VariantText(*text));
+    }
+  }
+  return TJsValue();  // empty, null, anything else: undefined
 }
 
 void SetVariant(const TJsValue& value, VARIANT& target) {

@@ -57,8 +57,10 @@ String VariantText(const VARIANT& value);
 long VariantLong(const VARIANT& value);
 bool VariantBool(const VARIANT& value);
 
-// A script's argument as the bridge takes it: a string, a Boolean, a number
-// (every numeric type), else undefined.
+// A script's argument as the bridge takes it, read by its type (text only
+// from a BSTR): a string, a Boolean, a number (every numeric type), an
+// object as its text (its default value); a by-reference argument through
+// its reference; empty, null and anything else as undefined.
 TJsValue JsValueOf(const VARIANT& value);
 // A bridge result for the script: undefined as VT_EMPTY, a number as VT_I4
 // when it is a whole 32-bit value (else VT_R8), a text as a BSTR, a Boolean

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Links to listed files of a packed site under Wine, handled as the main
+# window handles them (lumora_download_probe packed as the runtime): a zip
+# saved through the classic save dialog, driven with xdotool, with the
+# entry's exact bytes; the next dialog offers the name chosen last; a
+# listed program runs from its temporary copy and from beside the program;
+# no temporary copy is left after exit.
+. "$(dirname "$0")/../lib/common.sh"
+
+wine_run="$LUMORA_SOURCE/scripts/wine-run"
+probe="$LUMORA_BUILD/tests/helpers/lumora_download_probe.exe"
+append="$LUMORA_BUILD/tests/helpers/lumora_append.exe"
+[ -e "$append" ] || append="$LUMORA_BUILD/lumora_append.exe"
+run_probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe.exe"
+prefix="${WINEPREFIX:-${LUMORA_CACHE:-$HOME/.cache/lumora}/wineprefix}"
+wine_temp="$(ls -d "$prefix"/drive_c/users/*/Temp 2>/dev/null | head -n 1)"
+[ -n "$wine_temp" ] || wine_temp="$(ls -d "$prefix"/drive_c/users/*/AppData/Local/Temp | head -n 1)"
+# A path of this machine as Wine's programs name it.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+mkdir -p "$SCRATCH/site/site/files" "$SCRATCH/site/site/tools"
+head -c 30000 /dev/urandom > "$SCRATCH/site/site/files/a.zip"
+head -c 20000 /dev/urandom > "$SCRATCH/site/site/files/b.zip"
+cp "$run_probe" "$SCRATCH/site/site/tools/run.exe"
+# The same program below the packed program's folder, without the root
+# folder's name: run from disk too.
+mkdir -p "$SCRATCH/tools" && cp "$run_probe" "$SCRATCH/tools/run.exe"
+printf '\xEF\xBB\xBF[Lumora]\r\nRootDirName=site\r\nExtractFileExts=zip\r\nExecuteFileExts=exe\r\n' \
+  > "$SCRATCH/site/lm-config"
+(cd "$SCRATCH/site" && zip -q -r -P "$(password)" ../site.zip .)
+cp "$probe" "$SCRATCH/app.exe"
+"$wine_run" "$append" "$SCRATCH/site.zip" "$SCRATCH/app.exe" > /dev/null
+
+export LUMORA_RUN_PROBE_LOG
+LUMORA_RUN_PROBE_LOG="$(windows_path "$SCRATCH/ran.log")"
+saved="$SCRATCH/saved.zip"
+# What the probe printed (Wine's C runtime ends its lines in CR LF).
+out() { tr -d '\r' < "$SCRATCH/out.txt"; }
+# Started in the scratch folder, where the dialog opens.
+(cd "$SCRATCH" && exec "$wine_run" "$SCRATCH/app.exe" lmp://site/files/a.zip LMP://site/files/b.zip lmp://site/tools/run.exe) \
+  > "$SCRATCH/out.txt" 2> "$SCRATCH/err.txt" & pid=$!
+# A failed check must not leave the probe's dialog to the tests after it.
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
+
+# The first dialog: a name typed without its extension gets the default one.
+dialog="$(wait_window 'Save As' 60)" || fail "no save dialog: $(out)"
+# Unit tests share the display and may take the focus for a moment, so a
+# name whose keys went astray is typed again while the dialog still shows.
+for attempt in 1 2 3; do
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || xdotool windowfocus "$dialog"
+  sleep 0.3
+  xdotool key --clearmodifiers Home shift+End
+  xdotool type --delay 10 saved
+  xdotool key --clearmodifiers Return
+  wait_until 5 test -s "$saved" && break
+  [ "$(first_window 'Save As')" = "$dialog" ] || break
+done
+wait_until 20 cmp -s "$SCRATCH/site/site/files/a.zip" "$saved" ||
+  fail "the saved file does not hold the entry's bytes: $(out)"
+out | grep -qxF 'dialog zip ZIP|*.zip []' || fail "first dialog: $(out)"
+pass "the save dialog saves the entry's exact bytes under the name typed, its extension added"
+
+# The second dialog offers that name again: Return takes it, and the dialog
+# asks before replacing the file.
+second_dialog() {
+  out | grep -qx 'lmp://site/files/a.zip 1' && first_window 'Save As'
+}
+dialog="$(wait_until 30 second_dialog >/dev/null && second_dialog)" || fail "no second dialog: $(out)"
+out | grep -qxF "dialog zip ZIP|*.zip [$(windows_path "$saved")]" ||
+  fail "the second dialog was not offered the last name: $(out)"
+# The question is the window that appears on Return (Wine titles it
+# "Error"), among the probe's own windows: other tests share the display.
+visible() { xdotool search --onlyvisible --pid "$pid" --name '.' 2>/dev/null | sort; }
+shown_before="$(visible)"
+prompt() { comm -13 <(printf '%s\n' "$shown_before") <(visible) | head -n 1; }
+has_prompt() { [ -n "$(prompt)" ]; }
+for attempt in 1 2 3; do
+  press_key "$dialog" Return
+  wait_until 5 has_prompt && break
+done
+has_prompt || fail "no question before replacing the file"
+question="$(prompt)"
+for attempt in 1 2 3; do
+  press_key "$question" Return
+  wait_until 5 cmp -s "$SCRATCH/site/site/files/b.zip" "$saved" && break
+done
+cmp -s "$SCRATCH/site/site/files/b.zip" "$saved" || fail "the second entry was not saved over the first"
+pass "the next dialog offers the last name and asks before replacing the file"
+
+wait_exit "$pid" 60
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE: $(cat "$SCRATCH/out.txt" "$SCRATCH/err.txt")"
+out | grep -qx 'lmp://site/tools/run.exe 1' || fail "the program link: $(out)"
+two_runs() { [ "$(tr -d '\r' < "$SCRATCH/ran.log" 2>/dev/null | grep -c '^path ')" -ge 2 ]; }
+wait_until 20 two_runs || fail "the listed program did not run twice: $(cat "$SCRATCH/ran.log" 2>/dev/null)"
+ran="$(tr -d '\r' < "$SCRATCH/ran.log")"
+copy="$(printf '%s\n' "$ran" | sed -n 's/^path [A-Z]:\\.*\\\([A-Za-z]\{10\}\.exe\)$/\1/p')"
+[ -n "$copy" ] && [ "$(printf '%s\n' "$ran" | wc -l)" = 2 ] ||
+  fail "the program did not run once from a temporary copy: $ran"
+printf '%s\n' "$ran" | grep -qixF "path $(windows_path "$SCRATCH/tools/run.exe")" ||
+  fail "the program beside the packed one did not run: $ran"
+wait_until 20 test ! -e "$wine_temp/$copy" || fail "the temporary copy $copy is still there after exit"
+archive="$(out | sed -n 's/^copy .*\\\([^\\]*\)$/\1/p')"
+[ -n "$archive" ] && [ ! -e "$wine_temp/$archive" ] || fail "the archive copy '$archive' is still there after exit"
+pass "a listed program runs from its temporary copy and from disk; the copies are gone after exit"
