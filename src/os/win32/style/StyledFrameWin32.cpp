@@ -34,6 +34,7 @@ struct TFrameState {
   std::optional<TCaptionButton> Hot;
   std::optional<TCaptionButton> Held;  // pressed, mouse captured
   bool HeldOver = false;               // ... and the mouse still over it
+  TStyleRect Shape;                    // the bounds the window's region was made for
   std::map<uint32_t, TGdiPtr<HBRUSH>> Brushes;
 
   HBRUSH Brush(TStyleColor color) {
@@ -118,6 +119,24 @@ struct TWindowDc {
   HWND Window;
   HDC Dc;
 };
+
+// The window's outline: the style's rounded corners, and only the visible
+// part of a maximised window. Having a region of its own also tells Wine
+// that the window draws its whole frame itself rather than leaving it to
+// a window manager.
+void Shape(HWND window, const TStyleDefinition& style, TFrameState& state) {
+  RECT windowRect{};
+  ::GetWindowRect(window, &windowRect);
+  const TStyleRect bounds = LayoutOf(window, style, windowRect).Window;
+  if (bounds == state.Shape) return;
+  state.Shape = bounds;
+  const int radius = style.Metric(TStyleMetric::CornerRadius);
+  const HRGN region = radius > 0 ? ::CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right + 1, bounds.Bottom + 1,
+                                                          2 * radius, 2 * radius)
+                                 : ::CreateRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom);
+  // The window owns the region from here on.
+  if (region && !::SetWindowRgn(window, region, TRUE)) ::DeleteObject(region);
+}
 
 void PaintFrame(HWND window, const TStyleDefinition& style, const TFrameState& state) {
   if (!::IsWindowVisible(window)) return;
@@ -224,6 +243,9 @@ std::optional<LRESULT> FrameMessage(HWND window, const TStyleDefinition& style, 
     case WM_NCPAINT:
       PaintFrame(window, style, state);
       return 0;
+    case WM_WINDOWPOSCHANGED:
+      Shape(window, style, state);
+      return std::nullopt;
     case WM_NCACTIVATE:
       state.Active = wParam != FALSE;
       PaintFrame(window, style, state);
@@ -301,6 +323,11 @@ std::optional<LRESULT> FrameMessage(HWND window, const TStyleDefinition& style, 
 
 BOOL CALLBACK Restyle(HWND window, LPARAM styled) {
   AllowFramePainting(window, styled != 0);
+  if (auto* state = static_cast<TFrameState*>(::GetPropW(window, kStateProperty))) {
+    // Shaped again for the new style, or not at all.
+    state->Shape = {};
+    if (!styled) ::SetWindowRgn(window, nullptr, FALSE);
+  }
   ::SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   return TRUE;
