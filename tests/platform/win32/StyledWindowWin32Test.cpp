@@ -177,7 +177,8 @@ TEST_F(StyledWindowWin32Test, CaptionButtonsShowHoverAndPressAndActOnRelease) {
   const LPARAM onClose = MAKELPARAM(bounds.left + MiddleX(close), bounds.top + MiddleY(close));
   // A point of the button's face beside its glyph.
   auto face = [&] { return PixelAt(window, close.Left + 2, MiddleY(close)); };
-  const TStyleColor caption = face();
+  const TStyleColor caption = Color(::GetActiveWindow() == window ? Role::CaptionActive : Role::CaptionInactive);
+  EXPECT_EQ(face(), caption);
   auto clientPoint = [&](int x, int y) {
     POINT point{bounds.left + x, bounds.top + y};
     ::ScreenToClient(window, &point);
