@@ -25,7 +25,7 @@ if(WIN32)
   target_link_libraries(lumora_core_deps INTERFACE "${LUMORA_ZLIB_STATIC}" "${PCRE2_LIBRARY}")
   target_link_libraries(lumora_os_deps INTERFACE shell32 advapi32 kernel32)
   target_link_libraries(lumora_desktop_deps INTERFACE
-    ole32 oleaut32 uuid urlmon shell32 shlwapi winmm gdi32 user32 advapi32)
+    ole32 oleaut32 uuid urlmon shell32 shlwapi winmm gdi32 user32 advapi32 dwmapi)
   target_link_libraries(lumora_ui_deps INTERFACE ole32 comdlg32 comctl32 shell32 gdi32 user32)
 else()
   find_package(PkgConfig REQUIRED)

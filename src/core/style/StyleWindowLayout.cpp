@@ -44,6 +44,11 @@ TStyleWindowLayout LayoutStyledWindow(const TStyleDefinition& style, const TStyl
   return layout;
 }
 
+TStyleRect StyledWindowBounds(const TStyleDefinition& style, int width, int height) {
+  const int frame = style.Metric(TStyleMetric::FrameWidth);
+  return {0, 0, width + 2 * frame, height + 2 * frame + style.Metric(TStyleMetric::CaptionHeight)};
+}
+
 TStyleHit HitTestStyledWindow(const TStyleWindowLayout& layout, int x, int y) {
   if (!layout.Window.Contains(x, y)) return TStyleHit::Nowhere;
   constexpr TStyleHit buttonHits[3] = {TStyleHit::MinimizeButton, TStyleHit::MaximizeButton, TStyleHit::CloseButton};

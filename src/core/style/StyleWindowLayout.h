@@ -34,6 +34,9 @@ struct TStyleWindowLayout {
 TStyleWindowLayout LayoutStyledWindow(const TStyleDefinition& style, const TStyleRect& bounds,
                                       TCaptionButtons buttons);
 
+// The outer size of a styled window whose client area is width x height.
+TStyleRect StyledWindowBounds(const TStyleDefinition& style, int width, int height);
+
 // What a point of the window is, for the platform's hit testing.
 enum class TStyleHit : uint8_t { Nowhere, Client, Caption, Frame, MinimizeButton, MaximizeButton, CloseButton };
 TStyleHit HitTestStyledWindow(const TStyleWindowLayout& layout, int x, int y);

@@ -70,7 +70,7 @@ TStyleRect Row(const TStyleRect& client, int& top, int height, int left, int wid
 }  // namespace
 
 void PaintStyledWindow(TStyleCanvas& canvas, const TStyleDefinition& style, const TStyleWindowLayout& layout,
-                       StringView caption, bool active) {
+                       StringView caption, bool active, TCaptionButtonStates states) {
   const int corner = style.Metric(TStyleMetric::CornerRadius);
   const int innerCorner = std::max(0, corner - style.Metric(TStyleMetric::FrameWidth));
   canvas.FillRect(layout.Window, style.Color(Role::Frame), corner);
@@ -84,8 +84,16 @@ void PaintStyledWindow(TStyleCanvas& canvas, const TStyleDefinition& style, cons
     canvas.DrawLine(layout.Caption.Left, y, layout.Caption.Right - 1, y, style.Color(Role::Accent), 2);
   }
   if (!layout.Title.Empty()) canvas.DrawText(layout.Title, caption, captionText, TStyleTextAlign::Left);
-  for (TCaptionButton button : {TCaptionButton::Minimize, TCaptionButton::Maximize, TCaptionButton::Close})
-    PaintGlyph(canvas, button, layout.Button(button), captionText);
+  for (TCaptionButton button : {TCaptionButton::Minimize, TCaptionButton::Maximize, TCaptionButton::Close}) {
+    const TStyleRect& rect = layout.Button(button);
+    TStyleColor glyph = captionText;
+    if (states.Pressed == button || states.Hot == button) {
+      canvas.FillRect(rect, style.Color(states.Pressed == button ? Role::ButtonPressed : Role::ButtonHover),
+                      style.Metric(TStyleMetric::ButtonRadius));
+      glyph = style.Color(Role::ButtonText);
+    }
+    PaintGlyph(canvas, button, rect, glyph);
+  }
 }
 
 TSampleWindowLayout LayoutSampleWindow(const TStyleDefinition& style, const TStyleRect& bounds) {

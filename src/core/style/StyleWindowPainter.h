@@ -2,16 +2,24 @@
 // style preview shows, on any backend's canvas.
 #pragma once
 
+#include <optional>
+
 #include "core/style/StyleCanvas.h"
 #include "core/style/StyleWindowLayout.h"
 
 namespace lumora {
 
+// The caption button under the mouse and the one held down, if any.
+struct TCaptionButtonStates {
+  std::optional<TCaptionButton> Hot;
+  std::optional<TCaptionButton> Pressed;
+};
+
 // Frame, caption bar (with an accent line under it while active), the
-// caption text and the caption buttons' glyphs. The client area is filled
-// with the window colour.
+// caption text and the caption buttons' glyphs; a hot or pressed button
+// gets its face. The client area is filled with the window colour.
 void PaintStyledWindow(TStyleCanvas& canvas, const TStyleDefinition& style, const TStyleWindowLayout& layout,
-                       StringView caption, bool active);
+                       StringView caption, bool active, TCaptionButtonStates states = {});
 
 // The sample window's controls, placed in its client area; a part that
 // does not fit is empty.

@@ -1,10 +1,13 @@
-// Message boxes through MessageBoxW, owned by the active window.
+// Message boxes through MessageBoxW, owned by the active window; while a
+// style is active, our own box drawn in it.
 #include <windows.h>
 
 #include <string_view>
 
 #include "core/os/MessageBox.h"
+#include "core/style/StyleEngine.h"
 #include "os/win32/WideString.h"
+#include "os/win32/style/StyledMessageBoxWin32.h"
 
 namespace lumora {
 namespace {
@@ -39,6 +42,11 @@ class TCloseLabel {
 }  // namespace
 
 void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
+  if (StyleEngine().ActiveStyle()) {
+    ShowStyledMessageBox(::GetActiveWindow(), {Wide(text), Wide(caption), (flags & mbClose) ? L"Close" : L"OK",
+                                               (flags & mbIconError) != 0});
+    return;
+  }
   const UINT style = MB_OK | (flags & ~static_cast<uint32_t>(mbClose));
   if (flags & mbClose) {
     TCloseLabel label;

@@ -6,7 +6,7 @@
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
 #include "os/linux/KeyCodes.h"
-#include "platform/linux/StyleThemeLinux.h"
+#include "os/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 

@@ -5,7 +5,7 @@
 #include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
 #include "os/linux/GLibPtr.h"
-#include "platform/linux/StyleThemeLinux.h"
+#include "os/linux/style/StyledWindowsGtk.h"
 #include "platform/linux/TerminationWatch.h"
 
 namespace lumora {

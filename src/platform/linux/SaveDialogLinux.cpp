@@ -3,7 +3,7 @@
 
 #include "platform/SaveDialog.h"
 #include "os/linux/GLibPtr.h"
-#include "platform/linux/StyleThemeLinux.h"
+#include "os/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 

@@ -10,6 +10,7 @@
 #include "platform/FormWindow.h"
 #include "platform/win32/FormWindowStyle.h"
 #include "os/win32/WideString.h"
+#include "os/win32/style/StyledFrameWin32.h"
 #include "platform/win32/WindowHandle.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 
@@ -205,6 +206,7 @@ class TFormWindowWin32 final : public TFormWindow {
   }
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto styled = StyledFrameMessage(window, message, wParam, lParam)) return *styled;  // visual style
     if (message == WM_NCCREATE) {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

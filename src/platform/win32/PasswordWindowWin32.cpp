@@ -7,6 +7,7 @@
 #include "platform/PasswordWindow.h"
 #include "os/win32/NotSupportedWin32.h"
 #include "os/win32/WideString.h"
+#include "os/win32/style/StyledFrameWin32.h"
 #include "platform/win32/WindowHandle.h"
 
 namespace lumora {
@@ -59,6 +60,7 @@ struct TPasswordWindow::TImpl {
   TPasswordWindow* Owner = nullptr;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto styled = StyledFrameMessage(window, message, wParam, lParam)) return *styled;  // visual style
     if (message == WM_NCCREATE) {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

@@ -1,10 +1,11 @@
-// The Windows windows keep their native look for now: the frames,
-// captions and message boxes in the active style (non-client painting with
-// the core's layout and painter) are not built yet.
+// On Windows the style is drawn by the windows themselves, each asking
+// the active style as it paints (os/win32/style/StyledFrameWin32.h): a
+// change only needs them redrawn.
+#include "os/win32/style/StyledFrameWin32.h"
 #include "platform/StyleTheme.h"
 
 namespace lumora {
 
-void ApplyStyleToWindows(const TStyleDefinition*) {}
+void ApplyStyleToWindows(const TStyleDefinition*) { RestyleThreadWindows(); }
 
 }  // namespace lumora

@@ -9,10 +9,9 @@
 
 #include "core/style/StyleFile.h"
 #include "core/os/StyleResources.h"
-#include "os/linux/TopLevelPreparer.h"
 #include "platform/StyleTheme.h"
-#include "platform/linux/StyleCss.h"
-#include "platform/linux/StyleThemeLinux.h"
+#include "os/linux/style/StyleCss.h"
+#include "os/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 namespace {
@@ -112,13 +111,12 @@ TEST_F(StyleThemeLinuxTest, ABorderlessWindowGetsNoCaptionAndWindowsRestoresTheT
   TearDownWindow();
 }
 
-// The message boxes are opened by the OS backend, below the windows: they
-// get their caption bar through the step the style hands down, and only
-// while a style is in force.
-TEST_F(StyleThemeLinuxTest, WindowsOpenedBelowTheBackendGetTheCaptionBarWhileAStyleIsInForce) {
+// Every top-level window, the message boxes of the OS backend included,
+// gets its caption bar only while a style is in force.
+TEST_F(StyleThemeLinuxTest, WindowsGetTheCaptionBarOnlyWhileAStyleIsInForce) {
   const auto captionBarAfterPreparing = [] {
     GtkWidget* box = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    PrepareTopLevel(GTK_WINDOW(box));
+    StyleWindowBeforeShow(GTK_WINDOW(box));
     const bool hasBar = gtk_window_get_titlebar(GTK_WINDOW(box)) != nullptr;
     gtk_widget_destroy(box);
     return hasBar;

@@ -6,30 +6,13 @@
 #include <windows.h>
 
 #include <chrono>
-#include <functional>
-#include <vector>
 
 #include "app/RestrictedForm.h"
 #include "platform/PasswordWindow.h"
+#include "platform/win32/TimerSteps.h"
 
 namespace lumora::test {
 namespace {
-
-// Steps run one after another from thread timers while ShowModal runs.
-std::vector<std::function<void()>> Steps;
-size_t NextStep = 0;
-
-void CALLBACK RunStep(HWND, UINT, UINT_PTR timer, DWORD) {
-  ::KillTimer(nullptr, timer);
-  if (NextStep < Steps.size()) Steps[NextStep++]();
-}
-
-// Schedules each step delay milliseconds after the previous one.
-void Schedule(std::vector<std::function<void()>> steps, UINT delay = 50) {
-  Steps = std::move(steps);
-  NextStep = 0;
-  for (size_t i = 0; i < Steps.size(); ++i) ::SetTimer(nullptr, 0, delay * static_cast<UINT>(i + 1), &RunStep);
-}
 
 constexpr wchar_t kCaption[] = L"Locked site";
 
@@ -67,7 +50,7 @@ TEST(PasswordWindowWin32Test, TheRightTextUnlocksHalfASecondLaterWhileTheDialogG
   const auto waited = std::chrono::steady_clock::now() - matched;
   EXPECT_TRUE(handledDuringPause);
   EXPECT_GE(waited, std::chrono::milliseconds(450));
-  EXPECT_EQ(NextStep, Steps.size());
+  EXPECT_EQ(StepsRun(), 4u);
 }
 
 TEST(PasswordWindowWin32Test, EnterAndEscapeDoNothingAndClosingRefuses) {

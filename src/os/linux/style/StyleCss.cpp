@@ -1,4 +1,4 @@
-#include "platform/linux/StyleCss.h"
+#include "os/linux/style/StyleCss.h"
 
 #include <cstdio>
 

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The style on the other windows of a packed program: the password dialog
+# and a message box in Carbon's colours with AppTheme=carbon; without
+# AppTheme no box and no caption bar of ours.
+. "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+
+# top_pixel WINDOW: the colour (rrggbb) a few pixels below the middle of
+# the window's top edge: the caption bar, where there is one.
+top_pixel() {
+  import -window "$1" "$SCRATCH/shot.png" 2>/dev/null || fail "no screenshot of window $1"
+  local width
+  width="$(identify -format '%w' "$SCRATCH/shot.png")"
+  convert "$SCRATCH/shot.png" -format "%[hex:p{$((width / 2)),5}]" info: | cut -c1-6 | tr 'A-F' 'a-f'
+}
+
+# is_carbon_caption COLOUR: Carbon's caption, active or not (no window
+# manager focuses a window here).
+is_carbon_caption() { [ "$1" = 121212 ] || [ "$1" = 171717 ]; }
+
+# The password dialog.
+page locked index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Unlocked</h1></body></html>
+HTML
+make_app locked "IndexPage=site/index.html" "AppTitle=Locked Site" "AppPassword=Open Sesame" "AppTheme=carbon"
+"$SCRATCH/locked.app" & pid=$!
+dialog="$(wait_window "Locked Site")" || fail "no password dialog"
+caption="$(top_pixel "$dialog")"
+is_carbon_caption "$caption" || fail "password dialog caption $caption, not Carbon's"
+close_window "$dialog"
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] || fail "closing the styled password dialog: exit code $EXIT_CODE"
+pass "the password dialog has Carbon's caption bar"
+
+# A message box: a page whose picture's archive entry is damaged makes the
+# runtime report that the file cannot be read.
+page damaged index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Damaged</h1><img src="picture.bin"></body></html>
+HTML
+head -c 4000 /dev/urandom > "$SCRATCH/damaged/site/picture.bin"
+make_app damaged "IndexPage=site/index.html" "AppTitle=Damaged Site" "AppTheme=carbon"
+python3 - "$SCRATCH/damaged.app" <<'PY' || fail "could not damage the entry"
+import sys, zipfile
+path = sys.argv[1]
+with zipfile.ZipFile(path) as archive:
+    entry = archive.getinfo("site/picture.bin")
+with open(path, "r+b") as program:
+    program.seek(entry.header_offset + 26)
+    lengths = program.read(4)
+    data = entry.header_offset + 30 + int.from_bytes(lengths[:2], "little") + int.from_bytes(lengths[2:], "little")
+    # Past the 12-byte encryption header: the data itself.
+    program.seek(data + 100)
+    byte = program.read(1)
+    program.seek(data + 100)
+    program.write(bytes([byte[0] ^ 0xFF]))
+PY
+"$SCRATCH/damaged.app" & pid=$!
+box="$(wait_window damaged 30)" || fail "no message box for the damaged entry"
+caption="$(top_pixel "$box")"
+is_carbon_caption "$caption" || fail "message box caption $caption, not Carbon's"
+close_window "$box"
+wait_until 10 windows_are damaged 0 || fail "the box did not close"
+close_window "$(wait_window "Damaged Site")"
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after the styled box"
+pass "a message box has Carbon's caption bar"
+
+# No AppTheme: no box, and the page begins at the window's top (the window
+# manager's frame, none here, instead of a caption bar of ours).
+page plain index.html <<'HTML'
+<!DOCTYPE html><html><body style="background:#dde8f0;margin:0"><h1 style="margin-top:40px">Plain</h1></body></html>
+HTML
+make_app plain "IndexPage=site/index.html" "AppTitle=Plain Site"
+"$SCRATCH/plain.app" & pid=$!
+window="$(wait_window "Plain Site")" || fail "no main window"
+wait_until 10 eval '[ "$(top_pixel "$window")" = dde8f0 ]' || fail "top pixel $(top_pixel "$window"), not the page's: a caption bar without a style"
+[ "$(visible_windows plain)" = 0 ] || fail "a box without AppTheme"
+stop "$pid"
+pass "no AppTheme: no box, no caption bar of ours"
