@@ -53,9 +53,11 @@ first_window() {
 }
 
 # wait_window NAME [SECONDS]: prints the id of the first visible window
-# whose title is exactly NAME, waiting for it to appear.
+# whose title is exactly NAME, waiting for it to appear (60 s by default: a
+# WebKit window can take many seconds to show on a loaded machine, and the
+# limit costs nothing when the window comes).
 wait_window() {
-  local name="$1" seconds="${2:-20}"
+  local name="$1" seconds="${2:-60}"
   wait_until "$seconds" first_window "$name" > /dev/null || return 1
   first_window "$name"
 }
