@@ -6,8 +6,6 @@
 // lumora_bench_bridge on Linux (bench/bridge_side_by_side.sh prints both).
 //
 // Usage: lumora_bench_bridge_jscript [CALLS] (default 2000).
-#include <activscp.h>
-#include <mshtmhst.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -15,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "core/GlobalMainForm.h"
 #include "core/TemporalFiles.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/os/File.h"
@@ -29,13 +26,13 @@
 #include "platform/FormWindow.h"
 #include "platform/OleSession.h"
 #include "platform/win32/browser/WebBrowserHost.h"
+#include "support/ServicesMainForm.h"
+#include "support/win32/JScriptHost.h"
 
 using namespace lumora;
+using namespace lumora::test;
 
 namespace {
-
-constexpr CLSID kJScript = {0xf414c260, 0x6ac0, 0x11cf, {0xb6, 0xd1, 0x00, 0xaa, 0x00, 0xbb, 0xbb, 0x58}};
-constexpr IID kActiveScriptParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
 
 const char kScript[] = R"JS(
 var ext = external;
@@ -52,76 +49,11 @@ var lines = [
 ext.appWriteFile(results, lines.join('\n'));
 )JS";
 
-// The main window's services, for appFileExists and appWriteFile.
-class TBenchMainForm final : public TGlobalMainForm {
- public:
-  explicit TBenchMainForm(THostServices& services) : S(services) { GlobalMainForm = this; }
-  ~TBenchMainForm() override { GlobalMainForm = nullptr; }
-  String Caption() const override { return u"bench"; }
-  bool IsRuntime() override { return true; }
-  String ReadFile(const String& p) override { return S.ReadFile(p); }
-  bool DoFileExists(const String& p) override { return S.DoFileExists(p); }
-  bool CreateDir(const String& p) override { return S.CreateDir(p); }
-  bool RemoveFile(const String& p) override { return S.RemoveFile(p); }
-  bool DirExists(const String& p) override { return S.DirExists(p); }
-  void WriteFile(const String& p, const String& c) override { S.WriteFile(p, c); }
-  bool OpenFile(const String&) override { return false; }
-  bool OpenFileWith(const String&, const String&) override { return false; }
-  bool PlayWavSound(const String&, bool) override { return false; }
-  bool HandleDownloableFiles(const String&) override { return false; }
-  bool WriteRegistry(const String& k, const String& n, const String& v) override { return S.WriteRegistry(k, n, v); }
-  String ReadRegistry(const String& k, const String& n) override { return S.ReadRegistry(k, n); }
-  bool RemoveRegistry(const String& k, const String& n) override { return S.RemoveRegistry(k, n); }
-  String GetPCName() override { return S.GetPCName(); }
-  String GetPCUserName() override { return S.GetPCUserName(); }
-  String GetUserDocsDir() override { return S.GetUserDocsDir(); }
-
- private:
-  THostServices& S;
-};
-
 struct TNoBrowser final : TJsBrowser {
   void ShowFindDialog() override {}
   void PrintPreview() override {}
   void MinimizeApplication() override {}
   void RestoreApplication() override {}
-};
-
-// The script engine's site: window.external is the named item "external".
-class TScriptSite final : public IActiveScriptSite {
- public:
-  explicit TScriptSite(IDispatch* external) : FExternal(external) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IActiveScriptSite)) {
-      *ppv = static_cast<IActiveScriptSite*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  // Lives on main's stack, longer than the engine.
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetLCID(LCID*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** type) override {
-    if (type) *type = nullptr;
-    if (std::wstring(name) != L"external" || !(mask & SCRIPTINFO_IUNKNOWN)) return TYPE_E_ELEMENTNOTFOUND;
-    FExternal->AddRef();
-    *item = FExternal;
-    return S_OK;
-  }
-  STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
-  STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
-  STDMETHODIMP OnScriptError(IActiveScriptError*) override {
-    std::fprintf(stderr, "the bench script failed\n");
-    return S_OK;
-  }
-  STDMETHODIMP OnEnterScript() override { return S_OK; }
-  STDMETHODIMP OnLeaveScript() override { return S_OK; }
-
- private:
-  IDispatch* FExternal;
 };
 
 // Dispatches the thread's messages until done() holds or about ten
@@ -164,7 +96,7 @@ int main(int argc, char** argv) {
     TAbZipKit zip;  // no site: the calls timed read no entry
     TTemporalFiles temporal;
     THostServices services(zip, temporal, THostServicesSettings{.ExeDir = folder}, nullptr);
-    TBenchMainForm mainForm(services);
+    TServicesMainForm mainForm(services, u"bench");
     const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
     TBrowserView view(*window);
     TNoBrowser browser;
@@ -179,27 +111,20 @@ int main(int argc, char** argv) {
     auto* host = reinterpret_cast<TWebBrowserHost*>(
         ::GetWindowLongPtrW(static_cast<HWND>(view.NativeHandle()), GWLP_USERDATA));
     TComPtr<IDispatch> external = host->External();
-    TScriptSite site(external.Get());
-
-    TComPtr<IActiveScript> engine;
-    TComPtr<IActiveScriptParse> parser;
-    if (FAILED(::CoCreateInstance(kJScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                  reinterpret_cast<void**>(engine.Receive()))) ||
-        FAILED(engine->QueryInterface(kActiveScriptParse, reinterpret_cast<void**>(parser.Receive())))) {
-      std::fprintf(stderr, "no JScript engine\n");
-      return 1;
+    TJScriptSite site;
+    site.External = external.Get();
+    {
+      TJScriptEngine engine(site);
+      if (FAILED(engine.Status())) {
+        std::fprintf(stderr, "no JScript engine\n");
+        return 1;
+      }
+      const std::string text = "var calls = " + std::to_string(calls) + ", results = '" +
+                               JsQuoted(ToUtf8(results)) + "';\n" + kScript;
+      engine.Parse(text);
+      engine.Run();
     }
-    engine->SetScriptSite(&site);
-    parser->InitNew();
-    engine->AddNamedItem(L"external", SCRIPTITEM_ISVISIBLE);
-    std::string escaped;
-    for (char c : ToUtf8(results)) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    const std::string text =
-        "var calls = " + std::to_string(calls) + ", results = '" + escaped + "';\n" + kScript;
-    parser->ParseScriptText(Wide(FromUtf8(text)).c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE,
-                            nullptr, nullptr);
-    engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-    engine->Close();
+    for (const std::string& error : site.Errors) std::fprintf(stderr, "the bench script failed: %s\n", error.c_str());
     body = ToUtf8(services.ReadFile(results));
     lmp.SetActive(false);
   }
@@ -207,20 +132,14 @@ int main(int argc, char** argv) {
 
   ::DeleteFileW(Wide(results).c_str());
   ::RemoveDirectoryW(Wide(folder).c_str());
-  if (body.rfind("\xEF\xBB\xBF", 0) == 0) body.erase(0, 3);
-  if (body.empty()) {
+  const std::vector<std::string> lines = WrittenLines(body);
+  if (lines.empty()) {
     std::fprintf(stderr, "the bench script reported nothing\n");
     return 1;
   }
   std::printf("window.external calls through JScript, mean of %d each:\n", calls);
-  size_t start = 0;
-  while (start < body.size()) {
-    size_t end = body.find('\n', start);
-    if (end == std::string::npos) end = body.size();
-    std::string line = body.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (const std::string& line : lines) {
     if (!line.empty()) std::printf("  %s\n", line.c_str());
-    start = end + 1;
   }
   return 0;
 }

@@ -7,47 +7,20 @@
 #include <type_traits>
 
 #include "core/os/SysUtils.h"
+#include "os/win32/GdiHandles.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {
 
 namespace {
 
-// Owners of GDI handles: each handle type with the call that gives it back.
-struct TGdiDelete {
-  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
-};
-struct TDCDelete {
-  void operator()(HDC dc) const { ::DeleteDC(dc); }
-};
-struct TScreenDCRelease {
-  void operator()(HDC dc) const { ::ReleaseDC(nullptr, dc); }
-};
 struct TIconDestroy {
   void operator()(HICON icon) const { ::DestroyIcon(icon); }
 };
-template <typename H, typename Deleter>
-using THandlePtr = std::unique_ptr<std::remove_pointer_t<H>, Deleter>;
-using TFontPtr = THandlePtr<HFONT, TGdiDelete>;
-using TBitmapPtr = THandlePtr<HBITMAP, TGdiDelete>;
-using TMemoryDCPtr = THandlePtr<HDC, TDCDelete>;
-using TScreenDCPtr = THandlePtr<HDC, TScreenDCRelease>;
-using TIconPtr = THandlePtr<HICON, TIconDestroy>;
-
-// Selects an object into a device context and puts the previous one back.
-class TSelection {
- public:
-  TSelection(HDC dc, HGDIOBJ object) : FDC(dc), FPrevious(::SelectObject(dc, object)) {}
-  ~TSelection() {
-    if (FPrevious) ::SelectObject(FDC, FPrevious);
-  }
-  TSelection(const TSelection&) = delete;
-  TSelection& operator=(const TSelection&) = delete;
-
- private:
-  HDC FDC;
-  HGDIOBJ FPrevious;
-};
+using TFontPtr = TGdiPtr<HFONT>;
+using TBitmapPtr = TGdiPtr<HBITMAP>;
+using TMemoryDCPtr = TGdiPtr<HDC>;
+using TIconPtr = std::unique_ptr<std::remove_pointer_t<HICON>, TIconDestroy>;
 
 // A 32-bit top-down DIB section of the given size and its pixel memory.
 HBITMAP CreateBgraBitmap(int width, int height, void** bits) {
@@ -73,7 +46,7 @@ int TSysUtils::TrueFontWidth(const TFont& aFont, const String& str) {
   std::memcpy(description.lfFaceName, face.c_str(), (face.size() + 1) * sizeof(wchar_t));
   const TFontPtr font(::CreateFontIndirectW(&description));
 
-  const TScreenDCPtr screen(::GetDC(nullptr));
+  const TScreenDcPtr screen(::GetDC(nullptr));
   const TSelection selected(screen.get(), font.get());
   SIZE extent{};
   ::GetTextExtentPoint32W(screen.get(), Wide(str).c_str(), static_cast<int>(str.size()), &extent);

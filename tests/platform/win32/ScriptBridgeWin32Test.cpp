@@ -6,7 +6,7 @@
 // scripts report what they got through appWriteFile; the tests read that,
 // the files and the registry.
 #include <gtest/gtest.h>
-#include <activscp.h>
+#include <windows.h>
 #include <mmsystem.h>
 #include <mshtmhst.h>
 #include <dispex.h>
@@ -22,7 +22,6 @@
 
 #include "core/CommandLineParams.h"
 #include "core/ExeHtmlSite.h"
-#include "core/GlobalMainForm.h"
 #include "core/TemporalFiles.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/bridge/JsConstants.h"
@@ -38,14 +37,13 @@
 #include "platform/win32/browser/ComObject.h"
 #include "platform/win32/browser/ExternalDispatch.h"
 #include "platform/win32/browser/Variant.h"
+#include "support/ServicesMainForm.h"
 #include "support/TestSupport.h"
+#include "support/win32/JScriptHost.h"
 #include "support/ZipWriter.h"
 
 namespace lumora::test {
 namespace {
-
-constexpr CLSID kJScript = {0xf414c260, 0x6ac0, 0x11cf, {0xb6, 0xd1, 0x00, 0xaa, 0x00, 0xbb, 0xbb, 0x58}};
-constexpr IID kActiveScriptParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
 
 // ---- Sound: every PlaySoundW call of the program, forwarded to Wine's.
 
@@ -72,35 +70,6 @@ std::string Wave(char sample, size_t count) {
   return "RIFF" + le32(static_cast<uint32_t>(36 + count)) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(8000) +
          le32(8000) + le16(1) + le16(8) + "data" + le32(static_cast<uint32_t>(count)) + std::string(count, sample);
 }
-
-// ---- The main window: the host services behind GlobalMainForm.
-
-class TServicesMainForm final : public TGlobalMainForm {
- public:
-  explicit TServicesMainForm(THostServices& services) : S(services) { GlobalMainForm = this; }
-  ~TServicesMainForm() override { GlobalMainForm = nullptr; }
-  String Caption() const override { return u"Bridge"; }
-  bool IsRuntime() override { return S.IsRuntime(); }
-  String ReadFile(const String& p) override { return S.ReadFile(p); }
-  bool DoFileExists(const String& p) override { return S.DoFileExists(p); }
-  bool CreateDir(const String& p) override { return S.CreateDir(p); }
-  bool RemoveFile(const String& p) override { return S.RemoveFile(p); }
-  bool DirExists(const String& p) override { return S.DirExists(p); }
-  void WriteFile(const String& p, const String& c) override { S.WriteFile(p, c); }
-  bool OpenFile(const String& p) override { return S.OpenFile(p); }
-  bool OpenFileWith(const String& e, const String& p) override { return S.OpenFileWith(e, p); }
-  bool PlayWavSound(const String& p, bool loop) override { return S.PlayWavSound(p, loop); }
-  bool HandleDownloableFiles(const String& url) override { return S.HandleDownloableFiles(url); }
-  bool WriteRegistry(const String& k, const String& n, const String& v) override { return S.WriteRegistry(k, n, v); }
-  String ReadRegistry(const String& k, const String& n) override { return S.ReadRegistry(k, n); }
-  bool RemoveRegistry(const String& k, const String& n) override { return S.RemoveRegistry(k, n); }
-  String GetPCName() override { return S.GetPCName(); }
-  String GetPCUserName() override { return S.GetPCUserName(); }
-  String GetUserDocsDir() override { return S.GetUserDocsDir(); }
-
- private:
-  THostServices& S;
-};
 
 // The calling browser: what the bridge asked of it.
 struct TRecordingBrowser final : TJsBrowser {
@@ -146,54 +115,6 @@ class TCallerWindow final : public IServiceProvider {
   IWebBrowser2* FBrowser;
 };
 
-class TScriptSite final : public IActiveScriptSite, public IServiceProvider {
- public:
-  IDispatch* External = nullptr;
-  IUnknown* Window = nullptr;  // what SID_SHTMLWindow answers; none when null
-  std::vector<std::string> Errors;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IActiveScriptSite)) {
-      *ppv = static_cast<IActiveScriptSite*>(this);
-    } else if (IsEqualIID(riid, IID_IServiceProvider)) {
-      *ppv = static_cast<IServiceProvider*>(this);
-    } else {
-      *ppv = nullptr;
-      return E_NOINTERFACE;
-    }
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP GetLCID(LCID*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** type) override {
-    if (type) *type = nullptr;
-    if (std::wstring(name) != L"external" || !(mask & SCRIPTINFO_IUNKNOWN)) return TYPE_E_ELEMENTNOTFOUND;
-    External->AddRef();
-    *item = External;
-    return S_OK;
-  }
-  STDMETHODIMP GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
-  STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
-  STDMETHODIMP OnScriptError(IActiveScriptError* error) override {
-    EXCEPINFO info{};
-    error->GetExceptionInfo(&info);
-    Errors.push_back(info.bstrDescription ? ToUtf8(FromWide(info.bstrDescription)) : "(no description)");
-    ::SysFreeString(info.bstrSource);
-    ::SysFreeString(info.bstrDescription);
-    ::SysFreeString(info.bstrHelpFile);
-    return S_OK;
-  }
-  STDMETHODIMP OnEnterScript() override { return S_OK; }
-  STDMETHODIMP OnLeaveScript() override { return S_OK; }
-  STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
-    if (Window && IsEqualGUID(service, SID_SHTMLWindow)) return Window->QueryInterface(riid, ppv);
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-};
-
 // The lines every script starts with: the checks record
 // "name=<typeof result>:<result>", or "name=error:<message>".
 constexpr char kPrelude[] = R"JS(
@@ -226,7 +147,7 @@ class ScriptBridgeWin32Test : public ::testing::Test {
     Services = std::make_unique<THostServices>(
         Zip, Temporal, THostServicesSettings{.AppRootDir = u"site", .Title = u"Bridge", .ExeDir = ExeDir()},
         [](TSaveDialogRequest&) { return false; }, std::move(desktop));
-    MainForm = std::make_unique<TServicesMainForm>(*Services);
+    MainForm = std::make_unique<TServicesMainForm>(*Services, u"Bridge");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Lumora Test");
 
     View = std::make_unique<TBrowserView>(*Window);
@@ -254,24 +175,14 @@ class ScriptBridgeWin32Test : public ::testing::Test {
   // Runs script after the prelude and returns the lines it reported.
   // Errors the script did not catch go to *errors, else must not happen.
   std::vector<std::string> Run(const std::string& script, std::vector<std::string>* errors = nullptr) {
-    TComPtr<IActiveScript> engine;
-    EXPECT_EQ(::CoCreateInstance(kJScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                 reinterpret_cast<void**>(engine.Receive())),
-              S_OK);
-    TComPtr<IActiveScriptParse> parser;
-    engine->QueryInterface(kActiveScriptParse, reinterpret_cast<void**>(parser.Receive()));
-    engine->SetScriptSite(&Site);
-    parser->InitNew();
-    engine->AddNamedItem(L"external", SCRIPTITEM_ISVISIBLE);
-    const std::string results = ToUtf8(Results());
-    std::string escaped;
-    for (char c : results) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    const std::string text = kPrelude + script + "\next.appWriteFile('" + escaped + "', out.join('\\n'));\n";
-    const HRESULT parsed = parser->ParseScriptText(Wide(FromUtf8(text)).c_str(), nullptr, nullptr, nullptr, 0, 0,
-                                                   SCRIPTTEXT_ISVISIBLE, nullptr, nullptr);
-    EXPECT_EQ(parsed, S_OK);
-    engine->SetScriptState(SCRIPTSTATE_CONNECTED);
-    engine->Close();
+    {
+      TJScriptEngine engine(Site);
+      EXPECT_EQ(engine.Status(), S_OK);
+      const std::string text =
+          kPrelude + script + "\next.appWriteFile('" + JsQuoted(ToUtf8(Results())) + "', out.join('\\n'));\n";
+      EXPECT_EQ(engine.Parse(text), S_OK);
+      engine.Run();
+    }  // closed, as a page's engine is before its results are read
     if (errors) {
       *errors = std::move(Site.Errors);
     } else {
@@ -279,14 +190,8 @@ class ScriptBridgeWin32Test : public ::testing::Test {
     }
     Site.Errors.clear();
     // What appWriteFile wrote: a byte-order mark, lines ending in CR LF.
-    std::string written = FileExists(Results()) ? ReadWholeFile(Results()) : std::string();
-    if (written.rfind("\xEF\xBB\xBF", 0) == 0) written.erase(0, 3);
-    std::vector<std::string> lines;
-    std::istringstream in(written);
-    for (std::string line; std::getline(in, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(line);
-    }
+    const std::vector<std::string> lines =
+        WrittenLines(FileExists(Results()) ? ReadWholeFile(Results()) : std::string());
     ::DeleteFileW(Wide(Results()).c_str());
     return lines;
   }
@@ -303,7 +208,7 @@ class ScriptBridgeWin32Test : public ::testing::Test {
   std::unique_ptr<TBrowserView> View;
   TRecordingBrowser Browser;
   TComPtr<IDispatch> External;
-  TScriptSite Site;
+  TJScriptSite Site;
 };
 
 std::string RegistryText(const wchar_t* key, const wchar_t* name) {
@@ -455,11 +360,8 @@ check('nosound', function () { return ext.appPlayWav('media/none.wav'); });
 // runs in a packed page, here on Wine's registry and file system.
 TEST_F(ScriptBridgeWin32Test, TheSharedServiceCasesAnswerAsOnLinux) {
   const std::string fixtures = LUMORA_FIXTURES_DIR "/services/";
-  std::string base = ToUtf8(Scratch.Path()) + "\\";
-  std::string escaped;
-  for (char c : base) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
   const std::vector<std::string> lines =
-      Run("var base = '" + escaped + "';\n" +
+      Run("var base = '" + JsQuoted(ToUtf8(Scratch.Path()) + "\\") + "';\n" +
           "var path = function (name) { return base + name.split('/').join('\\\\'); };\n" +
           ReadWholeFile(FromUtf8(fixtures + "cases.js")));
   std::vector<std::string> expected;
@@ -541,8 +443,7 @@ TEST_F(ScriptBridgeWin32Test, PagesRunProgramsThroughTheShell) {
   WriteWholeFile(ExeDir() + u"tool.exe", ReadWholeFile(FromUtf8(LUMORA_RUN_PROBE_PATH)));
   const String log = Scratch.File(u"ran.log");
   const TScopedEnv logged("LUMORA_RUN_PROBE_LOG", ToUtf8(log));
-  std::string tool;
-  for (char c : ToUtf8(ExeDir() + u"tool.exe")) tool += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  const std::string tool = JsQuoted(ToUtf8(ExeDir() + u"tool.exe"));
   EXPECT_EQ(Run("check('with', function () { return ext.appOpenFileWith('tool.exe', 'beside.txt'); });\n"
                 "check('shell', function () { return ext.appShellExec('ignored', '" + tool + "'); });\n"
                 "check('open', function () { return ext.appOpenFile('tools/inside.exe'); });\n"),

@@ -1,39 +1,16 @@
-// The style canvas over a GDI device context, and the GDI holders the
-// style code shares.
+// The style canvas over a GDI device context.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
 #include "core/style/StyleCanvas.h"
+#include "os/win32/GdiHandles.h"
 
 namespace lumora {
-
-struct TGdiDelete {
-  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
-  void operator()(HDC dc) const { ::DeleteDC(dc); }
-};
-template <typename T>
-using TGdiPtr = std::unique_ptr<std::remove_pointer_t<T>, TGdiDelete>;
 
 inline COLORREF ToColorRef(TStyleColor color) { return RGB(color.Red(), color.Green(), color.Blue()); }
 
 inline RECT ToRect(const TStyleRect& rect) { return {rect.Left, rect.Top, rect.Right, rect.Bottom}; }
-
-// Selects an object into a DC for one scope.
-class TSelection {
- public:
-  TSelection(HDC dc, HGDIOBJ object) : FDc(dc), FOld(::SelectObject(dc, object)) {}
-  ~TSelection() { ::SelectObject(FDc, FOld); }
-  TSelection(const TSelection&) = delete;
-  TSelection& operator=(const TSelection&) = delete;
-
- private:
-  HDC FDc;
-  HGDIOBJ FOld;
-};
 
 // The user's message font (caption and dialog text), or none when the
 // system does not tell.

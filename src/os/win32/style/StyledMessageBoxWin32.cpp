@@ -94,14 +94,11 @@ LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
 // The text's size in the message font, wrapped at the widest line allowed.
 SIZE MeasureText(HFONT font, const std::wstring& text) {
-  const HDC screen = ::GetDC(nullptr);
+  const TScreenDcPtr screen(::GetDC(nullptr));
   RECT rect{0, 0, kMaxTextWidth, 0};
-  {
-    TSelection useFont(screen, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
-    ::DrawTextW(screen, text.c_str(), static_cast<int>(text.size()), &rect,
-                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-  }
-  ::ReleaseDC(nullptr, screen);
+  const TSelection useFont(screen.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+  ::DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &rect,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
   return {rect.right, rect.bottom};
 }
 
