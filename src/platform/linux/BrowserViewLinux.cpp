@@ -15,6 +15,8 @@
 #include "core/protocol/SiteOrigin.h"
 #include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
+#include "os/linux/ModalDialog.h"
+#include "os/linux/TerminationWatch.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"
 
@@ -345,16 +347,24 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
       },
       &wait);
   // A page that never answers must not hang the window: after the timeout
-  // the call is cancelled, and the callback still comes (cancelled).
-  const guint timer = g_timeout_add(
+  // the call is cancelled, and the callback still comes (cancelled). A
+  // termination request does not wait for the page either.
+  const TTerminationWatch watch([&cancellable] { g_cancellable_cancel(cancellable.get()); });
+  struct TTimer {
+    GCancellable* Cancellable;
+    guint Source = 0;
+  } timer{cancellable.get()};
+  timer.Source = g_timeout_add(
       kScriptTimeoutMs,
       +[](gpointer data) -> gboolean {
-        g_cancellable_cancel(static_cast<GCancellable*>(data));
+        auto* self = static_cast<TTimer*>(data);
+        self->Source = 0;
+        g_cancellable_cancel(self->Cancellable);
         return G_SOURCE_REMOVE;
       },
-      cancellable.get());
+      &timer);
   while (!wait.Done) g_main_loop_run(wait.Loop);
-  if (!g_cancellable_is_cancelled(cancellable.get())) g_source_remove(timer);
+  if (timer.Source != 0) g_source_remove(timer.Source);
   g_main_loop_unref(wait.Loop);
 
   TGObjectPtr<JSCValue> result(wait.Result);
@@ -410,7 +420,9 @@ void TBrowserView::ShowFindDialog() {
 void TBrowserView::PrintPreview() {
   TGObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(WEBKIT_WEB_VIEW(FImpl->View)));
   GtkWidget* toplevel = gtk_widget_get_toplevel(FImpl->View);
-  webkit_print_operation_run_dialog(operation.get(), GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+  RunForeignModalDialog([&] {
+    webkit_print_operation_run_dialog(operation.get(), GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+  });
 }
 
 bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }

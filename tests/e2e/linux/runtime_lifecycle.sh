@@ -99,3 +99,36 @@ wait_exit "$pid"
 grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora" "$SCRATCH/app.err" ||
   fail "standard error does not name the cause: '$(cat "$SCRATCH/app.err")'"
 pass "a start-up failure writes its real cause to standard error"
+
+# A termination signal while a box or dialog of the program is up ends the
+# box's own loop, and the program then ends as from its main loop (exit 0,
+# release steps run), whether the box shows before the main loop (the
+# missing-archive box, the not-found box of an unknown style) or inside it
+# (the save dialog). Each case: the program, the signal, and how many of
+# its windows show once the box is up.
+page themed index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Themed</h1></body></html>
+HTML
+make_app themed "IndexPage=site/index.html" "AppTitle=Themed" "AppTheme=No Such Style"
+page saving index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Saving</h1><script>
+setTimeout(function () { location.href = 'data.zip'; }, 300);
+</script></body></html>
+HTML
+printf 'PK' > "$SCRATCH/saving/site/data.zip"
+make_app saving "IndexPage=site/index.html" "AppTitle=Saving" "RootDirName=site"
+# program_windows PID COUNT: true when exactly COUNT windows of PID show.
+program_windows() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
+while IFS='|' read -r what program signal windows; do
+  "$program" 2> /dev/null & pid=$!
+  wait_until 20 program_windows "$pid" "$windows" || fail "$what: the box did not show"
+  kill "-$signal" "$pid"
+  wait_exit "$pid" 10
+  [ "$EXIT_CODE" = 0 ] && [ -z "$(temp_files)" ] && [ -z "$(feature_values "${program##*/}")" ] ||
+    fail "SIG$signal in $what: exit code $EXIT_CODE, left '$(temp_files)' '$(feature_values "${program##*/}")'"
+done <<CASES
+the missing-archive box|$runtime|TERM|1
+the not-found box of an unknown style|$SCRATCH/themed.app|INT|1
+the save dialog of a download|$SCRATCH/saving.app|HUP|2
+CASES
+pass "a termination signal in a message box or the save dialog ends the program with 0, leaving nothing"
