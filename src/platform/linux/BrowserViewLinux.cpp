@@ -394,7 +394,8 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
   if (!wait->Done) {
     wait->Abandoned = true;
     static_cast<void>(wait.release());
-    throw Exception(Format(u"Method call unsuccessful. %s (%s).", {String(u"Operation was cancelled"), String(u"WebKit")}));
+    throw Exception(
+        Format(u"Method call unsuccessful. %s (%s).", {String(u"Operation was cancelled"), String(u"WebKit")}));
   }
 
   TGObjectPtr<JSCValue> result(std::exchange(wait->Result, nullptr));
