@@ -101,6 +101,9 @@ int RunApplication() {
       try {
         mainForm = std::make_unique<TMainForm>(popups);
         mainForm->FormCreate();
+        // A request that ended one of start-up's boxes: the main window
+        // does not show at all.
+        CheckTermination();
       } catch (const EImmediateExit& request) {
         exitCode = request.ExitCode();
         run = false;

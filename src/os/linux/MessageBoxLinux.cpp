@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/os/MessageBox.h"
+#include "os/linux/ModalDialog.h"
 #include "os/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
@@ -22,7 +23,7 @@ void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
   StyleWindowBeforeShow(GTK_WINDOW(dialog));
-  gtk_dialog_run(GTK_DIALOG(dialog));
+  RunModalDialog(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
   // Let the destroyed window leave the screen before the caller goes on.
   while (gtk_events_pending()) gtk_main_iteration();

@@ -4,6 +4,8 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -15,6 +17,8 @@
 #include "core/protocol/SiteOrigin.h"
 #include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
+#include "os/linux/ModalDialog.h"
+#include "os/linux/TerminationWatch.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"
 
@@ -207,6 +211,24 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   return FALSE;
 }
 
+// Where the answer of a script call lands.
+struct TScriptWait {
+  GMainLoop* Loop = g_main_loop_new(nullptr, FALSE);
+  JSCValue* Result = nullptr;
+  GError* Error = nullptr;
+  bool Done = false;
+  // The waiter gave up: the answer frees the state.
+  bool Abandoned = false;
+  TScriptWait() = default;
+  TScriptWait(const TScriptWait&) = delete;
+  TScriptWait& operator=(const TScriptWait&) = delete;
+  ~TScriptWait() {
+    g_main_loop_unref(Loop);
+    if (Result != nullptr) g_object_unref(Result);
+    if (Error != nullptr) g_error_free(Error);
+  }
+};
+
 gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
   return FALSE;  // the browser's own dialogs
 }
@@ -328,40 +350,57 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
       " catch (e) { return { k: 'error', m: String(e && e.message !== undefined ? e.message : e),"
       " s: String(e && e.name || 'Error') }; } })()";
 
-  struct TWait {
-    GMainLoop* Loop;
-    JSCValue* Result = nullptr;
-    GError* Error = nullptr;
-    bool Done = false;
-  } wait{g_main_loop_new(nullptr, FALSE)};
+  // WebKit answers a call only once the page has run it, even a cancelled
+  // one; a wait that gives up first leaves its state to that answer, which
+  // then frees it.
+  auto wait = std::make_unique<TScriptWait>();
   TGObjectPtr<GCancellable> cancellable(g_cancellable_new());
   webkit_web_view_evaluate_javascript(
       web, script.c_str(), static_cast<gssize>(script.size()), nullptr, nullptr, cancellable.get(),
       +[](GObject* source, GAsyncResult* result, gpointer data) {
-        auto* state = static_cast<TWait*>(data);
+        auto* state = static_cast<TScriptWait*>(data);
         state->Result = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &state->Error);
         state->Done = true;
-        g_main_loop_quit(state->Loop);
+        if (state->Abandoned) {
+          const std::unique_ptr<TScriptWait> owned(state);
+        } else {
+          g_main_loop_quit(state->Loop);
+        }
       },
-      &wait);
+      wait.get());
   // A page that never answers must not hang the window: after the timeout
-  // the call is cancelled, and the callback still comes (cancelled).
-  const guint timer = g_timeout_add(
+  // the wait gives up and the call counts as failed. A termination request
+  // does not wait for the page either.
+  auto giveUp = [&wait, &cancellable] {
+    g_cancellable_cancel(cancellable.get());
+    g_main_loop_quit(wait->Loop);
+  };
+  const TTerminationWatch watch(giveUp);
+  struct TTimer {
+    std::function<void()> GiveUp;
+    guint Source = 0;
+  } timer{giveUp};
+  timer.Source = g_timeout_add(
       kScriptTimeoutMs,
       +[](gpointer data) -> gboolean {
-        g_cancellable_cancel(static_cast<GCancellable*>(data));
+        auto* self = static_cast<TTimer*>(data);
+        self->Source = 0;
+        self->GiveUp();
         return G_SOURCE_REMOVE;
       },
-      cancellable.get());
-  while (!wait.Done) g_main_loop_run(wait.Loop);
-  if (!g_cancellable_is_cancelled(cancellable.get())) g_source_remove(timer);
-  g_main_loop_unref(wait.Loop);
+      &timer);
+  while (!wait->Done && !g_cancellable_is_cancelled(cancellable.get())) g_main_loop_run(wait->Loop);
+  if (timer.Source != 0) g_source_remove(timer.Source);
+  if (!wait->Done) {
+    wait->Abandoned = true;
+    static_cast<void>(wait.release());
+    throw Exception(
+        Format(u"Method call unsuccessful. %s (%s).", {String(u"Operation was cancelled"), String(u"WebKit")}));
+  }
 
-  TGObjectPtr<JSCValue> result(wait.Result);
-  if (wait.Error != nullptr) {
-    const String message = FromUtf8(wait.Error->message);
-    g_error_free(wait.Error);
-    throw Exception(Format(u"Method call unsuccessful. %s (%s).", {message, String(u"WebKit")}));
+  TGObjectPtr<JSCValue> result(std::exchange(wait->Result, nullptr));
+  if (wait->Error != nullptr) {
+    throw Exception(Format(u"Method call unsuccessful. %s (%s).", {FromUtf8(wait->Error->message), String(u"WebKit")}));
   }
   if (!result || !jsc_value_is_object(result.get())) return {};
   const String kind = Property(result.get(), "k");
@@ -410,7 +449,9 @@ void TBrowserView::ShowFindDialog() {
 void TBrowserView::PrintPreview() {
   TGObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(WEBKIT_WEB_VIEW(FImpl->View)));
   GtkWidget* toplevel = gtk_widget_get_toplevel(FImpl->View);
-  webkit_print_operation_run_dialog(operation.get(), GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+  RunForeignModalDialog([&] {
+    webkit_print_operation_run_dialog(operation.get(), GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
+  });
 }
 
 bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }

@@ -5,55 +5,20 @@
 // the last window closing would, so the program still releases what it
 // holds and deletes its temporary files on the way out. The signals are
 // caught from the start of the process: the handler notes the request
-// (start-up's long steps test it between blocks) and writes to a pipe, which
-// wakes whichever GLib loop runs (the main loop, the password dialog's).
-#include <fcntl.h>
+// (start-up's long steps test it between blocks) and wakes whichever GLib
+// loop runs (os/linux/TerminationWatch.h): the main loop here, a modal
+// loop through its own watch (os/linux/ModalDialog.h, the password dialog).
 #include <gtk/gtk.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <initializer_list>
 
 #include "core/TerminationRequest.h"
+#include "os/linux/TerminationWatch.h"
 #include "platform/MessageLoop.h"
-#include "platform/linux/TerminationWatch.h"
 
 namespace lumora {
 
-namespace {
-
-int WakeRead = -1;
-int WakeWrite = -1;
-
-extern "C" void OnTerminationSignal(int) {
-  const int saved = errno;
-  RequestTermination();
-  const char byte = 1;
-  if (WakeWrite >= 0 && ::write(WakeWrite, &byte, 1) < 0) {
-    // Full or closed: a request is pending already, or nobody listens.
-  }
-  errno = saved;
-}
-
-}  // namespace
-
-void WatchTerminationSignals() {
-  static bool watching = false;
-  if (watching) return;
-  watching = true;
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
-    WakeRead = fds[0];
-    WakeWrite = fds[1];
-  }
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
-}
+void WatchTerminationSignals() { CatchTerminationSignals(); }
 
 namespace {
 
@@ -65,10 +30,6 @@ void HandleEvent(GdkEvent* event, gpointer) {
 }
 
 }  // namespace
-
-guint AddTerminationWatch(GUnixFDSourceFunc callback, gpointer data) {
-  return WakeRead < 0 ? 0 : g_unix_fd_add(WakeRead, G_IO_IN, callback, data);
-}
 
 bool InitializeWindowing() {
   if (!gtk_init_check(nullptr, nullptr)) {

@@ -5,8 +5,8 @@
 #include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
 #include "os/linux/GLibPtr.h"
+#include "os/linux/TerminationWatch.h"
 #include "os/linux/style/StyledWindowsGtk.h"
-#include "platform/linux/TerminationWatch.h"
 
 namespace lumora {
 
@@ -110,15 +110,9 @@ int TPasswordWindow::ShowModal() {
   gtk_window_present(GTK_WINDOW(FImpl->Window));
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
   FImpl->Loop = loop;
-  const guint watch = AddTerminationWatch(
-      +[](gint, GIOCondition, gpointer data) -> gboolean {
-        static_cast<TPasswordWindow*>(data)->SetModalResult(mrCancel);
-        return G_SOURCE_REMOVE;
-      },
-      this);
-  if (FImpl->Result == mrNone) g_main_loop_run(loop);
-  if (GSource* source = watch ? g_main_context_find_source_by_id(nullptr, watch) : nullptr) {
-    g_source_destroy(source);
+  {
+    const TTerminationWatch watch([this] { SetModalResult(mrCancel); });
+    if (FImpl->Result == mrNone) g_main_loop_run(loop);
   }
   FImpl->Loop = nullptr;
   g_main_loop_unref(loop);

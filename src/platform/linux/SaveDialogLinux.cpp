@@ -3,6 +3,7 @@
 
 #include "platform/SaveDialog.h"
 #include "os/linux/GLibPtr.h"
+#include "os/linux/ModalDialog.h"
 #include "os/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
@@ -34,7 +35,7 @@ bool RunSaveDialog(const String& filter, const String& defaultExt, String& fileN
   if (!fileName.empty()) gtk_file_chooser_set_current_name(chooser, ToUtf8(fileName).c_str());
   bool chosen = false;
   StyleWindowBeforeShow(GTK_WINDOW(dialog));
-  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+  if (RunModalDialog(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     TGCharPtr path(gtk_file_chooser_get_filename(chooser));
     if (path) {
       fileName = FromUtf8(path.get());

@@ -79,7 +79,8 @@ window_sized() {
 screenshot() { import -window root "$1" 2>/dev/null || true; }
 
 # wait_exit PID [SECONDS]: waits for the process and sets EXIT_CODE to its
-# exit code, or to "timeout" (after killing it). Not for use inside $(...):
+# exit code, or to "timeout" (after killing it outright: a program that
+# did not end may be one that ignores SIGTERM). Not for use inside $(...):
 # only the shell that started the process can collect its exit code.
 wait_exit() {
   local pid="$1" seconds="${2:-20}"
@@ -89,7 +90,7 @@ wait_exit() {
     wait "$pid" || EXIT_CODE=$?
     return 0
   fi
-  kill "$pid" 2>/dev/null || true
+  kill -KILL "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
 }
 

@@ -5,6 +5,13 @@ PACKER="$LUMORA_BUILD/lumora-pack"
 CLOSE_WINDOW="$LUMORA_BUILD/tests/helpers/lumora_close_window"
 # The registry store of the programs started here.
 export XDG_CONFIG_HOME="$SCRATCH/config"
+REGISTRY="$XDG_CONFIG_HOME/lumora/registry.sqlite3"
+# feature_values NAME: the browser emulation values stored for NAME, as
+# "type:hex" lines.
+feature_values() {
+  [ -f "$REGISTRY" ] || return 0
+  sqlite3 "$REGISTRY" "SELECT type || ':' || hex(data) FROM vals WHERE name = '$1' ORDER BY key;"
+}
 
 # make_app NAME CONFIG_LINE...: packs $SCRATCH/NAME (its site/ folder
 # written by the caller) with an lm-config of the given lines into the

@@ -99,3 +99,77 @@ wait_exit "$pid"
 grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora" "$SCRATCH/app.err" ||
   fail "standard error does not name the cause: '$(cat "$SCRATCH/app.err")'"
 pass "a start-up failure writes its real cause to standard error"
+
+# A termination signal while a box or dialog of the program is up ends the
+# box's own loop, and the program then ends as from its main loop (exit 0,
+# release steps run), whether the box shows before the main loop (the
+# missing-archive box, the not-found box of an unknown style) or inside it
+# (the save dialog, WebKit's print dialog). Each case: the program, the
+# signal, and how many of its windows show once the box is up.
+page themed index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Themed</h1></body></html>
+HTML
+make_app themed "IndexPage=site/index.html" "AppTitle=Themed" "AppTheme=No Such Style"
+page saving index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Saving</h1><script>
+setTimeout(function () { location.href = 'data.zip'; }, 300);
+</script></body></html>
+HTML
+printf 'PK' > "$SCRATCH/saving/site/data.zip"
+make_app saving "IndexPage=site/index.html" "AppTitle=Saving" "RootDirName=site"
+page printing index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Printing</h1><script>
+setTimeout(function () { window.external.webPreview(); }, 300);
+</script></body></html>
+HTML
+make_app printing "IndexPage=site/index.html" "AppTitle=Printing"
+# program_windows PID COUNT: true when exactly COUNT windows of PID show.
+program_windows() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
+while IFS='|' read -r what program signal windows; do
+  "$program" 2> /dev/null & pid=$!
+  wait_until 20 program_windows "$pid" "$windows" || fail "$what: the box did not show"
+  kill "-$signal" "$pid"
+  wait_exit "$pid" 10
+  [ "$EXIT_CODE" = 0 ] && [ -z "$(temp_files)" ] && [ -z "$(feature_values "${program##*/}")" ] ||
+    fail "SIG$signal in $what: exit code $EXIT_CODE, left '$(temp_files)' '$(feature_values "${program##*/}")'"
+done <<CASES
+the missing-archive box|$runtime|TERM|1
+the not-found box of an unknown style|$SCRATCH/themed.app|INT|1
+the save dialog of a download|$SCRATCH/saving.app|HUP|2
+WebKit's print dialog|$SCRATCH/printing.app|TERM|2
+CASES
+pass "a termination signal in a message box, the save or the print dialog ends the program with 0, leaving nothing"
+
+# A page whose appCanClose runs for half a minute: the program does not wait for
+# its answer longer than the call's time limit on a close request, and not
+# at all once a termination signal came.
+ASKED="$SCRATCH/asked.txt"
+page slow index.html <<HTML
+<!DOCTYPE html><html><body><h1>Slow</h1><script>
+window.external.appWriteFile('$ASKED', 'loaded');
+function appCanClose() {
+  window.external.appWriteFile('$ASKED', 'asked');
+  var start = Date.now();
+  while (Date.now() - start < 30000) {}
+  return true;
+}
+</script></body></html>
+HTML
+make_app slow "IndexPage=site/index.html" "AppTitle=Slow"
+for signal in TERM ""; do
+  rm -f "$ASKED"
+  "$SCRATCH/slow.app" 2> /dev/null & pid=$!
+  window="$(wait_window Slow)" || fail "no main window"
+  wait_until 10 grep -q loaded "$ASKED" 2> /dev/null || fail "the page did not load"
+  close_window "$window"
+  wait_until 10 grep -q asked "$ASKED" 2> /dev/null || fail "the close request did not ask the page"
+  if [ -n "$signal" ]; then
+    kill "-$signal" "$pid"
+    wait_exit "$pid" 5
+  else
+    wait_exit "$pid" 20
+  fi
+  [ "$EXIT_CODE" = 0 ] && [ -z "$(temp_files)" ] ||
+    fail "a page that does not answer, signal '$signal': exit code $EXIT_CODE, left '$(temp_files)'"
+done
+pass "a page that does not answer holds the program neither past the time limit nor past a termination signal"

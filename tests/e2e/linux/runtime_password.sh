@@ -3,14 +3,6 @@
 . "$(dirname "$0")/../lib/common.sh"
 . "$(dirname "$0")/../lib/runtime.sh"
 
-REGISTRY="$XDG_CONFIG_HOME/lumora/registry.sqlite3"
-# feature_values NAME: the browser emulation values stored for NAME, as
-# "type:hex" lines.
-feature_values() {
-  [ -f "$REGISTRY" ] || return 0
-  sqlite3 "$REGISTRY" "SELECT type || ':' || hex(data) FROM vals WHERE name = '$1' ORDER BY key;"
-}
-
 page locked index.html <<'HTML'
 <!DOCTYPE html><html><body style="background:#fde"><h1>Unlocked</h1></body></html>
 HTML
