@@ -6,20 +6,54 @@ namespace {
 
 char16_t FoldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
 
+bool SameAsciiText(StringView a, StringView b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+StringView TrimBlanks(StringView text) {
+  const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 }  // namespace
 
 bool HasScheme(StringView url, StringView scheme) {
-  if (url.size() <= scheme.size() || url[scheme.size()] != u':') return false;
-  for (size_t i = 0; i < scheme.size(); ++i) {
-    if (FoldAscii(url[i]) != FoldAscii(scheme[i])) return false;
-  }
-  return true;
+  return url.size() > scheme.size() && url[scheme.size()] == u':' && SameAsciiText(url.substr(0, scheme.size()), scheme);
 }
 
 bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator) {
   if (!initiator.Origin.empty()) return !HasScheme(initiator.Origin, scheme);
   if (!initiator.Referer.empty()) return !HasScheme(initiator.Referer, scheme);
   return false;
+}
+
+TRequestInitiator InitiatorFromHeaders(StringView headers) {
+  TRequestInitiator initiator;
+  while (!headers.empty()) {
+    const size_t end = headers.find(u'\n');
+    StringView line = headers.substr(0, end);
+    headers = end == StringView::npos ? StringView() : headers.substr(end + 1);
+    if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
+    const size_t colon = line.find(u':');
+    if (colon == StringView::npos) continue;
+    const StringView name = TrimBlanks(line.substr(0, colon));
+    const StringView value = TrimBlanks(line.substr(colon + 1));
+    if (SameAsciiText(name, u"Origin")) initiator.Origin = String(value);
+    if (SameAsciiText(name, u"Referer")) initiator.Referer = String(value);
+  }
+  return initiator;
+}
+
+bool IsForeignNavigation(StringView scheme, StringView url, StringView shownURL, const TRequestInitiator& initiator) {
+  if (!HasScheme(url, scheme)) return false;
+  if (IsForeignRequest(scheme, initiator)) return true;
+  return !shownURL.empty() && !HasScheme(shownURL, scheme) && !HasScheme(shownURL, u"about");
 }
 
 }  // namespace lumora

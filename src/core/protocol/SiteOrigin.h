@@ -29,4 +29,16 @@ bool HasScheme(StringView url, StringView scheme);
 // at all (the program's own navigation) is not foreign.
 bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator);
 
+// The Origin and Referer of a block of request headers ("Name: value" lines
+// ended by CR LF, as the browser hands them to a navigation or a protocol
+// handler); names ignore letter case, values lose surrounding blanks.
+TRequestInitiator InitiatorFromHeaders(StringView headers);
+
+// Whether a navigation to url, made while the browser's top window shows
+// shownURL, is to be refused: it goes into scheme and either its initiator
+// is foreign or the top page is of another scheme. An empty shownURL (no
+// page yet) and about: (where a new window starts, its opener's) are no
+// other scheme's pages.
+bool IsForeignNavigation(StringView scheme, StringView url, StringView shownURL, const TRequestInitiator& initiator);
+
 }  // namespace lumora

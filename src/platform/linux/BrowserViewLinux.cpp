@@ -141,7 +141,7 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
   const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
-  if (HasScheme(url, kSiteScheme) && !shown.empty() && !HasScheme(shown, kSiteScheme) && !HasScheme(shown, u"about")) {
+  if (IsForeignNavigation(kSiteScheme, url, shown, {})) {
     webkit_policy_decision_ignore(decision);
     return TRUE;
   }

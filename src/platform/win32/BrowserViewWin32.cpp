@@ -12,9 +12,11 @@ namespace lumora {
 
 namespace {
 
+constexpr char16_t kSiteScheme[] = u"lmp";
+
 // window.external answers pages of the site only: a page of any other
 // origin finds no host function.
-bool IsSitePage(StringView url) { return HasScheme(url, u"lmp"); }
+bool IsSitePage(StringView url) { return HasScheme(url, kSiteScheme); }
 
 // A call reaches the program only while the browser shows a page of the
 // site and, when the script engine names the calling window, that
@@ -43,7 +45,15 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   host.SetSilent(false);
 
   TBrowserHostEvents& events = host.Events;
-  events.OnBeforeNavigate2 = [this](const String& URL, bool& Cancel) {
+  events.OnBeforeNavigate2 = [this](const String& URL, const String& Headers, bool& Cancel) {
+    // A page of another origin gets nothing of the program: nothing is
+    // saved or run for it. The event names the page that asked only
+    // through its Referer (or Origin), which a page may withhold; the page
+    // the browser shows at the top is the wall behind it.
+    if (IsForeignNavigation(kSiteScheme, URL, FImpl->Host->LocationURL(), InitiatorFromHeaders(Headers))) {
+      Cancel = true;
+      return;
+    }
     if (OnBeforeNavigate) OnBeforeNavigate(URL, Cancel);
   };
   events.OnNewWindow = [this]() -> IDispatch* {
@@ -54,7 +64,14 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   events.OnNavigateComplete2 = [this](const String& URL) {
     if (OnNavigateComplete) OnNavigateComplete(URL);
   };
-  events.OnWindowClosing = [this](bool IsChildWindow, bool&) {
+  events.OnWindowClosing = [this](bool IsChildWindow, bool& Cancel) {
+    // Only a page of the site closes the program. A window a script opened
+    // may close itself whatever it shows, as in any browser; it is not the
+    // program.
+    if (!IsChildWindow && !IsSitePage(FImpl->Host->LocationURL())) {
+      Cancel = true;
+      return;
+    }
     if (OnWindowClosing) OnWindowClosing(IsChildWindow);
   };
   events.OnWindowSetLeft = [this](int value) {

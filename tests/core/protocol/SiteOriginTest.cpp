@@ -30,5 +30,51 @@ TEST(SiteOriginTest, OnlyPagesOfTheSchemeItselfAreItsOwn) {
   }
 }
 
+TEST(SiteOriginTest, HeaderBlocksGiveTheirOriginAndReferer) {
+  struct Case {
+    const char16_t* Headers;
+    const char16_t* Origin;
+    const char16_t* Referer;
+  } cases[] = {
+      {u"", u"", u""},
+      {u"Referer: lmp://site/index.html\r\n", u"", u"lmp://site/index.html"},
+      {u"Accept: */*\r\nreferer:http://127.0.0.1:8000/a?b=c:d\r\n", u"", u"http://127.0.0.1:8000/a?b=c:d"},
+      {u"ORIGIN:  null \r\nReferer: http://x/\r\n", u"null", u"http://x/"},
+      {u"Origin: lmp://site", u"lmp://site", u""},                  // the last line without its end
+      {u"X-Referer: http://x/\r\nReferrer: http://x/\r\n", u"", u""},  // other names
+      {u"Referer http://x/\r\n\r\n", u"", u""},                    // no colon: no header
+  };
+  for (const Case& c : cases) {
+    const TRequestInitiator initiator = InitiatorFromHeaders(c.Headers);
+    EXPECT_EQ(initiator.Origin, c.Origin) << ToUtf8(c.Headers);
+    EXPECT_EQ(initiator.Referer, c.Referer) << ToUtf8(c.Headers);
+  }
+}
+
+// The second wall of navigations: the backends refuse these before anything
+// is saved or run.
+TEST(SiteOriginTest, NavigationsIntoTheSiteNeedASitePageAtTheTop) {
+  struct Case {
+    const char16_t* Url;
+    const char16_t* Shown;
+    const char16_t* Referer;
+    bool Refused;
+  } cases[] = {
+      {u"lmp://site/x.exe", u"", u"", false},                       // the program's first page
+      {u"lmp://site/x.exe", u"lmp://site/index.html", u"", false},
+      {u"lmp://site/x.exe", u"lmp://site/index.html", u"lmp://site/index.html", false},
+      {u"lmp://site/x.exe", u"about:blank", u"", false},            // a new window
+      {u"lmp://site/x.exe", u"lmp://site/index.html", u"http://127.0.0.1/", true},  // a foreign frame
+      {u"lmp://site/x.exe", u"http://127.0.0.1/", u"", true},       // a foreign page at the top
+      {u"LMP://site/x.exe", u"file:///C:/a.html", u"", true},
+      {u"http://127.0.0.1/next", u"http://127.0.0.1/", u"http://127.0.0.1/", false},  // not into the site
+      {u"about:blank", u"http://127.0.0.1/", u"", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsForeignNavigation(u"lmp", c.Url, c.Shown, {u"", c.Referer}), c.Refused)
+        << ToUtf8(c.Url) << " / " << ToUtf8(c.Shown) << " / " << ToUtf8(c.Referer);
+  }
+}
+
 }  // namespace
 }  // namespace lumora

@@ -16,6 +16,7 @@
 #include "core/protocol/ProtocolRegistry.h"
 
 #include "platform/win32/WindowHandle.h"
+#include "platform/win32/browser/Variant.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 #include "os/win32/ComPtr.h"
 
@@ -80,6 +81,60 @@ inline TComPtr<IDispatch> EventSinkOf(TWebBrowserHost& host) {
   if (connections->Next(1, &data, &fetched) != S_OK || fetched != 1) return {};
   const TComPtr<IUnknown> sink = TComPtr<IUnknown>::Adopt(data.pUnk);
   return Query<IDispatch>(sink.Get(), IID_IDispatch);
+}
+
+// Raises BeforeNavigate2 on the sink as the control does: its seven
+// arguments by reference, with the navigation's URL and extra headers.
+// True when the handler cancelled it.
+inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const String& headers) {
+  TBstr urlText(url), headersText(headers);
+  VARIANT urlValue, headersValue, none;
+  ::VariantInit(&urlValue);
+  urlValue.vt = VT_BSTR;
+  urlValue.bstrVal = urlText.Get();
+  ::VariantInit(&headersValue);
+  headersValue.vt = VT_BSTR;
+  headersValue.bstrVal = headersText.Get();
+  ::VariantInit(&none);
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  const auto byReference = [](VARIANT& value) {
+    VARIANT reference;
+    ::VariantInit(&reference);
+    reference.vt = VT_BYREF | VT_VARIANT;
+    reference.pvarVal = &value;
+    return reference;
+  };
+  VARIANT cancelOut;
+  ::VariantInit(&cancelOut);
+  cancelOut.vt = VT_BYREF | VT_BOOL;
+  cancelOut.pboolVal = &cancel;
+  VARIANT browser;
+  ::VariantInit(&browser);
+  browser.vt = VT_DISPATCH;  // the browser (or frame) that navigates; not read
+  // Last first: Cancel, Headers, PostData, TargetFrameName, Flags, URL, pDisp.
+  VARIANT arguments[] = {cancelOut,         byReference(headersValue), byReference(none), byReference(none),
+                         byReference(none), byReference(urlValue),     browser};
+  DISPPARAMS parameters{arguments, nullptr, 7, 0};
+  sink->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
+               nullptr);
+  return cancel != VARIANT_FALSE;
+}
+
+// Raises WindowClosing on the sink, as a page's window.close() makes the
+// control do. True when the handler cancelled it.
+inline bool RaiseWindowClosing(IDispatch* sink, bool isChildWindow) {
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT arguments[2];
+  ::VariantInit(&arguments[0]);
+  arguments[0].vt = VT_BYREF | VT_BOOL;
+  arguments[0].pboolVal = &cancel;
+  ::VariantInit(&arguments[1]);
+  arguments[1].vt = VT_BOOL;
+  arguments[1].boolVal = isChildWindow ? VARIANT_TRUE : VARIANT_FALSE;
+  DISPPARAMS parameters{arguments, nullptr, 2, 0};
+  sink->Invoke(DISPID_WINDOWCLOSING, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
+               nullptr);
+  return cancel != VARIANT_FALSE;
 }
 
 // The lmp scheme registered for the life of the object, answering every

@@ -11,6 +11,7 @@
 #include "core/bridge/JsConstants.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
+#include "core/protocol/SiteOrigin.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "platform/MessageLoop.h"
@@ -71,6 +72,117 @@ TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
   view.Navigate(u"about:blank");
   ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"about:blank"; }));
   EXPECT_EQ(ExternalID(view, L"appReadFile"), -1);
+}
+
+// A site of another origin, served in the process: a scheme of its own
+// answered with a small page while the object lives. The lmp server (and
+// its registry) must outlive it.
+struct TForeignSite {
+  TForeignSite() {
+    Web.SetProtocol(u"web");
+    Web.SetOnRequestStream([](TInternetProtocol&, const String&, std::unique_ptr<TStream>& stream) {
+      auto page = std::make_unique<TMemoryStream>();
+      page->WriteBuffer(TLmpServer::kPage, sizeof TLmpServer::kPage - 1);
+      stream = std::move(page);
+    });
+    Web.SetActive(true);
+  }
+  ~TForeignSite() { Web.SetActive(false); }
+  TForeignSite(const TForeignSite&) = delete;
+  TForeignSite& operator=(const TForeignSite&) = delete;
+
+  // Puts one of its pages at the top of view.
+  void Show(TBrowserView& view) {
+    view.Navigate(u"web://127.0.0.1:8000/page.html");
+    ASSERT_TRUE(PumpUntil([&] { return HasScheme(HostOf(view).LocationURL(), u"web"); }))
+        << ToUtf8(HostOf(view).LocationURL());
+  }
+
+  TInternetProtocol Web;
+};
+
+// What the form's handler does with a navigation (the downloads path) is
+// never reached for a navigation into the site that a page of another
+// origin asked for, nor while such a page is at the top.
+TEST_F(BrowserViewWin32Test, NavigationsIntoTheSiteFromOtherOriginsNeverReachTheForm) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  std::vector<String> reached;
+  view.OnBeforeNavigate = [&](const String& URL, bool&) { reached.push_back(URL); };
+  const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
+  ASSERT_TRUE(sink);
+
+  view.Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Server->Requests.empty(); }));
+  reached.clear();
+  struct Case {
+    const char16_t* Url;
+    const char16_t* Headers;
+    bool Refused;
+  } fromSitePage[] = {
+      {u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n", false},
+      {u"lmp://site/x.exe", u"", false},  // the Referer withheld: the top page decides
+      {u"lmp://site/x.exe", u"Referer: http://127.0.0.1:8000/frame.html\r\n", true},
+      {u"lmp://site/x.exe", u"Origin: null\r\nReferer: lmp://site/index.html\r\n", true},
+      {u"LMP://site/y.exe", u"Accept: */*\r\nreferer: https://example.com/\r\n", true},
+      {u"http://127.0.0.1:8000/next.html", u"Referer: http://127.0.0.1:8000/frame.html\r\n", false},
+  };
+  std::vector<String> expected;
+  for (const Case& c : fromSitePage) {
+    EXPECT_EQ(RaiseBeforeNavigate2(sink.Get(), c.Url, c.Headers), c.Refused) << ToUtf8(c.Url) << ToUtf8(c.Headers);
+    if (!c.Refused) expected.push_back(c.Url);
+  }
+  EXPECT_EQ(reached, expected);
+
+  // A page of another origin at the top may not navigate into the site,
+  // whatever its request says; it may go elsewhere.
+  TForeignSite foreign;
+  foreign.Show(view);
+  reached.clear();
+  EXPECT_TRUE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u""));
+  EXPECT_TRUE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"));
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"http://127.0.0.1:8000/", u""));
+  EXPECT_EQ(reached, std::vector<String>{u"http://127.0.0.1:8000/"});
+  // Through the control itself: the request never reaches the site (the
+  // navigation after it is done, so it was decided).
+  const size_t requests = Server->Requests.size();
+  view.Navigate(u"lmp://site/z.exe");
+  view.Navigate(u"about:blank");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"about:blank"; }));
+  EXPECT_EQ(Server->Requests.size(), requests);
+
+  // A new window starts at about:blank, its opener's.
+  reached.clear();
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u""));
+  EXPECT_EQ(reached, std::vector<String>{u"lmp://site/x.exe"});
+}
+
+// window.close() closes the program only from a page of the site; a window
+// a script opened closes whatever it shows.
+TEST_F(BrowserViewWin32Test, OnlyASitePageClosesTheProgram) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  std::vector<bool> closings;
+  view.OnWindowClosing = [&](bool IsChildWindow) { closings.push_back(IsChildWindow); };
+  const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
+  ASSERT_TRUE(sink);
+
+  EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));  // no page yet
+  EXPECT_TRUE(closings.empty());
+
+  view.Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Server->Requests.empty(); }));
+  EXPECT_FALSE(RaiseWindowClosing(sink.Get(), false));
+  EXPECT_EQ(closings, std::vector<bool>{false});
+
+  TForeignSite foreign;
+  foreign.Show(view);
+  EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));
+  EXPECT_FALSE(RaiseWindowClosing(sink.Get(), true));
+  view.Navigate(u"about:blank");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"about:blank"; }));
+  EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));
+  EXPECT_EQ(closings, (std::vector<bool>{false, true}));
 }
 
 TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {

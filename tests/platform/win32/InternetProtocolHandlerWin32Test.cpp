@@ -53,8 +53,67 @@ class TTrackedStream final : public TStream {
 };
 
 // The URL layer's side of one request, recording what the handler reports.
-class TRecordingSink final : public IInternetProtocolSink {
+// text in task memory, as a negotiator hands out headers.
+LPWSTR TaskMemoryCopy(const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  auto copy = static_cast<LPWSTR>(::CoTaskMemAlloc(bytes));
+  std::memcpy(copy, text.c_str(), bytes);
+  return copy;
+}
+
+// The negotiator of a request, as the browser's bind offers one: it adds
+// Headers (none when null) and records the URLs it was asked about.
+class TNegotiator final : public IHttpNegotiate {
  public:
+  explicit TNegotiator(const wchar_t* headers) : Headers(headers) {}
+  const wchar_t* Headers;
+  std::vector<std::wstring> Urls;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IHttpNegotiate)) {
+      *ppv = static_cast<IHttpNegotiate*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  // Lives on the test's stack.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP BeginningTransaction(LPCWSTR url, LPCWSTR, DWORD, LPWSTR* added) override {
+    Urls.push_back(url ? url : L"");
+    *added = Headers ? TaskMemoryCopy(Headers) : nullptr;
+    return S_OK;
+  }
+  STDMETHODIMP OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR*) override { return S_OK; }
+};
+
+// Bind information that offers a negotiator directly.
+class TBindInfo final : public IInternetBindInfo {
+ public:
+  explicit TBindInfo(TNegotiator& negotiator) : Negotiator(&negotiator) {}
+  TNegotiator* Negotiator;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IHttpNegotiate)) return Negotiator->QueryInterface(riid, ppv);
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IInternetBindInfo)) {
+      *ppv = static_cast<IInternetBindInfo*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetBindInfo(DWORD*, BINDINFO*) override { return S_OK; }
+  STDMETHODIMP GetBindString(ULONG, LPOLESTR*, ULONG, ULONG*) override { return E_NOTIMPL; }
+};
+
+// A protocol sink; with a Negotiator, it offers it as a service, as the URL
+// layer's sink does.
+class TRecordingSink final : public IInternetProtocolSink, public IServiceProvider {
+ public:
+  TNegotiator* Negotiator = nullptr;
   struct TData {
     DWORD Flags;
     ULONG Progress;
@@ -69,10 +128,20 @@ class TRecordingSink final : public IInternetProtocolSink {
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IInternetProtocolSink)) {
-      *ppv = this;
+      *ppv = static_cast<IInternetProtocolSink*>(this);
       AddRef();
       return S_OK;
     }
+    if (Negotiator && IsEqualIID(riid, IID_IServiceProvider)) {
+      *ppv = static_cast<IServiceProvider*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP QueryService(REFGUID service, REFIID riid, void** ppv) override {
+    if (Negotiator && IsEqualGUID(service, IID_IHttpNegotiate)) return Negotiator->QueryInterface(riid, ppv);
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
@@ -200,6 +269,49 @@ TEST_F(ProtocolHandlerWin32Test, NothingToServeLeavesTheRequestToTheDefaultHandl
   EXPECT_EQ(handler->Start(L"lmp://site/ten.txt", &sink, nullptr, 0, 0), INET_E_USE_DEFAULT_PROTOCOLHANDLER);
 }
 
+// A request a page of another scheme made (its Referer or Origin, as the
+// bind's negotiator adds them) is refused without looking the entry up;
+// the site's own pages and requests naming no page are answered. The
+// negotiator is found as the sink's service or through the bind
+// information.
+TEST_F(ProtocolHandlerWin32Test, RequestsOfPagesOfOtherSchemesAreRefused) {
+  struct TCase {
+    const wchar_t* Headers;
+    bool Refused;
+  } cases[] = {
+      {L"Referer: http://127.0.0.1:8000/page.html\r\n", true},
+      {L"Accept: */*\r\nOrigin: null\r\nReferer: lmp://site/index.html\r\n", true},
+      {L"Referer: file:///C:/page.html\r\n", true},
+      {L"Referer: LMP://site/index.html\r\n", false},
+      {L"Accept: */*\r\n", false},
+      {nullptr, false},
+  };
+  size_t answered = 0;
+  for (const TCase& c : cases) {
+    for (const bool asService : {true, false}) {
+      const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create();
+      TNegotiator negotiator(c.Headers);
+      TBindInfo bindInfo(negotiator);
+      TRecordingSink sink;
+      if (asService) sink.Negotiator = &negotiator;
+      const HRESULT result = handler->Start(L"lmp://site/ten.txt", &sink, asService ? nullptr : &bindInfo, 0, 0);
+      const std::string label = (c.Headers ? ToUtf8(FromWide(c.Headers)) : "no headers") + (asService ? " (service)" : "");
+      EXPECT_EQ(negotiator.Urls, std::vector<std::wstring>{L"lmp://site/ten.txt"}) << label;
+      if (c.Refused) {
+        EXPECT_EQ(result, INET_E_RESOURCE_NOT_FOUND) << label;
+        EXPECT_TRUE(sink.Data.empty()) << label;
+        EXPECT_EQ(sink.References, 1u) << label;
+      } else {
+        EXPECT_EQ(result, S_OK) << label;
+        EXPECT_EQ(sink.Results, std::vector<HRESULT>{S_OK}) << label;
+        ++answered;
+        handler->Terminate(0);
+      }
+      EXPECT_EQ(Requests.size(), answered) << label;
+    }
+  }
+}
+
 TEST_F(ProtocolHandlerWin32Test, OperationsWithoutEffectHaveTheirFixedResults) {
   const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create();
   EXPECT_EQ(handler->Continue(nullptr), S_OK);
@@ -241,8 +353,11 @@ TEST_F(ProtocolHandlerWin32Test, FactoryMakesHandlersOnlyForTheirInterfaces) {
 
 // An asynchronous pull bind, as a browser makes one: the data is read as it
 // is announced, and the bind's result comes with OnStopBinding.
-class TBindCallback final : public IBindStatusCallback {
+class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
  public:
+  // The Referer the bind adds, as a browser does for a page's request;
+  // null: no negotiator.
+  const wchar_t* Referer = nullptr;
   std::string Bytes;
   // The content type the URL layer passed on, empty when none.
   std::wstring MimeType;
@@ -251,13 +366,23 @@ class TBindCallback final : public IBindStatusCallback {
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
-      *ppv = this;
+      *ppv = static_cast<IBindStatusCallback*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (Referer && IsEqualIID(riid, IID_IHttpNegotiate)) {
+      *ppv = static_cast<IHttpNegotiate*>(this);
       AddRef();
       return S_OK;
     }
     *ppv = nullptr;
     return E_NOINTERFACE;
   }
+  STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* added) override {
+    *added = TaskMemoryCopy(std::wstring(L"Referer: ") + Referer + L"\r\n");
+    return S_OK;
+  }
+  STDMETHODIMP OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR*) override { return S_OK; }
   // Lives on the binding thread's stack until the bind has stopped.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -309,12 +434,16 @@ void PumpUntil(TDone done) {
 }
 
 // Binds url to a stream on this thread and returns the bind's result, with
-// the content type the URL layer reported, if asked for.
-HRESULT Bind(const wchar_t* url, std::string& bytes, std::wstring* mimeType = nullptr) {
+// the content type the URL layer reported, if asked for. With a referer,
+// the bind's callback negotiates the request and adds it as a browser
+// does.
+HRESULT Bind(const wchar_t* url, std::string& bytes, std::wstring* mimeType = nullptr,
+             const wchar_t* referer = nullptr) {
   TComPtr<IMoniker> moniker;
   HRESULT result = ::CreateURLMonikerEx(nullptr, url, moniker.Receive(), URL_MK_UNIFORM);
   if (FAILED(result)) return result;
   TBindCallback callback;
+  callback.Referer = referer;
   TComPtr<IBindCtx> context;
   result = ::CreateAsyncBindCtx(0, &callback, nullptr, context.Receive());
   if (FAILED(result)) return result;
@@ -374,6 +503,23 @@ TEST_F(ProtocolHandlerWin32Test, BindOnAnUnknownEntryOrSchemeFails) {
   // hold) alive. The handler holds nothing itself, as the direct test of a
   // refused Start shows; the one it leaves is not counted against later
   // tests.
+  EXPECT_LE(TInternetProtocolHandler::LiveCount() - Baseline, 1);
+  Baseline = TInternetProtocolHandler::LiveCount();
+}
+
+// Through the real URL layer: the handler reaches the bind's negotiator
+// from the sink it is given, and a request with another scheme's Referer
+// fails without reaching the site.
+TEST_F(ProtocolHandlerWin32Test, BindWithARefererOfAnotherSchemeFails) {
+  std::string bytes;
+  ASSERT_EQ(Bind(L"lmp://site/ten.txt", bytes, nullptr, L"lmp://site/index.html"), S_OK);
+  EXPECT_EQ(bytes, "0123456789");
+  bytes.clear();
+  EXPECT_EQ(Bind(L"lmp://site/ten.txt", bytes, nullptr, L"http://127.0.0.1:8000/page.html"),
+            INET_E_RESOURCE_NOT_FOUND);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(Requests, std::vector<String>{u"//site/ten.txt"});
+  // The refused handler is kept by Wine's urlmon, as in the test above.
   EXPECT_LE(TInternetProtocolHandler::LiveCount() - Baseline, 1);
   Baseline = TInternetProtocolHandler::LiveCount();
 }

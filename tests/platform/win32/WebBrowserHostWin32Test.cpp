@@ -64,7 +64,7 @@ class WebBrowserHostWin32Test : public ::testing::Test {
 
 TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUrl) {
   std::vector<String> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, bool&) { navigations.push_back(URL); };
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool&) { navigations.push_back(URL); };
   Host->Navigate(u"lmp://site/pages/about.html?x=1");
   ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_EQ(navigations, std::vector<String>{u"lmp://site/pages/about.html?x=1"});
@@ -74,7 +74,7 @@ TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUr
 
 TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
   std::vector<String> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, bool& Cancel) {
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool& Cancel) {
     navigations.push_back(URL);
     Cancel = URL.ends_with(u".zip");
   };
@@ -300,6 +300,19 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
       {"width", 100 + DISPID_WINDOWSETWIDTH},   {"height", 100 + DISPID_WINDOWSETHEIGHT},
       {"resizable", 0},                         {"closing", 1}};
   EXPECT_EQ(seen, expected);
+
+  // BeforeNavigate2 hands on the URL and the request's extra headers (the
+  // Referer), and the handler's Cancel comes back to the control.
+  std::vector<std::pair<String, String>> navigations;
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String& Headers, bool& Cancel) {
+    navigations.emplace_back(URL, Headers);
+    Cancel = URL.ends_with(u".exe");
+  };
+  EXPECT_TRUE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"));
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/a.html", u""));
+  const std::vector<std::pair<String, String>> expectedNavigations = {
+      {u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"}, {u"lmp://site/a.html", u""}};
+  EXPECT_EQ(navigations, expectedNavigations);
 
   // NewWindow2 gives the browser that is to show the page; a NewWindow3
   // for the same request finds it given and opens no second window.

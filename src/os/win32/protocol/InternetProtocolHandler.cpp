@@ -4,10 +4,17 @@
 
 #include "core/protocol/ProtocolAnswer.h"
 #include "os/win32/WideString.h"
+#include "os/win32/protocol/RequestInitiator.h"
 
 namespace lumora {
 
 namespace {
+
+// The scheme of url, the text before its first colon; empty without one.
+String SchemeOf(StringView url) {
+  const size_t colon = url.find(u':');
+  return colon == StringView::npos ? String() : String(url.substr(0, colon));
+}
 
 // BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION |
 // BSCF_DATAFULLYAVAILABLE: the whole answer at once.
@@ -48,12 +55,16 @@ STDMETHODIMP_(ULONG) TInternetProtocolHandler::Release() {
 }
 
 STDMETHODIMP TInternetProtocolHandler::Start(LPCWSTR szUrl, IInternetProtocolSink* OIProtSink,
-                                             IInternetBindInfo*, DWORD, HANDLE_PTR) {
+                                             IInternetBindInfo* OIBindInfo, DWORD, HANDLE_PTR) {
   if (!szUrl || !OIProtSink) return E_POINTER;
   Stream.reset();
   TProtocolAnswer answer;
   try {
-    answer = AnswerProtocolRequest(FromWide(szUrl));
+    const String url = FromWide(szUrl);
+    // A page of another origin reads nothing of the site, whatever it
+    // asks for: the entry is not even looked up.
+    if (IsForeignRequest(SchemeOf(url), InitiatorOf(szUrl, OIProtSink, OIBindInfo))) return INET_E_RESOURCE_NOT_FOUND;
+    answer = AnswerProtocolRequest(url);
   } catch (...) {
     // No error may unwind into the URL layer: a handler that failed has
     // given nothing, and the request is not served.

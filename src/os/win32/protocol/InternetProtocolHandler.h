@@ -1,5 +1,6 @@
 // The URL layer's handler of one request for a registered scheme: Start
-// takes the core's answer (core/protocol/ProtocolAnswer.h, made on the
+// refuses a request made by a page of another scheme (its Referer or
+// Origin, as the bind's negotiator adds them), else takes the core's answer (core/protocol/ProtocolAnswer.h, made on the
 // user-interface thread), reports its content type and announces it as
 // fully available; Read hands it out; the last of Terminate and
 // UnlockRequest frees it.

@@ -61,7 +61,7 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
       if (count == 7 && events.OnBeforeNavigate2) {
         auto handler = events.OnBeforeNavigate2;
         bool cancel = BoolOut(Argument(parameters, 6));
-        handler(VariantText(Argument(parameters, 1)), cancel);
+        handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), cancel);
         SetBoolOut(Argument(parameters, 6), cancel);
       }
       break;

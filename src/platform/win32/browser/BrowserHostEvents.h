@@ -33,8 +33,10 @@ enum class TExternalOutcome {
 };
 
 struct TBrowserHostEvents {
-  // Before each navigation, frames too; Cancel true stops it.
-  std::function<void(const String& URL, bool& Cancel)> OnBeforeNavigate2;
+  // Before each navigation, frames too; Headers are the request's extra
+  // headers ("Name: value" lines, the Referer among them), empty when
+  // there are none. Cancel true stops it.
+  std::function<void(const String& URL, const String& Headers, bool& Cancel)> OnBeforeNavigate2;
   // The page asks for a new window: return the Application object of the
   // browser that is to show it (with a reference for the caller), or
   // nullptr to let the control decide. Raised for NewWindow2 and
