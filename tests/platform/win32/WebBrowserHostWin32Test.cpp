@@ -24,7 +24,7 @@
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/Stream.h"
 #include "platform/OleSession.h"
-#include "platform/win32/WindowHandle.h"
+#include "os/win32/WindowClass.h"
 #include "platform/win32/browser/ComObject.h"
 #include "platform/win32/browser/CommandGroups.h"
 #include "platform/win32/browser/Variant.h"
