@@ -1,6 +1,6 @@
 // The embedded browser component: one web view with the events and
 // operations the browser forms rely on. Linux: a WebKitGTK web view;
-// Windows: the WebBrowser control (not built yet).
+// Windows: the WebBrowser control.
 //
 // What every backend's view does, beyond the operations below:
 // - It shows no context menu of its own, for any element.

@@ -192,6 +192,14 @@ pack --run --runtime "$probe" "$site" > "$SCRATCH/out" || code=$?
 [ "$code" = 0 ] && ! grep -q '^arg ' "$SCRATCH/out" || fail "--run without arguments: exit $code"
 pass "--run starts the program with its arguments, passes its exit code on and leaves nothing behind"
 
+# --run of a program for the other system is refused before packing.
+code=0
+pack --run --target "${other[2]}" "$site" > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
+[ "$code" = 1 ] && grep -q -- "--run starts programs of this system only, and --target ${other[2]} makes a ${other[0]} program: pack it without --run and start it on ${other[0]}" "$SCRATCH/err" ||
+  fail "--run --target ${other[2]}: exit $code, $(cat "$SCRATCH/err")"
+grep -q '^path \|^arg ' "$SCRATCH/out" && fail "--run --target ${other[2]} started something: $(cat "$SCRATCH/out")"
+pass "--run for the other system is refused with the way to run it"
+
 if [ "$LUMORA_PLATFORM" = linux ]; then
   # Ended from outside while the program runs: the program is ended too and
   # still removed.

@@ -1,6 +1,6 @@
 // The packer's checks whose messages name the fix: the runtime to append
-// to, the folder the program goes into, a configuration file under a
-// slightly wrong name, and a runtime that cannot do everything yet.
+// to and the system it is for, the folder the program goes into, and a
+// configuration file under a slightly wrong name.
 #pragma once
 
 #include <optional>

@@ -6,6 +6,7 @@
 #include "core/StrUtils.h"
 #include "pack/ChildProcess.h"
 #include "pack/PackChecks.h"
+#include "pack/RuntimeLocator.h"
 #include "core/os/SysUtils.h"
 
 namespace lumora {
@@ -50,6 +51,14 @@ fs::path ProgramName(const TPackOptions& options) {
 
 int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
                      const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked) {
+  // Refused before anything is packed: a program for another system
+  // cannot be started here.
+  if (options.Target && *options.Target != TRuntimeLocator::HostTarget()) {
+    const StringView system = *options.Target == TTarget::Windows ? u"Windows" : u"Linux";
+    throw Exception(Format(u"--run starts programs of this system only, and --target %s makes a %s program: "
+                           u"pack it without --run and start it on %s",
+                           {TRuntimeLocator::TargetName(*options.Target), system, system}));
+  }
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;
   const TScratchFolder folder;

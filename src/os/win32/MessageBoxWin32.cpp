@@ -42,9 +42,10 @@ class TCloseLabel {
 }  // namespace
 
 void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
-  if (StyleEngine().ActiveStyle()) {
-    ShowStyledMessageBox(::GetActiveWindow(), {Wide(text), Wide(caption), (flags & mbClose) ? L"Close" : L"OK",
-                                               (flags & mbIconError) != 0});
+  // The system's box when our own cannot be made: a message is never lost.
+  if (StyleEngine().ActiveStyle() &&
+      ShowStyledMessageBox(::GetActiveWindow(), {Wide(text), Wide(caption), (flags & mbClose) ? L"Close" : L"OK",
+                                                 (flags & mbIconError) != 0})) {
     return;
   }
   const UINT style = MB_OK | (flags & ~static_cast<uint32_t>(mbClose));

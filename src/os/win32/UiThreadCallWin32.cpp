@@ -6,9 +6,8 @@
 
 #include <exception>
 
-#include "core/Exception.h"
-#include "core/os/File.h"
 #include "core/os/UiThreadCall.h"
+#include "os/win32/WindowClass.h"
 
 namespace lumora {
 
@@ -31,18 +30,6 @@ LRESULT CALLBACK UiCallWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   return 0;
 }
 
-void RegisterWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = UiCallWndProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
-  // A second component finds the class already there.
-  if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    throw Exception(SysErrorMessage(::GetLastError()));
-  }
-}
-
 // The number of hand-over windows this thread owns, for LockServingCalls.
 thread_local int OwnedHere = 0;
 
@@ -54,9 +41,9 @@ struct TUiThreadCall::TImpl {
 
   TImpl() {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    RegisterWindowClass(instance);
+    RegisterWindowClass(kWindowClass, UiCallWndProc);
     Window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-    if (!Window) throw Exception(SysErrorMessage(::GetLastError()));
+    if (!Window) RaiseWindowNotCreated(u"The hand-over window");
     ++OwnedHere;
   }
   ~TImpl() {

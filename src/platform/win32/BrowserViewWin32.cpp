@@ -96,6 +96,7 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
     if (!FImpl->Host || !IsSitePage(FImpl->Host->LocationURL())) return -1;
     return TBrowserJs().FunctionIDByName(name);
   };
+  events.OnMayInvoke = [this](const TExternalCaller& Caller) { return MayCallTheProgram(FImpl->Host.get(), Caller); };
   events.OnInvoke = [this](int32_t ID, const TExternalCaller& Caller, const std::vector<TJsValue>& Params,
                            TJsValue& Result, TJsError& Error) {
     if (!MayCallTheProgram(FImpl->Host.get(), Caller)) return TExternalOutcome::Refused;

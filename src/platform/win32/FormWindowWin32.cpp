@@ -7,11 +7,11 @@
 #include <climits>
 
 #include "core/HandlerGuard.h"
+#include "os/win32/WideString.h"
+#include "os/win32/WindowClass.h"
+#include "os/win32/style/StyledFrameWin32.h"
 #include "platform/FormWindow.h"
 #include "platform/win32/FormWindowStyle.h"
-#include "os/win32/WideString.h"
-#include "os/win32/style/StyledFrameWin32.h"
-#include "platform/win32/WindowHandle.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
@@ -61,6 +61,8 @@ class TFormWindowWin32 final : public TFormWindow {
     const HWND owner = OpenWindows().front() != this ? static_cast<HWND>(OpenWindows().front()->NativeHandle()) : nullptr;
     FWindow.reset(::CreateWindowExW(style.ExStyle, kWindowClass, L"", style.Style, CW_USEDEFAULT, CW_USEDEFAULT, 640,
                                     480, owner, nullptr, ::GetModuleHandleW(nullptr), this));
+    // Without its window the form could never be shown or closed.
+    if (!FWindow) RaiseWindowNotCreated(u"The window");
   }
 
   ~TFormWindowWin32() override {

@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include "core/HandlerGuard.h"
-#include "platform/PasswordWindow.h"
-#include "os/win32/NotSupportedWin32.h"
 #include "os/win32/WideString.h"
+#include "os/win32/WindowClass.h"
 #include "os/win32/style/StyledFrameWin32.h"
-#include "platform/win32/WindowHandle.h"
+#include "platform/PasswordWindow.h"
 
 namespace lumora {
 
@@ -122,6 +121,7 @@ TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
                                         work.left + (work.right - work.left - width) / 2,
                                         work.top + (work.bottom - work.top - height) / 2, width, height, nullptr,
                                         nullptr, instance, FImpl.get()));
+  if (!FImpl->Window) RaiseWindowNotCreated(u"The password window");
   FImpl->Font.reset(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
   FImpl->Edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,

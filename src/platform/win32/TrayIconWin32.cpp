@@ -7,10 +7,9 @@
 #include <algorithm>
 
 #include "core/HandlerGuard.h"
-#include "platform/TrayIcon.h"
-#include "os/win32/NotSupportedWin32.h"
 #include "os/win32/WideString.h"
-#include "platform/win32/WindowHandle.h"
+#include "os/win32/WindowClass.h"
+#include "platform/TrayIcon.h"
 
 namespace lumora {
 

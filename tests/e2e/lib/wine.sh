@@ -30,7 +30,9 @@ served() { tr '\n' '|' < "$SERVED/$1.txt"; }
 # from the prefix, not from the environment. wine_temp_files: the runtime's
 # temporary copies in it (ten letters, ".archive").
 WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | head -n 1)"
-[ -n "$WINE_TEMP" ] || WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp | head -n 1)"
+[ -n "$WINE_TEMP" ] || WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp 2>/dev/null | head -n 1)"
+# Without it, "no copy left" would hold however the copies were handled.
+[ -d "$WINE_TEMP" ] || fail "no temporary folder of Wine's user in $WINEPREFIX"
 # new_temp_files BEFORE: the copies that are there now and were not in
 # BEFORE (an earlier wine_temp_files). A start may also clear copies that
 # ended programs left, so only new ones count.

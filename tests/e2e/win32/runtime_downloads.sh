@@ -6,15 +6,14 @@
 # listed program runs from its temporary copy and from beside the program;
 # no temporary copy is left after exit.
 . "$(dirname "$0")/../lib/common.sh"
+. "$(dirname "$0")/../lib/runtime.sh"
+. "$(dirname "$0")/../lib/wine.sh"
 
-wine_run="$LUMORA_SOURCE/scripts/wine-run"
+wine_run="$WINE_RUN"
 probe="$LUMORA_BUILD/tests/helpers/lumora_download_probe.exe"
 append="$LUMORA_BUILD/tests/helpers/lumora_append.exe"
 [ -e "$append" ] || append="$LUMORA_BUILD/lumora_append.exe"
 run_probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe.exe"
-prefix="${WINEPREFIX:-${LUMORA_CACHE:-$HOME/.cache/lumora}/wineprefix}"
-wine_temp="$(ls -d "$prefix"/drive_c/users/*/Temp 2>/dev/null | head -n 1)"
-[ -n "$wine_temp" ] || wine_temp="$(ls -d "$prefix"/drive_c/users/*/AppData/Local/Temp | head -n 1)"
 # A path of this machine as Wine's programs name it.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -42,13 +41,16 @@ out() { tr -d '\r' < "$SCRATCH/out.txt"; }
 # A failed check must not leave the probe's dialog to the tests after it.
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
 
+# focused WINDOW: true while WINDOW has the keyboard focus.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
 # The first dialog: a name typed without its extension gets the default one.
 dialog="$(wait_window 'Save As' 60)" || fail "no save dialog: $(out)"
 # Unit tests share the display and may take the focus for a moment, so a
 # name whose keys went astray is typed again while the dialog still shows.
 for attempt in 1 2 3; do
   xdotool windowfocus --sync "$dialog" 2>/dev/null || xdotool windowfocus "$dialog"
-  sleep 0.3
+  wait_until 5 focused "$dialog" || continue
   xdotool key --clearmodifiers Home shift+End
   xdotool type --delay 10 saved
   xdotool key --clearmodifiers Return
@@ -98,7 +100,7 @@ copy="$(printf '%s\n' "$ran" | sed -n 's/^path [A-Z]:\\.*\\\([A-Za-z]\{10\}\.exe
   fail "the program did not run once from a temporary copy: $ran"
 printf '%s\n' "$ran" | grep -qixF "path $(windows_path "$SCRATCH/tools/run.exe")" ||
   fail "the program beside the packed one did not run: $ran"
-wait_until 20 test ! -e "$wine_temp/$copy" || fail "the temporary copy $copy is still there after exit"
+wait_until 20 test ! -e "$WINE_TEMP/$copy" || fail "the temporary copy $copy is still there after exit"
 archive="$(out | sed -n 's/^copy .*\\\([^\\]*\)$/\1/p')"
-[ -n "$archive" ] && [ ! -e "$wine_temp/$archive" ] || fail "the archive copy '$archive' is still there after exit"
+[ -n "$archive" ] && [ ! -e "$WINE_TEMP/$archive" ] || fail "the archive copy '$archive' is still there after exit"
 pass "a listed program runs from its temporary copy and from disk; the copies are gone after exit"

@@ -2,9 +2,9 @@
 # Styles in a packed Windows program under Wine: AppTheme=carbon draws the
 # main window's frame and caption in Carbon's colours; an unknown style
 # shows the not-found box, then the native look; no AppTheme, no box.
-# All of it needs the Windows runtime's windows (the style is set as the
-# main window is made): while a program ends without showing the window a
-# case waits for, that case is skipped with a note.
+# The native look is the frame Wine hands the window manager (title bar,
+# border and buttons in _MOTIF_WM_HINTS); a styled window draws its own
+# and asks for no decorations.
 . "$(dirname "$0")/../lib/common.sh"
 . "$(dirname "$0")/../lib/runtime.sh"
 . "$(dirname "$0")/../lib/pack.sh"
@@ -27,17 +27,15 @@ caption_pixel() {
   convert "$SCRATCH/shot.png" -format "%[hex:p{12,4}]" info: | cut -c1-6 | tr 'A-F' 'a-f'
 }
 
-# shown TITLE PID: sets WINDOW to the id of the window titled TITLE; false
-# when the program ends without showing it (no windows in this build), and
-# the caller skips its checks with a note.
+# shown TITLE PID: sets WINDOW to the id of the window titled TITLE, which
+# the program must show within 60 s.
 shown() {
-  local title="$1" pid="$2"
-  wait_until 60 window_or_gone "$title" "$pid" || fail "no window \"$title\" within 60 s"
-  WINDOW="$(first_window "$title")" && return 0
-  echo "skip - the program ended without showing \"$title\": its checks are skipped"
-  return 1
+  WINDOW="$(wait_window "$1" 60)" || fail "no window \"$1\" within 60 s$(gone "$2" && echo ": the program ended")"
 }
-window_or_gone() { first_window "$1" > /dev/null || gone "$2"; }
+
+# decorations WINDOW: the decorations field of the _MOTIF_WM_HINTS Wine
+# gives the window manager (0x0: none, the window draws its frame itself).
+decorations() { xprop -id "$1" _MOTIF_WM_HINTS | sed -n 's/.*= //p' | cut -d, -f3 | tr -d ' '; }
 
 # finish PID: ends a program whose window was checked (how it closes is
 # another test's matter).
@@ -47,50 +45,36 @@ finish() { stop "$1"; }
 # main window; Enter closes it and the program goes on.
 make_exe themed "Main Window" "AppTheme=AQUAGRAPHITE"
 "$wine_run" "$SCRATCH/themed.exe" & pid=$!
-if shown Themed "$pid"; then
-  [ "$(visible_windows "Main Window")" = 0 ] || fail "the main window came before the style box"
-  press_key "$WINDOW" Return
-  wait_until 20 windows_are Themed 0 || fail "Enter left the box open"
-  pass "an unknown AppTheme shows the not-found box captioned with the application title; Enter closes it"
-fi
-if shown "Main Window" "$pid"; then
-  case "$(caption_pixel "$WINDOW")" in
-    121212 | 171717) fail "the native look has Carbon's caption" ;;
-  esac
-  finish "$pid"
-  pass "after the not-found box the main window comes in the native look"
-else
-  wait_exit "$pid" 30
-fi
+shown Themed "$pid"
+[ "$(visible_windows "Main Window")" = 0 ] || fail "the main window came before the style box"
+press_key "$WINDOW" Return
+wait_until 20 windows_are Themed 0 || fail "Enter left the box open"
+pass "an unknown AppTheme shows the not-found box captioned with the application title; Enter closes it"
+shown "Main Window" "$pid"
+# Title bar, border, menu and the three buttons: the window manager's frame.
+[ "$(decorations "$WINDOW")" = 0x7e ] || fail "not the native frame: decorations $(decorations "$WINDOW")"
+finish "$pid"
+pass "after the not-found box the main window comes in the native look"
 
 # Carbon, named in another letter case: no box, Carbon's caption.
 make_exe carbon "Carbon Window" "AppTheme=carbon"
 "$wine_run" "$SCRATCH/carbon.exe" & pid=$!
-if shown "Carbon Window" "$pid"; then
-  [ "$(visible_windows Carbon)" = 0 ] || fail "a box for a known style"
-  caption="$(caption_pixel "$WINDOW")"
-  case "$caption" in
-    121212 | 171717) ;;
-    *) fail "caption colour $caption, not Carbon's" ;;
-  esac
-  finish "$pid"
-  pass "AppTheme=carbon: no box, the caption in Carbon's colours"
-else
-  [ "$(visible_windows Carbon)" = 0 ] || fail "a box for a known style"
-  wait_exit "$pid" 30
-  [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE with AppTheme=carbon"
-  pass "AppTheme=carbon: no box"
-fi
+shown "Carbon Window" "$pid"
+[ "$(visible_windows Carbon)" = 0 ] || fail "a box for a known style"
+[ "$(decorations "$WINDOW")" = 0x0 ] || fail "a native frame around Carbon's: decorations $(decorations "$WINDOW")"
+caption="$(caption_pixel "$WINDOW")"
+case "$caption" in
+  121212 | 171717) ;;
+  *) fail "caption colour $caption, not Carbon's" ;;
+esac
+finish "$pid"
+pass "AppTheme=carbon: no box, the caption in Carbon's colours drawn by the window itself"
 
 # No AppTheme: no box, the native look.
 make_exe plain "Plain Window"
 "$wine_run" "$SCRATCH/plain.exe" & pid=$!
-if shown "Plain Window" "$pid"; then
-  [ "$(visible_windows Plain)" = 0 ] || fail "a box without AppTheme"
-  finish "$pid"
-  pass "no AppTheme: no box, the native look"
-else
-  [ "$(visible_windows Plain)" = 0 ] || fail "a box without AppTheme"
-  wait_exit "$pid" 30
-  pass "no AppTheme: no box"
-fi
+shown "Plain Window" "$pid"
+[ "$(visible_windows Plain)" = 0 ] || fail "a box without AppTheme"
+[ "$(decorations "$WINDOW")" = 0x7e ] || fail "not the native frame: decorations $(decorations "$WINDOW")"
+finish "$pid"
+pass "no AppTheme: no box, the native look"

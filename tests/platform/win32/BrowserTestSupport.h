@@ -15,7 +15,7 @@
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
 
-#include "platform/win32/WindowHandle.h"
+#include "os/win32/WindowClass.h"
 #include "platform/win32/browser/Variant.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 #include "os/win32/ComPtr.h"

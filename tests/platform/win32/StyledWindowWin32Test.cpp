@@ -1,8 +1,9 @@
 // Our windows under Wine in the active style: frame and caption pixels in
 // the style's colours, the client area the core's layout gives, hit
 // testing by border style, the caption buttons' hover, press and click,
-// the password dialog's colours, and our own message box. "Windows" gives
-// the native frames back.
+// the password dialog's colours, and our own message box (ending with its
+// owner, the system's box when ours cannot be made). "Windows" gives the
+// native frames back.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -273,6 +274,72 @@ TEST_F(StyledWindowWin32Test, OurMessageBoxInTheStyleClosesOnEnterEscapeAndItsCa
     EXPECT_EQ(seen.ClientPixel, Color(Role::Window));
     EXPECT_EQ(StyledBox(), nullptr);
   }
+}
+
+// Pumps until every scheduled step has run (two seconds at most), so that
+// no step of one test fires inside the next.
+void FinishSteps(size_t count) {
+  const DWORD end = ::GetTickCount() + 2000;
+  while (StepsRun() < count && static_cast<LONG>(end - ::GetTickCount()) > 0) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Pump();
+  }
+}
+
+TEST_F(StyledWindowWin32Test, OurMessageBoxEndsWhenItsOwnerIsDestroyed) {
+  std::unique_ptr<TFormWindow> form = ShownForm(bsSizeable);
+  const HWND owner = WindowOf(*form);
+  ::SetActiveWindow(owner);
+  HWND boxOwner = nullptr;
+  bool goneWithOwner = false, returned = false, quitNeeded = false;
+  // The owner goes while the box is up (a popup closed from a timer); the
+  // second step ends a loop that would not end by itself.
+  Schedule({[&] {
+              boxOwner = ::GetWindow(StyledBox(), GW_OWNER);
+              form.reset();
+              goneWithOwner = StyledBox() == nullptr;
+            },
+            [&] {
+              if (returned) return;
+              quitNeeded = true;
+              ::PostQuitMessage(0);
+            }},
+           300);
+  ShowMessageBox(u"Owned box", u"Owned", mbOk);
+  returned = true;
+  FinishSteps(2);
+  MSG quit;
+  while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  EXPECT_EQ(boxOwner, owner);
+  EXPECT_TRUE(goneWithOwner);
+  EXPECT_FALSE(quitNeeded);
+}
+
+// Makes the creation of our message box's window fail.
+LRESULT CALLBACK RefuseOurBox(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    wchar_t className[32] = {};
+    ::GetClassNameW(reinterpret_cast<HWND>(wParam), className, 32);
+    if (std::wstring(className) == L"LumoraMessageBox") return 1;
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(StyledWindowWin32Test, TheSystemsBoxShowsWhenOursCannotBeCreated) {
+  const HHOOK hook = ::SetWindowsHookExW(WH_CBT, RefuseOurBox, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  HWND systemBox = nullptr, ourBox = nullptr;
+  Schedule({[&] {
+    systemBox = ::FindWindowW(L"#32770", L"Fallback");
+    ourBox = StyledBox();
+    if (systemBox) ::PostMessageW(systemBox, WM_COMMAND, IDOK, 0);
+  }});
+  ShowMessageBox(u"Runtime error 217 at 00000003", u"Fallback", mbIconError | mbOk);
+  ::UnhookWindowsHookEx(hook);
+  FinishSteps(1);
+  EXPECT_NE(systemBox, nullptr);
+  EXPECT_EQ(ourBox, nullptr);
 }
 
 TEST_F(StyledWindowWin32Test, ThePasswordDialogTakesTheStylesFrameAndColours) {

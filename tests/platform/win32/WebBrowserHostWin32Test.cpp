@@ -24,7 +24,7 @@
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/Stream.h"
 #include "platform/OleSession.h"
-#include "platform/win32/WindowHandle.h"
+#include "os/win32/WindowClass.h"
 #include "platform/win32/browser/ComObject.h"
 #include "platform/win32/browser/CommandGroups.h"
 #include "platform/win32/browser/Variant.h"
@@ -243,6 +243,89 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   DISPID id = 0;
   EXPECT_EQ(external->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), E_NOTIMPL);
   EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore + 1);
+}
+
+// An object argument: reading its default value (as turning it into text
+// does) runs Read, the way a page's toString runs the page's script.
+class TScriptObject final : public TComObject, public IDispatch {
+ public:
+  static TComPtr<TScriptObject> Create(std::function<void()> read) {
+    return TComPtr<TScriptObject>::Adopt(new TScriptObject(std::move(read)));
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch))
+      return HandOut(static_cast<IDispatch*>(this), ppv);
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  LUMORA_COM_REFCOUNT
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (count) *count = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
+    ++Reads;
+    if (FRead) FRead();
+    if (id != DISPID_VALUE || !result) return DISP_E_MEMBERNOTFOUND;
+    result->vt = VT_BSTR;
+    result->bstrVal = ::SysAllocString(L"object text");
+    return S_OK;
+  }
+  int Reads = 0;
+
+ private:
+  explicit TScriptObject(std::function<void()> read) : FRead(std::move(read)) {}
+  std::function<void()> FRead;
+};
+
+TEST_F(WebBrowserHostWin32Test, ExternalJudgesTheCallerBeforeReadingArgumentsAndSurvivesAClose) {
+  bool allowed = false;
+  int judged = 0, calls = 0;
+  Host->Events.OnMayInvoke = [&](const TExternalCaller&) {
+    ++judged;
+    return allowed;
+  };
+  Host->Events.OnInvoke = [&](int32_t, const TExternalCaller&, const std::vector<TJsValue>&, TJsValue&,
+                              TJsError&) {
+    ++calls;
+    return TExternalOutcome::Done;
+  };
+  TComPtr<IDispatch> external;
+  {
+    auto handler = Query<IDocHostUIHandler>(ClientSiteOf(*Host).Get(), IID_IDocHostUIHandler);
+    ASSERT_TRUE(handler);
+    ASSERT_EQ(handler->GetExternal(external.Receive()), S_OK);
+  }
+  auto callWith = [&](IDispatch* object) {
+    VARIANT argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_DISPATCH;
+    argument.pdispVal = object;
+    DISPPARAMS parameters{&argument, nullptr, 1, 0};
+    return external->Invoke(kJsAppReadFile, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
+                            nullptr, nullptr);
+  };
+
+  // A refused caller: its argument is never read, the program never called.
+  auto untouched = TScriptObject::Create(nullptr);
+  EXPECT_EQ(callWith(untouched.Get()), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(judged, 1);
+  EXPECT_EQ(untouched->Reads, 0);
+  EXPECT_EQ(calls, 0);
+
+  // Allowed, the argument's script closes the browser: the call finds no
+  // one to call and ends without touching what is gone.
+  allowed = true;
+  auto closing = TScriptObject::Create([&] { Host->Close(); });
+  EXPECT_EQ(callWith(closing.Get()), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(closing->Reads, 1);
+  EXPECT_EQ(calls, 0);
+  untouched.Reset();
+  closing.Reset();
+  external.Reset();
 }
 
 TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {

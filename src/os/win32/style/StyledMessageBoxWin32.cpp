@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "core/Exception.h"
 #include "core/style/StyleEngine.h"
 #include "core/style/StyleWindowLayout.h"
 #include "os/win32/WideString.h"
+#include "os/win32/WindowClass.h"
 #include "os/win32/style/GdiStyleCanvas.h"
 #include "os/win32/style/StyledFrameWin32.h"
 
@@ -26,6 +28,9 @@ struct TBoxWindow {
   TGdiPtr<HFONT> Font;
   RECT TextRect{};
   bool Done = false;
+  // Set when the window goes, by us or with its owner: its handle is then
+  // no longer ours to destroy.
+  bool Destroyed = false;
 };
 
 const TStyleDefinition* ActiveStyle() { return StyleEngine().ActiveStyle(); }
@@ -79,6 +84,13 @@ LRESULT CALLBACK BoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
       case WM_CLOSE:
         box->Done = true;
         return 0;
+      case WM_NCDESTROY:
+        // Destroyed along with its owner (a window closed from a timer, the
+        // session ending) as well as by us: the loop ends either way.
+        box->Done = true;
+        box->Destroyed = true;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        break;
       case WM_DRAWITEM:
         PaintButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
@@ -117,7 +129,7 @@ class TOwnerDisabled {
   }
   // Enabled again before the box goes, so that the owner is activated.
   ~TOwnerDisabled() {
-    if (FOwner) ::EnableWindow(FOwner, TRUE);
+    if (FOwner && ::IsWindow(FOwner)) ::EnableWindow(FOwner, TRUE);
   }
   TOwnerDisabled(const TOwnerDisabled&) = delete;
   TOwnerDisabled& operator=(const TOwnerDisabled&) = delete;
@@ -126,23 +138,34 @@ class TOwnerDisabled {
   HWND FOwner;
 };
 
-struct TWindowDestroyer {
-  void operator()(HWND window) const { ::DestroyWindow(window); }
-};
+// The box's modal loop: until it is dismissed or destroyed, or the
+// application ends.
+void RunBoxLoop(HWND window, const TBoxWindow& state) {
+  MSG message;
+  while (!state.Done) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      // The application is ending: the quit is the outer loop's.
+      if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (::IsDialogMessageW(window, &message)) continue;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
 
 }  // namespace
 
-void ShowStyledMessageBox(HWND owner, const TStyledMessageBox& box) {
+bool ShowStyledMessageBox(HWND owner, const TStyledMessageBox& box) {
   const TStyleDefinition* style = ActiveStyle();
-  if (!style) return;
+  if (!style) return false;
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &BoxProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kWindowClass;
-  ::RegisterClassExW(&windowClass);
+  try {
+    RegisterWindowClass(kWindowClass, &BoxProc, {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW)});
+  } catch (const Exception&) {
+    return false;  // no class, no window: the caller shows the system's box
+  }
 
   TBoxWindow state;
   state.Box = &box;
@@ -158,32 +181,24 @@ void ShowStyledMessageBox(HWND owner, const TStyledMessageBox& box) {
 
   const TStyleRect outer = StyledWindowBounds(*style, clientWidth, clientHeight);
   const POINT at = Placement(owner, outer.Width(), outer.Height());
-  const std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer> window(
-      ::CreateWindowExW(WS_EX_DLGMODALFRAME, kWindowClass, box.Caption.c_str(),
-                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, at.x, at.y, outer.Width(),
-                        outer.Height(), owner, nullptr, instance, &state));
-  if (!window) return;
-  const TOwnerDisabled ownerDisabled(owner);
-  const HWND button = ::CreateWindowExW(
-      0, L"BUTTON", box.ButtonLabel.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
-      (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight, kButtonWidth, kButtonHeight,
-      window.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
-  ::ShowWindow(window.get(), SW_SHOW);
-  ::SetForegroundWindow(window.get());
-  ::SetFocus(button);
-
-  MSG message;
-  while (!state.Done) {
-    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-    if (got <= 0) {
-      // The application is ending: the quit is the outer loop's.
-      if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (::IsDialogMessageW(window.get(), &message)) continue;
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
+  TWindowHandle window(::CreateWindowExW(WS_EX_DLGMODALFRAME, kWindowClass, box.Caption.c_str(),
+                                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, at.x, at.y,
+                                         outer.Width(), outer.Height(), owner, nullptr, instance, &state));
+  if (!window) return false;
+  {
+    const TOwnerDisabled ownerDisabled(owner);
+    const HWND button = ::CreateWindowExW(
+        0, L"BUTTON", box.ButtonLabel.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
+        (clientWidth - kButtonWidth) / 2, clientHeight - kMargin - kButtonHeight, kButtonWidth, kButtonHeight,
+        window.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance, nullptr);
+    ::ShowWindow(window.get(), SW_SHOW);
+    ::SetForegroundWindow(window.get());
+    ::SetFocus(button);
+    RunBoxLoop(window.get(), state);
   }
+  // Gone already with its owner: the handle may name another window by now.
+  if (state.Destroyed) (void)window.release();
+  return true;
 }
 
 }  // namespace lumora

@@ -20,7 +20,9 @@ struct TStyledMessageBox {
 };
 
 // Shows box modal to owner (none: on its own) and returns when it is
-// dismissed. The window class is "LumoraMessageBox", the button's id IDOK.
-void ShowStyledMessageBox(HWND owner, const TStyledMessageBox& box);
+// dismissed, or destroyed with its owner. The window class is
+// "LumoraMessageBox", the button's id IDOK. False, and nothing shown, when
+// no style is active or the window cannot be created.
+bool ShowStyledMessageBox(HWND owner, const TStyledMessageBox& box);
 
 }  // namespace lumora

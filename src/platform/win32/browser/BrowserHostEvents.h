@@ -53,8 +53,14 @@ struct TBrowserHostEvents {
   // window.external's name lookup: the identifier of name, or -1 when
   // there is none (the lookup then fails with E_NOTIMPL).
   std::function<int32_t(const String& name)> OnGetIDsOfNames;
+  // Whether a call of window.external from Caller may reach the program at
+  // all; asked before the call's arguments are read (reading one may run
+  // the page's script). False: the call is refused as if there were no
+  // such member. Unset: every caller may.
+  std::function<bool(const TExternalCaller& Caller)> OnMayInvoke;
   // window.external's call of identifier ID with the script's arguments,
-  // the last first.
+  // the last first; it judges the caller again, since the page's script
+  // may have run while the arguments were read.
   std::function<TExternalOutcome(int32_t ID, const TExternalCaller& Caller, const std::vector<TJsValue>& Params,
                                  TJsValue& Result, TJsError& Error)>
       OnInvoke;

@@ -81,16 +81,26 @@ STDMETHODIMP TExternalDispatch::InvokeEx(DISPID id, LCID, WORD wFlags, DISPPARAM
   if (ServeAmbientProperty(id, wFlags, pvarRes)) return S_OK;
   if (!FEvents || !FEvents->OnInvoke) return DISP_E_MEMBERNOTFOUND;
   const TComPtr<TExternalDispatch> self(this);
+  // Copies: the handlers may close the browser (and so Detach this object)
+  // while they run.
+  const auto mayInvoke = FEvents->OnMayInvoke;
+  const auto handler = FEvents->OnInvoke;
+  // The caller is judged before any argument is read: reading an object
+  // argument runs the page's own script, which a refused caller never gets
+  // to start from here.
+  const TExternalCaller caller = CallerOf(pspCaller);
+  if (mayInvoke && !mayInvoke(caller)) return DISP_E_MEMBERNOTFOUND;
   // rgvarg holds the arguments last first; the bridge takes them so.
   std::vector<TJsValue> params;
   if (pdp) {
     params.reserve(pdp->cArgs);
     for (UINT i = 0; i < pdp->cArgs; ++i) params.push_back(JsValueOf(pdp->rgvarg[i]));
   }
+  // That script may have closed the browser meanwhile: no one to call.
+  if (!FEvents) return DISP_E_MEMBERNOTFOUND;
   TJsValue result;
   TJsError error;
-  auto handler = FEvents->OnInvoke;
-  switch (handler(id, CallerOf(pspCaller), params, result, error)) {
+  switch (handler(id, caller, params, result, error)) {
     case TExternalOutcome::Refused:
       return DISP_E_MEMBERNOTFOUND;
     case TExternalOutcome::Raised:

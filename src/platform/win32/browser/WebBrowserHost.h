@@ -15,7 +15,7 @@
 
 #include "core/String.h"
 #include "core/browser/ScriptValue.h"
-#include "platform/win32/WindowHandle.h"
+#include "os/win32/WindowClass.h"
 #include "platform/win32/browser/BrowserHostEvents.h"
 #include "os/win32/ComPtr.h"
 
