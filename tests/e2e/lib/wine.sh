@@ -65,3 +65,23 @@ ended_clean() {
   [ -z "$(new_temp_files "$TEMP_BEFORE")" ] || fail "$2 left its temporary copy"
   [ -z "$(emulation_values "$2")" ] || fail "$2 left its emulation values: $(emulation_values "$2")"
 }
+
+# focused WINDOW: true while WINDOW has the keyboard focus.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
+# save_as DIALOG NAME FILE: types NAME into the save dialog DIALOG and
+# presses Return, until FILE has content or the dialog is gone. Unit tests
+# may share the display and take the focus for a moment, so a name whose
+# keys went astray is typed again while the dialog still shows.
+save_as() {
+  local attempt
+  for attempt in 1 2 3; do
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    wait_until 5 focused "$1" || continue
+    xdotool key --clearmodifiers Home shift+End
+    xdotool type --delay 10 "$2"
+    xdotool key --clearmodifiers Return
+    wait_until 5 test -s "$3" && return 0
+    [ "$(first_window 'Save As')" = "$1" ] || return 0
+  done
+}

@@ -41,22 +41,9 @@ out() { tr -d '\r' < "$SCRATCH/out.txt"; }
 # A failed check must not leave the probe's dialog to the tests after it.
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
 
-# focused WINDOW: true while WINDOW has the keyboard focus.
-focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
-
 # The first dialog: a name typed without its extension gets the default one.
 dialog="$(wait_window 'Save As' 60)" || fail "no save dialog: $(out)"
-# Unit tests share the display and may take the focus for a moment, so a
-# name whose keys went astray is typed again while the dialog still shows.
-for attempt in 1 2 3; do
-  xdotool windowfocus --sync "$dialog" 2>/dev/null || xdotool windowfocus "$dialog"
-  wait_until 5 focused "$dialog" || continue
-  xdotool key --clearmodifiers Home shift+End
-  xdotool type --delay 10 saved
-  xdotool key --clearmodifiers Return
-  wait_until 5 test -s "$saved" && break
-  [ "$(first_window 'Save As')" = "$dialog" ] || break
-done
+save_as "$dialog" saved "$saved"
 wait_until 20 cmp -s "$SCRATCH/site/site/files/a.zip" "$saved" ||
   fail "the saved file does not hold the entry's bytes: $(out)"
 out | grep -qxF 'dialog zip ZIP|*.zip []' || fail "first dialog: $(out)"
