@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/os/MessageBox.h"
+#include "platform/win32/OwnWindow.h"
 
 namespace lumora::test {
 namespace {
@@ -48,7 +49,7 @@ BOOL CALLBACK LookAtChild(HWND child, LPARAM) {
 }
 
 void CALLBACK InspectAndDismiss(HWND, UINT, UINT_PTR timer, DWORD) {
-  const HWND box = ::FindWindowW(L"#32770", Caption);
+  const HWND box = FindOwnWindow(L"#32770", Caption);
   if (!box) return;  // not up yet: the timer comes again
   ::KillTimer(nullptr, timer);
   Seen.Found = true;

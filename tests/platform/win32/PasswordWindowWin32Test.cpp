@@ -9,6 +9,7 @@
 
 #include "app/RestrictedForm.h"
 #include "platform/PasswordWindow.h"
+#include "platform/win32/OwnWindow.h"
 #include "platform/win32/TimerSteps.h"
 
 namespace lumora::test {
@@ -18,15 +19,7 @@ constexpr wchar_t kCaption[] = L"Locked site";
 
 // This process's dialog: ctest may run the other test of this file at the
 // same time, with a dialog of the same caption.
-HWND Dialog() {
-  for (HWND window = ::FindWindowW(L"LumoraPasswordDialog", kCaption); window;
-       window = ::FindWindowExW(nullptr, window, L"LumoraPasswordDialog", kCaption)) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process == ::GetCurrentProcessId()) return window;
-  }
-  return nullptr;
-}
+HWND Dialog() { return FindOwnWindow(L"LumoraPasswordDialog", kCaption); }
 HWND Edit() { return ::FindWindowExW(Dialog(), nullptr, L"EDIT", nullptr); }
 void Type(const wchar_t* text) { ::SetWindowTextW(Edit(), text); }
 

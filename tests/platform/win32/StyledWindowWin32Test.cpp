@@ -16,6 +16,7 @@
 #include "platform/FormWindow.h"
 #include "platform/PasswordWindow.h"
 #include "platform/StyleTheme.h"
+#include "platform/win32/OwnWindow.h"
 #include "platform/win32/TimerSteps.h"
 
 namespace lumora::test {
@@ -228,7 +229,7 @@ struct TBoxSeen {
   bool Active = false;
 };
 
-HWND StyledBox() { return ::FindWindowW(L"LumoraMessageBox", nullptr); }
+HWND StyledBox() { return FindOwnWindow(L"LumoraMessageBox"); }
 
 TBoxSeen LookAtBox(const TStyleDefinition& style) {
   TBoxSeen seen;
@@ -331,7 +332,7 @@ TEST_F(StyledWindowWin32Test, TheSystemsBoxShowsWhenOursCannotBeCreated) {
   ASSERT_NE(hook, nullptr);
   HWND systemBox = nullptr, ourBox = nullptr;
   Schedule({[&] {
-    systemBox = ::FindWindowW(L"#32770", L"Fallback");
+    systemBox = FindOwnWindow(L"#32770", L"Fallback");
     ourBox = StyledBox();
     if (systemBox) ::PostMessageW(systemBox, WM_COMMAND, IDOK, 0);
   }});
@@ -348,7 +349,7 @@ TEST_F(StyledWindowWin32Test, ThePasswordDialogTakesTheStylesFrameAndColours) {
   TStyleColor caption, edit, client;
   bool active = false;
   Schedule({[&] {
-              const HWND window = ::FindWindowW(L"LumoraPasswordDialog", L"Locked site");
+              const HWND window = FindOwnWindow(L"LumoraPasswordDialog", L"Locked site");
               const HWND field = ::FindWindowExW(window, nullptr, L"EDIT", nullptr);
               const TStyleWindowLayout layout = LayoutOf(window, Style(), {false, false, true});
               active = ::GetActiveWindow() == window;
