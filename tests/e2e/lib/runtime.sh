@@ -66,3 +66,16 @@ expect() {
   line="$(grep "^$1=" "$SCRATCH/results.clean" || true)"
   [ "$line" = "$1=$2" ] || fail "$1: expected '$2', got '${line#*=}'"
 }
+
+# top_pixel WINDOW: the colour (rrggbb) a few pixels below the middle of
+# the window's top edge: the caption bar, where there is one.
+top_pixel() {
+  import -window "$1" "$SCRATCH/shot.png" 2>/dev/null || fail "no screenshot of window $1"
+  local width
+  width="$(identify -format '%w' "$SCRATCH/shot.png")"
+  convert "$SCRATCH/shot.png" -format "%[hex:p{$((width / 2)),5}]" info: | cut -c1-6 | tr 'A-F' 'a-f'
+}
+
+# is_carbon_caption COLOUR: Carbon's caption, active or not (no window
+# manager focuses a window here).
+is_carbon_caption() { [ "$1" = 121212 ] || [ "$1" = 171717 ]; }
