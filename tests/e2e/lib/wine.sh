@@ -20,8 +20,10 @@ APP_SUFFIX=.exe
 # the bytes). served_count: how many requests were answered.
 SERVED="$SCRATCH/served"
 mkdir -p "$SERVED"
-# Wine's drive Z: is the root folder.
-export LUMORA_SERVED_LOG="Z:${SERVED//\//\\}"
+# windows_path PATH: a path of this machine as Wine's programs name it
+# (drive Z: is the root folder).
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+export LUMORA_SERVED_LOG="$(windows_path "$SERVED")"
 served_count() { find "$SERVED" -name '*.txt' | wc -l; }
 # served N: record N as "request|bytes" on one line.
 served() { tr '\n' '|' < "$SERVED/$1.txt"; }

@@ -14,8 +14,6 @@ probe="$LUMORA_BUILD/tests/helpers/lumora_download_probe.exe"
 append="$LUMORA_BUILD/tests/helpers/lumora_append.exe"
 [ -e "$append" ] || append="$LUMORA_BUILD/lumora_append.exe"
 run_probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe.exe"
-# A path of this machine as Wine's programs name it.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 mkdir -p "$SCRATCH/site/site/files" "$SCRATCH/site/site/tools"
 head -c 30000 /dev/urandom > "$SCRATCH/site/site/files/a.zip"

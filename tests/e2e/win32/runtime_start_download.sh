@@ -17,7 +17,7 @@ dialogs() { visible_windows 'Save As'; }
 
 (cd "$SCRATCH" && exec "$WINE_RUN" "$SCRATCH/starts.exe") & pid=$!
 dialog="$(wait_window 'Save As' 60)" || fail "no save dialog at start"
-save_as "$dialog" "Z:${saved//\//\\}" "$saved"
+save_as "$dialog" "$(windows_path "$saved")" "$saved"
 wait_until 20 cmp -s "$SCRATCH/starts/site/files/a.zip" "$saved" ||
   fail "the saved file does not hold the entry's bytes"
 wait_until 10 test "$(dialogs)" = 0 || fail "the save dialog stayed"
