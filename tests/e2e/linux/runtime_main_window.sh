@@ -39,16 +39,21 @@ pass "AppEscapeClose=1: Escape closes the window"
 # refused request leaves the window open; the second one then closes it.
 check_answer() {
   local answer="$1" closes="$2"
+  # The picture after the script is asked for once the script has run, so
+  # its request in the served log says appCanClose is there to be asked.
   page query index.html <<HTML
 <!DOCTYPE html><html><body><h1>Query</h1><script>
 var asked = 0;
 function appCanClose(x) { if (x !== 0) return true; if (asked++) return true; $answer }
-</script></body></html>
+</script><img src="ready.png"></body></html>
 HTML
+  page query ready.png < /dev/null
   make_app query "IndexPage=site/index.html" "AppTitle=Query Window"
-  "$SCRATCH/query.app" & pid=$!
+  local served="$SCRATCH/served-$RANDOM"
+  mkdir -p "$served"
+  LUMORA_SERVED_LOG="$served" "$SCRATCH/query.app" & pid=$!
   window="$(wait_window "Query Window")" || fail "no main window"
-  sleep 1
+  wait_until 30 grep -rqs "ready.png" "$served" || fail "the page of '$answer' never loaded"
   close_window "$window"
   if [ "$closes" = yes ]; then
     wait_exit "$pid" 10
