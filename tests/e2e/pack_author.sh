@@ -124,9 +124,9 @@ pack --runtime "$SCRATCH/no-runtime" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "
 # A packer without a runtime where it looks names those places and the way
 # to give one.
 if [ "$LUMORA_PLATFORM" = win32 ]; then
-  own=(Windows windows-x86) other=(Linux linux-x86_64 linux)
+  own=("32-bit Windows" windows-x86) other=(Linux linux-x86_64 linux)
 else
-  own=(Linux linux-x86_64) other=(Windows windows-x86 windows)
+  own=(Linux linux-x86_64) other=("32-bit Windows" windows-x86 windows)
 fi
 mkdir "$SCRATCH/alone"
 cp "$PACKER" "$SCRATCH/alone/"
@@ -162,7 +162,7 @@ grep -q -- "--target ${other[2]}, but the runtime \".*\" is a ${own[0]} program"
   fail "--target against --runtime: $(cat "$SCRATCH/err")"
 code=0
 pack --target macos "$site" "$SCRATCH/x" 2> "$SCRATCH/err" || code=$?
-[ "$code" = 2 ] && grep -q -- '--target needs linux or windows, not "macos"' "$SCRATCH/err" ||
+[ "$code" = 2 ] && grep -q -- '--target needs linux, windows or windows-x64, not "macos"' "$SCRATCH/err" ||
   fail "an unknown target: $(cat "$SCRATCH/err")"
 pass "--target that disagrees with --runtime, or names no system, is refused"
 
