@@ -142,6 +142,40 @@ TEST(PeResourceEditorTest, GrowingTheResourcesMovesWhatFollowsThem) {
   }
 }
 
+// A section after the resources moves only when what points into it holds
+// no address of its own data: the base relocations and the exception table
+// (64-bit unwinding) may move, the imports (whose tables point at each
+// other) and the debug directory (a file offset) may not.
+TEST(PeResourceEditorTest, OnlyRelocationsAndUnwindTablesMoveAfterTheResources) {
+  struct TCase {
+    size_t Directory;
+    bool Moves;
+  };
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    for (const TCase c : {TCase{5, true}, TCase{3, true}, TCase{1, false}, TCase{6, false}}) {
+      SCOPED_TRACE(std::string(format.Name) + ", directory " + std::to_string(c.Directory));
+      std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources(), format);
+      const uint32_t reloc = ReadU32(bytes.data() + test::DirectoryAt(format, 5));
+      test::PutU32(bytes, test::DirectoryAt(format, 5), 0);
+      test::PutU32(bytes, test::DirectoryAt(format, 5) + 4, 0);
+      test::PutU32(bytes, test::DirectoryAt(format, c.Directory), reloc);
+      test::PutU32(bytes, test::DirectoryAt(format, c.Directory) + 4, 12);
+      TPeResourceEditor editor(u"app.exe", bytes);
+      editor.ReplaceMainIcon(IconOf(64));
+      try {
+        const TPeImage image(editor.Bytes());
+        EXPECT_TRUE(c.Moves) << "moved";
+        EXPECT_EQ(image.Directory(c.Directory).Rva, image.Sections()[2].VirtualAddress);
+        EXPECT_NE(image.Sections()[2].VirtualAddress, reloc);
+      } catch (const Exception& error) {
+        EXPECT_FALSE(c.Moves) << error.what();
+        EXPECT_EQ(error.Message(), u"\"app.exe\" is not a usable Windows program: section \".reloc\" "
+                                   u"follows the resources and cannot be moved");
+      }
+    }
+  }
+}
+
 TEST(PeResourceEditorTest, WithoutAMainIconTheErrorIsTheWindowsOne) {
   TPeResources noGroup;
   noGroup.Set(kIconType, TResourceKey::FromId(1), 0, Bytes("x"));
