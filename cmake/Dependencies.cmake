@@ -30,12 +30,15 @@ if(WIN32)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LUMORA_CORE_SYS REQUIRED IMPORTED_TARGET zlib libpcre2-8)
+  target_compile_definitions(lumora_core_deps INTERFACE PCRE2_CODE_UNIT_WIDTH=8)
+  target_link_libraries(lumora_core_deps INTERFACE PkgConfig::LUMORA_CORE_SYS)
+  if(LUMORA_HOST_TOOLS_ONLY)
+    return()
+  endif()
   pkg_check_modules(LUMORA_OS_SYS REQUIRED IMPORTED_TARGET glib-2.0 sqlite3)
   pkg_check_modules(LUMORA_DESKTOP_SYS REQUIRED IMPORTED_TARGET
     gio-2.0 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0 x11 xtst)
   pkg_check_modules(LUMORA_UI_SYS REQUIRED IMPORTED_TARGET gtk+-3.0 webkit2gtk-4.1)
-  target_compile_definitions(lumora_core_deps INTERFACE PCRE2_CODE_UNIT_WIDTH=8)
-  target_link_libraries(lumora_core_deps INTERFACE PkgConfig::LUMORA_CORE_SYS)
   target_link_libraries(lumora_os_deps INTERFACE PkgConfig::LUMORA_OS_SYS)
   # Headers and definitions on the interface target itself, so that
   # lumora_compile_against can read them.

@@ -39,11 +39,37 @@ set(LUMORA_STYLE_SOURCES
 )
 
 # The compiler shares the reader's and writer's code, compiled on its own so
-# that it does not need the core it helps to build.
-lumora_executable(lumora-stylec tools/stylec/StyleCompiler.cpp src/core/style/StyleFile.cpp
+# that it does not need the core it helps to build. A cross-build runs the
+# compiler of the machine doing the build (its own small build of this tree
+# in host-tools/), never a program of the target system: the Windows builds
+# need neither Wine nor a display.
+set(LUMORA_STYLEC_SOURCES tools/stylec/StyleCompiler.cpp src/core/style/StyleFile.cpp
   src/core/style/StyleSource.cpp src/core/String.cpp)
-target_include_directories(lumora-stylec PRIVATE "${LUMORA_VIEW_core}")
-target_link_libraries(lumora-stylec PRIVATE lumora_core_deps)
+if(CMAKE_CROSSCOMPILING)
+  include(ExternalProject)
+  set(LUMORA_HOST_TOOLS ${CMAKE_BINARY_DIR}/host-tools)
+  set(LUMORA_STYLEC ${LUMORA_HOST_TOOLS}/lumora-stylec)
+  # No toolchain file is handed on, so the host's own compiler builds it.
+  ExternalProject_Add(lumora_host_tools
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${LUMORA_HOST_TOOLS}
+    CMAKE_ARGS -DLUMORA_HOST_TOOLS_ONLY=ON -DCMAKE_BUILD_TYPE=Release
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target lumora-stylec
+    BUILD_BYPRODUCTS ${LUMORA_STYLEC}
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    STEP_TARGETS build)
+  set(LUMORA_STYLEC_DEPENDS lumora_host_tools ${LUMORA_STYLEC})
+else()
+  lumora_executable(lumora-stylec ${LUMORA_STYLEC_SOURCES})
+  target_include_directories(lumora-stylec PRIVATE "${LUMORA_VIEW_core}")
+  target_link_libraries(lumora-stylec PRIVATE lumora_core_deps)
+  set(LUMORA_STYLEC $<TARGET_FILE:lumora-stylec>)
+  set(LUMORA_STYLEC_DEPENDS lumora-stylec)
+endif()
+if(LUMORA_HOST_TOOLS_ONLY)
+  return()
+endif()
 
 set(LUMORA_STYLE_OUTPUT ${CMAKE_BINARY_DIR}/styles)
 set(LUMORA_STYLE_FILES)
@@ -52,16 +78,11 @@ foreach(source ${LUMORA_STYLE_SOURCES})
   string(TOUPPER ${name} name)
   list(APPEND LUMORA_STYLE_FILES ${LUMORA_STYLE_OUTPUT}/${name}.vsf)
 endforeach()
-# A cross-built compiler runs through the emulator (Wine).
-set(LUMORA_STYLEC_LAUNCHER)
-if(CMAKE_CROSSCOMPILING)
-  set(LUMORA_STYLEC_LAUNCHER ${CMAKE_CROSSCOMPILING_EMULATOR})
-endif()
 add_custom_command(
   OUTPUT ${LUMORA_STYLE_FILES} ${LUMORA_STYLE_OUTPUT}/EmbeddedStyles.rc ${LUMORA_STYLE_OUTPUT}/EmbeddedStyles.cpp
   COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMORA_STYLE_OUTPUT}
-  COMMAND ${LUMORA_STYLEC_LAUNCHER} $<TARGET_FILE:lumora-stylec> ${LUMORA_STYLE_OUTPUT} ${LUMORA_STYLE_SOURCES}
-  DEPENDS lumora-stylec ${LUMORA_STYLE_SOURCES}
+  COMMAND ${LUMORA_STYLEC} ${LUMORA_STYLE_OUTPUT} ${LUMORA_STYLE_SOURCES}
+  DEPENDS ${LUMORA_STYLEC_DEPENDS} ${LUMORA_STYLE_SOURCES}
   COMMENT "Building the style files"
   VERBATIM)
 add_custom_target(lumora_style_files DEPENDS ${LUMORA_STYLE_FILES})

@@ -1,33 +1,3 @@
-# Cross-build for 32-bit Windows with the MinGW-w64 POSIX-thread compilers
-# (the win32 thread model has no std::thread or std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-# Where scripts/build-cross-deps installed PCRE2 and GoogleTest: the cache
-# variable (set by the win32 preset), else the environment, else the default
-# cache. try_compile projects read this file again, so they are handed the
-# value too.
-if(NOT LUMORA_CROSS_PREFIX)
-  if(DEFINED ENV{LUMORA_CROSS_PREFIX})
-    set(LUMORA_CROSS_PREFIX "$ENV{LUMORA_CROSS_PREFIX}")
-  elseif(DEFINED ENV{LUMORA_CACHE})
-    set(LUMORA_CROSS_PREFIX "$ENV{LUMORA_CACHE}/mingw")
-  else()
-    set(LUMORA_CROSS_PREFIX "$ENV{HOME}/.cache/lumora/mingw")
-  endif()
-endif()
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES LUMORA_CROSS_PREFIX)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32 "${LUMORA_CROSS_PREFIX}")
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Test programs run under Wine in the shared prefix, with a display when
-# they need one (see scripts/wine-run).
-get_filename_component(LUMORA_SCRIPTS_DIR "${CMAKE_CURRENT_LIST_DIR}/../scripts" ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR "${LUMORA_SCRIPTS_DIR}/wine-run")
+# Cross-build for 32-bit Windows (the program the packer ships by default).
+set(LUMORA_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: unpacked with dpkg-deb -x into an
 # empty root, its packer alone (no --runtime, nothing of the build folders)
-# packs the showcase for Linux and for Windows (--target windows, run under
-# Wine); each opens its window and ends when closed. The files lie
+# packs the showcase for Linux and for both Windows runtimes (--target
+# windows and windows-x64, run under Wine where the machine can run them);
+# each opens its window and ends when closed. The files lie
 # where the install layout puts them, the runtimes are stripped and carry
 # the packer's version, and lintian finds no error.
 #
@@ -19,6 +20,7 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 packer="$root/usr/bin/lumora-pack"
 runtimes="$root/usr/lib/lumora/runtimes"
 for file in "$packer" "$runtimes/linux-x86_64/lumora" "$runtimes/windows-x86/lumora.exe" \
+  "$runtimes/windows-x86_64/lumora.exe" \
   "$root/usr/share/doc/lumora/packer.md" "$root/usr/share/doc/lumora/types/lumora-external.d.ts" \
   "$root/usr/share/man/man1/lumora-pack.1.gz"; do
   [ -f "$file" ] || fail "the package holds no ${file#"$root"}"
@@ -56,16 +58,26 @@ wait_exit "$pid" 20
 [ "$EXIT_CODE" = 0 ] || fail "the showcase ended with $EXIT_CODE"
 pass "the unpacked packer packs the showcase, which opens its window and ends when closed"
 
-# Windows: the same site for the Windows runtime of the package, started
-# under Wine: its window shows, and closing it ends the program with 0.
-"$packer" --target windows "$showcase" "$SCRATCH/showcase.exe" > "$SCRATCH/pack.out" ||
-  fail "packing the showcase for Windows"
-grep -qF "after runtime \"$runtimes/windows-x86/lumora.exe\"" "$SCRATCH/pack.out" ||
-  fail "packed with another runtime: $(cat "$SCRATCH/pack.out")"
-"$LUMORA_SOURCE/scripts/wine-run" "$SCRATCH/showcase.exe" & pid=$!
-window="$(wait_window "Lumora Showcase" 90)" ||
-  fail "the Windows showcase showed no window under Wine$(gone "$pid" && echo ": it ended by itself")"
-close_window "$window"
-wait_exit "$pid" 30
-[ "$EXIT_CODE" = 0 ] || fail "the Windows showcase ended with $EXIT_CODE under Wine"
-pass "with --target windows it packs the showcase for Windows, which opens its window under Wine and ends when closed"
+# Windows: the same site for each Windows runtime of the package, started
+# under Wine: its window shows, and closing it ends the program with 0. The
+# 32-bit program runs only where the machine runs 32-bit programs.
+. "$LUMORA_SOURCE/scripts/lib/wine.sh"
+for target in windows windows-x64; do
+  folder=windows-x86 arch=win32
+  [ "$target" = windows-x64 ] && folder=windows-x86_64 arch=win64
+  "$packer" --target "$target" "$showcase" "$SCRATCH/showcase-$target.exe" > "$SCRATCH/pack.out" ||
+    fail "packing the showcase with --target $target"
+  grep -qF "after runtime \"$runtimes/$folder/lumora.exe\"" "$SCRATCH/pack.out" ||
+    fail "packed with another runtime: $(cat "$SCRATCH/pack.out")"
+  if [ "$arch" = win32 ] && ! lumora_runs_32bit; then
+    echo "skip - the --target $target program is not run: $LUMORA_NO_32BIT_REASON"
+    continue
+  fi
+  "$LUMORA_SOURCE/scripts/wine-run" "$SCRATCH/showcase-$target.exe" & pid=$!
+  window="$(wait_window "Lumora Showcase" 90)" ||
+    fail "the $target showcase showed no window under Wine$(gone "$pid" && echo ": it ended by itself")"
+  close_window "$window"
+  wait_exit "$pid" 30
+  [ "$EXIT_CODE" = 0 ] || fail "the $target showcase ended with $EXIT_CODE under Wine"
+  pass "with --target $target it packs the showcase, which opens its window under Wine and ends when closed"
+done

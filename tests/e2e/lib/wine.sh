@@ -9,7 +9,10 @@ PACKER="$LINUX_BUILD/lumora-pack"
 CLOSE_WINDOW="$LINUX_BUILD/tests/helpers/lumora_close_window"
 [ -x "$PACKER" ] && [ -x "$CLOSE_WINDOW" ] || fail "no Linux build at $LINUX_BUILD: build the linux preset first"
 WINE_RUN="$LUMORA_SOURCE/scripts/wine-run"
-export WINEPREFIX="${WINEPREFIX:-${LUMORA_CACHE:-$HOME/.cache/lumora}/wineprefix}"
+# The prefix of this build's architecture, as scripts/wine-run picks it.
+. "$LUMORA_SOURCE/scripts/lib/wine.sh"
+export LUMORA_WINE_ARCH="${LUMORA_WINE_ARCH:-win32}"
+lumora_wine_env "$LUMORA_WINE_ARCH"
 
 # make_app (runtime.sh) packs this build's runtime into NAME.exe.
 PACK_RUNTIME=(--runtime "$LUMORA_BUILD/lumora.exe")

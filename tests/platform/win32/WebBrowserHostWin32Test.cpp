@@ -94,7 +94,9 @@ TEST_F(WebBrowserHostWin32Test, DocumentHostAnswersAsTheFormAsks) {
     Host->SetHostFlags(BrowserHostFlags(allowSelect));
     DOCHOSTUIINFO info{};
     ASSERT_EQ(handler->GetHostInfo(&info), S_OK);
-    EXPECT_EQ(info.cbSize, 20u);
+    // The structure's size for this pointer size: two pointers follow three
+    // 32-bit fields.
+    EXPECT_EQ(info.cbSize, sizeof(void*) == 8 ? 32u : 20u);
     EXPECT_EQ(info.dwFlags, allowSelect ? 0x100006u : 0x100007u);
     EXPECT_EQ(info.dwDoubleClick, 0u);
   }

@@ -9,10 +9,16 @@
 namespace lumora::test {
 namespace {
 
-// JScript's class identifier and the 32-bit parser interface, which MinGW's
-// uuid library lacks.
+// JScript's class identifier and the parser interface of this program's
+// pointer size (IActiveScriptParse32 or IActiveScriptParse64: the engine
+// answers only the one its callers' pointers fit), which MinGW's uuid
+// library lacks.
 constexpr CLSID kJScript = {0xf414c260, 0x6ac0, 0x11cf, {0xb6, 0xd1, 0x00, 0xaa, 0x00, 0xbb, 0xbb, 0x58}};
+#ifdef _WIN64
+constexpr IID kActiveScriptParse = {0xc7ef7658, 0xe1ee, 0x480e, {0x97, 0xea, 0xd5, 0x2c, 0xb4, 0xd7, 0x6d, 0x17}};
+#else
 constexpr IID kActiveScriptParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
+#endif
 
 }  // namespace
 
