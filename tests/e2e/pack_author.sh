@@ -123,7 +123,10 @@ pack --runtime "$SCRATCH/no-runtime" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "
   fail "a missing --runtime: $(cat "$SCRATCH/err")"
 # A packer without a runtime where it looks names those places and the way
 # to give one.
-if [ "$LUMORA_PLATFORM" = win32 ]; then
+. "$LUMORA_SOURCE/scripts/lib/wine.sh"  # lumora_pe_arch: the Windows build's width
+if [ "$LUMORA_PLATFORM" = win32 ] && [ "$(lumora_pe_arch "$PACKER")" = win64 ]; then
+  own=("64-bit Windows" windows-x86_64) other=(Linux linux-x86_64 linux)
+elif [ "$LUMORA_PLATFORM" = win32 ]; then
   own=("32-bit Windows" windows-x86) other=(Linux linux-x86_64 linux)
 else
   own=(Linux linux-x86_64) other=("32-bit Windows" windows-x86 windows)
@@ -195,7 +198,7 @@ pass "--run starts the program with its arguments, passes its exit code on and l
 # --run of a program for the other system is refused before packing.
 code=0
 pack --run --target "${other[2]}" "$site" > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
-[ "$code" = 1 ] && grep -q -- "--run starts programs of this system only, and --target ${other[2]} makes a ${other[0]} program: pack it without --run and start it on ${other[0]}" "$SCRATCH/err" ||
+[ "$code" = 1 ] && grep -q -- "--run starts programs of this system only, and --target ${other[2]} makes a ${other[0]} program: pack it without --run and start it on ${other[0]#*-bit }" "$SCRATCH/err" ||
   fail "--run --target ${other[2]}: exit $code, $(cat "$SCRATCH/err")"
 grep -q '^path \|^arg ' "$SCRATCH/out" && fail "--run --target ${other[2]} started something: $(cat "$SCRATCH/out")"
 pass "--run for the other system is refused with the way to run it"

@@ -57,10 +57,11 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   if (options.Target &&
       TRuntimeLocator::IsWindows(*options.Target) !=
           TRuntimeLocator::IsWindows(TRuntimeLocator::HostTarget())) {
-    const StringView system = TRuntimeLocator::DisplayName(*options.Target);
     throw Exception(Format(u"--run starts programs of this system only, and --target %s makes a %s program: "
                            u"pack it without --run and start it on %s",
-                           {TRuntimeLocator::TargetName(*options.Target), system, system}));
+                           {TRuntimeLocator::TargetName(*options.Target),
+                            TRuntimeLocator::DisplayName(*options.Target),
+                            TRuntimeLocator::IsWindows(*options.Target) ? u"Windows" : u"Linux"}));
   }
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;

@@ -15,12 +15,8 @@ for tool in i686-w64-mingw32-gcc i686-w64-mingw32-windres x86_64-w64-mingw32-gcc
   command -v "$tool" > /dev/null || fail "$tool is missing (scripts/setup installs it)"
 done
 
-# pe_machine FILE: the machine type in the PE file header, in hex.
-pe_machine() {
-  local pe
-  pe="$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')"
-  od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' '
-}
+# lumora_pe_arch FILE: win32 or win64, after the PE header's machine type.
+. "$LUMORA_SOURCE/scripts/lib/wine.sh"
 
 cd "$SCRATCH"
 convert -size 16x16 xc:red red.png
@@ -55,8 +51,8 @@ for arch in i686 x86_64; do
   "$arch-w64-mingw32-gcc" -s -O stand-in.c "stand-in-$arch.o" -o "$arch.exe" \
     || fail "MinGW-w64 could not build the $arch stand-in"
 done
-[ "$(pe_machine i686.exe)" = 014c ] && [ "$(pe_machine x86_64.exe)" = 8664 ] \
-  || fail "the stand-ins' machine types: $(pe_machine i686.exe) $(pe_machine x86_64.exe)"
+[ "$(lumora_pe_arch i686.exe)" = win32 ] && [ "$(lumora_pe_arch x86_64.exe)" = win64 ] \
+  || fail "the stand-ins' machine types: $(lumora_pe_arch i686.exe) $(lumora_pe_arch x86_64.exe)"
 
 mkdir -p site/site
 printf '<p>hello</p>' > site/site/index.html
@@ -69,7 +65,7 @@ for arch in i686 x86_64; do
   pack --target "${target[$arch]}" --runtime "$arch.exe" --icon app.ico \
     --version-info ProductName=Notes --version-info FileVersion=2.5.1.7 site "app-$arch.exe" > /dev/null \
     || fail "packing with the $arch runtime failed"
-  [ "$(pe_machine "app-$arch.exe")" = "$(pe_machine "$arch.exe")" ] || fail "app-$arch.exe changed its machine type"
+  [ "$(lumora_pe_arch "app-$arch.exe")" = "$(lumora_pe_arch "$arch.exe")" ] || fail "app-$arch.exe changed its machine type"
 done
 pass "both runtimes pack with an icon and version strings"
 
@@ -196,7 +192,7 @@ for arch in i686 x86_64; do
   build/linux/lumora-pack --target "${target[$arch]}" site "sibling-$arch.exe" > out 2> err \
     || fail "--target ${target[$arch]} from the build folder: $(cat err)"
   grep -qF "after runtime \"$SCRATCH/build/$folder/lumora.exe\"" out || fail "--target ${target[$arch]} took: $(cat out)"
-  [ "$(pe_machine "sibling-$arch.exe")" = "$(pe_machine "$arch.exe")" ] || fail "sibling-$arch.exe has another machine type"
+  [ "$(lumora_pe_arch "sibling-$arch.exe")" = "$(lumora_pe_arch "$arch.exe")" ] || fail "sibling-$arch.exe has another machine type"
 done
 mkdir -p build/lib/lumora/runtimes/windows-x86_64
 cp x86_64.exe build/lib/lumora/runtimes/windows-x86_64/lumora.exe
