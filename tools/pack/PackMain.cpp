@@ -205,10 +205,10 @@ int RunPack(TArguments arguments) {
       std::chrono::steady_clock::now() - started);
   TConsole::Out(
       Format(u"Packed %s entries (%s bytes) into \"%s\": archive of %s bytes after "
-             u"runtime \"%s\", in %s ms",
+             u"runtime \"%s\" (%s), in %s ms",
              {IntToStr(static_cast<int64_t>(summary.Entries)), IntToStr(summary.ContentBytes),
               options.Output, IntToStr(summary.ArchiveBytes), summary.Runtime,
-              IntToStr(elapsed.count())}));
+              TRuntimeLocator::DisplayName(summary.Target), IntToStr(elapsed.count())}));
   PrintNotes(summary);
   return kExitOk;
 }

@@ -162,8 +162,8 @@ class TPackJob {
     CheckRuntime(summary.Runtime);
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
-    const bool windowsRuntime =
-        TRuntimeLocator::IsWindows(TPackChecks::CheckTarget(summary.Runtime, FOptions.Target));
+    summary.Target = TPackChecks::CheckTarget(summary.Runtime, FOptions.Target);
+    const bool windowsRuntime = TRuntimeLocator::IsWindows(summary.Target);
     // The icon is checked before any work, with the messages of the
     // Windows icon replacement.
     if (!FOptions.IconFile.empty() && windowsRuntime) {

@@ -191,7 +191,8 @@ for arch in i686 x86_64; do
   folder=win32; [ "$arch" = x86_64 ] && folder=win64
   build/linux/lumora-pack --target "${target[$arch]}" site "sibling-$arch.exe" > out 2> err \
     || fail "--target ${target[$arch]} from the build folder: $(cat err)"
-  grep -qF "after runtime \"$SCRATCH/build/$folder/lumora.exe\"" out || fail "--target ${target[$arch]} took: $(cat out)"
+  grep -qF "after runtime \"$SCRATCH/build/$folder/lumora.exe\" (${width[$arch]} Windows)" out \
+    || fail "--target ${target[$arch]} took: $(cat out)"
   [ "$(lumora_pe_arch "sibling-$arch.exe")" = "$(lumora_pe_arch "$arch.exe")" ] || fail "sibling-$arch.exe has another machine type"
 done
 mkdir -p build/lib/lumora/runtimes/windows-x86_64
