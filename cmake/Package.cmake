@@ -3,13 +3,14 @@
 #   bin/lumora-pack                                    the packer
 #   lib/lumora/runtimes/linux-x86_64/lumora            the runtimes, stripped;
 #   lib/lumora/runtimes/windows-x86/lumora.exe         the packer finds them
-#                                                      relative to itself
+#   lib/lumora/runtimes/windows-x86_64/lumora.exe      relative to itself
 #   share/doc/lumora/                                  the site authors' docs
 #   share/doc/lumora/types/                            and the page typings
 #
 # A build installs its own system's runtime. The Linux build installs the
-# Windows runtime too when LUMORA_WINDOWS_RUNTIME names the lumora.exe of a
-# Windows build (the cross-build of the win32 preset).
+# Windows runtimes too when LUMORA_WINDOWS_RUNTIME and
+# LUMORA_WINDOWS_X64_RUNTIME name the lumora.exe of the Windows builds (the
+# cross-builds of the win32 and win64 presets).
 
 # Installing copies what is built; it does not build the tests first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
@@ -19,14 +20,25 @@ set(LUMORA_DOC_DIR share/doc/lumora)
 
 install(TARGETS lumora-pack RUNTIME DESTINATION bin)
 if(WIN32)
-  # The Windows programs are linked stripped (cmake/Flags.cmake).
-  install(TARGETS lumora RUNTIME DESTINATION ${LUMORA_RUNTIMES_DIR}/windows-x86)
+  # The Windows programs are linked stripped (cmake/Flags.cmake). The folder
+  # names the runtime's width, as the packer's --target does.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    install(TARGETS lumora RUNTIME DESTINATION ${LUMORA_RUNTIMES_DIR}/windows-x86_64)
+  else()
+    install(TARGETS lumora RUNTIME DESTINATION ${LUMORA_RUNTIMES_DIR}/windows-x86)
+  endif()
 else()
   install(TARGETS lumora RUNTIME DESTINATION ${LUMORA_RUNTIMES_DIR}/linux-x86_64)
   set(LUMORA_WINDOWS_RUNTIME "" CACHE FILEPATH
-    "lumora.exe of a Windows build, installed beside the Linux runtime (empty: none)")
+    "lumora.exe of a 32-bit Windows build, installed beside the Linux runtime (empty: none)")
+  set(LUMORA_WINDOWS_X64_RUNTIME "" CACHE FILEPATH
+    "lumora.exe of a 64-bit Windows build, installed beside the Linux runtime (empty: none)")
   if(LUMORA_WINDOWS_RUNTIME)
     install(PROGRAMS "${LUMORA_WINDOWS_RUNTIME}" DESTINATION ${LUMORA_RUNTIMES_DIR}/windows-x86)
+  endif()
+  if(LUMORA_WINDOWS_X64_RUNTIME)
+    install(PROGRAMS "${LUMORA_WINDOWS_X64_RUNTIME}"
+      DESTINATION ${LUMORA_RUNTIMES_DIR}/windows-x86_64)
   endif()
   # The build folder's programs keep their debug information for us; the
   # installed ones do not carry it into every program packed.
@@ -83,8 +95,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns a web site into one desktop program
 set(CPACK_PACKAGE_DESCRIPTION
   "Lumora packs a folder holding a web site into one program: a runtime with
 the site's encrypted archive appended. The packer, lumora-pack, builds such
-programs for Linux (GTK 3 and WebKitGTK) and for 32-bit Windows from this
-machine, with the program's icon and version strings.")
+programs for Linux (GTK 3 and WebKitGTK) and for 32-bit and 64-bit Windows
+from this machine, with the program's icon and version strings.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -24,18 +24,32 @@ bool ReadLe(const THeaderReader& read, uint64_t offset, T& value) {
 // forged count from making us read millions of entries.
 constexpr uint32_t kMaxTableEntries = 65535;
 
-}  // namespace
-
-int64_t PeImageEnd(const THeaderReader& read) {
+// Where the file header of a PE image starts (after "PE\0\0"); -1 when the
+// bytes are not a PE image.
+int64_t PeFileHeader(const THeaderReader& read) {
   uint16_t mz = 0;
   uint32_t peOffset = 0;
   uint32_t signature = 0;
-  if (!ReadLe(read, 0, mz) || mz != 0x5A4D) return -1;
-  if (!ReadLe(read, 0x3C, peOffset) || !ReadLe(read, peOffset, signature) ||
-      signature != 0x00004550) {
+  if (!ReadLe(read, 0, mz) || mz != 0x5A4D || !ReadLe(read, 0x3C, peOffset) ||
+      !ReadLe(read, peOffset, signature) || signature != 0x00004550) {
     return -1;
   }
-  const uint64_t fileHeader = uint64_t{peOffset} + 4;
+  return int64_t{peOffset} + 4;
+}
+
+}  // namespace
+
+int32_t PeMachine(const THeaderReader& read) {
+  const int64_t fileHeader = PeFileHeader(read);
+  uint16_t machine = 0;
+  if (fileHeader < 0 || !ReadLe(read, static_cast<uint64_t>(fileHeader), machine)) return -1;
+  return machine;
+}
+
+int64_t PeImageEnd(const THeaderReader& read) {
+  const int64_t header = PeFileHeader(read);
+  if (header < 0) return -1;
+  const auto fileHeader = static_cast<uint64_t>(header);
   uint16_t sectionCount = 0;
   uint16_t optionalHeaderSize = 0;
   if (!ReadLe(read, fileHeader + 2, sectionCount) ||
@@ -59,14 +73,9 @@ int64_t PeImageEnd(const THeaderReader& read) {
 
 int64_t PeCertificateTableStart(const THeaderReader& read) {
   constexpr uint32_t kSecurityEntry = 4;
-  uint16_t mz = 0;
-  uint32_t peOffset = 0;
-  uint32_t signature = 0;
-  if (!ReadLe(read, 0, mz) || mz != 0x5A4D || !ReadLe(read, 0x3C, peOffset) ||
-      !ReadLe(read, peOffset, signature) || signature != 0x00004550) {
-    return -1;
-  }
-  const uint64_t fileHeader = uint64_t{peOffset} + 4;
+  const int64_t header = PeFileHeader(read);
+  if (header < 0) return -1;
+  const auto fileHeader = static_cast<uint64_t>(header);
   const uint64_t optional = fileHeader + 20;
   uint16_t optionalSize = 0;
   uint16_t magic = 0;
@@ -170,6 +179,11 @@ int64_t ImageEndOfFile(const String& path) {
   const THeaderReader read = FileReader(file);
   const int64_t pe = PeImageEnd(read);
   return pe >= 0 ? pe : ElfImageEnd(read);
+}
+
+int32_t PeMachineOfFile(const String& path) {
+  TFileHandle file = OpenForHeaders(path);
+  return file.IsOpen() ? PeMachine(FileReader(file)) : -1;
 }
 
 int64_t AppendedDataEnd(const String& path, int64_t imageEnd) {

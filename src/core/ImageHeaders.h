@@ -28,9 +28,21 @@ int64_t ElfImageEnd(const THeaderReader& read);
 // directory's security entry). -1 when the image is unsigned or not PE.
 int64_t PeCertificateTableStart(const THeaderReader& read);
 
+// The machine types of PE images the runtimes are built for.
+constexpr int32_t kPeMachineI386 = 0x14C;
+constexpr int32_t kPeMachineX64 = 0x8664;
+
+// The machine type in a PE image's file header; -1 when the bytes are not a
+// PE image.
+int32_t PeMachine(const THeaderReader& read);
+
 // The image end of the executable file at path, PE or ELF; -1 when it is
 // neither or cannot be read.
 int64_t ImageEndOfFile(const String& path);
+
+// The machine type of the PE file at path; -1 when it is not PE or cannot
+// be read.
+int32_t PeMachineOfFile(const String& path);
 
 // Where the data appended after the image of the file at path ends: at the
 // certificate table of a signed PE file when the table follows the image

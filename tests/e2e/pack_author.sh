@@ -123,10 +123,13 @@ pack --runtime "$SCRATCH/no-runtime" "$site" "$SCRATCH/app$EXE" > /dev/null 2> "
   fail "a missing --runtime: $(cat "$SCRATCH/err")"
 # A packer without a runtime where it looks names those places and the way
 # to give one.
-if [ "$LUMORA_PLATFORM" = win32 ]; then
-  own=(Windows windows-x86) other=(Linux linux-x86_64 linux)
+. "$LUMORA_SOURCE/scripts/lib/wine.sh"  # lumora_pe_arch: the Windows build's width
+if [ "$LUMORA_PLATFORM" = win32 ] && [ "$(lumora_pe_arch "$PACKER")" = win64 ]; then
+  own=("64-bit Windows" windows-x86_64) other=(Linux linux-x86_64 linux)
+elif [ "$LUMORA_PLATFORM" = win32 ]; then
+  own=("32-bit Windows" windows-x86) other=(Linux linux-x86_64 linux)
 else
-  own=(Linux linux-x86_64) other=(Windows windows-x86 windows)
+  own=(Linux linux-x86_64) other=("32-bit Windows" windows-x86 windows)
 fi
 mkdir "$SCRATCH/alone"
 cp "$PACKER" "$SCRATCH/alone/"
@@ -162,7 +165,7 @@ grep -q -- "--target ${other[2]}, but the runtime \".*\" is a ${own[0]} program"
   fail "--target against --runtime: $(cat "$SCRATCH/err")"
 code=0
 pack --target macos "$site" "$SCRATCH/x" 2> "$SCRATCH/err" || code=$?
-[ "$code" = 2 ] && grep -q -- '--target needs linux or windows, not "macos"' "$SCRATCH/err" ||
+[ "$code" = 2 ] && grep -q -- '--target needs linux, windows or windows-x64, not "macos"' "$SCRATCH/err" ||
   fail "an unknown target: $(cat "$SCRATCH/err")"
 pass "--target that disagrees with --runtime, or names no system, is refused"
 
@@ -195,7 +198,7 @@ pass "--run starts the program with its arguments, passes its exit code on and l
 # --run of a program for the other system is refused before packing.
 code=0
 pack --run --target "${other[2]}" "$site" > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
-[ "$code" = 1 ] && grep -q -- "--run starts programs of this system only, and --target ${other[2]} makes a ${other[0]} program: pack it without --run and start it on ${other[0]}" "$SCRATCH/err" ||
+[ "$code" = 1 ] && grep -q -- "--run starts programs of this system only, and --target ${other[2]} makes a ${other[0]} program: pack it without --run and start it on ${other[0]#*-bit }" "$SCRATCH/err" ||
   fail "--run --target ${other[2]}: exit $code, $(cat "$SCRATCH/err")"
 grep -q '^path \|^arg ' "$SCRATCH/out" && fail "--run --target ${other[2]} started something: $(cat "$SCRATCH/out")"
 pass "--run for the other system is refused with the way to run it"

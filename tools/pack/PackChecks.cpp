@@ -4,11 +4,23 @@
 
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
+#include "core/ImageHeaders.h"
 #include "pack/Packer.h"
 
 namespace lumora {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// "01C4": a machine type as the PE documentation writes it.
+String MachineHex(int32_t machine) {
+  String text;
+  for (int shift = 12; shift >= 0; shift -= 4) text += u"0123456789ABCDEF"[(machine >> shift) & 0xF];
+  return text;
+}
+
+}  // namespace
 
 String TPackChecks::ResolveRuntime(const String& runtime, std::optional<TTarget> target) {
   if (runtime.empty()) return TRuntimeLocator::Find(target.value_or(TRuntimeLocator::HostTarget()));
@@ -19,12 +31,19 @@ String TPackChecks::ResolveRuntime(const String& runtime, std::optional<TTarget>
                          {runtime, FromUtf8(error.message())}));
 }
 
-void TPackChecks::CheckTarget(const String& runtime, bool windowsRuntime,
-                              std::optional<TTarget> target) {
-  if (!target || (*target == TTarget::Windows) == windowsRuntime) return;
-  throw Exception(Format(u"--target %s, but the runtime \"%s\" is a %s program",
-                         {TRuntimeLocator::TargetName(*target), runtime,
-                          windowsRuntime ? u"Windows" : u"Linux"}));
+TTarget TPackChecks::CheckTarget(const String& runtime, std::optional<TTarget> target) {
+  const std::optional<TTarget> kind = TRuntimeLocator::TargetOf(runtime);
+  if (!kind) {
+    throw Exception(Format(u"\"%s\" is a Windows program for machine type 0x%s, which no target "
+                           u"runs: the Windows runtimes are for i386 (32-bit) and x86-64 (64-bit)",
+                           {runtime, MachineHex(PeMachineOfFile(runtime))}));
+  }
+  if (target && *target != *kind) {
+    throw Exception(Format(u"--target %s, but the runtime \"%s\" is a %s program",
+                           {TRuntimeLocator::TargetName(*target), runtime,
+                            TRuntimeLocator::DisplayName(*kind)}));
+  }
+  return *kind;
 }
 
 void TPackChecks::CheckOutputFolder(const String& output) {

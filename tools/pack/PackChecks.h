@@ -21,10 +21,11 @@ class TPackChecks {
   // Exception that says how to give one.
   static String ResolveRuntime(const String& runtime, std::optional<TTarget> target);
 
-  // Raises an Exception when a target was asked for and the runtime, a
-  // Windows one or not, is for the other system.
-  static void CheckTarget(const String& runtime, bool windowsRuntime,
-                          std::optional<TTarget> target);
+  // The system the runtime is for, read from its headers. Raises an
+  // Exception when it is for none of the targets (a Windows program for
+  // another processor), or when a target was asked for and the runtime is
+  // for another system or the other Windows.
+  static TTarget CheckTarget(const String& runtime, std::optional<TTarget> target);
 
   // Raises an Exception naming the folder when output's folder is missing.
   static void CheckOutputFolder(const String& output);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -41,7 +42,7 @@ int RunVersion(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
     {u"",
-     u"[--target linux|windows] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
+     u"[--target linux|windows|windows-x64] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
      u"[--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
@@ -72,9 +73,11 @@ int RunHelp(TArguments) {
     TConsole::Out(line);
     TConsole::Out(u"      " + String(command.Description));
   }
-  TConsole::Out(u"--target picks the system the program is for (default: this one); its runtime");
-  TConsole::Out(u"is the one installed with lumora-pack, unless --runtime names another. Without");
-  TConsole::Out(u"--config the lm-config file at the top of SOURCE_DIR is used, if there is one.");
+  TConsole::Out(u"--target picks the system the program is for: linux, windows (32-bit Windows)");
+  TConsole::Out(u"or windows-x64 (64-bit Windows); by default this one, or with --runtime the one");
+  TConsole::Out(u"that runtime is for. Its runtime is the one installed with lumora-pack, unless");
+  TConsole::Out(u"--runtime names another. Without --config the lm-config file at the top of");
+  TConsole::Out(u"SOURCE_DIR is used, if there is one.");
   TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file), or is packed");
   TConsole::Out(u"as \"lm-icon\" for any other runtime (a PNG or ICO file).");
   TConsole::Out(u"--version-info sets a string of a Windows program's version resource: NAME is");
@@ -144,7 +147,8 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       options.Target = TRuntimeLocator::ParseTarget(arguments[++i]);
       if (!options.Target) {
-        return UsageError(u"--target needs linux or windows, not \"" + arguments[i] + u"\"");
+        return UsageError(u"--target needs " + TRuntimeLocator::TargetNames() + u", not \"" +
+                          arguments[i] + u"\"");
       }
     } else if (argument == u"--version-info") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
@@ -201,10 +205,10 @@ int RunPack(TArguments arguments) {
       std::chrono::steady_clock::now() - started);
   TConsole::Out(
       Format(u"Packed %s entries (%s bytes) into \"%s\": archive of %s bytes after "
-             u"runtime \"%s\", in %s ms",
+             u"runtime \"%s\" (%s), in %s ms",
              {IntToStr(static_cast<int64_t>(summary.Entries)), IntToStr(summary.ContentBytes),
               options.Output, IntToStr(summary.ArchiveBytes), summary.Runtime,
-              IntToStr(elapsed.count())}));
+              TRuntimeLocator::DisplayName(summary.Target), IntToStr(elapsed.count())}));
   PrintNotes(summary);
   return kExitOk;
 }
@@ -242,7 +246,11 @@ int RunList(TArguments arguments) {
   const String& path = arguments[0];
   const int64_t start = TPackageReader::ArchiveStart(path);
   const std::vector<TPackageEntry> entries = TPackageReader::List(path);
-  TConsole::Out(Format(u"Archive at offset %s of \"%s\"", {IntToStr(start), path}));
+  const std::optional<TTarget> program = start == 0 ? std::nullopt : TRuntimeLocator::TargetOf(path);
+  TConsole::Out(Format(u"Archive at offset %s of \"%s\"%s",
+                       {IntToStr(start), path,
+                        program ? u", a " + String(TRuntimeLocator::DisplayName(*program)) + u" program"
+                                : String()}));
   TConsole::Out(ListLine(u"Size", u"Compressed", u"Method", u"Modified", u"Name"));
   uint64_t size = 0;
   uint64_t compressed = 0;

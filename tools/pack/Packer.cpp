@@ -105,12 +105,6 @@ void CheckRuntime(const String& runtime) {
   }
 }
 
-bool IsWindowsProgram(const String& runtime) {
-  char magic[2] = {};
-  TFileStream file(runtime, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
-  return file.Read(magic, sizeof magic) == sizeof magic && magic[0] == 'M' && magic[1] == 'Z';
-}
-
 String NameList() {
   String list;
   for (const String& name : TVersionInfo::SettableNames()) list += (list.empty() ? u"" : u", ") + name;
@@ -168,8 +162,8 @@ class TPackJob {
     CheckRuntime(summary.Runtime);
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
-    const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
-    TPackChecks::CheckTarget(summary.Runtime, windowsRuntime, FOptions.Target);
+    summary.Target = TPackChecks::CheckTarget(summary.Runtime, FOptions.Target);
+    const bool windowsRuntime = TRuntimeLocator::IsWindows(summary.Target);
     // The icon is checked before any work, with the messages of the
     // Windows icon replacement.
     if (!FOptions.IconFile.empty() && windowsRuntime) {

@@ -50,6 +50,8 @@ struct TPackSummary {
   int64_t ContentBytes = 0;
   int64_t ArchiveBytes = 0;
   String Runtime;
+  // The system the runtime is for.
+  TTarget Target = TTarget::Linux;
   // Lines for the author that are not warnings (a runtime's limits).
   std::vector<String> Notes;
 };

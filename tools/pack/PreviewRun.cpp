@@ -53,11 +53,15 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
                      const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked) {
   // Refused before anything is packed: a program for another system
   // cannot be started here.
-  if (options.Target && *options.Target != TRuntimeLocator::HostTarget()) {
-    const StringView system = *options.Target == TTarget::Windows ? u"Windows" : u"Linux";
+  // Windows runs programs of either width.
+  if (options.Target &&
+      TRuntimeLocator::IsWindows(*options.Target) !=
+          TRuntimeLocator::IsWindows(TRuntimeLocator::HostTarget())) {
     throw Exception(Format(u"--run starts programs of this system only, and --target %s makes a %s program: "
                            u"pack it without --run and start it on %s",
-                           {TRuntimeLocator::TargetName(*options.Target), system, system}));
+                           {TRuntimeLocator::TargetName(*options.Target),
+                            TRuntimeLocator::DisplayName(*options.Target),
+                            TRuntimeLocator::IsWindows(*options.Target) ? u"Windows" : u"Linux"}));
   }
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;

@@ -1,6 +1,7 @@
 #include "core/pe/PeImage.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/ByteOrder.h"
 #include "core/pe/PeCheckSum.h"
@@ -24,6 +25,19 @@ constexpr size_t kSectionAlignmentField = 32;
 constexpr size_t kFileAlignmentField = 36;
 constexpr size_t kImageSizeField = 56;
 constexpr size_t kCheckSumField = 64;
+
+// The data directory entries whose data may move to another address: what
+// they hold points only at data that stays where it is. The base
+// relocations name pages of the code, the exception table (64-bit
+// unwinding) functions and their unwind data. Any other kind points at its
+// own data (the imports' tables point at each other and at their names) or
+// at a file offset (the debug directory).
+constexpr size_t kMovableDirectories[] = {3, 5};
+
+bool IsMovable(size_t directory) {
+  return std::find(std::begin(kMovableDirectories), std::end(kMovableDirectories), directory) !=
+         std::end(kMovableDirectories);
+}
 
 bool IsPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
@@ -145,8 +159,8 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
     throw EPeImageError(u"the resource section overlaps the headers");
   }
   // Everything before the resources stays where it is; everything after
-  // them moves, which is only safe for sections nothing but the data
-  // directory points into (the base relocations).
+  // them moves, which is only safe for sections nothing but the movable
+  // directory entries point into (the base relocations, the unwind table).
   uint64_t imageEnd = 0;
   for (size_t i = 0; i < FSections.size(); ++i) {
     const TPeSection& section = FSections[i];
@@ -161,17 +175,25 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
         (section.RawSize != 0 && section.RawPointer < before.RawPointer + before.RawSize)) {
       throw EPeImageError(u"its sections are not in file order");
     }
-    bool directoryOnly = false;
+    bool movable = false;
+    bool pinned = false;
     for (size_t d = 0; d < FDirectoryCount; ++d) {
-      if (d != kSecurityDirectory && Directory(d).Rva == section.VirtualAddress) directoryOnly = true;
+      const TPeDirectory entry = Directory(d);
+      if (d == kSecurityDirectory || entry.Rva == 0 || !Holds(section, entry.Rva)) continue;
+      (IsMovable(d) && entry.Rva == section.VirtualAddress ? movable : pinned) = true;
     }
-    if (!directoryOnly) {
+    if (!movable || pinned) {
       throw EPeImageError(u"section " + SectionName(section) +
                           u" follows the resources and cannot be moved");
     }
   }
 
   const std::vector<uint8_t> data = build(own.VirtualAddress);
+  // Section sizes and file offsets are 32-bit fields: checked before they
+  // are narrowed (where size_t is 64 bits wide, nothing else stops them).
+  if (data.size() > UINT32_MAX || uint64_t{own.RawPointer} + data.size() + FFileAlignment > UINT32_MAX) {
+    throw EPeImageError(u"the resources would not fit in the address space");
+  }
   const uint32_t oldRawSize = own.RawSize;
   std::vector<uint8_t> rebuilt(FBytes.begin(), FBytes.begin() + own.RawPointer);
   rebuilt.insert(rebuilt.end(), data.begin(), data.end());

@@ -80,53 +80,100 @@ TEST(PeResourcesTest, TheDirectoryReadsBackAsItWasBuilt) {
   EXPECT_EQ(read.Find(kGroupType, kMainIcon)->Data, Group({1, 2}));
 }
 
+// Each test of the editor runs on a 32-bit and a 64-bit program: their
+// optional headers differ in size, and with them where the data directory
+// (resources, relocations, certificates) lies.
 TEST(PeResourceEditorTest, TheIconIsReplacedAsOnWindows) {
-  TPeResourceEditor editor(u"app.exe", test::MakeProgram(RuntimeResources()));
-  const std::vector<uint8_t> icon = IconOf(16);
-  editor.ReplaceMainIcon(icon);
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    SCOPED_TRACE(format.Name);
+    TPeResourceEditor editor(u"app.exe", test::MakeProgram(RuntimeResources(), format));
+    const std::vector<uint8_t> icon = IconOf(16);
+    editor.ReplaceMainIcon(icon);
 
-  const TPeImage image(editor.Bytes());
-  const TPeResources read = TPeResources::Read(image);
-  const TResource* group = read.Find(kGroupType, kMainIcon);
-  ASSERT_NE(group, nullptr);
-  EXPECT_EQ(group->Language, 1033);
-  EXPECT_EQ(group->Data, TIconFile::GroupDirectory(icon, 0, 1));
-  // Image 1 is the new one in 1033; the old images went in their own
-  // language; another group's image stays.
-  ASSERT_NE(Find(read, kIconType, 1), nullptr);
-  EXPECT_EQ(Find(read, kIconType, 1)->Language, 1033);
-  const TIconImage first = TIconFile::Images(icon)[0];
-  EXPECT_EQ(Find(read, kIconType, 1)->Data,
-            std::vector<uint8_t>(icon.begin() + first.Offset, icon.begin() + first.Offset + first.Size));
-  EXPECT_EQ(Find(read, kIconType, 2), nullptr);
-  EXPECT_EQ(Find(read, kIconType, 7)->Data, Bytes("other group's image"));
-  EXPECT_EQ(read.Find(TResourceKey::FromId(24), TResourceKey::FromId(1))->Data, Bytes("<assembly/>"));
+    const TPeImage image(editor.Bytes());
+    const TPeResources read = TPeResources::Read(image);
+    const TResource* group = read.Find(kGroupType, kMainIcon);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->Language, 1033);
+    EXPECT_EQ(group->Data, TIconFile::GroupDirectory(icon, 0, 1));
+    // Image 1 is the new one in 1033; the old images went in their own
+    // language; another group's image stays.
+    ASSERT_NE(Find(read, kIconType, 1), nullptr);
+    EXPECT_EQ(Find(read, kIconType, 1)->Language, 1033);
+    const TIconImage first = TIconFile::Images(icon)[0];
+    EXPECT_EQ(Find(read, kIconType, 1)->Data,
+              std::vector<uint8_t>(icon.begin() + first.Offset, icon.begin() + first.Offset + first.Size));
+    EXPECT_EQ(Find(read, kIconType, 2), nullptr);
+    EXPECT_EQ(Find(read, kIconType, 7)->Data, Bytes("other group's image"));
+    EXPECT_EQ(read.Find(TResourceKey::FromId(24), TResourceKey::FromId(1))->Data, Bytes("<assembly/>"));
+  }
 }
 
 TEST(PeResourceEditorTest, GrowingTheResourcesMovesWhatFollowsThem) {
-  const std::vector<uint8_t> before = test::MakeProgram(RuntimeResources());
-  TPeResourceEditor editor(u"app.exe", before);
-  editor.ReplaceMainIcon(IconOf(64));  // some 16 KiB: a section more
-  const TPeImage image(editor.Bytes());
-  const std::vector<uint8_t>& bytes = image.Bytes();
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    SCOPED_TRACE(format.Name);
+    const std::vector<uint8_t> before = test::MakeProgram(RuntimeResources(), format);
+    TPeResourceEditor editor(u"app.exe", before);
+    editor.ReplaceMainIcon(IconOf(64));  // some 16 KiB: a section more
+    const TPeImage image(editor.Bytes());
+    const std::vector<uint8_t>& bytes = image.Bytes();
 
-  const TPeSection& rsrc = image.Sections()[1];
-  const TPeSection& reloc = image.Sections()[2];
-  EXPECT_EQ(rsrc.VirtualAddress, test::kResourceRva);
-  EXPECT_EQ(image.Directory(2).Size, rsrc.VirtualSize);
-  EXPECT_GE(reloc.VirtualAddress, test::Align(rsrc.VirtualAddress + rsrc.VirtualSize, test::kSectionAlignment));
-  EXPECT_EQ(reloc.RawPointer, rsrc.RawPointer + rsrc.RawSize);
-  EXPECT_EQ(reloc.RawPointer % test::kFileAlignment, 0u);
-  EXPECT_EQ(image.Directory(5).Rva, reloc.VirtualAddress);
-  const auto moved = image.BytesAt(reloc.VirtualAddress, static_cast<uint32_t>(kRelocations.size()));
-  EXPECT_EQ(std::vector<uint8_t>(moved.begin(), moved.end()), kRelocations);
-  EXPECT_EQ(ReadU32(bytes.data() + kOptionalHeader + 56), reloc.VirtualAddress + test::kSectionAlignment);
-  EXPECT_EQ(ReadU32(bytes.data() + kOptionalHeader + 64),
-            TPeImage::CheckSum(bytes, kOptionalHeader + 64));
-  EXPECT_NE(ReadU32(bytes.data() + kOptionalHeader + 64), 0u);
-  // The image ends where the last section's data end: an archive appended
-  // to it is found.
-  EXPECT_EQ(static_cast<size_t>(reloc.RawPointer + reloc.RawSize), bytes.size());
+    const TPeSection& rsrc = image.Sections()[1];
+    const TPeSection& reloc = image.Sections()[2];
+    EXPECT_EQ(rsrc.VirtualAddress, test::kResourceRva);
+    EXPECT_EQ(image.Directory(2).Size, rsrc.VirtualSize);
+    EXPECT_EQ(ReadU32(bytes.data() + test::DirectoryAt(format, 2) + 4), rsrc.VirtualSize);
+    EXPECT_GE(reloc.VirtualAddress, test::Align(rsrc.VirtualAddress + rsrc.VirtualSize, test::kSectionAlignment));
+    EXPECT_EQ(reloc.RawPointer, rsrc.RawPointer + rsrc.RawSize);
+    EXPECT_EQ(reloc.RawPointer % test::kFileAlignment, 0u);
+    EXPECT_EQ(image.Directory(5).Rva, reloc.VirtualAddress);
+    EXPECT_EQ(ReadU32(bytes.data() + test::DirectoryAt(format, 5)), reloc.VirtualAddress);
+    const auto moved = image.BytesAt(reloc.VirtualAddress, static_cast<uint32_t>(kRelocations.size()));
+    EXPECT_EQ(std::vector<uint8_t>(moved.begin(), moved.end()), kRelocations);
+    EXPECT_EQ(ReadU32(bytes.data() + kOptionalHeader + 56), reloc.VirtualAddress + test::kSectionAlignment);
+    EXPECT_EQ(ReadU32(bytes.data() + test::kCheckSumAt),
+              TPeImage::CheckSum(bytes, test::kCheckSumAt));
+    EXPECT_NE(ReadU32(bytes.data() + test::kCheckSumAt), 0u);
+    // The image ends where the last section's data end: an archive appended
+    // to it is found.
+    EXPECT_EQ(static_cast<size_t>(reloc.RawPointer + reloc.RawSize), bytes.size());
+    EXPECT_EQ(PeImageEnd(test::HeaderReader(bytes)), static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(PeMachine(test::HeaderReader(bytes)), format.Machine);
+  }
+}
+
+// A section after the resources moves only when what points into it holds
+// no address of its own data: the base relocations and the exception table
+// (64-bit unwinding) may move, the imports (whose tables point at each
+// other) and the debug directory (a file offset) may not.
+TEST(PeResourceEditorTest, OnlyRelocationsAndUnwindTablesMoveAfterTheResources) {
+  struct TCase {
+    size_t Directory;
+    bool Moves;
+  };
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    for (const TCase c : {TCase{5, true}, TCase{3, true}, TCase{1, false}, TCase{6, false}}) {
+      SCOPED_TRACE(std::string(format.Name) + ", directory " + std::to_string(c.Directory));
+      std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources(), format);
+      const uint32_t reloc = ReadU32(bytes.data() + test::DirectoryAt(format, 5));
+      test::PutU32(bytes, test::DirectoryAt(format, 5), 0);
+      test::PutU32(bytes, test::DirectoryAt(format, 5) + 4, 0);
+      test::PutU32(bytes, test::DirectoryAt(format, c.Directory), reloc);
+      test::PutU32(bytes, test::DirectoryAt(format, c.Directory) + 4, 12);
+      TPeResourceEditor editor(u"app.exe", bytes);
+      editor.ReplaceMainIcon(IconOf(64));
+      try {
+        const TPeImage image(editor.Bytes());
+        EXPECT_TRUE(c.Moves) << "moved";
+        EXPECT_EQ(image.Directory(c.Directory).Rva, image.Sections()[2].VirtualAddress);
+        EXPECT_NE(image.Sections()[2].VirtualAddress, reloc);
+      } catch (const Exception& error) {
+        EXPECT_FALSE(c.Moves) << error.what();
+        EXPECT_EQ(error.Message(), u"\"app.exe\" is not a usable Windows program: section \".reloc\" "
+                                   u"follows the resources and cannot be moved");
+      }
+    }
+  }
 }
 
 TEST(PeResourceEditorTest, WithoutAMainIconTheErrorIsTheWindowsOne) {
@@ -147,48 +194,54 @@ TEST(PeResourceEditorTest, WithoutAMainIconTheErrorIsTheWindowsOne) {
 }
 
 TEST(PeResourceEditorTest, VersionStringsAndNumbersAreSet) {
-  TPeResourceEditor editor(u"app.exe", test::MakeProgram(RuntimeResources()));
-  editor.SetVersionStrings({{u"ProductName", u"Notes"},
-                            {u"CompanyName", u"Example Ltd"},
-                            {u"FileVersion", u"2.5.1"},
-                            {u"ProductVersion", u"2.5 beta"}});
-  const TPeResources read = TPeResources::Read(TPeImage(editor.Bytes()));
-  const TResource* resource = read.Find(kVersionType, TResourceKey::FromId(1));
-  ASSERT_NE(resource, nullptr);
-  EXPECT_EQ(resource->Language, 1033);
-  const TVersionInfo version = TVersionInfo::Parse(resource->Data);
-  EXPECT_EQ(version.GetString(u"ProductName"), u"Notes");
-  EXPECT_EQ(version.GetString(u"CompanyName"), u"Example Ltd");
-  EXPECT_EQ(version.GetString(u"ProductVersion"), u"2.5 beta");
-  // The fixed part: file version 2.5.1.0; the product version is no
-  // number and stays 0.
-  const std::vector<uint8_t> built = version.Build();
-  const size_t fixed = 40;  // header, "VS_VERSION_INFO" and its end, aligned
-  EXPECT_EQ(ReadU32(built.data() + fixed), 0xFEEF04BDu);
-  EXPECT_EQ(ReadU32(built.data() + fixed + 8), 0x00020005u);
-  EXPECT_EQ(ReadU32(built.data() + fixed + 12), 0x00010000u);
-  EXPECT_EQ(ReadU32(built.data() + fixed + 16), 0u);
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    SCOPED_TRACE(format.Name);
+    TPeResourceEditor editor(u"app.exe", test::MakeProgram(RuntimeResources(), format));
+    editor.SetVersionStrings({{u"ProductName", u"Notes"},
+                              {u"CompanyName", u"Example Ltd"},
+                              {u"FileVersion", u"2.5.1"},
+                              {u"ProductVersion", u"2.5 beta"}});
+    const TPeResources read = TPeResources::Read(TPeImage(editor.Bytes()));
+    const TResource* resource = read.Find(kVersionType, TResourceKey::FromId(1));
+    ASSERT_NE(resource, nullptr);
+    EXPECT_EQ(resource->Language, 1033);
+    const TVersionInfo version = TVersionInfo::Parse(resource->Data);
+    EXPECT_EQ(version.GetString(u"ProductName"), u"Notes");
+    EXPECT_EQ(version.GetString(u"CompanyName"), u"Example Ltd");
+    EXPECT_EQ(version.GetString(u"ProductVersion"), u"2.5 beta");
+    // The fixed part: file version 2.5.1.0; the product version is no
+    // number and stays 0.
+    const std::vector<uint8_t> built = version.Build();
+    const size_t fixed = 40;  // header, "VS_VERSION_INFO" and its end, aligned
+    EXPECT_EQ(ReadU32(built.data() + fixed), 0xFEEF04BDu);
+    EXPECT_EQ(ReadU32(built.data() + fixed + 8), 0x00020005u);
+    EXPECT_EQ(ReadU32(built.data() + fixed + 12), 0x00010000u);
+    EXPECT_EQ(ReadU32(built.data() + fixed + 16), 0u);
+  }
 }
 
 // The checksum of a whole file on disk, summed block by block, is the one of
 // its bytes in memory: also across a block boundary and with an odd length
 // (the last byte counts, as the image help library has it).
 TEST(PeCheckSumTest, TheFileChecksumCoversEveryByte) {
-  std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources());
-  bytes.resize(200001, 0x5A);
-  TMemoryStream file;
-  file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-  TPeCheckSum::Update(file);
-  std::vector<uint8_t> written(bytes.size());
-  file.SetPosition(0);
-  file.ReadBuffer(written.data(), static_cast<int64_t>(written.size()));
-  const uint32_t expected = TPeImage::CheckSum(bytes, kOptionalHeader + 64);
-  EXPECT_EQ(ReadU32(written.data() + kOptionalHeader + 64), expected);
-  std::copy_n(written.begin() + kOptionalHeader + 64, 4, bytes.begin() + kOptionalHeader + 64);
-  EXPECT_EQ(written, bytes);
-  // One byte more or less changes it; a file that is not PE is left alone.
-  EXPECT_NE(TPeImage::CheckSum(std::span(bytes).first(bytes.size() - 1), kOptionalHeader + 64),
-            expected);
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    SCOPED_TRACE(format.Name);
+    std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources(), format);
+    bytes.resize(200001, 0x5A);
+    TMemoryStream file;
+    file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TPeCheckSum::Update(file);
+    std::vector<uint8_t> written(bytes.size());
+    file.SetPosition(0);
+    file.ReadBuffer(written.data(), static_cast<int64_t>(written.size()));
+    const uint32_t expected = TPeImage::CheckSum(bytes, test::kCheckSumAt);
+    EXPECT_EQ(ReadU32(written.data() + test::kCheckSumAt), expected);
+    std::copy_n(written.begin() + test::kCheckSumAt, 4, bytes.begin() + test::kCheckSumAt);
+    EXPECT_EQ(written, bytes);
+    // One byte more or less changes it; a file that is not PE is left alone.
+    EXPECT_NE(TPeImage::CheckSum(std::span(bytes).first(bytes.size() - 1), test::kCheckSumAt),
+              expected);
+  }
   TMemoryStream text;
   text.WriteBuffer("not a program at all, but long enough to be read: 0123456789", 60);
   TPeCheckSum::Update(text);
@@ -252,24 +305,28 @@ TEST(PeResourceEditorTest, DamagedImagesAreRefused) {
 }
 
 TEST(PeResourceEditorTest, ASignedProgramIsNotRewritten) {
-  std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources());
-  const uint32_t end = static_cast<uint32_t>(bytes.size());
-  bytes.resize(end + 16, 0);
-  test::PutU32(bytes, kOptionalHeader + 96 + 8 * 4, end);
-  test::PutU32(bytes, kOptionalHeader + 96 + 8 * 4 + 4, 16);
-  TPeResourceEditor editor(u"app.exe", bytes);
-  editor.ReplaceMainIcon(IconOf(16));
-  try {
-    (void)editor.Bytes();
-    FAIL() << "no error";
-  } catch (const Exception& error) {
-    EXPECT_EQ(error.Message(),
-              u"\"app.exe\" is not a usable Windows program: it is signed; change its resources "
-              u"before signing it");
+  for (const test::TPeFormat& format : test::kPeFormats) {
+    SCOPED_TRACE(format.Name);
+    std::vector<uint8_t> bytes = test::MakeProgram(RuntimeResources(), format);
+    const uint32_t end = static_cast<uint32_t>(bytes.size());
+    bytes.resize(end + 16, 0);
+    test::PutU32(bytes, test::DirectoryAt(format, 4), end);
+    test::PutU32(bytes, test::DirectoryAt(format, 4) + 4, 16);
+    TPeResourceEditor editor(u"app.exe", bytes);
+    editor.ReplaceMainIcon(IconOf(16));
+    try {
+      (void)editor.Bytes();
+      FAIL() << "no error";
+    } catch (const Exception& error) {
+      EXPECT_EQ(error.Message(),
+                u"\"app.exe\" is not a usable Windows program: it is signed; change its resources "
+                u"before signing it");
+    }
+    // And the archive of a signed program ends where the signature starts.
+    EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(bytes)), end);
+    EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(test::MakeProgram(RuntimeResources(), format))),
+              -1);
   }
-  // And the archive of a signed program ends where the signature starts.
-  EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(bytes)), end);
-  EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(test::MakeProgram(RuntimeResources()))), -1);
 }
 
 }  // namespace
