@@ -42,6 +42,7 @@ spoil() {
     config-ini) mv "$site/lm-config" "$site/lm-config.ini" ;;
     config-txt) mv "$site/lm-config" "$site/lm-config.txt" ;;
     config-in-root-folder) mv "$site/lm-config" "$site/site/lm-config" ;;
+    packed-into-site) pack "$site" "$site/site/old-app$EXE" > /dev/null 2>&1 || fail "packing into the site" ;;
     *) fail "no bad site $1" ;;
   esac
 }
@@ -66,6 +67,7 @@ cases=(
   "config-ini|error|The site has no lm-config (give one with --config): the package would have no start page. Found \"lm-config.ini\""
   "config-txt|error|Found \"lm-config.txt\": the runtime reads only a file named exactly \"lm-config\""
   "config-in-root-folder|error|Found \"site/lm-config\""
+  "packed-into-site|warning|left out \"site/old-app$EXE\": it is a program packed by lumora-pack; write programs outside SOURCE_DIR"
 )
 
 new_site good
@@ -177,7 +179,7 @@ pass "packing for either runtime adds no note"
 probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe$EXE"
 new_site preview
 code=0
-pack --run --runtime "$probe" "$site" one "two words" --three exit=7 > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
+pack --run --runtime "$probe" "$site" one -- "two words" --three exit=7 > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
 [ "$code" = 7 ] || fail "--run passed on exit $code: $(cat "$SCRATCH/err")"
 [ "$(grep '^arg ' "$SCRATCH/out" | tr '\n' '|')" = "arg one|arg two words|arg --three|arg exit=7|" ] ||
   fail "--run passed $(cat "$SCRATCH/out")"
@@ -222,3 +224,53 @@ if [ "$LUMORA_PLATFORM" = linux ]; then
     fail "--run of a broken site: exit $code, left $(temp_files)"
   pass "--run ended by a signal or a packing error leaves nothing behind"
 fi
+
+# What goes into the program: version control and leftovers stay out with
+# one note, the author's patterns too; --no-default-excludes packs them.
+new_site leftovers
+mkdir -p "$site/site/.git/refs" "$site/site/drafts"
+touch "$site/site/.git/HEAD" "$site/site/.git/refs/main" "$site/.DS_Store" "$site/site/Thumbs.db" \
+  "$site/site/notes.html~" "$site/site/drafts/cover.psd" "$site/site/big.mp4"
+printf '# not for users\ndrafts/\n' > "$site/.lumoraignore"
+pack --strict --exclude '*.mp4' "$site" "$SCRATCH/leftovers$EXE" > "$SCRATCH/out" 2> "$SCRATCH/err" ||
+  fail "leftovers: $(cat "$SCRATCH/err")"
+grep -qF 'note: left out 4 entries: .DS_Store, site/.git/, site/Thumbs.db, site/notes.html~ (version control, system and editor leftovers; --no-default-excludes packs them)' "$SCRATCH/out" &&
+  grep -qF 'note: left out 2 entries: site/big.mp4, site/drafts/ (matched by --exclude or .lumoraignore)' "$SCRATCH/out" ||
+  fail "the notes of what was left out: $(cat "$SCRATCH/out")"
+archive_of "$SCRATCH/leftovers$EXE" "$SCRATCH/leftovers.zip"
+[ "$(unzip -Z1 "$SCRATCH/leftovers.zip" | tr '\n' ' ')" = "lm-config site/data.txt site/index.html site/parts/head.html site/sub/side.html " ] ||
+  fail "leftovers packed: $(unzip -Z1 "$SCRATCH/leftovers.zip" | tr '\n' ' ')"
+pack --no-default-excludes "$site" "$SCRATCH/leftovers$EXE" > "$SCRATCH/out" || fail "--no-default-excludes"
+archive_of "$SCRATCH/leftovers$EXE" "$SCRATCH/leftovers.zip"
+unzip -Z1 "$SCRATCH/leftovers.zip" | grep -qx 'site/.git/refs/main' && ! grep -q 'version control' "$SCRATCH/out" &&
+  ! unzip -Z1 "$SCRATCH/leftovers.zip" | grep -q 'drafts\|lumoraignore' || fail "--no-default-excludes packed $(unzip -Z1 "$SCRATCH/leftovers.zip")"
+pass "version control and leftovers stay out with one note; --exclude and .lumoraignore leave out the author's patterns"
+
+# A name that does not fit the program's system, and a [VersionInfo]
+# section for the site's Windows programs, which a Linux program ignores.
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  new_site names
+  printf '[VersionInfo]\nProductName=Notes\nFileVersion=1.0\n' >> "$site/lm-config"
+  pack --strict "$site" "$SCRATCH/names" > /dev/null 2> "$SCRATCH/err" ||
+    fail "[VersionInfo] stopped a Linux pack with --strict: $(cat "$SCRATCH/err")"
+  pack "$site" "$SCRATCH/names.exe" > /dev/null 2> "$SCRATCH/err" || fail "packing names.exe"
+  grep -qF 'warning: "'"$SCRATCH"'/names.exe" ends in ".exe", but it is a Linux program: leave the extension out, or give --target windows for a Windows program' "$SCRATCH/err" ||
+    fail "a Linux program named .exe: $(cat "$SCRATCH/err")"
+  pack --version-info ProductName=X "$site" "$SCRATCH/names" > /dev/null 2> "$SCRATCH/err" || fail "--version-info on Linux"
+  grep -qF 'warning: --version-info applies only to Windows programs: not written' "$SCRATCH/err" ||
+    fail "--version-info for Linux: $(cat "$SCRATCH/err")"
+  pass "a Linux program named .exe and --version-info for Linux are warned about; [VersionInfo] is not"
+fi
+
+# --run: packing options after SOURCE_DIR say where they go; the program's
+# own options follow "--".
+new_site run-options
+for row in "--icon|--icon comes after SOURCE_DIR: packing options go before it (lumora-pack --run --icon ... SOURCE_DIR), and the program's own arguments after \"--\"" \
+           "--verbose|--verbose after SOURCE_DIR: give the program's own options after \"--\" (lumora-pack --run SOURCE_DIR -- --verbose)"; do
+  IFS='|' read -r option words <<< "$row"
+  code=0
+  pack --run --runtime "$probe" "$site" "$option" x > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
+  [ "$code" = 2 ] && grep -qF -- "$words" "$SCRATCH/err" && ! grep -q '^path ' "$SCRATCH/out" ||
+    fail "--run SOURCE_DIR $option: exit $code, $(cat "$SCRATCH/err")"
+done
+pass "--run refuses options after SOURCE_DIR, saying where they go"

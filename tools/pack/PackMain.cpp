@@ -1,6 +1,7 @@
 // lumora-pack: packs a site folder into a program, and lists or checks
 // packages. The command line is a table of commands; packing is the
 // command taken when no other one is named.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <exception>
@@ -42,9 +43,10 @@ int RunVersion(TArguments arguments);
 constexpr TCommand kCommands[] = {
     {u"",
      u"[--target linux|windows] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
-     u"[--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
+     u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] "
+     u"SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
-    {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
+    {u"--run", u"[packing options] SOURCE_DIR [-- ARGS...]",
      u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
      RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
@@ -75,11 +77,21 @@ int RunHelp(TArguments) {
   TConsole::Out(u"--target picks the system the program is for (default: this one); its runtime");
   TConsole::Out(u"is the one installed with lumora-pack, unless --runtime names another. Without");
   TConsole::Out(u"--config the lm-config file at the top of SOURCE_DIR is used, if there is one.");
-  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file), or is packed");
+  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file, or a PNG picture of");
+  TConsole::Out(u"at most 256x256 pixels made into one), or is packed");
   TConsole::Out(u"as \"lm-icon\" for any other runtime (a PNG or ICO file).");
   TConsole::Out(u"--version-info sets a string of a Windows program's version resource: NAME is");
   TConsole::Out(u"ProductName, FileDescription, CompanyName, LegalCopyright, FileVersion or");
-  TConsole::Out(u"ProductVersion; it overrides the [VersionInfo] section of lm-config.");
+  TConsole::Out(u"ProductVersion; it overrides the [VersionInfo] section of lm-config. A FileVersion");
+  TConsole::Out(u"or ProductVersion of one to four dot-separated numbers (1.2.0) also sets the numeric");
+  TConsole::Out(u"version; any other text is only a string.");
+  TConsole::Out(u"Version-control folders (.git, ...) and system and editor leftovers (.DS_Store,");
+  TConsole::Out(u"Thumbs.db, *~, ...) are left out; --no-default-excludes packs them. --exclude leaves");
+  TConsole::Out(u"out what PATTERN matches (a glob: *, **, ?, [..]; with a \"/\" it is matched against");
+  TConsole::Out(u"the whole name below SOURCE_DIR, else against each file or folder name; a trailing");
+  TConsole::Out(u"\"/\" matches folders only), as does each line of SOURCE_DIR/.lumoraignore.");
+  TConsole::Out(u"With --run, packing options go before SOURCE_DIR and the program's own arguments");
+  TConsole::Out(u"after \"--\".");
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
   TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
   TConsole::Out(u"known one (an error otherwise).");
@@ -117,14 +129,52 @@ int RunVersion(TArguments) {
   return kExitOk;
 }
 
+// Whether argument is one of the packing options (that take a value, or not).
+bool IsPackingOption(const String& argument) {
+  static constexpr StringView kOptions[] = {
+      u"--target", u"--runtime", u"--config", u"--icon", u"--version-info", u"--exclude",
+      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--allow-unknown-keys"};
+  return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
+}
+
+// An argument after --run's SOURCE_DIR, at i: "--" hands everything after
+// it to the program (i moves to the end), a plain word is the program's
+// too; a packing option there is a usage error that says where it goes,
+// since it would otherwise reach the program unnoticed.
+int ReadProgramArgument(TArguments arguments, size_t& i, std::vector<String>& positional) {
+  const String& argument = arguments[i];
+  if (argument == u"--") {
+    positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+    i = arguments.size();
+    return kExitOk;
+  }
+  if (IsPackingOption(argument)) {
+    return UsageError(Format(u"%s comes after SOURCE_DIR: packing options go before it (lumora-pack --run "
+                             u"%s ... SOURCE_DIR), and the program's own arguments after \"--\"",
+                             {argument, argument}));
+  }
+  if (argument.starts_with(u"-")) {
+    return UsageError(Format(u"%s after SOURCE_DIR: give the program's own options after \"--\" "
+                             u"(lumora-pack --run SOURCE_DIR -- %s)",
+                             {argument, argument}));
+  }
+  positional.push_back(argument);
+  return kExitOk;
+}
+
 // Reads the packing options into options and the other arguments into
-// positional. With restAfterSource everything after the first positional
-// argument is positional too (the arguments of --run's program). kExitOk,
+// positional. With restAfterSource the arguments after the first positional
+// argument go to ReadProgramArgument (the arguments of --run's program). kExitOk,
 // or the usage error's exit code.
 int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<String>& positional,
                        bool restAfterSource) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const String& argument = arguments[i];
+    if (restAfterSource && !positional.empty()) {
+      if (const int code = ReadProgramArgument(arguments, i, positional); code != kExitOk) return code;
+      if (i == arguments.size()) break;
+      continue;
+    }
     String* value = argument == u"--runtime"  ? &options.Runtime
                     : argument == u"--config" ? &options.ConfigFile
                     : argument == u"--icon"   ? &options.IconFile
@@ -132,9 +182,7 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
     bool* flag = argument == u"--strict"               ? &options.Strict
                  : argument == u"--allow-unknown-keys" ? &options.AllowUnknownKeys
                                                        : nullptr;
-    if (restAfterSource && !positional.empty()) {
-      positional.push_back(argument);
-    } else if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
+    if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
       const bool level = argument == kLevelOption.Name;
       if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption,
                       level ? options.Level : options.Jobs)) {
@@ -146,6 +194,11 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
       if (!options.Target) {
         return UsageError(u"--target needs linux or windows, not \"" + arguments[i] + u"\"");
       }
+    } else if (argument == u"--exclude") {
+      if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
+      options.Excludes.push_back(arguments[++i]);
+    } else if (argument == u"--no-default-excludes") {
+      options.DefaultExcludes = false;
     } else if (argument == u"--version-info") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       const String& pair = arguments[++i];

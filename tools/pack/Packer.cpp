@@ -10,6 +10,7 @@
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
 #include "core/IconFile.h"
+#include "core/ResourceUpdateError.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
 #include "core/WindowIcon.h"
@@ -26,6 +27,7 @@
 #include "pack/EncodePipeline.h"
 #include "pack/ProgressBar.h"
 #include "pack/SiteConfig.h"
+#include "pack/SiteFilter.h"
 #include "pack/SiteScanner.h"
 #include "pack/TemplateLint.h"
 #include "pack/ZipWriter.h"
@@ -172,8 +174,10 @@ class TPackJob {
     TPackChecks::CheckTarget(summary.Runtime, windowsRuntime, FOptions.Target);
     // The icon is checked before any work, with the messages of the
     // Windows icon replacement.
-    if (!FOptions.IconFile.empty() && windowsRuntime) {
-      FMainIcon = TIconFile::Load(Canonical(FOptions.IconFile, u"icon file"));
+    if (!FOptions.IconFile.empty() && windowsRuntime) FMainIcon = LoadMainIcon();
+    if (const String warning = TPackChecks::OutputNameWarning(FOptions.Output, windowsRuntime);
+        !warning.empty() && !FOptions.NamedByPacker) {
+      Warn(warning);
     }
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
     CollectEntries();
@@ -207,17 +211,78 @@ class TPackJob {
 
     summary.Entries = FEntries.size();
     summary.ContentBytes = FContentBytes;
+    summary.Notes.insert(summary.Notes.end(), FNotes.begin(), FNotes.end());
     return summary;
   }
 
  private:
   void Warn(const String& message) { FOnWarning(message); }
 
+  // A Windows program's new main icon: an ICO file, or a PNG picture made
+  // into one.
+  std::vector<uint8_t> LoadMainIcon() const {
+    const String path = Canonical(FOptions.IconFile, u"icon file");
+    const std::string bytes = ReadWholeFile(path);
+    const std::vector<uint8_t> picture(bytes.begin(), bytes.end());
+    if (TPackChecks::IsPng(picture)) return TPackChecks::IconFromPng(picture, FOptions.IconFile);
+    try {
+      return TIconFile::Load(path);
+    } catch (const EResourceUpdateError& error) {
+      if (error.Message().find(u"invalid") == String::npos) throw;
+      throw Exception(error.Message() + u" (a Windows program's icon is an ICO file, or a PNG picture of "
+                                        u"at most 256x256 pixels that the packer makes into one)");
+    }
+  }
+
+  // The site's files less those the filters leave out, with a note of what
+  // was left out and why.
+  std::vector<TSiteFile> ScanSite() {
+    std::vector<std::string> patterns;
+    for (const String& pattern : FOptions.Excludes) patterns.push_back(ToUtf8(pattern));
+    TSiteFilter filter(FOptions.DefaultExcludes, std::move(patterns));
+    const String ignoreFile = (fs::path(FOptions.SourceDir) / fs::path(kIgnoreFileName)).u16string();
+    filter.AddIgnoreFile(ignoreFile);
+    std::vector<TExcludedEntry> excluded;
+    std::vector<TSiteFile> files =
+        TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning, filter, excluded);
+    std::erase_if(files, [](const TSiteFile& file) { return FromUtf8(file.Name) == kIgnoreFileName; });
+    NoteExcluded(excluded, TExcludeReason::Default,
+                 u"version control, system and editor leftovers; --no-default-excludes packs them");
+    NoteExcluded(excluded, TExcludeReason::Author, Format(u"matched by --exclude or %s", {kIgnoreFileName}));
+    // A program packed into the site folder earlier would be packed again,
+    // runtime and all, into every later one.
+    std::erase_if(files, [this](const TSiteFile& file) {
+      if (!TPackChecks::IsPackedProgram(file.Path)) return false;
+      Warn(Format(u"left out \"%s\": it is a program packed by lumora-pack; write programs outside "
+                  u"SOURCE_DIR so they are not packed into the next one",
+                  {FromUtf8(file.Name)}));
+      return true;
+    });
+    return files;
+  }
+
+  // One line for all the entries left out for reason: how many, the first
+  // few names, and why.
+  void NoteExcluded(std::vector<TExcludedEntry> excluded, TExcludeReason reason, const String& why) {
+    constexpr size_t kNamesShown = 5;
+    std::sort(excluded.begin(), excluded.end(),
+              [](const TExcludedEntry& a, const TExcludedEntry& b) { return a.Name < b.Name; });
+    String names;
+    size_t count = 0;
+    for (const TExcludedEntry& entry : excluded) {
+      if (entry.Reason != reason) continue;
+      if (++count <= kNamesShown) names += (names.empty() ? u"" : u", ") + FromUtf8(entry.Name);
+    }
+    if (count == 0) return;
+    if (count > kNamesShown) names += u", ...";
+    FNotes.push_back(Format(u"left out %s %s: %s (%s)",
+                            {IntToStr(static_cast<int64_t>(count)), count == 1 ? u"entry" : u"entries", names, why}));
+  }
+
   // The site's files, with the configuration in place of any root file that
   // the runtime would find under the name "lm-config".
   void CollectEntries() {
-    std::vector<TSiteFile> files =
-        TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning);
+    std::vector<TSiteFile> files = ScanSite();
     std::vector<TSiteFile> configFiles;
     std::erase_if(files, [&](const TSiteFile& file) {
       if (!IsEntryNamed(file.Name, ConfigEntryName)) return false;
@@ -400,6 +465,9 @@ class TPackJob {
     for (const String& name : FConfig.ReadSection(kVersionInfoSection)) {
       given.emplace_back(name, FConfig.ReadString(kVersionInfoSection, name, u""));
     }
+    // The section serves the site's Windows programs; packed for Linux, it
+    // is simply not used.
+    const size_t fromConfig = given.size();
     given.insert(given.end(), FOptions.VersionStrings.begin(), FOptions.VersionStrings.end());
     for (const auto& [name, value] : given) {
       const String known = VersionStringName(name);
@@ -410,9 +478,12 @@ class TPackJob {
       std::erase_if(FVersionStrings, [&](const auto& pair) { return pair.first == known; });
       FVersionStrings.emplace_back(known, value);
     }
-    if (!FVersionStrings.empty() && !windowsRuntime) {
-      Warn(u"the version strings apply only to Windows programs: not written");
+    if (!windowsRuntime) {
+      if (given.size() > fromConfig) Warn(u"--version-info applies only to Windows programs: not written");
       FVersionStrings.clear();
+    }
+    for (const auto& [name, value] : FVersionStrings) {
+      if (const String warning = TPackChecks::VersionNumberWarning(name, value); !warning.empty()) Warn(warning);
     }
   }
 
@@ -455,6 +526,7 @@ class TPackJob {
   // Counts the warnings for --strict, then passes them on.
   TPacker::TOnWarning FOnWarning;
   std::vector<TSourceEntry> FEntries;
+  std::vector<String> FNotes;
   TMemIniFile FConfig;
   std::string FConfigBytes;
   // The package's "lm-icon", or a Windows runtime's new main icon.

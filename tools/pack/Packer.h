@@ -34,6 +34,14 @@ struct TPackOptions {
   // ProductVersion), as name and value in the order given. They override
   // the configuration's [VersionInfo] section.
   std::vector<std::pair<String, String>> VersionStrings;
+  // Glob patterns of files and folders to leave out (--exclude), beside
+  // those of the site's ignore file.
+  std::vector<String> Excludes;
+  // The packer chose Output's name itself (the preview): its name is not
+  // checked against the target.
+  bool NamedByPacker = false;
+  // Leave out version-control folders and system and editor leftovers.
+  bool DefaultExcludes = true;
   // Fail, writing nothing, when there is any warning (for build scripts).
   bool Strict = false;
   // An unknown configuration key a slip away from a known one is only a

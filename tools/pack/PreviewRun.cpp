@@ -64,6 +64,7 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   const TScratchFolder folder;
   options.Runtime = TPackChecks::ResolveRuntime(options.Runtime, options.Target);
   options.Output = (folder.Path() / ProgramName(options)).u16string();
+  options.NamedByPacker = true;
   const TPackSummary summary = TPacker::Pack(options, onWarning);
   if (onPacked) onPacked(summary);
   if (const int interrupted = TChildProcess::TInterruptGuard::Interrupted()) return interrupted;
