@@ -42,6 +42,16 @@ spoil() {
     config-ini) mv "$site/lm-config" "$site/lm-config.ini" ;;
     config-txt) mv "$site/lm-config" "$site/lm-config.txt" ;;
     config-in-root-folder) mv "$site/lm-config" "$site/site/lm-config" ;;
+    index-backslash) printf '[Lumora]\nIndexPage=site\\index.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    index-dot-slash) printf '[Lumora]\nIndexPage=./site/index.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    index-missing) printf '[Lumora]\nIndexPage=site/indx.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    index-elsewhere) printf '[Lumora]\nIndexPage=site/side.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    root-not-a-folder) printf '[Lumora]\nIndexPage=site/data.txt\nRootDirName=web\n' > "$site/lm-config"
+      mkdir "$site/assets"; printf 'x' > "$site/assets/a.css"; page '' ;;
+    title-without-app) printf 'Title=Notes\n' >> "$site/lm-config" ;;
+    section-slip) sed -i 's/\[Lumora\]/[Lumra]/' "$site/lm-config" ;;
+    theme-dark) printf 'AppTheme=Dark\n' >> "$site/lm-config" ;;
+    theme-empty) printf 'AppTheme=\n' >> "$site/lm-config" ;;
     packed-into-site) pack "$site" "$site/site/old-app$EXE" > /dev/null 2>&1 || fail "packing into the site" ;;
     *) fail "no bad site $1" ;;
   esac
@@ -67,6 +77,15 @@ cases=(
   "config-ini|error|The site has no lm-config (give one with --config): the package would have no start page. Found \"lm-config.ini\""
   "config-txt|error|Found \"lm-config.txt\": the runtime reads only a file named exactly \"lm-config\""
   "config-in-root-folder|error|Found \"site/lm-config\""
+  "index-backslash|error|IndexPage \"site\\index.html\" names no file of the package: names in the package use \"/\" between folders (write \"site/index.html\")"
+  "index-dot-slash|error|IndexPage \"./site/index.html\" names no file of the package: names start at the top of SOURCE_DIR, without \"./\" (write \"site/index.html\")"
+  "index-missing|error|IndexPage \"site/indx.html\" names no file of the package (did you mean \"site/index.html\"?)"
+  "index-elsewhere|error|IndexPage \"site/side.html\" names no file of the package (did you mean \"site/sub/side.html\"?)"
+  "root-not-a-folder|warning|RootDirName \"web\" is no folder of the package: no entry starts with \"web/\", so names that scripts and templates give find nothing; the folders at the top of SOURCE_DIR are \"assets\", \"site\""
+  "title-without-app|error|unknown key \"Title\" in lm-config: did you mean \"AppTitle\"?"
+  "section-slip|error|lm-config has no [Lumora] section: every key takes its default (did you mean [Lumora] for [Lumra]?)"
+  "theme-dark|warning|AppTheme = \"Dark\" names no style: the program shows \"Style 'Dark' not found\" and keeps the native look (did you mean one of \"Amakrits\","
+  "theme-empty|error|AppTheme is empty: the program would show \"Style '' not found\" at every start. Remove the line for the native look, or name a style"
   "packed-into-site|warning|left out \"site/old-app$EXE\": it is a program packed by lumora-pack; write programs outside SOURCE_DIR"
 )
 
@@ -274,3 +293,11 @@ for row in "--icon|--icon comes after SOURCE_DIR: packing options go before it (
     fail "--run SOURCE_DIR $option: exit $code, $(cat "$SCRATCH/err")"
 done
 pass "--run refuses options after SOURCE_DIR, saying where they go"
+
+# Pointed at the root folder instead of the site folder above it.
+new_site folder-above
+code=0
+pack "$site/site" "$SCRATCH/above$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+[ "$code" = 1 ] && grep -qF "The site has no lm-config (give one with --config): the package would have no start page. The folder above, \"" "$SCRATCH/err" &&
+  grep -qF 'folder-above", has one: pack that folder' "$SCRATCH/err" || fail "the folder above: exit $code, $(cat "$SCRATCH/err")"
+pass "packing the root folder names the folder above that has the configuration"

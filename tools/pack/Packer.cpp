@@ -25,6 +25,7 @@
 #include "pack/DosTime.h"
 #include "pack/PackChecks.h"
 #include "pack/EncodePipeline.h"
+#include "pack/NearestName.h"
 #include "pack/ProgressBar.h"
 #include "pack/SiteConfig.h"
 #include "pack/SiteFilter.h"
@@ -184,6 +185,7 @@ class TPackJob {
     CollectVersionStrings(windowsRuntime);
     FRewrittenRuntime = RewriteResources(summary.Runtime);
     CheckStartPage();
+    CheckRootFolder();
     WarnCaseTwins();
     LintTemplates();
     if (FOptions.Strict && FWarnings > 0) {
@@ -361,13 +363,68 @@ class TPackJob {
                           : NoConfigMessage());
     }
     if (HasEntry(start)) return;
-    String message = Format(u"IndexPage \"%s\" names no file of the package",
-                            {ReadConfigString(FConfig, TConfigKeyId::IndexPage)});
+    const String given = ReadConfigString(FConfig, TConfigKeyId::IndexPage);
+    String message = Format(u"IndexPage \"%s\" names no file of the package", {given});
     const String root = ReadConfigString(FConfig, TConfigKeyId::RootDirName);
-    if (!root.empty() && HasEntry(root + u"/" + start)) {
+    String slashes = given;
+    std::replace(slashes.begin(), slashes.end(), u'\\', u'/');
+    String fixed = slashes;
+    while (fixed.starts_with(u"./")) fixed.erase(0, 2);
+    if (slashes != given || fixed != slashes) {
+      message += slashes != given ? String(u": names in the package use \"/\" between folders")
+                                  : String(u": names start at the top of SOURCE_DIR, without \"./\"");
+      if (HasEntry(TSiteConfig::StartEntryName(fixed))) message += Format(u" (write \"%s\")", {fixed});
+    } else if (!root.empty() && HasEntry(root + u"/" + start)) {
       message += Format(u" (IndexPage includes the root folder: \"%s/%s\")", {root, start});
+    } else if (const String nearest = NearestPage(start); !nearest.empty()) {
+      message += Format(u" (did you mean \"%s\"?)", {nearest});
     }
     throw Exception(message);
+  }
+
+  // The page a start page that is not there was most likely meant to be:
+  // the one page of the same file name in another folder, else a name a
+  // few letters off.
+  String NearestPage(const String& start) const {
+    constexpr size_t kPageSlipEdits = 3;
+    std::vector<String> pages;
+    for (const TSourceEntry& entry : FEntries) {
+      if (TTemplateLint::IsPageCandidate(FromUtf8(entry.Name))) pages.push_back(FromUtf8(entry.Name));
+    }
+    const auto baseName = [](const String& name) { return UpperCaseAscii(fs::path(name).filename().u16string()); };
+    String found;
+    size_t sameName = 0;
+    for (const String& page : pages) {
+      if (baseName(page) != baseName(start)) continue;
+      found = page;
+      ++sameName;
+    }
+    if (sameName == 1) return found;
+    return NearestName(start, pages, kPageSlipEdits);
+  }
+
+  // Scripts and templates name files below RootDirName; a folder the
+  // package does not have makes every such name miss.
+  void CheckRootFolder() {
+    const String root = ReadConfigString(FConfig, TConfigKeyId::RootDirName);
+    if (root.empty()) return;
+    const String prefix = UpperCaseAscii(root) + u"/";
+    std::vector<String> folders;
+    for (const TSourceEntry& entry : FEntries) {
+      const String name = FromUtf8(entry.Name);
+      if (UpperCaseAscii(name).starts_with(prefix)) return;
+      const size_t slash = name.find(u'/');
+      if (slash == String::npos) continue;
+      const String folder = u"\"" + name.substr(0, slash) + u"\"";
+      if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+    }
+    String list;
+    for (const String& folder : folders) list += (list.empty() ? u"" : u", ") + folder;
+    Warn(Format(u"RootDirName \"%s\" is no folder of the package: no entry starts with \"%s/\", so names that "
+                u"scripts and templates give find nothing; %s",
+                {root, root,
+                 folders.empty() ? String(u"there is no folder at the top of SOURCE_DIR")
+                                 : Format(u"the folders at the top of SOURCE_DIR are %s", {list})}));
   }
 
   String NoConfigMessage() const {
@@ -381,6 +438,14 @@ class TPackJob {
       message += Format(u". Found %s: the runtime reads only a file named exactly \"%s\", with no "
                         u"extension, at the top of SOURCE_DIR",
                         {lookalikes, ConfigEntryName});
+    }
+    // Pointed at the site's root folder instead of the folder above it.
+    std::error_code error;
+    const fs::path above = fs::canonical(fs::path(FOptions.SourceDir), error).parent_path();
+    if (!error && fs::is_regular_file(above / fs::path(ConfigEntryName), error)) {
+      message += Format(u". The folder above, \"%s\", has one: pack that folder (its %s names the root folder "
+                        u"with RootDirName)",
+                        {above.u16string(), ConfigEntryName});
     }
     return message;
   }
