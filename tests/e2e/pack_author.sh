@@ -301,3 +301,22 @@ pack "$site/site" "$SCRATCH/above$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
 [ "$code" = 1 ] && grep -qF "The site has no lm-config (give one with --config): the package would have no start page. The folder above, \"" "$SCRATCH/err" &&
   grep -qF 'folder-above", has one: pack that folder' "$SCRATCH/err" || fail "the folder above: exit $code, $(cat "$SCRATCH/err")"
 pass "packing the root folder names the folder above that has the configuration"
+
+# Script and CSS the Windows engine does not know: warned about with --lint
+# (and for every Windows program), by file and line; a Linux pack without
+# --lint says nothing.
+new_site lint
+printf 'var a = 1;\nvar f = () => a;\n' > "$site/site/app.js"
+printf 'a {\n  color: var(--accent);\n}\n' > "$site/site/style.css"
+printf '<html>\n<body>\n<script>\nvar s = `x`;\n</script>\n</body>\n' > "$site/site/index.html"
+pack "$site" "$SCRATCH/lint$EXE" > /dev/null 2> "$SCRATCH/err" || fail "packing the lint site"
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  [ ! -s "$SCRATCH/err" ] || fail "a Linux pack without --lint warned: $(cat "$SCRATCH/err")"
+fi
+pack --lint "$site" "$SCRATCH/lint$EXE" > /dev/null 2> "$SCRATCH/err" || fail "--lint: $(cat "$SCRATCH/err")"
+for words in 'site/app.js:2: the Windows engine (Internet Explorer 11) does not run arrow functions (=>)' \
+             'site/style.css:2: the Windows engine (Internet Explorer 11) ignores custom properties (var())' \
+             'site/index.html:4: the Windows engine (Internet Explorer 11) does not run template literals (`...`)'; do
+  grep -qF -- "warning: $words" "$SCRATCH/err" || fail "--lint: expected $words, got $(cat "$SCRATCH/err")"
+done
+pass "--lint names script and CSS the Windows engine does not know, by file and line"

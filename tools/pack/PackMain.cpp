@@ -43,7 +43,7 @@ int RunVersion(TArguments arguments);
 constexpr TCommand kCommands[] = {
     {u"",
      u"[--target linux|windows] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
-     u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] "
+     u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--lint] [--allow-unknown-keys] "
      u"SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--run", u"[packing options] SOURCE_DIR [-- ARGS...]",
@@ -93,6 +93,8 @@ int RunHelp(TArguments) {
   TConsole::Out(u"With --run, packing options go before SOURCE_DIR and the program's own arguments");
   TConsole::Out(u"after \"--\".");
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
+  TConsole::Out(u"--lint warns about script the Windows runtime's engine (Internet Explorer 11) does");
+  TConsole::Out(u"not run and CSS it ignores, whatever the target; Windows programs always get it.");
   TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
   TConsole::Out(u"known one (an error otherwise).");
   TConsole::Out(u"--level sets Deflate's level (9 smallest, 1 fastest, 0 stores all); --jobs the");
@@ -133,7 +135,7 @@ int RunVersion(TArguments) {
 bool IsPackingOption(const String& argument) {
   static constexpr StringView kOptions[] = {
       u"--target", u"--runtime", u"--config", u"--icon", u"--version-info", u"--exclude",
-      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--allow-unknown-keys"};
+      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--lint", u"--allow-unknown-keys"};
   return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
 }
 
@@ -180,6 +182,7 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
                     : argument == u"--icon"   ? &options.IconFile
                                               : nullptr;
     bool* flag = argument == u"--strict"               ? &options.Strict
+                 : argument == u"--lint"               ? &options.Lint
                  : argument == u"--allow-unknown-keys" ? &options.AllowUnknownKeys
                                                        : nullptr;
     if (argument == kLevelOption.Name || argument == kJobsOption.Name) {

@@ -31,6 +31,7 @@
 #include "pack/SiteFilter.h"
 #include "pack/SiteScanner.h"
 #include "pack/TemplateLint.h"
+#include "pack/WindowsEngineLint.h"
 #include "pack/ZipWriter.h"
 #include "core/os/File.h"
 
@@ -188,6 +189,7 @@ class TPackJob {
     CheckRootFolder();
     WarnCaseTwins();
     LintTemplates();
+    if (windowsRuntime || FOptions.Lint) LintForWindowsEngine();
     if (FOptions.Strict && FWarnings > 0) {
       throw Exception(Format(u"%s warning(s) with --strict: nothing written",
                              {IntToStr(static_cast<int64_t>(FWarnings))}));
@@ -466,6 +468,31 @@ class TPackJob {
         warnings = {Format(u"%s: templates not checked: %s", {FromUtf8(entry.Name), error.Message()})};
       }
       for (const String& warning : warnings) Warn(warning);
+    }
+  }
+
+  // Script the Windows runtime's engine stops at and CSS it ignores, in
+  // every page, script and style sheet, by file and line.
+  void LintForWindowsEngine() {
+    constexpr size_t kFindingsPerFile = 20;
+    for (const TSourceEntry& entry : FEntries) {
+      const String name = FromUtf8(entry.Name);
+      const TWindowsEngineLint::TKind kind = TWindowsEngineLint::KindOf(name);
+      if (entry.Bytes != nullptr || kind == TWindowsEngineLint::TKind::None) continue;
+      const std::string text = ReadWholeFile(entry.Path);
+      const std::vector<TEngineFinding> findings =
+          kind == TWindowsEngineLint::TKind::Script ? TWindowsEngineLint::CheckScript(text)
+          : kind == TWindowsEngineLint::TKind::Css  ? TWindowsEngineLint::CheckCss(text)
+                                                    : TWindowsEngineLint::CheckHtml(text);
+      for (size_t i = 0; i < findings.size() && i < kFindingsPerFile; ++i) {
+        Warn(Format(u"%s:%s: the Windows engine (Internet Explorer 11) %s %s",
+                    {name, IntToStr(static_cast<int64_t>(findings[i].Line)),
+                     findings[i].Css ? u"ignores" : u"does not run", findings[i].What}));
+      }
+      if (findings.size() > kFindingsPerFile) {
+        Warn(Format(u"%s: %s more constructs the Windows engine does not know",
+                    {name, IntToStr(static_cast<int64_t>(findings.size() - kFindingsPerFile))}));
+      }
     }
   }
 

@@ -42,6 +42,9 @@ struct TPackOptions {
   bool NamedByPacker = false;
   // Leave out version-control folders and system and editor leftovers.
   bool DefaultExcludes = true;
+  // Check script and CSS against the Windows runtime's engine whatever the
+  // target (a Windows program is always checked).
+  bool Lint = false;
   // Fail, writing nothing, when there is any warning (for build scripts).
   bool Strict = false;
   // An unknown configuration key a slip away from a known one is only a
