@@ -1,5 +1,8 @@
 #include "core/ExeHtmlSite.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "core/ConfigKeys.h"
 #include "core/ExeUtils.h"
 #include "core/TemporalFiles.h"
@@ -47,6 +50,15 @@ TExeHtmlSite::TExeHtmlSite() : FZipFile(std::make_unique<TAbZipKit>()) {
 TExeHtmlSite::~TExeHtmlSite() {
   FIniFile.reset();
   FZipFile.reset();
+}
+
+}  // namespace lumora
+
+namespace lumora {
+
+bool TExeHtmlSite::InspectorRequested() const {
+  const char* inspect = std::getenv(kInspectEnvironmentName);
+  return inspect != nullptr && std::strcmp(inspect, "1") == 0 && FZipFile->FindFile(String(PreviewEntryName)) >= 0;
 }
 
 }  // namespace lumora

@@ -32,6 +32,10 @@ class TExeHtmlSite {
 
   const String& ArchiveCopyPath() const { return FArchiveCopyPath; }
 
+  // Whether this is a preview program (it carries PreviewEntryName) started
+  // with the inspector asked for in its environment.
+  bool InspectorRequested() const;
+
   // Public, as the request handler and the services use them directly.
   std::unique_ptr<TAbZipKit> FZipFile;
   std::unique_ptr<TMemIniFile> FIniFile;

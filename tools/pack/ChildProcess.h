@@ -3,6 +3,8 @@
 // packer lives on to remove the program afterwards.
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/String.h"
@@ -28,10 +30,13 @@ class TChildProcess {
   };
 
   // Starts program with arguments, the packer's own standard streams and
-  // environment, and waits for it to end. Its exit code, or 128 + the
+  // environment (with environment added), and waits for it to end. Its exit code, or 128 + the
   // signal's number when a signal ended it (Linux). Raises an Exception
   // when it cannot be started.
-  static int Run(const String& program, const std::vector<String>& arguments);
+  // environment: variables set for the program on top of the packer's own.
+  using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+  static int Run(const String& program, const std::vector<String>& arguments,
+                 const TEnvironment& environment = {});
 };
 
 }  // namespace lumora

@@ -46,7 +46,7 @@ constexpr TCommand kCommands[] = {
      u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--lint] [--allow-unknown-keys] "
      u"SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
-    {u"--run", u"[packing options] SOURCE_DIR [-- ARGS...]",
+    {u"--run", u"[--inspect] [packing options] SOURCE_DIR [-- ARGS...]",
      u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
      RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
@@ -91,7 +91,8 @@ int RunHelp(TArguments) {
   TConsole::Out(u"the whole name below SOURCE_DIR, else against each file or folder name; a trailing");
   TConsole::Out(u"\"/\" matches folders only), as does each line of SOURCE_DIR/.lumoraignore.");
   TConsole::Out(u"With --run, packing options go before SOURCE_DIR and the program's own arguments");
-  TConsole::Out(u"after \"--\".");
+  TConsole::Out(u"after \"--\". --inspect turns on the web engine's inspector (F12, Ctrl+Shift+I) in");
+  TConsole::Out(u"the preview only; a packed program never has it.");
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
   TConsole::Out(u"--lint warns about script the Windows runtime's engine (Internet Explorer 11) does");
   TConsole::Out(u"not run and CSS it ignores, whatever the target; Windows programs always get it.");
@@ -135,7 +136,8 @@ int RunVersion(TArguments) {
 bool IsPackingOption(const String& argument) {
   static constexpr StringView kOptions[] = {
       u"--target", u"--runtime", u"--config", u"--icon", u"--version-info", u"--exclude",
-      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--lint", u"--allow-unknown-keys"};
+      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--lint", u"--allow-unknown-keys",
+      u"--inspect"};
   return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
 }
 
@@ -164,12 +166,18 @@ int ReadProgramArgument(TArguments arguments, size_t& i, std::vector<String>& po
   return kExitOk;
 }
 
+// The options of --run alone.
+struct TPreviewOptions {
+  bool Inspect = false;
+};
+
 // Reads the packing options into options and the other arguments into
-// positional. With restAfterSource the arguments after the first positional
+// positional. With preview (--run) the options of --run are read too, and the arguments after the first positional
 // argument go to ReadProgramArgument (the arguments of --run's program). kExitOk,
 // or the usage error's exit code.
 int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<String>& positional,
-                       bool restAfterSource) {
+                       TPreviewOptions* preview) {
+  const bool restAfterSource = preview != nullptr;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const String& argument = arguments[i];
     if (restAfterSource && !positional.empty()) {
@@ -200,6 +208,8 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
     } else if (argument == u"--exclude") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       options.Excludes.push_back(arguments[++i]);
+    } else if (argument == u"--inspect" && preview != nullptr) {
+      preview->Inspect = true;
     } else if (argument == u"--no-default-excludes") {
       options.DefaultExcludes = false;
     } else if (argument == u"--version-info") {
@@ -231,20 +241,21 @@ void PrintNotes(const TPackSummary& summary) {
 int RunPreview(TArguments arguments) {
   TPackOptions options;
   std::vector<String> positional;
-  if (const int code = ParsePackArguments(arguments, options, positional, true); code != kExitOk) {
+  TPreviewOptions preview;
+  if (const int code = ParsePackArguments(arguments, options, positional, &preview); code != kExitOk) {
     return code;
   }
   if (positional.empty()) return UsageError(u"--run needs SOURCE_DIR");
   options.SourceDir = positional[0];
   positional.erase(positional.begin());
   // The program's own output follows; the packer says no more than needed.
-  return TPreviewRun::Run(options, positional, Warning, PrintNotes);
+  return TPreviewRun::Run(options, positional, Warning, PrintNotes, preview.Inspect);
 }
 
 int RunPack(TArguments arguments) {
   TPackOptions options;
   std::vector<String> positional;
-  if (const int code = ParsePackArguments(arguments, options, positional, false); code != kExitOk) {
+  if (const int code = ParsePackArguments(arguments, options, positional, nullptr); code != kExitOk) {
     return code;
   }
   if (positional.size() != 2) return UsageError(u"packing needs SOURCE_DIR and OUTPUT");

@@ -41,6 +41,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The content of the preview's marker entry; only its name counts.
+const std::string kPreviewMarker = "lumora-pack --run";
+
 // The configuration's section of version strings, which the runtime never
 // reads.
 constexpr StringView kVersionInfoSection = u"VersionInfo";
@@ -317,6 +320,18 @@ class TPackJob {
     }
     if (!configPath.empty()) LoadConfig(configPath);
     if (FIconInPackage) AddPackageIcon();
+    // Only the preview carries the marker; a site's own file of that name
+    // would turn a finished program into one.
+    std::erase_if(FEntries, [&](const TSourceEntry& entry) {
+      if (!IsEntryNamed(entry.Name, PreviewEntryName)) return false;
+      Warn(Format(u"skipped \"%s\": \"%s\" is the name lumora-pack --run marks its programs with",
+                  {entry.Path, PreviewEntryName}));
+      return true;
+    });
+    if (FOptions.PreviewMarker) {
+      FEntries.push_back(TSourceEntry{ToUtf8(PreviewEntryName), u"", static_cast<int64_t>(kPreviewMarker.size()), 0,
+                                      &kPreviewMarker});
+    }
     std::sort(FEntries.begin(), FEntries.end(),
               [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
   }

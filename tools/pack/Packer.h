@@ -37,6 +37,10 @@ struct TPackOptions {
   // Glob patterns of files and folders to leave out (--exclude), beside
   // those of the site's ignore file.
   std::vector<String> Excludes;
+  // Mark the program as a preview (PreviewEntryName), so that it honours
+  // the developer switches of "lumora-pack --run" (--inspect). Never set for
+  // a program that is handed on.
+  bool PreviewMarker = false;
   // The packer chose Output's name itself (the preview): its name is not
   // checked against the target.
   bool NamedByPacker = false;

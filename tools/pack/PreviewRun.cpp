@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/ConfigKeys.h"
 #include "core/Exception.h"
 #include "core/StrUtils.h"
 #include "pack/ChildProcess.h"
@@ -50,7 +51,7 @@ fs::path ProgramName(const TPackOptions& options) {
 }  // namespace
 
 int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
-                     const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked) {
+                     const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked, bool inspect) {
   // Refused before anything is packed: a program for another system
   // cannot be started here.
   if (options.Target && *options.Target != TRuntimeLocator::HostTarget()) {
@@ -65,10 +66,13 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   options.Runtime = TPackChecks::ResolveRuntime(options.Runtime, options.Target);
   options.Output = (folder.Path() / ProgramName(options)).u16string();
   options.NamedByPacker = true;
+  options.PreviewMarker = true;
   const TPackSummary summary = TPacker::Pack(options, onWarning);
   if (onPacked) onPacked(summary);
   if (const int interrupted = TChildProcess::TInterruptGuard::Interrupted()) return interrupted;
-  return TChildProcess::Run(options.Output, arguments);
+  return TChildProcess::Run(options.Output, arguments,
+                            inspect ? TChildProcess::TEnvironment{{kInspectEnvironmentName, "1"}}
+                                    : TChildProcess::TEnvironment{});
 }
 
 }  // namespace lumora

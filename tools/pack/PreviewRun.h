@@ -21,8 +21,11 @@ class TPreviewRun {
   // program; returns its exit code. The program is named after the site
   // folder, as the finished program presumably will be, so that it finds
   // the same web storage. Raises what packing raises.
+  // inspect: the program shows the web engine's inspector (F12,
+  // Ctrl+Shift+I); it is asked for through the environment, which the
+  // program honours only because the preview marks it (PreviewEntryName).
   static int Run(TPackOptions options, const std::vector<String>& arguments,
-                 const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked);
+                 const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked, bool inspect = false);
 };
 
 }  // namespace lumora

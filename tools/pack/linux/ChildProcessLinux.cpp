@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -49,15 +50,29 @@ TChildProcess::TInterruptGuard::~TInterruptGuard() {
 
 int TChildProcess::TInterruptGuard::Interrupted() { return gSignal == 0 ? 0 : 128 + gSignal; }
 
-int TChildProcess::Run(const String& program, const std::vector<String>& arguments) {
+int TChildProcess::Run(const String& program, const std::vector<String>& arguments,
+                       const TEnvironment& environment) {
   std::vector<std::string> texts{ToUtf8(program)};
   for (const String& argument : arguments) texts.push_back(ToUtf8(argument));
   std::vector<char*> argv;
   for (std::string& text : texts) argv.push_back(text.data());
   argv.push_back(nullptr);
 
+  std::vector<std::string> added;
+  for (const auto& [name, value] : environment) added.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    const std::string_view text(*variable);
+    const bool replaced = std::any_of(environment.begin(), environment.end(), [&](const auto& pair) {
+      return text.starts_with(pair.first + "=");
+    });
+    if (!replaced) envp.push_back(*variable);
+  }
+  for (std::string& variable : added) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+
   pid_t child = 0;
-  const int error = ::posix_spawn(&child, texts[0].c_str(), nullptr, nullptr, argv.data(), environ);
+  const int error = ::posix_spawn(&child, texts[0].c_str(), nullptr, nullptr, argv.data(), envp.data());
   if (error != 0) {
     throw Exception(Format(u"Cannot start \"%s\". %s", {program, FromUtf8(std::strerror(error))}));
   }
