@@ -27,6 +27,10 @@ inline constexpr StringView PreviewEntryName = u"lm-preview";
 // The environment variable with which the preview asks for the web
 // engine's inspector ("1").
 inline constexpr const char* kInspectEnvironmentName = "LUMORA_INSPECT";
+// The environment variable with which the preview's --watch names the file
+// it packs the site into again; the program reloads its archive from there
+// when asked (Linux: SIGUSR2).
+inline constexpr const char* kReloadEnvironmentName = "LUMORA_PREVIEW_RELOAD";
 
 // Text is a string key (the name String is taken by the text type).
 enum class TConfigKeyType { Text, Integer, Boolean };

@@ -46,7 +46,7 @@ constexpr TCommand kCommands[] = {
      u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--lint] [--allow-unknown-keys] "
      u"SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
-    {u"--run", u"[--inspect] [packing options] SOURCE_DIR [-- ARGS...]",
+    {u"--run", u"[--inspect] [--watch] [packing options] SOURCE_DIR [-- ARGS...]",
      u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
      RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
@@ -92,7 +92,9 @@ int RunHelp(TArguments) {
   TConsole::Out(u"\"/\" matches folders only), as does each line of SOURCE_DIR/.lumoraignore.");
   TConsole::Out(u"With --run, packing options go before SOURCE_DIR and the program's own arguments");
   TConsole::Out(u"after \"--\". --inspect turns on the web engine's inspector (F12, Ctrl+Shift+I) in");
-  TConsole::Out(u"the preview only; a packed program never has it.");
+  TConsole::Out(u"the preview only; a packed program never has it. --watch packs the site again");
+  TConsole::Out(u"whenever one of its files changes, prints the warnings, and reloads the page in");
+  TConsole::Out(u"the same window (Linux).");
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
   TConsole::Out(u"--lint warns about script the Windows runtime's engine (Internet Explorer 11) does");
   TConsole::Out(u"not run and CSS it ignores, whatever the target; Windows programs always get it.");
@@ -137,7 +139,7 @@ bool IsPackingOption(const String& argument) {
   static constexpr StringView kOptions[] = {
       u"--target", u"--runtime", u"--config", u"--icon", u"--version-info", u"--exclude",
       u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--lint", u"--allow-unknown-keys",
-      u"--inspect"};
+      u"--inspect", u"--watch"};
   return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
 }
 
@@ -167,9 +169,7 @@ int ReadProgramArgument(TArguments arguments, size_t& i, std::vector<String>& po
 }
 
 // The options of --run alone.
-struct TPreviewOptions {
-  bool Inspect = false;
-};
+using TPreviewOptions = TPreviewRun::TSwitches;
 
 // Reads the packing options into options and the other arguments into
 // positional. With preview (--run) the options of --run are read too, and the arguments after the first positional
@@ -210,6 +210,8 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
       options.Excludes.push_back(arguments[++i]);
     } else if (argument == u"--inspect" && preview != nullptr) {
       preview->Inspect = true;
+    } else if (argument == u"--watch" && preview != nullptr) {
+      preview->Watch = true;
     } else if (argument == u"--no-default-excludes") {
       options.DefaultExcludes = false;
     } else if (argument == u"--version-info") {
@@ -249,7 +251,8 @@ int RunPreview(TArguments arguments) {
   options.SourceDir = positional[0];
   positional.erase(positional.begin());
   // The program's own output follows; the packer says no more than needed.
-  return TPreviewRun::Run(options, positional, Warning, PrintNotes, preview.Inspect);
+  preview.OnNote = [](const String& note) { TConsole::Out(u"lumora-pack: note: " + note); };
+  return TPreviewRun::Run(options, positional, Warning, PrintNotes, preview);
 }
 
 int RunPack(TArguments arguments) {

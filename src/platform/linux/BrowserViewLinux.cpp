@@ -19,6 +19,7 @@
 #include "os/linux/KeyCodes.h"
 #include "os/linux/ModalDialog.h"
 #include "os/linux/TerminationWatch.h"
+#include "os/linux/WebKitScheme.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"
 
@@ -358,6 +359,12 @@ void TBrowserView::EnableInspector() {
                      return FALSE;
                    }),
                    nullptr);
+}
+
+void TBrowserView::ReloadFromSite() {
+  // The scheme's cache of entries would answer with the old bytes.
+  ForgetWebKitSchemeEntries(webkit_web_view_get_context(WEBKIT_WEB_VIEW(FImpl->View)), kSiteScheme);
+  webkit_web_view_reload_bypass_cache(WEBKIT_WEB_VIEW(FImpl->View));
 }
 
 void TBrowserView::Navigate(const String& url) {

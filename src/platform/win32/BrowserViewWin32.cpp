@@ -131,6 +131,8 @@ void TBrowserView::PrintPreview() { FImpl->Host->PrintPreview(); }
 
 void TBrowserView::EnableInspector() {}
 
+void TBrowserView::ReloadFromSite() {}
+
 bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }
 
 void* TBrowserView::NativeHandle() const { return FImpl->Host->Handle(); }

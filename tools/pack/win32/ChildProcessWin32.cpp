@@ -49,8 +49,10 @@ int TChildProcess::TInterruptGuard::Interrupted() {
   return gInterrupted ? static_cast<int>(kInterruptedCode) : 0;
 }
 
+bool TChildProcess::CanAskToReload() { return false; }
+
 int TChildProcess::Run(const String& program, const std::vector<String>& arguments,
-                       const TEnvironment& environment) {
+                       const TEnvironment& environment, const std::function<bool()>&) {
   // The program inherits the packer's environment; the packer ends with it.
   for (const auto& [name, value] : environment) {
     ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(FromUtf8(name).c_str()),
