@@ -3,12 +3,17 @@
 // the strings from the configuration's [VersionInfo] and the options.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "core/Exception.h"
 #include "core/pe/PeFixture.h"
 #include "core/pe/PeResourceEditor.h"
 #include "core/pe/VersionInfo.h"
+#include "core/IconFile.h"
+#include "pack/PackChecks.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
 #include "support/IconFixture.h"
@@ -148,6 +153,26 @@ TEST(PackWindowsResourcesTest, PngIconIsMadeIntoAnIconFile) {
         << error.what();
     EXPECT_NE(error.Message().find(u"icotool -c -o"), String::npos) << error.what();
   }
+}
+
+// The icon file made of a PNG picture, as icoutils reads it.
+TEST(PackWindowsResourcesTest, IconFromPngReadsInIcotool) {
+  if (std::system("icotool --version > /dev/null 2>&1 && convert -version > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "no icotool or ImageMagick";
+  }
+  test::TScratchDir dir;
+  const std::string pngPath = ToUtf8(dir.File(u"a.png"));
+  ASSERT_EQ(std::system(("convert -size 48x32 xc:red 'png32:" + pngPath + "'").c_str()), 0);
+  std::ifstream pngFile(pngPath, std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(pngFile)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> icon = TPackChecks::IconFromPng(std::vector<uint8_t>(png.begin(), png.end()), u"a.png");
+  EXPECT_TRUE(TIconFile::IsValid(icon));
+  test::WriteWholeFile(dir.File(u"a.ico"), std::string(icon.begin(), icon.end()));
+  const std::string listing = ToUtf8(dir.File(u"a.ico")) + ".txt";
+  ASSERT_EQ(std::system(("icotool -l '" + ToUtf8(dir.File(u"a.ico")) + "' > '" + listing + "'").c_str()), 0);
+  std::ifstream file(listing);
+  const std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(line.find("--icon --index=1 --width=48 --height=32 --bit-depth=32"), std::string::npos) << line;
 }
 
 // What a Windows program's author is told: a name without ".exe", and a
