@@ -77,9 +77,9 @@ int RunHelp(TArguments) {
   TConsole::Out(u"--target picks the system the program is for (default: this one); its runtime");
   TConsole::Out(u"is the one installed with lumora-pack, unless --runtime names another. Without");
   TConsole::Out(u"--config the lm-config file at the top of SOURCE_DIR is used, if there is one.");
-  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file, or a PNG picture of");
-  TConsole::Out(u"at most 256x256 pixels made into one), or is packed");
-  TConsole::Out(u"as \"lm-icon\" for any other runtime (a PNG or ICO file).");
+  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file, or a PNG");
+  TConsole::Out(u"picture of at most 256x256 pixels made into one), or is packed as \"lm-icon\"");
+  TConsole::Out(u"for any other runtime (a PNG or ICO file).");
   TConsole::Out(u"--version-info sets a string of a Windows program's version resource: NAME is");
   TConsole::Out(u"ProductName, FileDescription, CompanyName, LegalCopyright, FileVersion or");
   TConsole::Out(u"ProductVersion; it overrides the [VersionInfo] section of lm-config. A FileVersion");
