@@ -1,5 +1,6 @@
 #include "app/BrowserForm.h"
 
+#include "core/ExeHtmlSite.h"
 #include "core/GlobalMainForm.h"
 
 namespace lumora {
@@ -43,6 +44,7 @@ void TBrowserForm::FormCreate() {
   if (GlobalMainForm->IsRuntime() && !GlobalMainForm->HideJavaScriptError) action = TScriptErrorAction::eaAskUser;
   WebBrowser->SetScriptErrorAction(action);
   WebBrowser->SetAllowTextSelect(GlobalMainForm->AllowUserCopyText);
+  if (ExeHtmlSite && ExeHtmlSite->InspectorRequested()) WebBrowser->EnableInspector();
 
   WebBrowser->OnNewWindow = [this] { return OpenNewWindow(); };
   WebBrowser->OnBeforeNavigate = [this](const String& URL, bool& Cancel) { WebBrowserBeforeNavigate2(URL, Cancel); };

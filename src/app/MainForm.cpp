@@ -135,6 +135,21 @@ void TMainForm::CreateBrowserForm() {
   FBrowserForm = std::make_unique<TBrowserForm>(FPopups, *FWindow, nullptr, true);
   FBrowserForm->WebBrowser->OnKeyDown = [this](int Key) { WebBrowserKeyDown(Key); };
   FBrowserForm->WebBrowser->Navigate(FIndexFile);
+  if (!ExeHtmlSite->ReloadSource().empty()) WatchReloadRequests(ReloadSite);
+}
+
+// The preview's --watch packed the site again: the new archive in place of
+// the old one, and the page loaded from it, in the same window.
+void TMainForm::ReloadSite() {
+  auto* form = dynamic_cast<TMainForm*>(GlobalMainForm);
+  if (form == nullptr || !form->FBrowserForm || !form->FBrowserForm->WebBrowser) return;
+  try {
+    ExeHtmlSite->Reload(ExeHtmlSite->ReloadSource());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "reload: %s\n", error.what());
+    return;
+  }
+  form->FBrowserForm->WebBrowser->ReloadFromSite();
 }
 
 bool TMainForm::FormCloseQuery() {

@@ -61,6 +61,7 @@ class TMainForm final : public TGlobalMainForm {
   void FormClose();
   void FormKeyDown(int Key);
   void WebBrowserKeyDown(int Key);
+  static void ReloadSite();
   void TrayIconClick();
   void CheckPassword();
   void ApplyPackageIcon();

@@ -19,6 +19,18 @@ inline constexpr StringView ConfigSection = u"Lumora";
 // The archive entry that holds the program's window icon (a PNG or ICO
 // image) where the program file itself carries none, as on Linux.
 inline constexpr StringView IconEntryName = u"lm-icon";
+// The archive entry that marks a preview program, packed by "lumora-pack
+// --run" and by nothing else: the developer switches the packer hands the
+// program in its environment are honoured only alongside it, so the user of
+// a finished program can never turn them on.
+inline constexpr StringView PreviewEntryName = u"lm-preview";
+// The environment variable with which the preview asks for the web
+// engine's inspector ("1").
+inline constexpr const char* kInspectEnvironmentName = "LUMORA_INSPECT";
+// The environment variable with which the preview's --watch names the file
+// it packs the site into again; the program reloads its archive from there
+// when asked (Linux: SIGUSR2).
+inline constexpr const char* kReloadEnvironmentName = "LUMORA_PREVIEW_RELOAD";
 
 // Text is a string key (the name String is taken by the text type).
 enum class TConfigKeyType { Text, Integer, Boolean };

@@ -1,7 +1,15 @@
 #include "core/ExeHtmlSite.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+#include <cstring>
+
 #include "core/ConfigKeys.h"
+#include "core/Exception.h"
 #include "core/ExeUtils.h"
+#include "core/ImageHeaders.h"
+#include "core/Stream.h"
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 
@@ -47,6 +55,43 @@ TExeHtmlSite::TExeHtmlSite() : FZipFile(std::make_unique<TAbZipKit>()) {
 TExeHtmlSite::~TExeHtmlSite() {
   FIniFile.reset();
   FZipFile.reset();
+}
+
+}  // namespace lumora
+
+namespace lumora {
+
+String TExeHtmlSite::ReloadSource() const {
+  const char* path = std::getenv(kReloadEnvironmentName);
+  if (path == nullptr || *path == '\0' || FZipFile->FindFile(String(PreviewEntryName)) < 0) return {};
+  return FromUtf8(path);
+}
+
+void TExeHtmlSite::Reload(const String& programPath) {
+  const int64_t imageEnd = ImageEndOfFile(programPath);
+  const int64_t archiveEnd = imageEnd < 0 ? -1 : AppendedDataEnd(programPath, imageEnd);
+  if (imageEnd < 0 || archiveEnd <= imageEnd) {
+    throw Exception(Format(u"\"%s\" carries no site archive", {programPath}));
+  }
+  FZipFile->SetFileName(u"");
+  {
+    TFileStream program(programPath, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+    TFileStream copy(FArchiveCopyPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);
+    program.SetPosition(imageEnd);
+    std::vector<char> block(TExeUtils::kCopyBlockSize);
+    for (int64_t left = archiveEnd - imageEnd; left > 0;) {
+      const auto count = static_cast<int64_t>(std::min<int64_t>(left, static_cast<int64_t>(block.size())));
+      program.ReadBuffer(block.data(), count);
+      copy.WriteBuffer(block.data(), count);
+      left -= count;
+    }
+  }
+  FZipFile->SetFileName(FArchiveCopyPath);
+}
+
+bool TExeHtmlSite::InspectorRequested() const {
+  const char* inspect = std::getenv(kInspectEnvironmentName);
+  return inspect != nullptr && std::strcmp(inspect, "1") == 0 && FZipFile->FindFile(String(PreviewEntryName)) >= 0;
 }
 
 }  // namespace lumora

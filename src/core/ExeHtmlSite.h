@@ -32,6 +32,21 @@ class TExeHtmlSite {
 
   const String& ArchiveCopyPath() const { return FArchiveCopyPath; }
 
+  // Whether this is a preview program (it carries PreviewEntryName) started
+  // with the inspector asked for in its environment.
+  bool InspectorRequested() const;
+
+  // The program file a watching preview packs the site into again, from
+  // its environment; empty for any other program, which never reloads.
+  String ReloadSource() const;
+
+  // Takes the archive of the program file at programPath in place of the
+  // one the program started with: the copy is written anew and the same
+  // reader opens it again (everything that holds the reader sees the new
+  // entries). The configuration stays as it was read at start. Raises when
+  // the file carries no archive.
+  void Reload(const String& programPath);
+
   // Public, as the request handler and the services use them directly.
   std::unique_ptr<TAbZipKit> FZipFile;
   std::unique_ptr<TMemIniFile> FIniFile;

@@ -81,8 +81,10 @@ void TMemIniFile::SetStrings(const std::vector<String>& lines) {
     if (text.empty() || text.front() == u';') continue;
     if (text.front() == u'[' && text.back() == u']' && text.size() >= 2) {
       // A section seen again starts over: only its last occurrence is read.
-      current = &FSections[UpperCaseLocale(Trim(text.substr(1, text.size() - 2)))];
+      const String name(Trim(text.substr(1, text.size() - 2)));
+      current = &FSections[UpperCaseLocale(name)];
       *current = TSection();
+      current->Name = name;
       continue;
     }
     const size_t equals = text.find(u'=');
@@ -158,6 +160,12 @@ int32_t TMemIniFile::ReadInteger(StringView section, StringView key,
 
 bool TMemIniFile::ReadBool(StringView section, StringView key, bool defaultValue) const {
   return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+std::vector<String> TMemIniFile::SectionNames() const {
+  std::vector<String> names;
+  for (const auto& [upper, section] : FSections) names.push_back(section.Name);
+  return names;
 }
 
 bool TMemIniFile::SectionExists(StringView section) const {

@@ -52,6 +52,9 @@ class TMemIniFile {
   bool ReadBool(StringView section, StringView key, bool defaultValue) const;
 
   bool SectionExists(StringView section) const;
+  // The section names as last written, in the order of their upper-cased
+  // names.
+  std::vector<String> SectionNames() const;
   bool ValueExists(StringView section, StringView key) const;
   // The key names of the section as written, each once, in the order of
   // their first appearance.
@@ -67,6 +70,7 @@ class TMemIniFile {
     String Value;
   };
   struct TSection {
+    String Name;  // as written
     std::vector<TEntry> Entries;
     // Upper-cased key name -> index into Entries.
     std::map<String, size_t> Index;

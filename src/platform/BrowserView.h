@@ -66,6 +66,12 @@ class TBrowserView {
 
   void ShowFindDialog();
   void PrintPreview();
+  // Turns on the web engine's inspector for this view (the preview's
+  // --inspect): F12 and Ctrl+Shift+I open it. The Windows control has none.
+  void EnableInspector();
+  // Loads the page again from the site, past every cache (the preview's
+  // --watch, after the archive changed).
+  void ReloadFromSite();
 
   // The page asks for a new window: the handler creates a view related to
   // this one, shows it and returns it; the page loads into it. nullptr

@@ -15,6 +15,11 @@ void WatchTerminationSignals();
 // than once.
 bool InitializeWindowing();
 
+// Calls onReload on the user-interface thread whenever the process is
+// asked to reload its site (Linux: SIGUSR2, which the preview's --watch
+// sends). Windows has no such request: nothing is watched.
+void WatchReloadRequests(void (*onReload)());
+
 // Dispatches events until TerminateMessageLoop is called.
 void RunMessageLoop();
 void TerminateMessageLoop();

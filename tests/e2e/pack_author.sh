@@ -42,6 +42,17 @@ spoil() {
     config-ini) mv "$site/lm-config" "$site/lm-config.ini" ;;
     config-txt) mv "$site/lm-config" "$site/lm-config.txt" ;;
     config-in-root-folder) mv "$site/lm-config" "$site/site/lm-config" ;;
+    index-backslash) printf '[Lumora]\nIndexPage=site\\index.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    index-dot-slash) printf '[Lumora]\nIndexPage=./site/index.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    index-missing) printf '[Lumora]\nIndexPage=site/indx.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    index-elsewhere) printf '[Lumora]\nIndexPage=site/side.html\nRootDirName=site\n' > "$site/lm-config" ;;
+    root-not-a-folder) printf '[Lumora]\nIndexPage=site/data.txt\nRootDirName=web\n' > "$site/lm-config"
+      mkdir "$site/assets"; printf 'x' > "$site/assets/a.css"; page '' ;;
+    title-without-app) printf 'Title=Notes\n' >> "$site/lm-config" ;;
+    section-slip) sed -i 's/\[Lumora\]/[Lumra]/' "$site/lm-config" ;;
+    theme-dark) printf 'AppTheme=Dark\n' >> "$site/lm-config" ;;
+    theme-empty) printf 'AppTheme=\n' >> "$site/lm-config" ;;
+    packed-into-site) pack "$site" "$site/site/old-app$EXE" > /dev/null 2>&1 || fail "packing into the site" ;;
     *) fail "no bad site $1" ;;
   esac
 }
@@ -66,6 +77,16 @@ cases=(
   "config-ini|error|The site has no lm-config (give one with --config): the package would have no start page. Found \"lm-config.ini\""
   "config-txt|error|Found \"lm-config.txt\": the runtime reads only a file named exactly \"lm-config\""
   "config-in-root-folder|error|Found \"site/lm-config\""
+  "index-backslash|error|IndexPage \"site\\index.html\" names no file of the package: names in the package use \"/\" between folders (write \"site/index.html\")"
+  "index-dot-slash|error|IndexPage \"./site/index.html\" names no file of the package: names start at the top of SOURCE_DIR, without \"./\" (write \"site/index.html\")"
+  "index-missing|error|IndexPage \"site/indx.html\" names no file of the package (did you mean \"site/index.html\"?)"
+  "index-elsewhere|error|IndexPage \"site/side.html\" names no file of the package (did you mean \"site/sub/side.html\"?)"
+  "root-not-a-folder|warning|RootDirName \"web\" is no folder of the package: no entry starts with \"web/\", so names that scripts and templates give find nothing; the folders at the top of SOURCE_DIR are \"assets\", \"site\""
+  "title-without-app|error|unknown key \"Title\" in lm-config: did you mean \"AppTitle\"?"
+  "section-slip|error|lm-config has no [Lumora] section: every key takes its default (did you mean [Lumora] for [Lumra]?)"
+  "theme-dark|warning|AppTheme = \"Dark\" names no style: the program shows \"Style 'Dark' not found\" and keeps the native look (did you mean one of \"Amakrits\","
+  "theme-empty|error|AppTheme is empty: the program would show \"Style '' not found\" at every start. Remove the line for the native look, or name a style"
+  "packed-into-site|warning|left out \"site/old-app$EXE\": it is a program packed by lumora-pack; write programs outside SOURCE_DIR"
 )
 
 new_site good
@@ -180,7 +201,7 @@ pass "packing for either runtime adds no note"
 probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe$EXE"
 new_site preview
 code=0
-pack --run --runtime "$probe" "$site" one "two words" --three exit=7 > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
+pack --run --runtime "$probe" "$site" one -- "two words" --three exit=7 > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
 [ "$code" = 7 ] || fail "--run passed on exit $code: $(cat "$SCRATCH/err")"
 [ "$(grep '^arg ' "$SCRATCH/out" | tr '\n' '|')" = "arg one|arg two words|arg --three|arg exit=7|" ] ||
   fail "--run passed $(cat "$SCRATCH/out")"
@@ -225,3 +246,80 @@ if [ "$LUMORA_PLATFORM" = linux ]; then
     fail "--run of a broken site: exit $code, left $(temp_files)"
   pass "--run ended by a signal or a packing error leaves nothing behind"
 fi
+
+# What goes into the program: version control and leftovers stay out with
+# one note, the author's patterns too; --no-default-excludes packs them.
+new_site leftovers
+mkdir -p "$site/site/.git/refs" "$site/site/drafts"
+touch "$site/site/.git/HEAD" "$site/site/.git/refs/main" "$site/.DS_Store" "$site/site/Thumbs.db" \
+  "$site/site/notes.html~" "$site/site/drafts/cover.psd" "$site/site/big.mp4"
+printf '# not for users\ndrafts/\n' > "$site/.lumoraignore"
+pack --strict --exclude '*.mp4' "$site" "$SCRATCH/leftovers$EXE" > "$SCRATCH/out" 2> "$SCRATCH/err" ||
+  fail "leftovers: $(cat "$SCRATCH/err")"
+grep -qF 'note: left out 4 entries: .DS_Store, site/.git/, site/Thumbs.db, site/notes.html~ (version control, system and editor leftovers; --no-default-excludes packs them)' "$SCRATCH/out" &&
+  grep -qF 'note: left out 2 entries: site/big.mp4, site/drafts/ (matched by --exclude or .lumoraignore)' "$SCRATCH/out" ||
+  fail "the notes of what was left out: $(cat "$SCRATCH/out")"
+archive_of "$SCRATCH/leftovers$EXE" "$SCRATCH/leftovers.zip"
+[ "$(unzip -Z1 "$SCRATCH/leftovers.zip" | tr '\n' ' ')" = "lm-config site/data.txt site/index.html site/parts/head.html site/sub/side.html " ] ||
+  fail "leftovers packed: $(unzip -Z1 "$SCRATCH/leftovers.zip" | tr '\n' ' ')"
+pack --no-default-excludes "$site" "$SCRATCH/leftovers$EXE" > "$SCRATCH/out" || fail "--no-default-excludes"
+archive_of "$SCRATCH/leftovers$EXE" "$SCRATCH/leftovers.zip"
+unzip -Z1 "$SCRATCH/leftovers.zip" | grep -qx 'site/.git/refs/main' && ! grep -q 'version control' "$SCRATCH/out" &&
+  ! unzip -Z1 "$SCRATCH/leftovers.zip" | grep -q 'drafts\|lumoraignore' || fail "--no-default-excludes packed $(unzip -Z1 "$SCRATCH/leftovers.zip")"
+pass "version control and leftovers stay out with one note; --exclude and .lumoraignore leave out the author's patterns"
+
+# A name that does not fit the program's system, and a [VersionInfo]
+# section for the site's Windows programs, which a Linux program ignores.
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  new_site names
+  printf '[VersionInfo]\nProductName=Notes\nFileVersion=1.0\n' >> "$site/lm-config"
+  pack --strict "$site" "$SCRATCH/names" > /dev/null 2> "$SCRATCH/err" ||
+    fail "[VersionInfo] stopped a Linux pack with --strict: $(cat "$SCRATCH/err")"
+  pack "$site" "$SCRATCH/names.exe" > /dev/null 2> "$SCRATCH/err" || fail "packing names.exe"
+  grep -qF 'warning: "'"$SCRATCH"'/names.exe" ends in ".exe", but it is a Linux program: leave the extension out, or give --target windows for a Windows program' "$SCRATCH/err" ||
+    fail "a Linux program named .exe: $(cat "$SCRATCH/err")"
+  pack --version-info ProductName=X "$site" "$SCRATCH/names" > /dev/null 2> "$SCRATCH/err" || fail "--version-info on Linux"
+  grep -qF 'warning: --version-info applies only to Windows programs: not written' "$SCRATCH/err" ||
+    fail "--version-info for Linux: $(cat "$SCRATCH/err")"
+  pass "a Linux program named .exe and --version-info for Linux are warned about; [VersionInfo] is not"
+fi
+
+# --run: packing options after SOURCE_DIR say where they go; the program's
+# own options follow "--".
+new_site run-options
+for row in "--icon|--icon comes after SOURCE_DIR: packing options go before it (lumora-pack --run --icon ... SOURCE_DIR), and the program's own arguments after \"--\"" \
+           "--verbose|--verbose after SOURCE_DIR: give the program's own options after \"--\" (lumora-pack --run SOURCE_DIR -- --verbose)"; do
+  IFS='|' read -r option words <<< "$row"
+  code=0
+  pack --run --runtime "$probe" "$site" "$option" x > "$SCRATCH/out" 2> "$SCRATCH/err" || code=$?
+  [ "$code" = 2 ] && grep -qF -- "$words" "$SCRATCH/err" && ! grep -q '^path ' "$SCRATCH/out" ||
+    fail "--run SOURCE_DIR $option: exit $code, $(cat "$SCRATCH/err")"
+done
+pass "--run refuses options after SOURCE_DIR, saying where they go"
+
+# Pointed at the root folder instead of the site folder above it.
+new_site folder-above
+code=0
+pack "$site/site" "$SCRATCH/above$EXE" > /dev/null 2> "$SCRATCH/err" || code=$?
+[ "$code" = 1 ] && grep -qF "The site has no lm-config (give one with --config): the package would have no start page. The folder above, \"" "$SCRATCH/err" &&
+  grep -qF 'folder-above", has one: pack that folder' "$SCRATCH/err" || fail "the folder above: exit $code, $(cat "$SCRATCH/err")"
+pass "packing the root folder names the folder above that has the configuration"
+
+# Script and CSS the Windows engine does not know: warned about with --lint
+# (and for every Windows program), by file and line; a Linux pack without
+# --lint says nothing.
+new_site lint
+printf 'var a = 1;\nvar f = () => a;\n' > "$site/site/app.js"
+printf 'a {\n  color: var(--accent);\n}\n' > "$site/site/style.css"
+printf '<html>\n<body>\n<script>\nvar s = `x`;\n</script>\n</body>\n' > "$site/site/index.html"
+pack "$site" "$SCRATCH/lint$EXE" > /dev/null 2> "$SCRATCH/err" || fail "packing the lint site"
+if [ "$LUMORA_PLATFORM" = linux ]; then
+  [ ! -s "$SCRATCH/err" ] || fail "a Linux pack without --lint warned: $(cat "$SCRATCH/err")"
+fi
+pack --lint "$site" "$SCRATCH/lint$EXE" > /dev/null 2> "$SCRATCH/err" || fail "--lint: $(cat "$SCRATCH/err")"
+for words in 'site/app.js:2: the Windows engine (Internet Explorer 11) does not run arrow functions (=>)' \
+             'site/style.css:2: the Windows engine (Internet Explorer 11) ignores custom properties (var())' \
+             'site/index.html:4: the Windows engine (Internet Explorer 11) does not run template literals (`...`)'; do
+  grep -qF -- "warning: $words" "$SCRATCH/err" || fail "--lint: expected $words, got $(cat "$SCRATCH/err")"
+done
+pass "--lint names script and CSS the Windows engine does not know, by file and line"

@@ -100,6 +100,7 @@ TEST(PackIconTest, OtherRuntimesCarryTheIconInThePackage) {
   test::TScratchDir dir;
   TPackOptions options = SiteWithIcon(dir);
   options.Runtime = ExecutablePath();
+  options.Output = dir.File(u"app");
   // The start of a 16 x 16 PNG: what the packer looks at.
   test::WriteWholeFile(dir.File(u"app.ico"), std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10", 24));
   test::WriteWholeFile(dir.File(u"site") + PathDelim + u"LM-ICON", "the site's own");

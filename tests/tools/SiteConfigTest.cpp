@@ -72,10 +72,41 @@ TEST(SiteConfigTest, WarnsWhenAppThemeNamesNoStyle) {
       {"AQUAGRAPHITE", noStyle(u"AQUAGRAPHITE", u" (did you mean \"Aqua Graphite\"?)")},
       {"Metro Blak", noStyle(u"Metro Blak", u" (did you mean \"Metro Black\"?)")},
       {"Solarized", noStyle(u"Solarized", u"")},
-      {"", noStyle(u"", u"")},
+      // By the words of the names, not by letters ("Dark" is three edits
+      // from "Pink").
+      {"Sapphire", noStyle(u"Sapphire", u" (did you mean \"Sapphire Kamri\"?)")},
+      {"metro", noStyle(u"metro", u" (did you mean one of \"Metro Black\", \"Metro Blue\", \"Metro Green\"?)")},
   };
   for (const TCase& c : cases)
     EXPECT_EQ(Warnings(std::string("[Lumora]\nAppTheme=") + c.Theme + "\n"), c.Expected) << c.Theme;
+
+  // "Dark" gets the styles whose windows are dark, Carbon among them and
+  // none of the light ones; "light" the others.
+  const std::vector<String> dark = Warnings("[Lumora]\nAppTheme=Dark\n");
+  ASSERT_EQ(dark.size(), 1u);
+  EXPECT_NE(dark[0].find(u"(did you mean one of \"Amakrits\", "), String::npos) << ToUtf8(dark[0]);
+  EXPECT_NE(dark[0].find(u"\"Carbon\""), String::npos) << ToUtf8(dark[0]);
+  EXPECT_NE(dark[0].find(u"\"Charcoal Dark Slate\""), String::npos) << ToUtf8(dark[0]);
+  EXPECT_EQ(dark[0].find(u"\"Pink\""), String::npos) << ToUtf8(dark[0]);
+  EXPECT_EQ(dark[0].find(u"\"Sky\""), String::npos) << ToUtf8(dark[0]);
+  const std::vector<String> light = Warnings("[Lumora]\nAppTheme=light\n");
+  ASSERT_EQ(light.size(), 1u);
+  EXPECT_NE(light[0].find(u"\"Sky\""), String::npos) << ToUtf8(light[0]);
+  EXPECT_EQ(light[0].find(u"\"Carbon\""), String::npos) << ToUtf8(light[0]);
+
+  // Present but empty is not the default: the runtime looks for a style
+  // named "" at every start.
+  const TConfigFindings empty = Findings("[Lumora]\nAppTheme=\n");
+  EXPECT_TRUE(empty.Warnings.empty());
+  ASSERT_EQ(empty.Errors.size(), 1u);
+  EXPECT_EQ(empty.Errors[0], u"AppTheme is empty: the program would show \"Style '' not found\" at every start. "
+                             u"Remove the line for the native look, or name a style (see styles.md)");
+}
+
+TEST(SiteConfigTest, AMistypedSectionIsNamed) {
+  EXPECT_EQ(Warnings("[Lumra]\nIndexPage=a.html\n"),
+            std::vector<String>{u"lm-config has no [Lumora] section: every key takes its default (did you "
+                                u"mean [Lumora] for [Lumra]?)"});
 }
 
 // A key a slip away from a known one would silently drop what it sets (a
@@ -92,6 +123,8 @@ TEST(SiteConfigTest, AMistypedKeyIsAnErrorNamingTheKnownKey) {
       {"RootDirNames", u"RootDirName"},   // a letter too many
       {"apppassword2", u"AppPassword"},   // letter case does not count
       {"HideJSErrorz", u"HideJsErrors"},
+      {"Title", u"AppTitle"},             // "App" left out
+      {"WindowWidth", u"AppWindowWidth"},
   };
   for (const TCase& c : cases) {
     const std::string text = std::string("[Lumora]\nIndexPage=a.html\n") + c.Key + "=x\n";

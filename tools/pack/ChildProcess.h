@@ -3,6 +3,9 @@
 // packer lives on to remove the program afterwards.
 #pragma once
 
+#include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/String.h"
@@ -28,10 +31,20 @@ class TChildProcess {
   };
 
   // Starts program with arguments, the packer's own standard streams and
-  // environment, and waits for it to end. Its exit code, or 128 + the
+  // environment (with environment added), and waits for it to end. Its exit code, or 128 + the
   // signal's number when a signal ended it (Linux). Raises an Exception
   // when it cannot be started.
-  static int Run(const String& program, const std::vector<String>& arguments);
+  // environment: variables set for the program on top of the packer's own.
+  using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+  // everyTick, when given, is called a few times a second while the
+  // program runs; when it returns true the program is asked to reload its
+  // site (Linux: SIGUSR2; Windows programs cannot be asked, see
+  // CanAskToReload).
+  static int Run(const String& program, const std::vector<String>& arguments,
+                 const TEnvironment& environment = {}, const std::function<bool()>& everyTick = {});
+
+  // Whether a program of this system can be asked to reload its site.
+  static bool CanAskToReload();
 };
 
 }  // namespace lumora

@@ -2,6 +2,14 @@
 
 #include <filesystem>
 
+#include "core/ByteOrder.h"
+#include "core/IconFile.h"
+#include "core/ImageHeaders.h"
+#include "core/Stream.h"
+#include "core/pe/VersionInfo.h"
+#include "core/os/File.h"
+#include "pack/PackageReader.h"
+
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
 #include "core/ImageHeaders.h"
@@ -44,6 +52,102 @@ TTarget TPackChecks::CheckTarget(const String& runtime, std::optional<TTarget> t
                             TRuntimeLocator::DisplayName(*kind)}));
   }
   return *kind;
+}
+
+namespace {
+
+bool EndsWithExe(const String& path) {
+  const String name = fs::path(path).filename().u16string();
+  return name.size() > 4 && UpperCaseAscii(name.substr(name.size() - 4)) == u".EXE";
+}
+
+// The icon file's size limit, and the largest side an icon entry can name.
+constexpr uint32_t kMaxIconSide = 256;
+
+String IcoHowTo(const String& path) {
+  const String stem = fs::path(path).replace_extension().u16string();
+  return Format(u"make an ICO file from it, e.g. \"icotool -c -o %s.ico %s\" (icoutils) or "
+                u"\"convert %s -define icon:auto-resize=256,48,32,16 %s.ico\" (ImageMagick), and give "
+                u"that to --icon",
+                {stem, path, path, stem});
+}
+
+}  // namespace
+
+String TPackChecks::OutputNameWarning(const String& output, bool windowsProgram) {
+  if (!windowsProgram && EndsWithExe(output)) {
+    return Format(u"\"%s\" ends in \".exe\", but it is a Linux program: leave the extension out, or "
+                  u"give --target windows for a Windows program",
+                  {output});
+  }
+  if (windowsProgram && !EndsWithExe(output)) {
+    return Format(u"\"%s\" is a Windows program without \".exe\": Windows starts programs by that "
+                  u"extension, so name it \"%s.exe\"",
+                  {output, output});
+  }
+  return {};
+}
+
+bool TPackChecks::IsPackedProgram(const String& path) {
+  try {
+    char magic[4] = {};
+    {
+      TFileStream file(path, TFileAccess::Read, TFileShare::ReadWrite, TFileCreation::OpenExisting);
+      if (file.Read(magic, sizeof magic) != sizeof magic) return false;
+    }
+    const bool pe = magic[0] == 'M' && magic[1] == 'Z';
+    const bool elf = magic[0] == 0x7F && magic[1] == 'E' && magic[2] == 'L' && magic[3] == 'F';
+    if (!pe && !elf) return false;
+    const int64_t imageEnd = ImageEndOfFile(path);
+    if (imageEnd <= 0 || imageEnd >= static_cast<int64_t>(fs::file_size(fs::path(path)))) return false;
+    for (const TPackageEntry& entry : TPackageReader::List(path)) {
+      if (entry.Encrypted && UpperCaseAscii(entry.Name) == u"LM-CONFIG") return true;
+    }
+  } catch (const std::exception&) {
+    // Data after an image that is no archive of ours: an ordinary file.
+  }
+  return false;
+}
+
+bool TPackChecks::IsPng(const std::vector<uint8_t>& bytes) {
+  static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return bytes.size() >= 8 && std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin());
+}
+
+std::vector<uint8_t> TPackChecks::IconFromPng(const std::vector<uint8_t>& png, const String& path) {
+  // The signature, then the IHDR chunk's length, type, width and height.
+  if (png.size() < 24 || png[12] != 'I' || png[13] != 'H' || png[14] != 'D' || png[15] != 'R') {
+    throw Exception(Format(u"\"%s\" is not a valid PNG picture: %s", {path, IcoHowTo(path)}));
+  }
+  const uint32_t width = ReadBigEndianU32(png.data() + 16);
+  const uint32_t height = ReadBigEndianU32(png.data() + 20);
+  const size_t total = TIconFile::kHeaderSize + TIconFile::kEntrySize + png.size();
+  if (width == 0 || height == 0 || width > kMaxIconSide || height > kMaxIconSide ||
+      total > static_cast<size_t>(TIconFile::kMaxSize)) {
+    throw Exception(Format(u"\"%s\" is %sx%s pixels: a Windows icon holds pictures of at most 256x256 "
+                           u"and the icon file at most 1 MiB; %s",
+                           {path, IntToStr(static_cast<int64_t>(width)), IntToStr(static_cast<int64_t>(height)),
+                            IcoHowTo(path)}));
+  }
+  // One entry: a side of 256 is written as 0; 32 bits a pixel, one plane.
+  std::vector<uint8_t> icon = {0, 0, 1, 0, 1, 0,
+                               static_cast<uint8_t>(width & 0xFF), static_cast<uint8_t>(height & 0xFF),
+                               0, 0, 1, 0, 32, 0};
+  const auto put32 = [&icon](size_t value) {
+    for (int shift = 0; shift < 32; shift += 8) icon.push_back(static_cast<uint8_t>(value >> shift));
+  };
+  put32(png.size());
+  put32(TIconFile::kHeaderSize + TIconFile::kEntrySize);
+  icon.insert(icon.end(), png.begin(), png.end());
+  return icon;
+}
+
+String TPackChecks::VersionNumberWarning(const String& name, const String& value) {
+  if ((name != u"FileVersion" && name != u"ProductVersion") || ParseVersionNumbers(value)) return {};
+  return Format(u"%s \"%s\" is written as text only: the numeric version (the one Windows and installers "
+                u"compare) is set only by one to four dot-separated numbers up to 65535, such as "
+                u"%s=1.2.0",
+                {name, value, name});
 }
 
 void TPackChecks::CheckOutputFolder(const String& output) {

@@ -27,6 +27,27 @@ class TPackChecks {
   // for another system or the other Windows.
   static TTarget CheckTarget(const String& runtime, std::optional<TTarget> target);
 
+  // A warning when OUTPUT's name does not fit the program's system: ".exe"
+  // on a Linux program, none on a Windows one; empty when it fits.
+  static String OutputNameWarning(const String& output, bool windowsProgram);
+
+  // Whether the file is a program packed by lumora-pack (a PE or ELF image
+  // followed by an archive that holds the encrypted "lm-config"), for any
+  // system.
+  static bool IsPackedProgram(const String& path);
+
+  // An icon file with the one PNG picture of png (at most 256 pixels a
+  // side), for a Windows program's main icon. Raises an Exception that
+  // says how to make an ICO file for a larger or damaged picture.
+  static std::vector<uint8_t> IconFromPng(const std::vector<uint8_t>& png, const String& path);
+
+  // Whether the bytes start like a PNG picture.
+  static bool IsPng(const std::vector<uint8_t>& bytes);
+
+  // A warning when a FileVersion or ProductVersion value is not of the form
+  // that sets the numeric version too; empty otherwise.
+  static String VersionNumberWarning(const String& name, const String& value);
+
   // Raises an Exception naming the folder when output's folder is missing.
   static void CheckOutputFolder(const String& output);
 

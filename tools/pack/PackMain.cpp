@@ -1,6 +1,7 @@
 // lumora-pack: packs a site folder into a program, and lists or checks
 // packages. The command line is a table of commands; packing is the
 // command taken when no other one is named.
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <exception>
@@ -43,9 +44,10 @@ int RunVersion(TArguments arguments);
 constexpr TCommand kCommands[] = {
     {u"",
      u"[--target linux|windows|windows-x64] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
-     u"[--level 0-9] [--jobs N] [--strict] [--allow-unknown-keys] SOURCE_DIR OUTPUT",
+     u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--lint] [--allow-unknown-keys] "
+     u"SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
-    {u"--run", u"[packing options] SOURCE_DIR [ARGS...]",
+    {u"--run", u"[--inspect] [--watch] [packing options] SOURCE_DIR [-- ARGS...]",
      u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
      RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
@@ -78,12 +80,27 @@ int RunHelp(TArguments) {
   TConsole::Out(u"that runtime is for. Its runtime is the one installed with lumora-pack, unless");
   TConsole::Out(u"--runtime names another. Without --config the lm-config file at the top of");
   TConsole::Out(u"SOURCE_DIR is used, if there is one.");
-  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file), or is packed");
-  TConsole::Out(u"as \"lm-icon\" for any other runtime (a PNG or ICO file).");
+  TConsole::Out(u"--icon replaces the main icon of a Windows runtime (an ICO file, or a PNG");
+  TConsole::Out(u"picture of at most 256x256 pixels made into one), or is packed as \"lm-icon\"");
+  TConsole::Out(u"for any other runtime (a PNG or ICO file).");
   TConsole::Out(u"--version-info sets a string of a Windows program's version resource: NAME is");
   TConsole::Out(u"ProductName, FileDescription, CompanyName, LegalCopyright, FileVersion or");
-  TConsole::Out(u"ProductVersion; it overrides the [VersionInfo] section of lm-config.");
+  TConsole::Out(u"ProductVersion; it overrides the [VersionInfo] section of lm-config. A FileVersion");
+  TConsole::Out(u"or ProductVersion of one to four dot-separated numbers (1.2.0) also sets the numeric");
+  TConsole::Out(u"version; any other text is only a string.");
+  TConsole::Out(u"Version-control folders (.git, ...) and system and editor leftovers (.DS_Store,");
+  TConsole::Out(u"Thumbs.db, *~, ...) are left out; --no-default-excludes packs them. --exclude leaves");
+  TConsole::Out(u"out what PATTERN matches (a glob: *, **, ?, [..]; with a \"/\" it is matched against");
+  TConsole::Out(u"the whole name below SOURCE_DIR, else against each file or folder name; a trailing");
+  TConsole::Out(u"\"/\" matches folders only), as does each line of SOURCE_DIR/.lumoraignore.");
+  TConsole::Out(u"With --run, packing options go before SOURCE_DIR and the program's own arguments");
+  TConsole::Out(u"after \"--\". --inspect turns on the web engine's inspector (F12, Ctrl+Shift+I) in");
+  TConsole::Out(u"the preview only; a packed program never has it. --watch packs the site again");
+  TConsole::Out(u"whenever one of its files changes, prints the warnings, and reloads the page in");
+  TConsole::Out(u"the same window (Linux).");
   TConsole::Out(u"--strict fails, writing nothing, when there is any warning.");
+  TConsole::Out(u"--lint warns about script the Windows runtime's engine (Internet Explorer 11) does");
+  TConsole::Out(u"not run and CSS it ignores, whatever the target; Windows programs always get it.");
   TConsole::Out(u"--allow-unknown-keys packs an unknown lm-config key that looks like a mistyped");
   TConsole::Out(u"known one (an error otherwise).");
   TConsole::Out(u"--level sets Deflate's level (9 smallest, 1 fastest, 0 stores all); --jobs the");
@@ -120,24 +137,66 @@ int RunVersion(TArguments) {
   return kExitOk;
 }
 
+// Whether argument is one of the packing options (that take a value, or not).
+bool IsPackingOption(const String& argument) {
+  static constexpr StringView kOptions[] = {
+      u"--target", u"--runtime", u"--config", u"--icon", u"--version-info", u"--exclude",
+      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--lint", u"--allow-unknown-keys",
+      u"--inspect", u"--watch"};
+  return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
+}
+
+// An argument after --run's SOURCE_DIR, at i: "--" hands everything after
+// it to the program (i moves to the end), a plain word is the program's
+// too; a packing option there is a usage error that says where it goes,
+// since it would otherwise reach the program unnoticed.
+int ReadProgramArgument(TArguments arguments, size_t& i, std::vector<String>& positional) {
+  const String& argument = arguments[i];
+  if (argument == u"--") {
+    positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+    i = arguments.size();
+    return kExitOk;
+  }
+  if (IsPackingOption(argument)) {
+    return UsageError(Format(u"%s comes after SOURCE_DIR: packing options go before it (lumora-pack --run "
+                             u"%s ... SOURCE_DIR), and the program's own arguments after \"--\"",
+                             {argument, argument}));
+  }
+  if (argument.starts_with(u"-")) {
+    return UsageError(Format(u"%s after SOURCE_DIR: give the program's own options after \"--\" "
+                             u"(lumora-pack --run SOURCE_DIR -- %s)",
+                             {argument, argument}));
+  }
+  positional.push_back(argument);
+  return kExitOk;
+}
+
+// The options of --run alone.
+using TPreviewOptions = TPreviewRun::TSwitches;
+
 // Reads the packing options into options and the other arguments into
-// positional. With restAfterSource everything after the first positional
-// argument is positional too (the arguments of --run's program). kExitOk,
+// positional. With preview (--run) the options of --run are read too, and the arguments after the first positional
+// argument go to ReadProgramArgument (the arguments of --run's program). kExitOk,
 // or the usage error's exit code.
 int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<String>& positional,
-                       bool restAfterSource) {
+                       TPreviewOptions* preview) {
+  const bool restAfterSource = preview != nullptr;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const String& argument = arguments[i];
+    if (restAfterSource && !positional.empty()) {
+      if (const int code = ReadProgramArgument(arguments, i, positional); code != kExitOk) return code;
+      if (i == arguments.size()) break;
+      continue;
+    }
     String* value = argument == u"--runtime"  ? &options.Runtime
                     : argument == u"--config" ? &options.ConfigFile
                     : argument == u"--icon"   ? &options.IconFile
                                               : nullptr;
     bool* flag = argument == u"--strict"               ? &options.Strict
+                 : argument == u"--lint"               ? &options.Lint
                  : argument == u"--allow-unknown-keys" ? &options.AllowUnknownKeys
                                                        : nullptr;
-    if (restAfterSource && !positional.empty()) {
-      positional.push_back(argument);
-    } else if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
+    if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
       const bool level = argument == kLevelOption.Name;
       if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption,
                       level ? options.Level : options.Jobs)) {
@@ -150,6 +209,15 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
         return UsageError(u"--target needs " + TRuntimeLocator::TargetNames() + u", not \"" +
                           arguments[i] + u"\"");
       }
+    } else if (argument == u"--exclude") {
+      if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
+      options.Excludes.push_back(arguments[++i]);
+    } else if (argument == u"--inspect" && preview != nullptr) {
+      preview->Inspect = true;
+    } else if (argument == u"--watch" && preview != nullptr) {
+      preview->Watch = true;
+    } else if (argument == u"--no-default-excludes") {
+      options.DefaultExcludes = false;
     } else if (argument == u"--version-info") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       const String& pair = arguments[++i];
@@ -179,20 +247,22 @@ void PrintNotes(const TPackSummary& summary) {
 int RunPreview(TArguments arguments) {
   TPackOptions options;
   std::vector<String> positional;
-  if (const int code = ParsePackArguments(arguments, options, positional, true); code != kExitOk) {
+  TPreviewOptions preview;
+  if (const int code = ParsePackArguments(arguments, options, positional, &preview); code != kExitOk) {
     return code;
   }
   if (positional.empty()) return UsageError(u"--run needs SOURCE_DIR");
   options.SourceDir = positional[0];
   positional.erase(positional.begin());
   // The program's own output follows; the packer says no more than needed.
-  return TPreviewRun::Run(options, positional, Warning, PrintNotes);
+  preview.OnNote = [](const String& note) { TConsole::Out(u"lumora-pack: note: " + note); };
+  return TPreviewRun::Run(options, positional, Warning, PrintNotes, preview);
 }
 
 int RunPack(TArguments arguments) {
   TPackOptions options;
   std::vector<String> positional;
-  if (const int code = ParsePackArguments(arguments, options, positional, false); code != kExitOk) {
+  if (const int code = ParsePackArguments(arguments, options, positional, nullptr); code != kExitOk) {
     return code;
   }
   if (positional.size() != 2) return UsageError(u"packing needs SOURCE_DIR and OUTPUT");

@@ -10,6 +10,7 @@
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
 #include "core/IconFile.h"
+#include "core/ResourceUpdateError.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
 #include "core/WindowIcon.h"
@@ -24,10 +25,13 @@
 #include "pack/DosTime.h"
 #include "pack/PackChecks.h"
 #include "pack/EncodePipeline.h"
+#include "pack/NearestName.h"
 #include "pack/ProgressBar.h"
 #include "pack/SiteConfig.h"
+#include "pack/SiteFilter.h"
 #include "pack/SiteScanner.h"
 #include "pack/TemplateLint.h"
+#include "pack/WindowsEngineLint.h"
 #include "pack/ZipWriter.h"
 #include "core/os/File.h"
 
@@ -36,6 +40,9 @@ namespace lumora {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The content of the preview's marker entry; only its name counts.
+const std::string kPreviewMarker = "lumora-pack --run";
 
 // The configuration's section of version strings, which the runtime never
 // reads.
@@ -166,16 +173,20 @@ class TPackJob {
     const bool windowsRuntime = TRuntimeLocator::IsWindows(summary.Target);
     // The icon is checked before any work, with the messages of the
     // Windows icon replacement.
-    if (!FOptions.IconFile.empty() && windowsRuntime) {
-      FMainIcon = TIconFile::Load(Canonical(FOptions.IconFile, u"icon file"));
+    if (!FOptions.IconFile.empty() && windowsRuntime) FMainIcon = LoadMainIcon();
+    if (const String warning = TPackChecks::OutputNameWarning(FOptions.Output, windowsRuntime);
+        !warning.empty() && !FOptions.NamedByPacker) {
+      Warn(warning);
     }
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
     CollectEntries();
     CollectVersionStrings(windowsRuntime);
     FRewrittenRuntime = RewriteResources(summary.Runtime);
     CheckStartPage();
+    CheckRootFolder();
     WarnCaseTwins();
     LintTemplates();
+    if (windowsRuntime || FOptions.Lint) LintForWindowsEngine();
     if (FOptions.Strict && FWarnings > 0) {
       throw Exception(Format(u"%s warning(s) with --strict: nothing written",
                              {IntToStr(static_cast<int64_t>(FWarnings))}));
@@ -201,17 +212,78 @@ class TPackJob {
 
     summary.Entries = FEntries.size();
     summary.ContentBytes = FContentBytes;
+    summary.Notes.insert(summary.Notes.end(), FNotes.begin(), FNotes.end());
     return summary;
   }
 
  private:
   void Warn(const String& message) { FOnWarning(message); }
 
+  // A Windows program's new main icon: an ICO file, or a PNG picture made
+  // into one.
+  std::vector<uint8_t> LoadMainIcon() const {
+    const String path = Canonical(FOptions.IconFile, u"icon file");
+    const std::string bytes = ReadWholeFile(path);
+    const std::vector<uint8_t> picture(bytes.begin(), bytes.end());
+    if (TPackChecks::IsPng(picture)) return TPackChecks::IconFromPng(picture, FOptions.IconFile);
+    try {
+      return TIconFile::Load(path);
+    } catch (const EResourceUpdateError& error) {
+      if (error.Message().find(u"invalid") == String::npos) throw;
+      throw Exception(error.Message() + u" (a Windows program's icon is an ICO file, or a PNG picture of "
+                                        u"at most 256x256 pixels that the packer makes into one)");
+    }
+  }
+
+  // The site's files less those the filters leave out, with a note of what
+  // was left out and why.
+  std::vector<TSiteFile> ScanSite() {
+    std::vector<std::string> patterns;
+    for (const String& pattern : FOptions.Excludes) patterns.push_back(ToUtf8(pattern));
+    TSiteFilter filter(FOptions.DefaultExcludes, std::move(patterns));
+    const String ignoreFile = (fs::path(FOptions.SourceDir) / fs::path(kIgnoreFileName)).u16string();
+    filter.AddIgnoreFile(ignoreFile);
+    std::vector<TExcludedEntry> excluded;
+    std::vector<TSiteFile> files =
+        TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning, filter, excluded);
+    std::erase_if(files, [](const TSiteFile& file) { return FromUtf8(file.Name) == kIgnoreFileName; });
+    NoteExcluded(excluded, TExcludeReason::Default,
+                 u"version control, system and editor leftovers; --no-default-excludes packs them");
+    NoteExcluded(excluded, TExcludeReason::Author, Format(u"matched by --exclude or %s", {kIgnoreFileName}));
+    // A program packed into the site folder earlier would be packed again,
+    // runtime and all, into every later one.
+    std::erase_if(files, [this](const TSiteFile& file) {
+      if (!TPackChecks::IsPackedProgram(file.Path)) return false;
+      Warn(Format(u"left out \"%s\": it is a program packed by lumora-pack; write programs outside "
+                  u"SOURCE_DIR so they are not packed into the next one",
+                  {FromUtf8(file.Name)}));
+      return true;
+    });
+    return files;
+  }
+
+  // One line for all the entries left out for reason: how many, the first
+  // few names, and why.
+  void NoteExcluded(std::vector<TExcludedEntry> excluded, TExcludeReason reason, const String& why) {
+    constexpr size_t kNamesShown = 5;
+    std::sort(excluded.begin(), excluded.end(),
+              [](const TExcludedEntry& a, const TExcludedEntry& b) { return a.Name < b.Name; });
+    String names;
+    size_t count = 0;
+    for (const TExcludedEntry& entry : excluded) {
+      if (entry.Reason != reason) continue;
+      if (++count <= kNamesShown) names += (names.empty() ? u"" : u", ") + FromUtf8(entry.Name);
+    }
+    if (count == 0) return;
+    if (count > kNamesShown) names += u", ...";
+    FNotes.push_back(Format(u"left out %s %s: %s (%s)",
+                            {IntToStr(static_cast<int64_t>(count)), count == 1 ? u"entry" : u"entries", names, why}));
+  }
+
   // The site's files, with the configuration in place of any root file that
   // the runtime would find under the name "lm-config".
   void CollectEntries() {
-    std::vector<TSiteFile> files =
-        TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning);
+    std::vector<TSiteFile> files = ScanSite();
     std::vector<TSiteFile> configFiles;
     std::erase_if(files, [&](const TSiteFile& file) {
       if (!IsEntryNamed(file.Name, ConfigEntryName)) return false;
@@ -242,6 +314,18 @@ class TPackJob {
     }
     if (!configPath.empty()) LoadConfig(configPath);
     if (FIconInPackage) AddPackageIcon();
+    // Only the preview carries the marker; a site's own file of that name
+    // would turn a finished program into one.
+    std::erase_if(FEntries, [&](const TSourceEntry& entry) {
+      if (!IsEntryNamed(entry.Name, PreviewEntryName)) return false;
+      Warn(Format(u"skipped \"%s\": \"%s\" is the name lumora-pack --run marks its programs with",
+                  {entry.Path, PreviewEntryName}));
+      return true;
+    });
+    if (FOptions.PreviewMarker) {
+      FEntries.push_back(TSourceEntry{ToUtf8(PreviewEntryName), u"", static_cast<int64_t>(kPreviewMarker.size()), 0,
+                                      &kPreviewMarker});
+    }
     std::sort(FEntries.begin(), FEntries.end(),
               [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
   }
@@ -290,13 +374,68 @@ class TPackJob {
                           : NoConfigMessage());
     }
     if (HasEntry(start)) return;
-    String message = Format(u"IndexPage \"%s\" names no file of the package",
-                            {ReadConfigString(FConfig, TConfigKeyId::IndexPage)});
+    const String given = ReadConfigString(FConfig, TConfigKeyId::IndexPage);
+    String message = Format(u"IndexPage \"%s\" names no file of the package", {given});
     const String root = ReadConfigString(FConfig, TConfigKeyId::RootDirName);
-    if (!root.empty() && HasEntry(root + u"/" + start)) {
+    String slashes = given;
+    std::replace(slashes.begin(), slashes.end(), u'\\', u'/');
+    String fixed = slashes;
+    while (fixed.starts_with(u"./")) fixed.erase(0, 2);
+    if (slashes != given || fixed != slashes) {
+      message += slashes != given ? String(u": names in the package use \"/\" between folders")
+                                  : String(u": names start at the top of SOURCE_DIR, without \"./\"");
+      if (HasEntry(TSiteConfig::StartEntryName(fixed))) message += Format(u" (write \"%s\")", {fixed});
+    } else if (!root.empty() && HasEntry(root + u"/" + start)) {
       message += Format(u" (IndexPage includes the root folder: \"%s/%s\")", {root, start});
+    } else if (const String nearest = NearestPage(start); !nearest.empty()) {
+      message += Format(u" (did you mean \"%s\"?)", {nearest});
     }
     throw Exception(message);
+  }
+
+  // The page a start page that is not there was most likely meant to be:
+  // the one page of the same file name in another folder, else a name a
+  // few letters off.
+  String NearestPage(const String& start) const {
+    constexpr size_t kPageSlipEdits = 3;
+    std::vector<String> pages;
+    for (const TSourceEntry& entry : FEntries) {
+      if (TTemplateLint::IsPageCandidate(FromUtf8(entry.Name))) pages.push_back(FromUtf8(entry.Name));
+    }
+    const auto baseName = [](const String& name) { return UpperCaseAscii(fs::path(name).filename().u16string()); };
+    String found;
+    size_t sameName = 0;
+    for (const String& page : pages) {
+      if (baseName(page) != baseName(start)) continue;
+      found = page;
+      ++sameName;
+    }
+    if (sameName == 1) return found;
+    return NearestName(start, pages, kPageSlipEdits);
+  }
+
+  // Scripts and templates name files below RootDirName; a folder the
+  // package does not have makes every such name miss.
+  void CheckRootFolder() {
+    const String root = ReadConfigString(FConfig, TConfigKeyId::RootDirName);
+    if (root.empty()) return;
+    const String prefix = UpperCaseAscii(root) + u"/";
+    std::vector<String> folders;
+    for (const TSourceEntry& entry : FEntries) {
+      const String name = FromUtf8(entry.Name);
+      if (UpperCaseAscii(name).starts_with(prefix)) return;
+      const size_t slash = name.find(u'/');
+      if (slash == String::npos) continue;
+      const String folder = u"\"" + name.substr(0, slash) + u"\"";
+      if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+    }
+    String list;
+    for (const String& folder : folders) list += (list.empty() ? u"" : u", ") + folder;
+    Warn(Format(u"RootDirName \"%s\" is no folder of the package: no entry starts with \"%s/\", so names that "
+                u"scripts and templates give find nothing; %s",
+                {root, root,
+                 folders.empty() ? String(u"there is no folder at the top of SOURCE_DIR")
+                                 : Format(u"the folders at the top of SOURCE_DIR are %s", {list})}));
   }
 
   String NoConfigMessage() const {
@@ -310,6 +449,14 @@ class TPackJob {
       message += Format(u". Found %s: the runtime reads only a file named exactly \"%s\", with no "
                         u"extension, at the top of SOURCE_DIR",
                         {lookalikes, ConfigEntryName});
+    }
+    // Pointed at the site's root folder instead of the folder above it.
+    std::error_code error;
+    const fs::path above = fs::canonical(fs::path(FOptions.SourceDir), error).parent_path();
+    if (!error && fs::is_regular_file(above / fs::path(ConfigEntryName), error)) {
+      message += Format(u". The folder above, \"%s\", has one: pack that folder (its %s names the root folder "
+                        u"with RootDirName)",
+                        {above.u16string(), ConfigEntryName});
     }
     return message;
   }
@@ -330,6 +477,31 @@ class TPackJob {
         warnings = {Format(u"%s: templates not checked: %s", {FromUtf8(entry.Name), error.Message()})};
       }
       for (const String& warning : warnings) Warn(warning);
+    }
+  }
+
+  // Script the Windows runtime's engine stops at and CSS it ignores, in
+  // every page, script and style sheet, by file and line.
+  void LintForWindowsEngine() {
+    constexpr size_t kFindingsPerFile = 20;
+    for (const TSourceEntry& entry : FEntries) {
+      const String name = FromUtf8(entry.Name);
+      const TWindowsEngineLint::TKind kind = TWindowsEngineLint::KindOf(name);
+      if (entry.Bytes != nullptr || kind == TWindowsEngineLint::TKind::None) continue;
+      const std::string text = ReadWholeFile(entry.Path);
+      const std::vector<TEngineFinding> findings =
+          kind == TWindowsEngineLint::TKind::Script ? TWindowsEngineLint::CheckScript(text)
+          : kind == TWindowsEngineLint::TKind::Css  ? TWindowsEngineLint::CheckCss(text)
+                                                    : TWindowsEngineLint::CheckHtml(text);
+      for (size_t i = 0; i < findings.size() && i < kFindingsPerFile; ++i) {
+        Warn(Format(u"%s:%s: the Windows engine (Internet Explorer 11) %s %s",
+                    {name, IntToStr(static_cast<int64_t>(findings[i].Line)),
+                     findings[i].Css ? u"ignores" : u"does not run", findings[i].What}));
+      }
+      if (findings.size() > kFindingsPerFile) {
+        Warn(Format(u"%s: %s more constructs the Windows engine does not know",
+                    {name, IntToStr(static_cast<int64_t>(findings.size() - kFindingsPerFile))}));
+      }
     }
   }
 
@@ -394,6 +566,9 @@ class TPackJob {
     for (const String& name : FConfig.ReadSection(kVersionInfoSection)) {
       given.emplace_back(name, FConfig.ReadString(kVersionInfoSection, name, u""));
     }
+    // The section serves the site's Windows programs; packed for Linux, it
+    // is simply not used.
+    const size_t fromConfig = given.size();
     given.insert(given.end(), FOptions.VersionStrings.begin(), FOptions.VersionStrings.end());
     for (const auto& [name, value] : given) {
       const String known = VersionStringName(name);
@@ -404,9 +579,12 @@ class TPackJob {
       std::erase_if(FVersionStrings, [&](const auto& pair) { return pair.first == known; });
       FVersionStrings.emplace_back(known, value);
     }
-    if (!FVersionStrings.empty() && !windowsRuntime) {
-      Warn(u"the version strings apply only to Windows programs: not written");
+    if (!windowsRuntime) {
+      if (given.size() > fromConfig) Warn(u"--version-info applies only to Windows programs: not written");
       FVersionStrings.clear();
+    }
+    for (const auto& [name, value] : FVersionStrings) {
+      if (const String warning = TPackChecks::VersionNumberWarning(name, value); !warning.empty()) Warn(warning);
     }
   }
 
@@ -449,6 +627,7 @@ class TPackJob {
   // Counts the warnings for --strict, then passes them on.
   TPacker::TOnWarning FOnWarning;
   std::vector<TSourceEntry> FEntries;
+  std::vector<String> FNotes;
   TMemIniFile FConfig;
   std::string FConfigBytes;
   // The package's "lm-icon", or a Windows runtime's new main icon.

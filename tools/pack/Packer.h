@@ -34,6 +34,21 @@ struct TPackOptions {
   // ProductVersion), as name and value in the order given. They override
   // the configuration's [VersionInfo] section.
   std::vector<std::pair<String, String>> VersionStrings;
+  // Glob patterns of files and folders to leave out (--exclude), beside
+  // those of the site's ignore file.
+  std::vector<String> Excludes;
+  // Mark the program as a preview (PreviewEntryName), so that it honours
+  // the developer switches of "lumora-pack --run" (--inspect). Never set for
+  // a program that is handed on.
+  bool PreviewMarker = false;
+  // The packer chose Output's name itself (the preview): its name is not
+  // checked against the target.
+  bool NamedByPacker = false;
+  // Leave out version-control folders and system and editor leftovers.
+  bool DefaultExcludes = true;
+  // Check script and CSS against the Windows runtime's engine whatever the
+  // target (a Windows program is always checked).
+  bool Lint = false;
   // Fail, writing nothing, when there is any warning (for build scripts).
   bool Strict = false;
   // An unknown configuration key a slip away from a known one is only a

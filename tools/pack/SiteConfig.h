@@ -45,6 +45,8 @@ class TSiteConfig {
   // cleaning every request gets (URL decoding, outer slashes and any query
   // removed). Empty when there is no start page at all.
   static String StartEntryName(const TMemIniFile& config);
+  // The same for an IndexPage value.
+  static String StartEntryName(StringView indexPage);
 };
 
 }  // namespace lumora

@@ -37,8 +37,9 @@ bool IsInside(const fs::path& path, const fs::path& root) {
 
 class TScan {
  public:
-  TScan(const String& root, const String& exclude, const TSiteScanner::TOnWarning& onWarning)
-      : FOnWarning(onWarning) {
+  TScan(const String& root, const String& exclude, const TSiteScanner::TOnWarning& onWarning,
+        const TSiteFilter* filter, std::vector<TExcludedEntry>* excluded)
+      : FOnWarning(onWarning), FFilter(filter), FExcluded(excluded) {
     std::error_code error;
     FRoot = fs::canonical(fs::path(root), error);
     if (error || !fs::is_directory(FRoot)) {
@@ -80,6 +81,15 @@ class TScan {
 
   void Entry(const fs::directory_entry& entry, const fs::path& canonical, const std::string& name) {
     const fs::file_status status = entry.symlink_status();
+    if (FFilter != nullptr) {
+      std::error_code error;
+      const bool folder = fs::is_directory(entry.path(), error);
+      const TExcludeReason reason = FFilter->Match(name, folder);
+      if (reason != TExcludeReason::None) {
+        FExcluded->push_back(TExcludedEntry{folder ? name + "/" : name, reason});
+        return;
+      }
+    }
     if (fs::is_symlink(status)) {
       Link(entry.path(), name);
     } else if (fs::is_directory(status)) {
@@ -137,6 +147,8 @@ class TScan {
   }
 
   const TSiteScanner::TOnWarning& FOnWarning;
+  const TSiteFilter* FFilter;
+  std::vector<TExcludedEntry>* FExcluded;
   fs::path FRoot;
   fs::path FExclude;
   std::vector<fs::path> FOpenFolders;
@@ -153,7 +165,13 @@ int64_t TSiteScanner::ModifiedTime(const String& path) {
 
 std::vector<TSiteFile> TSiteScanner::Scan(const String& root, const String& exclude,
                                           const TOnWarning& onWarning) {
-  return TScan(root, exclude, onWarning).Run();
+  return TScan(root, exclude, onWarning, nullptr, nullptr).Run();
+}
+
+std::vector<TSiteFile> TSiteScanner::Scan(const String& root, const String& exclude,
+                                          const TOnWarning& onWarning, const TSiteFilter& filter,
+                                          std::vector<TExcludedEntry>& excluded) {
+  return TScan(root, exclude, onWarning, &filter, &excluded).Run();
 }
 
 }  // namespace lumora

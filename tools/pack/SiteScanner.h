@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/String.h"
+#include "pack/SiteFilter.h"
 
 namespace lumora {
 
@@ -17,6 +18,12 @@ struct TSiteFile {
   String Path;       // where the bytes are read from
   int64_t Size = 0;
   int64_t ModifiedTime = 0;  // seconds since 1970-01-01 UTC
+};
+
+// A file or folder that a filter left out.
+struct TExcludedEntry {
+  std::string Name;  // the entry name, with a trailing "/" for a folder
+  TExcludeReason Reason = TExcludeReason::None;
 };
 
 class TSiteScanner {
@@ -32,6 +39,12 @@ class TSiteScanner {
   // raises an error.
   static std::vector<TSiteFile> Scan(const String& root, const String& exclude,
                                      const TOnWarning& onWarning);
+
+  // The same, leaving out what filter matches (a folder is not entered)
+  // and listing it in excluded, in the order met.
+  static std::vector<TSiteFile> Scan(const String& root, const String& exclude,
+                                     const TOnWarning& onWarning, const TSiteFilter& filter,
+                                     std::vector<TExcludedEntry>& excluded);
 
   // The file's modification time in seconds since 1970-01-01 UTC.
   static int64_t ModifiedTime(const String& path);

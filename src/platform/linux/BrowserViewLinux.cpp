@@ -19,6 +19,7 @@
 #include "os/linux/KeyCodes.h"
 #include "os/linux/ModalDialog.h"
 #include "os/linux/TerminationWatch.h"
+#include "os/linux/WebKitScheme.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"
 
@@ -198,7 +199,19 @@ bool IsRedelivery(GtkWidget* view, const GdkEventKey* event) {
   return false;
 }
 
+// F12 and Ctrl+Shift+I, the usual keys of a browser's inspector.
+bool IsInspectorKey(const GdkEventKey* event) {
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  const guint key = gdk_keyval_to_upper(event->keyval);
+  return (key == GDK_KEY_F12 && modifiers == 0) ||
+         (key == GDK_KEY_I && modifiers == (GDK_CONTROL_MASK | GDK_SHIFT_MASK));
+}
+
 gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
+  if (g_object_get_data(G_OBJECT(widget), "lumora-inspector") != nullptr && IsInspectorKey(event)) {
+    webkit_web_inspector_show(webkit_web_view_get_inspector(WEBKIT_WEB_VIEW(widget)));
+    return TRUE;
+  }
   if (IsRedelivery(widget, event)) return FALSE;
   TBrowserView* self = Self(data);
   const int key = VirtualKeyOf(event->keyval);
@@ -326,6 +339,32 @@ void TBrowserView::SetScriptErrorAction(TScriptErrorAction action) {
   WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(FImpl->View));
   webkit_settings_set_enable_write_console_messages_to_stdout(settings,
                                                              action == TScriptErrorAction::eaAskUser);
+}
+
+void TBrowserView::EnableInspector() {
+  WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
+  webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(web), TRUE);
+  g_object_set_data(G_OBJECT(FImpl->View), "lumora-inspector", GINT_TO_POINTER(1));
+  // The inspector opens in a window of its own instead of taking half of
+  // the site's window, which keeps the size the configuration gave it.
+  g_signal_connect(webkit_web_view_get_inspector(web), "attach",
+                   G_CALLBACK(+[](WebKitWebInspector* inspector, gpointer) -> gboolean {
+                     // Attached first, as WebKit insists on, then moved out.
+                     g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
+                                     +[](gpointer data) -> gboolean {
+                                       webkit_web_inspector_detach(WEBKIT_WEB_INSPECTOR(data));
+                                       return G_SOURCE_REMOVE;
+                                     },
+                                     g_object_ref(inspector), g_object_unref);
+                     return FALSE;
+                   }),
+                   nullptr);
+}
+
+void TBrowserView::ReloadFromSite() {
+  // The scheme's cache of entries would answer with the old bytes.
+  ForgetWebKitSchemeEntries(webkit_web_view_get_context(WEBKIT_WEB_VIEW(FImpl->View)), kSiteScheme);
+  webkit_web_view_reload_bypass_cache(WEBKIT_WEB_VIEW(FImpl->View));
 }
 
 void TBrowserView::Navigate(const String& url) {

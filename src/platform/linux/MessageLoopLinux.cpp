@@ -8,7 +8,9 @@
 // (start-up's long steps test it between blocks) and wakes whichever GLib
 // loop runs (os/linux/TerminationWatch.h): the main loop here, a modal
 // loop through its own watch (os/linux/ModalDialog.h, the password dialog).
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 
 #include <cstdio>
 
@@ -49,6 +51,16 @@ bool InitializeWindowing() {
   }
   gdk_event_handler_set(HandleEvent, nullptr, nullptr);
   return true;
+}
+
+void WatchReloadRequests(void (*onReload)()) {
+  g_unix_signal_add(
+      SIGUSR2,
+      +[](gpointer data) -> gboolean {
+        reinterpret_cast<void (*)()>(data)();
+        return G_SOURCE_CONTINUE;
+      },
+      reinterpret_cast<gpointer>(onReload));
 }
 
 void RunMessageLoop() {

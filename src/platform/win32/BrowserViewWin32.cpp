@@ -129,6 +129,10 @@ void TBrowserView::ShowFindDialog() { FImpl->Host->ShowFindDialog(); }
 
 void TBrowserView::PrintPreview() { FImpl->Host->PrintPreview(); }
 
+void TBrowserView::EnableInspector() {}
+
+void TBrowserView::ReloadFromSite() {}
+
 bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }
 
 void* TBrowserView::NativeHandle() const { return FImpl->Host->Handle(); }

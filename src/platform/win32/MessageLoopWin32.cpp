@@ -11,6 +11,8 @@ bool InitializeWindowing() { return true; }
 // reaches the main window once there is one.
 void WatchTerminationSignals() {}
 
+void WatchReloadRequests(void (*)()) {}
+
 void RunMessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

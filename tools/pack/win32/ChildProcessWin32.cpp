@@ -49,7 +49,15 @@ int TChildProcess::TInterruptGuard::Interrupted() {
   return gInterrupted ? static_cast<int>(kInterruptedCode) : 0;
 }
 
-int TChildProcess::Run(const String& program, const std::vector<String>& arguments) {
+bool TChildProcess::CanAskToReload() { return false; }
+
+int TChildProcess::Run(const String& program, const std::vector<String>& arguments,
+                       const TEnvironment& environment, const std::function<bool()>&) {
+  // The program inherits the packer's environment; the packer ends with it.
+  for (const auto& [name, value] : environment) {
+    ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(FromUtf8(name).c_str()),
+                              reinterpret_cast<const wchar_t*>(FromUtf8(value).c_str()));
+  }
   std::vector<String> all{program};
   all.insert(all.end(), arguments.begin(), arguments.end());
   String commandLine = TCommandLineParams::JoinCommandLine(all);
