@@ -26,9 +26,32 @@ String TJsValue::ToText() const {
   if (std::isnan(number)) return u"NaN";
   if (std::isinf(number)) return number > 0 ? u"Infinity" : u"-Infinity";
   if (number == 0) return u"0";  // also -0, as the script prints it
-  char buffer[32];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, number).ptr;
-  return FromAscii(std::string_view(buffer, static_cast<size_t>(end - buffer)));
+  // The shortest round-trip digits, laid out as the script's Number::toString does:
+  // plain digits from 1e-6 up to below 1e21, exponent form ("1e+21", "1e-7") outside.
+  char buffer[40];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(number),
+                                 std::chars_format::scientific).ptr;
+  const std::string_view scientific(buffer, static_cast<size_t>(end - buffer));
+  const size_t e = scientific.find('e');
+  std::string digits(1, scientific[0]);
+  if (e > 2) digits.append(scientific.substr(2, e - 2));
+  int exponent = 0;
+  std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1), end, exponent);
+  const int k = static_cast<int>(digits.size());
+  const int n = exponent + 1;  // position of the decimal point after the first digit
+  std::string text = number < 0 ? "-" : "";
+  if (k <= n && n <= 21) {
+    text += digits + std::string(static_cast<size_t>(n - k), '0');
+  } else if (0 < n && n <= 21) {
+    text += digits.substr(0, static_cast<size_t>(n)) + "." + digits.substr(static_cast<size_t>(n));
+  } else if (-6 < n && n <= 0) {
+    text += "0." + std::string(static_cast<size_t>(-n), '0') + digits;
+  } else {
+    text += digits.substr(0, 1);
+    if (k > 1) text += "." + digits.substr(1);
+    text += (n - 1 >= 0 ? "e+" : "e-") + std::to_string(std::abs(n - 1));
+  }
+  return FromAscii(text);
 }
 
 int16_t TJsValue::ToInt16() const {

@@ -173,6 +173,11 @@ TEST(JsValueTest, ArgumentConversions) {
       {N(3), u"3"}, {N(-2.5), u"-2.5"}, {N(-0.0), u"0"}, {N(1e21), u"1e+21"},
       {N(std::numeric_limits<double>::quiet_NaN()), u"NaN"},
       {N(-std::numeric_limits<double>::infinity()), u"-Infinity"},
+      {N(std::numeric_limits<double>::infinity()), u"Infinity"},
+      {N(1e20), u"100000000000000000000"}, {N(1e-6), u"0.000001"}, {N(1e-7), u"1e-7"},
+      {N(123e-20), u"1.23e-18"}, {N(0.1 + 0.2), u"0.30000000000000004"},
+      {N(5e-324), u"5e-324"}, {N(1.7976931348623157e308), u"1.7976931348623157e+308"},
+      {N(42), u"42"}, {N(-1.5), u"-1.5"}, {N(123.456), u"123.456"}, {N(-1e-7), u"-1e-7"},
   };
   for (const auto& [value, text] : texts) EXPECT_EQ(value.ToText(), text) << ToUtf8(text);
   const std::vector<std::pair<TJsValue, int16_t>> numbers = {
