@@ -3,40 +3,16 @@
 #include <filesystem>
 
 #include "core/Exception.h"
-#include "core/StrUtils.h"
+#include "core/TemporaryFile.h"
 #include "pack/ChildProcess.h"
 #include "pack/PackChecks.h"
 #include "pack/RuntimeLocator.h"
-#include "core/os/SysUtils.h"
 
 namespace lumora {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A folder that is removed with everything in it when it goes.
-class TScratchFolder {
- public:
-  TScratchFolder() : FPath(fs::path(TSysUtils::GetTemporalDir()) / fs::path(u"run-" + TStrUtils::RandomString(10))) {
-    std::error_code error;
-    if (!fs::create_directory(FPath, error) || error) {
-      throw Exception(Format(u"Cannot create the folder \"%s\". %s",
-                             {FPath.u16string(), FromUtf8(error.message())}));
-    }
-  }
-  ~TScratchFolder() {
-    std::error_code error;
-    fs::remove_all(FPath, error);
-  }
-  TScratchFolder(const TScratchFolder&) = delete;
-  TScratchFolder& operator=(const TScratchFolder&) = delete;
-
-  const fs::path& Path() const { return FPath; }
-
- private:
-  fs::path FPath;
-};
 
 // The site folder's name with the runtime's extension: "notes" or
 // "notes.exe".
@@ -61,9 +37,11 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   }
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;
-  const TScratchFolder folder;
+  // Held while the packer lives, so that a packer killed outright leaves
+  // a folder the next start of any program removes.
+  const TProgramFolder folder;
   options.Runtime = TPackChecks::ResolveRuntime(options.Runtime, options.Target);
-  options.Output = (folder.Path() / ProgramName(options)).u16string();
+  options.Output = (fs::path(folder.Path()) / ProgramName(options)).u16string();
   const TPackSummary summary = TPacker::Pack(options, onWarning);
   if (onPacked) onPacked(summary);
   if (const int interrupted = TChildProcess::TInterruptGuard::Interrupted()) return interrupted;

@@ -206,7 +206,7 @@ bool THostServices::ExtractToFile(const String& archiveName, const String& path)
 String THostServices::MakeTemporaryCopy(const String& archiveName, const String& extension) {
   // Created exclusively: nothing planted under the name is followed or
   // reused.
-  const String path = CreateTemporaryFile(extension).Path;
+  const String path = CreateTemporaryFile(FTemporalFiles.Folder(), extension).Path;
   bool program = false;
   try {
     program = ExtractToFile(archiveName, path);
