@@ -19,10 +19,6 @@ constexpr int kMostDraws = 100;
 constexpr StringView kProgramFolderPrefix = u"lumora-";
 constexpr StringView kLockExtension = u".lock";
 
-bool EndsWith(StringView text, StringView end) {
-  return text.size() > end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 String FileNameOf(StringView path) {
   const size_t separator = path.find_last_of(u"/\\");
   return String(separator == StringView::npos ? path : path.substr(separator + 1));
@@ -36,42 +32,20 @@ bool RemoveFolder(const String& folder) {
   return !DirectoryExists(folder);
 }
 
-bool IsProgramFolderName(StringView name) {
-  if (name.size() != kProgramFolderPrefix.size() + 10 || !name.starts_with(kProgramFolderPrefix)) return false;
-  for (const char16_t c : name.substr(kProgramFolderPrefix.size())) {
+// Whether name is prefix, ten ASCII letters and extension, as
+// CreateTemporaryFile names files.
+bool IsRandomName(StringView name, StringView prefix, StringView extension) {
+  if (name.size() != prefix.size() + 10 + extension.size() || !name.starts_with(prefix) ||
+      !name.ends_with(extension)) {
+    return false;
+  }
+  for (const char16_t c : name.substr(prefix.size(), 10)) {
     if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return false;
   }
   return true;
 }
 
-}  // namespace
-
-namespace {
-
-// A new file in folder named prefix, ten random letters and extension,
-// created exclusively; with hold, held and checked to be still named so.
-TTemporaryFile CreateUnderRandomName(const String& folder, StringView prefix, StringView extension, bool hold) {
-  uint32_t error = 0;
-  for (int draw = 0; draw < kMostDraws; ++draw) {
-    String path = folder + String(prefix) + TStrUtils::RandomString(10) + String(extension);
-    TFileHandle file = TFileHandle::Open(path, TFileAccess::ReadWrite, TFileShare::ReadWrite,
-                                         TFileCreation::CreateNew);
-    if (!file.IsOpen()) {
-      error = file.OpenError();
-      if (IsFileExistsError(error)) continue;
-      throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {path, SysErrorMessage(error)}));
-    }
-    if (hold) {
-      // Another start-up may have taken the new, not yet held file for a
-      // stale one and deleted it before it was held: then draw again.
-      file.LockExclusive();
-      if (!file.IsNamedBy(path)) continue;
-    }
-    return {std::move(path), std::move(file)};
-  }
-  throw EFCreateError(Format(u"Cannot create a file in the temporary folder \"%s\". %s",
-                             {folder, SysErrorMessage(error)}));
-}
+bool IsProgramFolderName(StringView name) { return IsRandomName(name, kProgramFolderPrefix, {}); }
 
 }  // namespace
 
@@ -80,7 +54,7 @@ TProgramFolder::TProgramFolder() {
   for (int draw = 0; draw < kMostDraws; ++draw) {
     // The folder comes only after its lock is held, so a folder whose lock
     // is gone is always stale.
-    TTemporaryFile lock = CreateUnderRandomName(temporary, kProgramFolderPrefix, kLockExtension, true);
+    TTemporaryFile lock = CreateTemporaryFile(temporary, kLockExtension, true, kProgramFolderPrefix);
     const String base = lock.Path.substr(0, lock.Path.size() - kLockExtension.size());
     std::error_code made;
     if (std::filesystem::create_directory(std::filesystem::path(base), made) && !made) {
@@ -107,8 +81,26 @@ TProgramFolder::~TProgramFolder() {
   DeleteFilePath(FLockPath);
 }
 
-TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, bool hold) {
-  return CreateUnderRandomName(folder, {}, extension, hold);
+TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, bool hold, StringView prefix) {
+  uint32_t error = 0;
+  for (int draw = 0; draw < kMostDraws; ++draw) {
+    String path = folder + String(prefix) + TStrUtils::RandomString(10) + String(extension);
+    TFileHandle file = TFileHandle::Open(path, TFileAccess::ReadWrite, TFileShare::ReadWrite,
+                                         TFileCreation::CreateNew);
+    if (!file.IsOpen()) {
+      error = file.OpenError();
+      if (IsFileExistsError(error)) continue;
+      throw EFCreateError(Format(u"Cannot create file \"%s\". %s", {path, SysErrorMessage(error)}));
+    }
+    if (hold) {
+      // Another start-up may have taken the new, not yet held file for a
+      // stale one and deleted it before it was held: then draw again.
+      file.LockExclusive();
+      if (!file.IsNamedBy(path)) continue;
+    }
+    return {std::move(path), std::move(file)};
+  }
+  throw EFCreateError(Format(u"Cannot create a file in the folder \"%s\". %s", {folder, SysErrorMessage(error)}));
 }
 
 int RemoveStaleTemporaryFiles() {
@@ -124,15 +116,25 @@ int RemoveStaleTemporaryFiles() {
           RemoveFolder(path)) {
         ++removed;
       }
-    } else if (EndsWith(name, kLockExtension)) {
+    } else if (IsRandomName(name, kProgramFolderPrefix, kLockExtension)) {
       const String folder = path.substr(0, path.size() - kLockExtension.size());
-      if (IsProgramFolderName(FileNameOf(folder)) && DeleteFileUnlessHeld(path)) {
+      if (DeleteFileUnlessHeld(path)) {
         RemoveFolder(folder);
         ++removed;
       }
-    } else if (EndsWith(name, kArchiveCopyExtension) && DeleteFileUnlessHeld(path)) {
+    } else if (IsRandomName(name, {}, kArchiveCopyExtension) && DeleteFileUnlessHeld(path)) {
       ++removed;
     }
+  }
+  return removed;
+}
+
+int RemoveUnheldFiles(const String& folder, StringView prefix, StringView extension) {
+  std::vector<String> files;
+  TSysUtils::GetDirectoryFiles(folder, false, files);
+  int removed = 0;
+  for (const String& path : files) {
+    if (IsRandomName(FileNameOf(path), prefix, extension) && DeleteFileUnlessHeld(path)) ++removed;
   }
   return removed;
 }

@@ -43,18 +43,23 @@ class TProgramFolder {
   TFileHandle FLock;
 };
 
-// A new, empty file in folder (with its trailing separator), named by ten
-// random letters and extension (with its dot; empty for none). It is
-// created exclusively: a name that exists is a collision, and another name
-// is drawn. With hold, the file is held (TFileHandle::LockExclusive) for as
-// long as File stays open. Raises EFCreateError when no file can be
-// created.
-TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, bool hold = false);
+// A new, empty file in folder (with its trailing separator), named by
+// prefix, ten random letters and extension (with its dot; empty for none).
+// It is created exclusively: a name that exists is a collision, and another
+// name is drawn. With hold, the file is held (TFileHandle::LockExclusive)
+// for as long as File stays open, so that DeleteFileUnlessHeld leaves it
+// alone. Raises EFCreateError when no file can be created.
+TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, bool hold = false,
+                                   StringView prefix = {});
 
 // Removes from the temporary folder what no running program holds: the
 // folders of programs that ended without removing theirs (their lock is
 // free, or gone), and loose archive copies of earlier versions. Returns how
 // many went.
 int RemoveStaleTemporaryFiles();
+
+// Deletes the files in folder that CreateTemporaryFile named with prefix
+// and extension and that nobody holds; returns how many went.
+int RemoveUnheldFiles(const String& folder, StringView prefix, StringView extension);
 
 }  // namespace lumora

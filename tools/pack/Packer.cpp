@@ -22,6 +22,7 @@
 #include "core/pe/VersionInfo.h"
 #include "pack/Console.h"
 #include "pack/DosTime.h"
+#include "pack/OutputPart.h"
 #include "pack/PackChecks.h"
 #include "pack/EncodePipeline.h"
 #include "pack/ProgressBar.h"
@@ -40,25 +41,6 @@ namespace {
 // The configuration's section of version strings, which the runtime never
 // reads.
 constexpr StringView kVersionInfoSection = u"VersionInfo";
-
-// A file beside the target that is deleted again unless it is kept.
-class TTemporarySibling {
- public:
-  TTemporarySibling(const String& target, StringView tag)
-      : FPath(target + u"." + String(tag) + u"-" + TStrUtils::RandomString(8) + u".tmp") {}
-  ~TTemporarySibling() {
-    if (!FKept) DeleteFilePath(FPath);
-  }
-  TTemporarySibling(const TTemporarySibling&) = delete;
-  TTemporarySibling& operator=(const TTemporarySibling&) = delete;
-
-  const String& Path() const { return FPath; }
-  void Keep() { FKept = true; }
-
- private:
-  String FPath;
-  bool FKept = false;
-};
 
 String Canonical(const String& path, StringView what) {
   std::error_code error;
@@ -187,23 +169,17 @@ class TPackJob {
                              {IntToStr(static_cast<int64_t>(FWarnings))}));
     }
 
-    TTemporarySibling program(FOptions.Output, u"part");
+    TOutputPart program(FOptions.Output);
     CopyRuntime(summary.Runtime, program.Path());
     summary.ArchiveBytes = AppendArchive(program.Path());
     // A Windows program's header checksum covers the whole file, the
     // archive included.
     if (windowsRuntime) {
-      TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::None,
+      TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::ReadWrite,
                        TFileCreation::OpenExisting);
       TPeCheckSum::Update(file);
     }
-    std::error_code error;
-    fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
-    if (error) {
-      throw Exception(
-          Format(u"Cannot write \"%s\". %s", {FOptions.Output, FromUtf8(error.message())}));
-    }
-    program.Keep();
+    program.MoveToOutput();
 
     summary.Entries = FEntries.size();
     summary.ContentBytes = FContentBytes;
@@ -372,7 +348,7 @@ class TPackJob {
       entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date},
                                        [&entry] { return OpenContent(entry); }});
     }
-    TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::OpenExisting);
+    TFileStream file(program, TFileAccess::Write, TFileShare::ReadWrite, TFileCreation::OpenExisting);
     const int64_t start = file.Seek(0, TSeekOrigin::End);
     TZipWriter writer(file, TExeHtmlSite::kArchivePassword);
     // Every entry is read twice: once for its CRC, once to compress it.
@@ -428,21 +404,27 @@ class TPackJob {
     return editor.Bytes();
   }
 
-  // The runtime, or its rewritten resources, copied to program; the
-  // archive is appended after it.
+  // The runtime, or its rewritten resources, copied to program (the part,
+  // which its creator holds open: shared for reading and writing); the
+  // archive is appended after it. The program takes the runtime's
+  // permissions, and always the owner's write permission, which appending
+  // needs.
   void CopyRuntime(const String& runtime, const String& program) const {
-    std::error_code error;
-    if (!FRewrittenRuntime.empty()) {
-      TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
-      file.WriteBuffer(FRewrittenRuntime.data(), static_cast<int64_t>(FRewrittenRuntime.size()));
-    } else {
-      fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
-                    error);
+    {
+      TFileStream file(program, TFileAccess::Write, TFileShare::ReadWrite, TFileCreation::CreateAlways);
+      if (!FRewrittenRuntime.empty()) {
+        file.WriteBuffer(FRewrittenRuntime.data(), static_cast<int64_t>(FRewrittenRuntime.size()));
+      } else {
+        TFileStream source(runtime, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+        std::vector<uint8_t> block(1 << 20);
+        while (const int64_t n = source.Read(block.data(), static_cast<int64_t>(block.size()))) {
+          file.WriteBuffer(block.data(), n);
+        }
+      }
     }
-    // A read-only runtime gives a read-only copy, which the archive could
-    // not be appended to.
-    if (!error)
-      fs::permissions(fs::path(program), fs::perms::owner_write, fs::perm_options::add, error);
+    std::error_code error;
+    const fs::perms perms = fs::status(fs::path(runtime), error).permissions();
+    if (!error) fs::permissions(fs::path(program), perms | fs::perms::owner_write, error);
     if (error) {
       throw Exception(
           Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
