@@ -95,6 +95,39 @@ stop "$pid"
 [ -z "$(temp_files)" ] || fail "left $(temp_files)"
 pass "copies a killed program made for pages and a killed preview's folder go at the next start"
 
+# A full disk under the settings store: the browser emulation values are
+# advisory, so the program starts without them and says so. The store (its
+# keys made by the programs above) lies on a small file system of its own in
+# a mount namespace; a holder keeps it open, so that it can still be read
+# (its -shm and -wal files exist), and the file system is then filled to
+# the brim. Mount namespaces need root.
+if [ "$(id -u)" = 0 ] && unshare -m --propagation private true 2>/dev/null; then
+  [ -f "$REGISTRY" ] || fail "no settings store to copy"
+  full="$SCRATCH/full-config"
+  mkdir -p "$full"
+  mkfifo "$SCRATCH/holder"
+  unshare -m --propagation private sh -c \
+    'mount -t tmpfs -o size=512k tmpfs "$1" && mkdir "$1/lumora" && cp "$2" "$1/lumora/" &&
+     exec sqlite3 "$1/lumora/registry.sqlite3" < "$3" > /dev/null' sh "$full" "$REGISTRY" "$SCRATCH/holder" &
+  holder=$!
+  exec 9> "$SCRATCH/holder"
+  echo 'SELECT count(*) FROM keys;' >&9
+  wait_until 10 test -e "/proc/$holder/root$full/lumora/registry.sqlite3-shm" || fail "the holder did not open the store"
+  nsenter -t "$holder" -m sh -c 'dd if=/dev/zero of="$1/filler" bs=4k 2>/dev/null; true' sh "$full"
+  XDG_CONFIG_HOME="$full" nsenter -t "$holder" -m "$SCRATCH/plain.app" 2> "$SCRATCH/full.err" & pid=$!
+  window="$(wait_window Plain 30)" ||
+    fail "a full disk under the settings store stopped the start: $(cat "$SCRATCH/full.err")"
+  grep -q "browser emulation" "$SCRATCH/full.err" || fail "nothing said about the values: '$(cat "$SCRATCH/full.err")'"
+  press_key "$window" Escape
+  wait_exit "$pid"
+  [ "$EXIT_CODE" = 0 ] || fail "a full disk under the settings store: exit code $EXIT_CODE"
+  exec 9>&-
+  wait "$holder" 2>/dev/null || true
+  pass "a full disk under the settings store leaves the browser emulation values out and the program starts"
+else
+  echo "skip - a full disk under the settings store needs root for a mount namespace"
+fi
+
 # A write killed midway leaves no temporary file beside the target: once
 # the page has written the file, a file size limit set on the running
 # program kills it (SIGXFSZ) in the middle of its next, larger write.
