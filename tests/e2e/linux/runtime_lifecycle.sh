@@ -152,19 +152,30 @@ wait_exit "$pid" 20
 [ "$(sed '1s/^\xEF\xBB\xBF//' "$RESULTS" | tr -d '\r\n')" = first ] || fail "the target lost its old content"
 pass "a write killed midway leaves the old file and nothing beside it"
 
-# An unusable temporary folder: the runtime-error box, and the real cause
-# on standard error.
+# An unusable runtime folder: the program takes the next private folder
+# and starts. With no usable folder anywhere: the runtime-error box, and the
+# real cause on standard error.
 cp "$runtime" "$SCRATCH/app"
 (cd "$SCRATCH/plain" && zip -q -r -P "$(password)" ../plain.zip .)
 "$append" "$SCRATCH/plain.zip" "$SCRATCH/app" > /dev/null
-mkdir -p "$SCRATCH/blocked"
+mkdir -p "$SCRATCH/blocked" "$SCRATCH/tmp"
+chmod 1777 "$SCRATCH/tmp"
 touch "$SCRATCH/blocked/lumora"
-XDG_RUNTIME_DIR="$SCRATCH/blocked" "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
+XDG_RUNTIME_DIR="$SCRATCH/blocked" TMPDIR="$SCRATCH/tmp" "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
+window="$(wait_window Plain)" || fail "a file planted in the runtime folder stopped the start: $(cat "$SCRATCH/app.err")"
+[ -n "$(find "$SCRATCH/tmp/lumora-$(id -u)" -name '*.archive')" ] || fail "the archive copy is not in the next folder"
+press_key "$window" Escape
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "a blocked runtime folder: exit code $EXIT_CODE"
+pass "a blocked runtime folder: the program uses its folder below TMPDIR"
+XDG_RUNTIME_DIR="$SCRATCH/blocked/lumora" TMPDIR="$SCRATCH/blocked/lumora" XDG_CACHE_HOME="$SCRATCH/blocked/lumora" \
+  "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
 box="$(wait_window Error)" || fail "no runtime-error box for an unusable temporary folder"
 press_key "$box" Return
 wait_exit "$pid"
 [ "$EXIT_CODE" = 217 ] || fail "unusable temporary folder: exit code $EXIT_CODE"
-grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora" "$SCRATCH/app.err" ||
+grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora/lumora" "$SCRATCH/app.err" &&
+  grep -q "$SCRATCH/blocked/lumora/.lumora-tmp" "$SCRATCH/app.err" ||
   fail "standard error does not name the cause: '$(cat "$SCRATCH/app.err")'"
 pass "a start-up failure writes its real cause to standard error"
 
