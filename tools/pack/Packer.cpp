@@ -42,6 +42,10 @@ namespace {
 // reads.
 constexpr StringView kVersionInfoSection = u"VersionInfo";
 
+// Less room than this left on the output's disk when a write failed: the
+// disk is full, whatever the error said.
+constexpr uintmax_t kFullDiskMargin = 1024 * 1024;
+
 String Canonical(const String& path, StringView what) {
   std::error_code error;
   const fs::path resolved = fs::canonical(fs::path(path), error);
@@ -145,9 +149,16 @@ class TPackJob {
 
   TPackSummary Run() {
     TPackSummary summary;
-    TPackChecks::CheckOutputFolder(FOptions.Output);
+    TPackChecks::CheckOutput(FOptions.Output);
     summary.Runtime = TPackChecks::ResolveRuntime(FOptions.Runtime, FOptions.Target);
     CheckRuntime(summary.Runtime);
+    // The output's folder takes the part before the site is read: a folder
+    // that cannot be written to, or a disk without room for the runtime
+    // alone, is said at once, not after a long scan.
+    TOutputPart program(FOptions.Output);
+    const auto runtimeSize = static_cast<uintmax_t>(fs::file_size(fs::path(summary.Runtime)));
+    TPackChecks::CheckRoom(FOptions.Output, runtimeSize,
+                           Format(u"The runtime alone takes %s bytes.", {IntToStr(static_cast<int64_t>(runtimeSize))}));
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
     const bool windowsRuntime = IsWindowsProgram(summary.Runtime);
@@ -158,10 +169,11 @@ class TPackJob {
       FMainIcon = TIconFile::Load(Canonical(FOptions.IconFile, u"icon file"));
     }
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
-    CollectEntries();
+    CollectEntries(program.Path());
     CollectVersionStrings(windowsRuntime);
     FRewrittenRuntime = RewriteResources(summary.Runtime);
     CheckStartPage();
+    WarnUnreachableNames();
     WarnCaseTwins();
     LintTemplates();
     if (FOptions.Strict && FWarnings > 0) {
@@ -169,15 +181,22 @@ class TPackJob {
                              {IntToStr(static_cast<int64_t>(FWarnings))}));
     }
 
-    TOutputPart program(FOptions.Output);
-    CopyRuntime(summary.Runtime, program.Path());
-    summary.ArchiveBytes = AppendArchive(program.Path());
-    // A Windows program's header checksum covers the whole file, the
-    // archive included.
-    if (windowsRuntime) {
-      TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::ReadWrite,
-                       TFileCreation::OpenExisting);
-      TPeCheckSum::Update(file);
+    try {
+      CopyRuntime(summary.Runtime, program.Path());
+      summary.ArchiveBytes = AppendArchive(program.Path());
+      // A Windows program's header checksum covers the whole file, the
+      // archive included.
+      if (windowsRuntime) {
+        TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::ReadWrite,
+                         TFileCreation::OpenExisting);
+        TPeCheckSum::Update(file);
+      }
+    } catch (const std::exception& error) {
+      // A full disk shows in the error as whatever the file system makes
+      // of it ("No space left on device", or an input/output error): the
+      // disk itself tells, while the part still fills it.
+      TPackChecks::CheckRoom(FOptions.Output, kFullDiskMargin, FromUtf8(error.what()));
+      throw;
     }
     program.MoveToOutput();
 
@@ -191,9 +210,16 @@ class TPackJob {
 
   // The site's files, with the configuration in place of any root file that
   // the runtime would find under the name "lm-config".
-  void CollectEntries() {
+  // The part being written (part) is no file of the site, even when the
+  // output lies inside the site folder.
+  void CollectEntries(const String& part) {
     std::vector<TSiteFile> files =
         TSiteScanner::Scan(FOptions.SourceDir, FOptions.Output, FOnWarning);
+    const fs::path partName = fs::path(part).filename();
+    std::erase_if(files, [&](const TSiteFile& file) {
+      std::error_code error;
+      return fs::path(file.Path).filename() == partName && fs::equivalent(fs::path(file.Path), fs::path(part), error);
+    });
     std::vector<TSiteFile> configFiles;
     std::erase_if(files, [&](const TSiteFile& file) {
       if (!IsEntryNamed(file.Name, ConfigEntryName)) return false;
@@ -326,6 +352,20 @@ class TPackJob {
 
   // The runtime serves the last of several names that differ only in the
   // case of ASCII letters; the others can never be reached.
+  // The runtime decodes a request's URL and then cuts it at the first "#"
+  // or "?" (a fragment, a query), so no page loads such a file through
+  // lmp://, whether it writes the sign or %23, %3F. The page services find
+  // it by its name, so it is packed all the same.
+  void WarnUnreachableNames() {
+    for (const TSourceEntry& entry : FEntries) {
+      if (entry.Name.find_first_of("#?") == std::string::npos) continue;
+      Warn(Format(u"\"%s\" has \"#\" or \"?\" in its name: pages cannot load it through lmp:// (a URL's path "
+                  u"ends there, written %23 or %3F too), only appReadFile and appOpenFile reach it; rename it "
+                  u"to use it in a page",
+                  {FromUtf8(entry.Name)}));
+    }
+  }
+
   void WarnCaseTwins() {
     std::map<String, const TSourceEntry*> seen;
     for (const TSourceEntry& entry : FEntries) {
