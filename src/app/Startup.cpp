@@ -72,7 +72,15 @@ int RunApplication() {
     step = stProtocolRegistry;
     SetUpProtocolRegistry();
     step = stBrowserFix;
-    TIEBrowserFix::Initialize();
+    // The values only ask the browser for its newest document mode (WebKit
+    // ignores them): a settings store that cannot take them, a full disk
+    // for one, is no reason not to start.
+    try {
+      TIEBrowserFix::Initialize();
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "The browser emulation values were not written, starting without them: %s\n",
+                   error.what());
+    }
     CheckTermination();
   } catch (const EImmediateExit& request) {
     ReleaseProcessObjects(step);

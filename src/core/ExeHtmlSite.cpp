@@ -18,15 +18,15 @@ namespace lumora {
 std::unique_ptr<TExeHtmlSite> ExeHtmlSite;
 
 TExeHtmlSite::TExeHtmlSite() : FZipFile(std::make_unique<TAbZipKit>()) {
-  // Copies that programs killed or crashed left behind: no running program
-  // holds them. Removing them is a courtesy; nothing fails for it.
+  // What programs killed or crashed left behind: no running program holds
+  // it. Removing it is a courtesy; nothing fails for it.
   try {
-    RemoveStaleArchiveCopies();
+    RemoveStaleTemporaryFiles();
   } catch (const std::exception&) {
   }
-  // Held for as long as this object lives, so that other start-ups tell it
-  // from a stale copy.
-  TTemporaryFile copy = CreateTemporaryFile(kArchiveCopyExtension, true);
+  // In the program's own folder, which other start-ups leave alone while
+  // this program runs; held for as long as this object lives.
+  TTemporaryFile copy = CreateTemporaryFile(TemporalFiles->Folder(), kArchiveCopyExtension, true);
   FArchiveCopyPath = copy.Path;
   FArchiveCopyHold = std::move(copy.File);
   // Registered first, so that even a partly written copy is deleted at exit.

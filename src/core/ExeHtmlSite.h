@@ -16,9 +16,10 @@ class TExeHtmlSite {
   // The password every packaged archive is encrypted with.
   static constexpr const char* kArchivePassword = "kv73Tr8mwq5Ds=n941zbg70fe3Lux=Ra64wq";
 
-  // Removes the archive copies of programs that ended without deleting
-  // theirs, copies the appended archive into a new temporary file (created
-  // exclusively, held while this object lives, registered for deletion
+  // Removes the temporary files of programs that ended without deleting
+  // theirs, copies the appended archive into a new temporary file in the
+  // program's folder (created exclusively, held while this object lives,
+  // registered for deletion
   // before a byte is written), opens it and reads "lm-config". A damaged
   // entry raises from then on, "lm-config" included.
   // Raises when the copy cannot be written or is not a ZIP archive; with no

@@ -18,6 +18,11 @@ void TTemporalFiles::Add(const String& path) {
   if (!known) FFileList.push_back(path);
 }
 
+const String& TTemporalFiles::Folder() {
+  if (!FFolder) FFolder = std::make_unique<TProgramFolder>();
+  return FFolder->Path();
+}
+
 TTemporalFiles::~TTemporalFiles() {
   for (const String& path : FFileList) {
     uint32_t waited = 0;

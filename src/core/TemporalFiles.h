@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/String.h"
+#include "core/TemporaryFile.h"
 
 namespace lumora {
 
@@ -17,7 +18,8 @@ class TTemporalFiles {
 
   TTemporalFiles() = default;
   // Deletes every registered file that exists, in registration order,
-  // pausing 100 ms after each deletion request.
+  // pausing 100 ms after each deletion request; then removes the program's
+  // folder with whatever is left in it.
   ~TTemporalFiles();
   TTemporalFiles(const TTemporalFiles&) = delete;
   TTemporalFiles& operator=(const TTemporalFiles&) = delete;
@@ -27,10 +29,15 @@ class TTemporalFiles {
   void Add(const String& path);
 
   const std::vector<String>& Files() const { return FFileList; }
+  // The folder where this program's temporary files go (with a trailing
+  // separator), made at the first call (TProgramFolder). Raises
+  // EFCreateError when it cannot be made.
+  const String& Folder();
   void SetGiveUpMilliseconds(uint32_t milliseconds) { FGiveUpMilliseconds = milliseconds; }
 
  private:
   std::vector<String> FFileList;
+  std::unique_ptr<TProgramFolder> FFolder;
   uint32_t FGiveUpMilliseconds = kDefaultGiveUpMilliseconds;
 };
 

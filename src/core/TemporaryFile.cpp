@@ -1,5 +1,7 @@
 #include "core/TemporaryFile.h"
 
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "core/Exception.h"
@@ -14,13 +16,75 @@ namespace {
 // names on purpose; this many draws in a row end that.
 constexpr int kMostDraws = 100;
 
+constexpr StringView kProgramFolderPrefix = u"lumora-";
+constexpr StringView kLockExtension = u".lock";
+
+String FileNameOf(StringView path) {
+  const size_t separator = path.find_last_of(u"/\\");
+  return String(separator == StringView::npos ? path : path.substr(separator + 1));
+}
+
+// Removes folder with everything in it, quietly (no platform dialog):
+// true when it is gone.
+bool RemoveFolder(const String& folder) {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
+  return !DirectoryExists(folder);
+}
+
+// Whether name is prefix, ten ASCII letters and extension, as
+// CreateTemporaryFile names files.
+bool IsRandomName(StringView name, StringView prefix, StringView extension) {
+  if (name.size() != prefix.size() + 10 + extension.size() || !name.starts_with(prefix) ||
+      !name.ends_with(extension)) {
+    return false;
+  }
+  for (const char16_t c : name.substr(prefix.size(), 10)) {
+    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return false;
+  }
+  return true;
+}
+
+bool IsProgramFolderName(StringView name) { return IsRandomName(name, kProgramFolderPrefix, {}); }
+
 }  // namespace
 
-TTemporaryFile CreateTemporaryFile(StringView extension, bool hold) {
-  const String folder = TSysUtils::GetTemporalDir();
+TProgramFolder::TProgramFolder() {
+  const String temporary = TSysUtils::GetTemporalDir();
+  for (int draw = 0; draw < kMostDraws; ++draw) {
+    // The folder comes only after its lock is held, so a folder whose lock
+    // is gone is always stale.
+    TTemporaryFile lock = CreateTemporaryFile(temporary, kLockExtension, true, kProgramFolderPrefix);
+    const String base = lock.Path.substr(0, lock.Path.size() - kLockExtension.size());
+    std::error_code made;
+    if (std::filesystem::create_directory(std::filesystem::path(base), made) && !made) {
+      FPath = IncludeTrailingPathDelimiter(base);
+      FLockPath = std::move(lock.Path);
+      FLock = std::move(lock.File);
+      return;
+    }
+    lock.File = TFileHandle();
+    DeleteFilePath(lock.Path);
+    if (made) {
+      throw EFCreateError(Format(u"Cannot create the folder \"%s\". %s", {base, FromUtf8(made.message())}));
+    }
+    // A leftover of the same name: draw again.
+  }
+  throw EFCreateError(Format(u"Cannot create a folder in the temporary folder \"%s\".", {temporary}));
+}
+
+TProgramFolder::~TProgramFolder() {
+  // The folder first: while the lock stays, nobody takes the folder for
+  // stale half-way through.
+  RemoveFolder(FPath.substr(0, FPath.size() - 1));
+  FLock = TFileHandle();
+  DeleteFilePath(FLockPath);
+}
+
+TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, bool hold, StringView prefix) {
   uint32_t error = 0;
   for (int draw = 0; draw < kMostDraws; ++draw) {
-    String path = folder + TStrUtils::RandomString(10) + String(extension);
+    String path = folder + String(prefix) + TStrUtils::RandomString(10) + String(extension);
     TFileHandle file = TFileHandle::Open(path, TFileAccess::ReadWrite, TFileShare::ReadWrite,
                                          TFileCreation::CreateNew);
     if (!file.IsOpen()) {
@@ -30,25 +94,47 @@ TTemporaryFile CreateTemporaryFile(StringView extension, bool hold) {
     }
     if (hold) {
       // Another start-up may have taken the new, not yet held file for a
-      // stale one and deleted it before the lock: then draw again.
+      // stale one and deleted it before it was held: then draw again.
       file.LockExclusive();
       if (!file.IsNamedBy(path)) continue;
     }
     return {std::move(path), std::move(file)};
   }
-  throw EFCreateError(Format(u"Cannot create a file in the temporary folder \"%s\". %s",
-                             {folder, SysErrorMessage(error)}));
+  throw EFCreateError(Format(u"Cannot create a file in the folder \"%s\". %s", {folder, SysErrorMessage(error)}));
 }
 
-int RemoveStaleArchiveCopies() {
+int RemoveStaleTemporaryFiles() {
+  std::vector<String> entries;
+  TSysUtils::GetDirectoryFiles(TSysUtils::GetTemporalDir(), true, entries);
+  int removed = 0;
+  for (const String& path : entries) {
+    const String name = FileNameOf(path);
+    if (DirectoryExists(path)) {
+      // A folder outlives its lock only when its program ended while a
+      // start-up was removing it: the lock is deleted first.
+      if (IsProgramFolderName(name) && !FileExists(path + String(kLockExtension)) &&
+          RemoveFolder(path)) {
+        ++removed;
+      }
+    } else if (IsRandomName(name, kProgramFolderPrefix, kLockExtension)) {
+      const String folder = path.substr(0, path.size() - kLockExtension.size());
+      if (DeleteFileUnlessHeld(path)) {
+        RemoveFolder(folder);
+        ++removed;
+      }
+    } else if (IsRandomName(name, {}, kArchiveCopyExtension) && DeleteFileUnlessHeld(path)) {
+      ++removed;
+    }
+  }
+  return removed;
+}
+
+int RemoveUnheldFiles(const String& folder, StringView prefix, StringView extension) {
   std::vector<String> files;
-  TSysUtils::GetDirectoryFiles(TSysUtils::GetTemporalDir(), false, files);
+  TSysUtils::GetDirectoryFiles(folder, false, files);
   int removed = 0;
   for (const String& path : files) {
-    const bool archiveCopy = path.size() > kArchiveCopyExtension.size() &&
-                             StringView(path).substr(path.size() - kArchiveCopyExtension.size()) ==
-                                 kArchiveCopyExtension;
-    if (archiveCopy && DeleteFileUnlessHeld(path)) ++removed;
+    if (IsRandomName(FileNameOf(path), prefix, extension) && DeleteFileUnlessHeld(path)) ++removed;
   }
   return removed;
 }

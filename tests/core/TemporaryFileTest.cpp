@@ -1,5 +1,5 @@
-// Temporary files: exclusive creation under random names, and which archive
-// copies a start-up takes for stale.
+// Temporary files: exclusive creation under random names, the folder of each
+// program, and what a start-up takes for stale.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -37,7 +37,7 @@ class TemporaryFileTest : public ::testing::Test {
 TEST_F(TemporaryFileTest, NewFilesAreCreatedExclusivelyUnderFreshNames) {
   std::set<String> paths;
   for (int i = 0; i < 20; ++i) {
-    TTemporaryFile file = CreateTemporaryFile(u".exe");
+    TTemporaryFile file = CreateTemporaryFile(TSysUtils::GetTemporalDir(), u".exe");
     ASSERT_TRUE(file.File.IsOpen());
     EXPECT_TRUE(paths.insert(file.Path).second);
     const std::string name = std::filesystem::path(ToUtf8(file.Path)).filename().string();
@@ -51,21 +51,36 @@ TEST_F(TemporaryFileTest, NewFilesAreCreatedExclusivelyUnderFreshNames) {
   EXPECT_TRUE(IsFileExistsError(again.OpenError()));
 }
 
-TEST_F(TemporaryFileTest, OnlyArchiveCopiesNobodyHoldsAreStale) {
+TEST_F(TemporaryFileTest, OnlyWhatNobodyHoldsIsStale) {
   const String folder = TSysUtils::GetTemporalDir();
+  // Left by programs that ended outright: a folder with its free lock, a
+  // folder whose lock a start-up removed before it was killed too, and an
+  // archive copy of an earlier version.
+  std::filesystem::create_directory(std::filesystem::path(ToUtf8(folder + u"lumora-KilledProg")));
+  WriteWholeFile(folder + u"lumora-KilledProg.lock", "");
+  WriteWholeFile(folder + u"lumora-KilledProg/Opened.pdf", "a document a page opened");
+  std::filesystem::create_directory(std::filesystem::path(ToUtf8(folder + u"lumora-HalfRemove")));
   WriteWholeFile(folder + u"Killedcopy.archive", "left by a killed program");
+  // Not the programs' own: left alone.
   WriteWholeFile(folder + u"Extracted.exe", "a program a page runs");
   WriteWholeFile(folder + u"Noextension", "an entry without an extension");
+  WriteWholeFile(folder + u"other.lock", "");
+  std::filesystem::create_directory(std::filesystem::path(ToUtf8(folder + u"lumora-elsewhere")));
+  const std::set<std::string> others{"Extracted.exe", "Noextension", "other.lock", "lumora-elsewhere"};
   {
-    TTemporaryFile running = CreateTemporaryFile(kArchiveCopyExtension, true);
-    const std::string runningName = std::filesystem::path(ToUtf8(running.Path)).filename().string();
-    EXPECT_EQ(RemoveStaleArchiveCopies(), 1);
-    EXPECT_EQ(Names(), (std::set<std::string>{"Extracted.exe", "Noextension", runningName}));
-    EXPECT_FALSE(DeleteFileUnlessHeld(running.Path));
+    TProgramFolder running;
+    TTemporaryFile copy = CreateTemporaryFile(running.Path(), kArchiveCopyExtension, true);
+    TTemporaryFile opened = CreateTemporaryFile(running.Path(), u".txt");
+    const std::string name = std::filesystem::path(ToUtf8(running.Path())).parent_path().filename().string();
+    EXPECT_EQ(RemoveStaleTemporaryFiles(), 3);
+    std::set<std::string> expected = others;
+    expected.insert({name, name + ".lock"});
+    EXPECT_EQ(Names(), expected);
+    EXPECT_TRUE(FileExists(copy.Path) && FileExists(opened.Path));
+    EXPECT_EQ(RemoveStaleTemporaryFiles(), 0);
   }
-  // Its holder gone, the copy is stale too.
-  EXPECT_EQ(RemoveStaleArchiveCopies(), 1);
-  EXPECT_EQ(Names(), (std::set<std::string>{"Extracted.exe", "Noextension"}));
+  // Gone with its program, whatever was in it.
+  EXPECT_EQ(Names(), others);
 }
 
 }  // namespace

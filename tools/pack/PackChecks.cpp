@@ -150,10 +150,17 @@ String TPackChecks::VersionNumberWarning(const String& name, const String& value
                 {name, value, name});
 }
 
-void TPackChecks::CheckOutputFolder(const String& output) {
+void TPackChecks::CheckOutput(const String& output) {
+  if (!output.empty() && (output.back() == u'/' || output.back() == fs::path::preferred_separator)) {
+    throw Exception(Format(u"\"%s\" ends in a separator and so names a folder: give the file name of the program to write",
+                           {output}));
+  }
+  std::error_code error;
+  if (fs::is_directory(fs::path(output), error)) {
+    throw Exception(Format(u"\"%s\" is a folder: give the file name of the program to write into it", {output}));
+  }
   const fs::path folder = fs::path(output).parent_path();
   if (folder.empty()) return;
-  std::error_code error;
   const fs::file_status status = fs::status(folder, error);
   if (status.type() == fs::file_type::not_found) {
     throw Exception(Format(u"The output folder \"%s\" does not exist: create it first", {folder.u16string()}));
@@ -162,6 +169,16 @@ void TPackChecks::CheckOutputFolder(const String& output) {
     throw Exception(Format(u"\"%s\" is not a folder, so \"%s\" cannot be written there",
                            {folder.u16string(), output}));
   }
+}
+
+void TPackChecks::CheckRoom(const String& output, uintmax_t bytes, StringView detail) {
+  fs::path folder = fs::path(output).parent_path();
+  if (folder.empty()) folder = u".";
+  std::error_code error;
+  const fs::space_info space = fs::space(folder, error);
+  if (error || space.available >= bytes) return;
+  throw Exception(Format(u"Cannot write \"%s\": the disk is full (%s bytes free in \"%s\"). %s",
+                         {output, IntToStr(static_cast<int64_t>(space.available)), folder.u16string(), detail}));
 }
 
 String TPackChecks::ConfigLookalikes(const std::vector<std::string>& entryNames) {

@@ -3,6 +3,7 @@
 // configuration file under a slightly wrong name.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,8 +49,15 @@ class TPackChecks {
   // that sets the numeric version too; empty otherwise.
   static String VersionNumberWarning(const String& name, const String& value);
 
-  // Raises an Exception naming the folder when output's folder is missing.
-  static void CheckOutputFolder(const String& output);
+  // Raises an Exception that says how to name the program when output
+  // names a folder (an existing one, or a name ending in a separator), or
+  // names the folder when output's folder is missing or no folder.
+  static void CheckOutput(const String& output);
+
+  // Raises an Exception naming a full disk as the cause when the disk that
+  // holds output's folder has fewer than bytes free; detail follows the
+  // message.
+  static void CheckRoom(const String& output, uintmax_t bytes, StringView detail);
 
   // Files of the site that look meant as its configuration but that the
   // runtime would not read ("lm-config.ini", "site/lm-config"), quoted and

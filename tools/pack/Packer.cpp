@@ -23,6 +23,7 @@
 #include "core/pe/VersionInfo.h"
 #include "pack/Console.h"
 #include "pack/DosTime.h"
+#include "pack/OutputPart.h"
 #include "pack/PackChecks.h"
 #include "pack/EncodePipeline.h"
 #include "pack/NearestName.h"
@@ -48,24 +49,9 @@ const std::string kPreviewMarker = "lumora-pack --run";
 // reads.
 constexpr StringView kVersionInfoSection = u"VersionInfo";
 
-// A file beside the target that is deleted again unless it is kept.
-class TTemporarySibling {
- public:
-  TTemporarySibling(const String& target, StringView tag)
-      : FPath(target + u"." + String(tag) + u"-" + TStrUtils::RandomString(8) + u".tmp") {}
-  ~TTemporarySibling() {
-    if (!FKept) DeleteFilePath(FPath);
-  }
-  TTemporarySibling(const TTemporarySibling&) = delete;
-  TTemporarySibling& operator=(const TTemporarySibling&) = delete;
-
-  const String& Path() const { return FPath; }
-  void Keep() { FKept = true; }
-
- private:
-  String FPath;
-  bool FKept = false;
-};
+// Less room than this left on the output's disk when a write failed: the
+// disk is full, whatever the error said.
+constexpr uintmax_t kFullDiskMargin = 1024 * 1024;
 
 String Canonical(const String& path, StringView what) {
   std::error_code error;
@@ -164,9 +150,16 @@ class TPackJob {
 
   TPackSummary Run() {
     TPackSummary summary;
-    TPackChecks::CheckOutputFolder(FOptions.Output);
+    TPackChecks::CheckOutput(FOptions.Output);
     summary.Runtime = TPackChecks::ResolveRuntime(FOptions.Runtime, FOptions.Target);
     CheckRuntime(summary.Runtime);
+    // The output's folder takes the part before the site is read: a folder
+    // that cannot be written to, or a disk without room for the runtime
+    // alone, is said at once, not after a long scan.
+    TOutputPart program(FOptions.Output);
+    const auto runtimeSize = static_cast<uintmax_t>(fs::file_size(fs::path(summary.Runtime)));
+    TPackChecks::CheckRoom(FOptions.Output, runtimeSize,
+                           Format(u"The runtime alone takes %s bytes.", {IntToStr(static_cast<int64_t>(runtimeSize))}));
     // A Windows runtime takes the icon as its main icon; any other finds it
     // in the package.
     summary.Target = TPackChecks::CheckTarget(summary.Runtime, FOptions.Target);
@@ -179,11 +172,12 @@ class TPackJob {
       Warn(warning);
     }
     FIconInPackage = !FOptions.IconFile.empty() && !windowsRuntime;
-    CollectEntries();
+    CollectEntries(program.Path());
     CollectVersionStrings(windowsRuntime);
     FRewrittenRuntime = RewriteResources(summary.Runtime);
     CheckStartPage();
     CheckRootFolder();
+    WarnUnreachableNames();
     WarnCaseTwins();
     LintTemplates();
     if (windowsRuntime || FOptions.Lint) LintForWindowsEngine();
@@ -192,23 +186,24 @@ class TPackJob {
                              {IntToStr(static_cast<int64_t>(FWarnings))}));
     }
 
-    TTemporarySibling program(FOptions.Output, u"part");
-    CopyRuntime(summary.Runtime, program.Path());
-    summary.ArchiveBytes = AppendArchive(program.Path());
-    // A Windows program's header checksum covers the whole file, the
-    // archive included.
-    if (windowsRuntime) {
-      TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::None,
-                       TFileCreation::OpenExisting);
-      TPeCheckSum::Update(file);
+    try {
+      CopyRuntime(summary.Runtime, program.Path());
+      summary.ArchiveBytes = AppendArchive(program.Path());
+      // A Windows program's header checksum covers the whole file, the
+      // archive included.
+      if (windowsRuntime) {
+        TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::ReadWrite,
+                         TFileCreation::OpenExisting);
+        TPeCheckSum::Update(file);
+      }
+    } catch (const std::exception& error) {
+      // A full disk shows in the error as whatever the file system makes
+      // of it ("No space left on device", or an input/output error): the
+      // disk itself tells, while the part still fills it.
+      TPackChecks::CheckRoom(FOptions.Output, kFullDiskMargin, FromUtf8(error.what()));
+      throw;
     }
-    std::error_code error;
-    fs::rename(fs::path(program.Path()), fs::path(FOptions.Output), error);
-    if (error) {
-      throw Exception(
-          Format(u"Cannot write \"%s\". %s", {FOptions.Output, FromUtf8(error.message())}));
-    }
-    program.Keep();
+    program.MoveToOutput();
 
     summary.Entries = FEntries.size();
     summary.ContentBytes = FContentBytes;
@@ -282,8 +277,15 @@ class TPackJob {
 
   // The site's files, with the configuration in place of any root file that
   // the runtime would find under the name "lm-config".
-  void CollectEntries() {
+  // The part being written (part) is no file of the site, even when the
+  // output lies inside the site folder.
+  void CollectEntries(const String& part) {
     std::vector<TSiteFile> files = ScanSite();
+    const fs::path partName = fs::path(part).filename();
+    std::erase_if(files, [&](const TSiteFile& file) {
+      std::error_code error;
+      return fs::path(file.Path).filename() == partName && fs::equivalent(fs::path(file.Path), fs::path(part), error);
+    });
     std::vector<TSiteFile> configFiles;
     std::erase_if(files, [&](const TSiteFile& file) {
       if (!IsEntryNamed(file.Name, ConfigEntryName)) return false;
@@ -516,6 +518,20 @@ class TPackJob {
 
   // The runtime serves the last of several names that differ only in the
   // case of ASCII letters; the others can never be reached.
+  // The runtime decodes a request's URL and then cuts it at the first "#"
+  // or "?" (a fragment, a query), so no page loads such a file through
+  // lmp://, whether it writes the sign or %23, %3F. The page services find
+  // it by its name, so it is packed all the same.
+  void WarnUnreachableNames() {
+    for (const TSourceEntry& entry : FEntries) {
+      if (entry.Name.find_first_of("#?") == std::string::npos) continue;
+      Warn(Format(u"\"%s\" has \"#\" or \"?\" in its name: pages cannot load it through lmp:// (a URL's path "
+                  u"ends there, written %23 or %3F too), only appReadFile and appOpenFile reach it; rename it "
+                  u"to use it in a page",
+                  {FromUtf8(entry.Name)}));
+    }
+  }
+
   void WarnCaseTwins() {
     std::map<String, const TSourceEntry*> seen;
     for (const TSourceEntry& entry : FEntries) {
@@ -538,7 +554,7 @@ class TPackJob {
       entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date},
                                        [&entry] { return OpenContent(entry); }});
     }
-    TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::OpenExisting);
+    TFileStream file(program, TFileAccess::Write, TFileShare::ReadWrite, TFileCreation::OpenExisting);
     const int64_t start = file.Seek(0, TSeekOrigin::End);
     TZipWriter writer(file, TExeHtmlSite::kArchivePassword);
     // Every entry is read twice: once for its CRC, once to compress it.
@@ -600,21 +616,27 @@ class TPackJob {
     return editor.Bytes();
   }
 
-  // The runtime, or its rewritten resources, copied to program; the
-  // archive is appended after it.
+  // The runtime, or its rewritten resources, copied to program (the part,
+  // which its creator holds open: shared for reading and writing); the
+  // archive is appended after it. The program takes the runtime's
+  // permissions, and always the owner's write permission, which appending
+  // needs.
   void CopyRuntime(const String& runtime, const String& program) const {
-    std::error_code error;
-    if (!FRewrittenRuntime.empty()) {
-      TFileStream file(program, TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
-      file.WriteBuffer(FRewrittenRuntime.data(), static_cast<int64_t>(FRewrittenRuntime.size()));
-    } else {
-      fs::copy_file(fs::path(runtime), fs::path(program), fs::copy_options::overwrite_existing,
-                    error);
+    {
+      TFileStream file(program, TFileAccess::Write, TFileShare::ReadWrite, TFileCreation::CreateAlways);
+      if (!FRewrittenRuntime.empty()) {
+        file.WriteBuffer(FRewrittenRuntime.data(), static_cast<int64_t>(FRewrittenRuntime.size()));
+      } else {
+        TFileStream source(runtime, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
+        std::vector<uint8_t> block(1 << 20);
+        while (const int64_t n = source.Read(block.data(), static_cast<int64_t>(block.size()))) {
+          file.WriteBuffer(block.data(), n);
+        }
+      }
     }
-    // A read-only runtime gives a read-only copy, which the archive could
-    // not be appended to.
-    if (!error)
-      fs::permissions(fs::path(program), fs::perms::owner_write, fs::perm_options::add, error);
+    std::error_code error;
+    const fs::perms perms = fs::status(fs::path(runtime), error).permissions();
+    if (!error) fs::permissions(fs::path(program), perms | fs::perms::owner_write, error);
     if (error) {
       throw Exception(
           Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));

@@ -5,40 +5,16 @@
 
 #include "core/ConfigKeys.h"
 #include "core/Exception.h"
-#include "core/StrUtils.h"
+#include "core/TemporaryFile.h"
 #include "pack/ChildProcess.h"
 #include "pack/PackChecks.h"
 #include "pack/RuntimeLocator.h"
-#include "core/os/SysUtils.h"
 
 namespace lumora {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A folder that is removed with everything in it when it goes.
-class TScratchFolder {
- public:
-  TScratchFolder() : FPath(fs::path(TSysUtils::GetTemporalDir()) / fs::path(u"run-" + TStrUtils::RandomString(10))) {
-    std::error_code error;
-    if (!fs::create_directory(FPath, error) || error) {
-      throw Exception(Format(u"Cannot create the folder \"%s\". %s",
-                             {FPath.u16string(), FromUtf8(error.message())}));
-    }
-  }
-  ~TScratchFolder() {
-    std::error_code error;
-    fs::remove_all(FPath, error);
-  }
-  TScratchFolder(const TScratchFolder&) = delete;
-  TScratchFolder& operator=(const TScratchFolder&) = delete;
-
-  const fs::path& Path() const { return FPath; }
-
- private:
-  fs::path FPath;
-};
 
 // The site folder's name with the runtime's extension: "notes" or
 // "notes.exe".
@@ -128,9 +104,11 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   }
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;
-  const TScratchFolder folder;
+  // Held while the packer lives, so that a packer killed outright leaves
+  // a folder the next start of any program removes.
+  const TProgramFolder folder;
   options.Runtime = TPackChecks::ResolveRuntime(options.Runtime, options.Target);
-  options.Output = (folder.Path() / ProgramName(options)).u16string();
+  options.Output = (fs::path(folder.Path()) / ProgramName(options)).u16string();
   options.NamedByPacker = true;
   options.PreviewMarker = true;
   const TPackSummary summary = TPacker::Pack(options, onWarning);
@@ -143,7 +121,7 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   // Packed again beside the running program, which reads the new archive
   // from there when asked.
   TPackOptions again = options;
-  again.Output = (folder.Path() / fs::path(u"next-" + fs::path(options.Output).filename().u16string())).u16string();
+  again.Output = (fs::path(folder.Path()) / fs::path(u"next-" + fs::path(options.Output).filename().u16string())).u16string();
   environment.emplace_back(kReloadEnvironmentName, ToUtf8(again.Output));
   TSiteSnapshot snapshot(options);
   return TChildProcess::Run(options.Output, arguments, environment, [&] {

@@ -65,6 +65,12 @@ class TFileHandle {
   bool LockExclusive();
   // Whether path (not following a link) still names this open file.
   bool IsNamedBy(const String& path);
+  // Gives the file the permissions of a file written in place of path:
+  // those of the file there now (Linux: its mode, and its owner and group
+  // where this process may set them), else those of a new file under the
+  // process's umask. Windows: files take their folder's, nothing to do.
+  // False on failure, with the reason in LastOsError().
+  bool TakePermissionsFor(const String& path);
 
  private:
   static constexpr intptr_t kInvalid = -1;
@@ -72,6 +78,11 @@ class TFileHandle {
   uint32_t FOpenError = 0;
 };
 
+// The path a write to path lands on: when path is a symbolic link, the
+// path its target names, followed link by link (Linux; at most 40, as the
+// kernel does), whether that target exists or not. path itself otherwise,
+// and on Windows.
+String FinalLinkTarget(const String& path);
 // True when a file (not a directory) exists at path.
 bool FileExists(const String& path);
 // True when a directory exists at path (links followed).

@@ -56,10 +56,12 @@ class TSysUtils {
   static String GetLnkFilePath(const String& LnkFilePath);
 
   // The folder for temporary files, ending in exactly one separator. On
-  // Linux a private per-user folder (mode 0700), created when missing;
-  // raises an Exception when it cannot be had safely (owned by someone else,
-  // a symbolic link, not creatable). Windows raises one when the platform
-  // cannot name a temporary folder at all.
+  // Linux a private per-user folder (mode 0700), created when missing: the
+  // first of several places that this user alone controls (a place that is
+  // missing, read-only, someone else's or taken by another user is passed
+  // over); raises an Exception naming each place tried when none will do.
+  // Windows raises one when the platform cannot name a temporary folder at
+  // all.
   static String GetTemporalDir();
 
   // Stops the current sound, then plays the complete WAVE file in stream's

@@ -206,7 +206,7 @@ bool THostServices::ExtractToFile(const String& archiveName, const String& path)
 String THostServices::MakeTemporaryCopy(const String& archiveName, const String& extension) {
   // Created exclusively: nothing planted under the name is followed or
   // reused.
-  const String path = CreateTemporaryFile(extension).Path;
+  const String path = CreateTemporaryFile(FTemporalFiles.Folder(), extension).Path;
   bool program = false;
   try {
     program = ExtractToFile(archiveName, path);
@@ -256,7 +256,9 @@ bool THostServices::RemoveFile(const String& filePath) {
 void THostServices::WriteFile(const String& filePath, const String& contents) {
   const String folder = ExtractFilePath(filePath);
   const bool usable = !folder.empty() && DirectoryExists(folder) && ExtractFileName(filePath) != filePath;
-  const String target = usable ? filePath : FSettings.ExeDir + TStrUtils::RemoveSideSlashes(filePath);
+  const String named = usable ? filePath : FSettings.ExeDir + TStrUtils::RemoveSideSlashes(filePath);
+  // Through a symbolic link to the file it names: the link stays a link.
+  const String target = FinalLinkTarget(named);
   const std::string bytes = EncodeTextFile(contents);
 
   // The new content has no name until it is complete, and then takes the
@@ -282,6 +284,8 @@ void THostServices::WriteFile(const String& filePath, const String& contents) {
   if (file.Write(bytes.data(), static_cast<int64_t>(bytes.size())) != static_cast<int64_t>(bytes.size())) {
     fail(LastOsError());
   }
+  // The user's file keeps its permissions; a new one gets the umask's.
+  if (!file.TakePermissionsFor(target)) fail(LastOsError());
   if (partial.empty()) {
     if (!file.LinkAs(target)) fail(LastOsError());
   } else {

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -120,6 +122,42 @@ bool TFileHandle::LockExclusive() {
 
 bool TFileHandle::IsNamedBy(const String& path) { return SameFile(static_cast<int>(FHandle), ToUtf8(path)); }
 
+namespace {
+
+// The process's umask, read where reading it changes nothing for the
+// other threads (setting it to read it would).
+mode_t CurrentUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status)) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  return 022;
+}
+
+}  // namespace
+
+bool TFileHandle::TakePermissionsFor(const String& path) {
+  const int fd = static_cast<int>(FHandle);
+  struct stat existing {};
+  if (::stat(ToUtf8(path).c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) {
+    return ::fchmod(fd, 0666 & ~CurrentUmask()) == 0;
+  }
+  struct stat own {};
+  if (::fstat(fd, &own) == 0 && (own.st_uid != existing.st_uid || own.st_gid != existing.st_gid)) {
+    // Only root may give a file away, and only a member may pass it to a
+    // group: otherwise the file becomes the writer's, as an editor's does.
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+      [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+    }
+  }
+  // After the owner: changing it clears the set-user-ID bits.
+  return ::fchmod(fd, existing.st_mode & 07777) == 0;
+}
+
 int64_t TFileHandle::Read(void* buffer, int64_t count) {
   for (;;) {
     const ssize_t n = ::read(static_cast<int>(FHandle), buffer, static_cast<size_t>(count));
@@ -155,6 +193,25 @@ int64_t TFileHandle::Size() {
 
 bool TFileHandle::Truncate(int64_t size) {
   return ::ftruncate(static_cast<int>(FHandle), size) == 0;
+}
+
+String FinalLinkTarget(const String& path) {
+  std::string current = ToUtf8(path);
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0) break;
+    target.resize(static_cast<size_t>(n));
+    // A relative target counts from the link's own folder.
+    if (target[0] != '/') {
+      const size_t slash = current.rfind('/');
+      if (slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+    }
+    current = std::move(target);
+  }
+  return FromUtf8(current);
 }
 
 bool FileExists(const String& path) {

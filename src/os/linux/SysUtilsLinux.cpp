@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <climits>
 #include <memory>
 #include <string>
@@ -85,40 +87,127 @@ String FullPathOf(StringView path) {
   return result.empty() ? String(u"/") : result;
 }
 
-// Makes sure folder is a folder of this user's alone: created with mode
-// 0700 when missing; refused when it is a link or something other than a
-// folder, or belongs to anyone else; group and other permissions dropped
-// when it is ours. The checks run on the opened folder itself, so nothing
-// can be swapped in between them.
-void MakePrivateFolder(const std::string& folder) {
-  const String name = FromUtf8(folder);
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    throw Exception(Format(u"Cannot create the temporary folder \"%s\". %s",
-                           {name, SysErrorMessage(LastOsError())}));
+// Why folder cannot hold another folder of this user's alone, or empty
+// when it can: it must be a folder (links followed), and belong to this
+// user or to root; one that others may write to (/tmp) must be sticky, so
+// that nobody else can rename or remove what this user makes in it.
+std::string ParentProblem(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return std::strerror(errno);
+  if (!S_ISDIR(info.st_mode)) return "it is not a folder";
+  if (info.st_uid != ::geteuid() && info.st_uid != 0) return "it belongs to another user";
+  if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
+    return "other users may write to it";
   }
+  return {};
+}
+
+// Makes sure folder is a folder of this user's alone, into which this
+// process can write: created with mode 0700 when missing; refused when it
+// is a link or something other than a folder, or belongs to anyone else;
+// group and other permissions dropped when it is ours. The checks run on
+// the opened folder itself, so nothing can be swapped in between them.
+// Empty when the folder is fit, else why not.
+std::string PrivateFolderProblem(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::strerror(errno);
   const TFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (fd.Get() < 0) {
     const int error = errno;
-    if (error == ELOOP || error == ENOTDIR) {
-      throw Exception(
-          Format(u"The temporary folder \"%s\" is a link or not a folder; it is not used.", {name}));
-    }
-    throw Exception(Format(u"Cannot open the temporary folder \"%s\". %s",
-                           {name, SysErrorMessage(static_cast<uint32_t>(error))}));
+    if (error == ELOOP || error == ENOTDIR) return "it is a link or not a folder";
+    return std::strerror(error);
   }
   struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0) {
-    throw Exception(Format(u"Cannot open the temporary folder \"%s\". %s",
-                           {name, SysErrorMessage(LastOsError())}));
+  if (::fstat(fd.Get(), &info) != 0) return std::strerror(errno);
+  if (info.st_uid != ::geteuid()) return "it belongs to another user";
+  if ((info.st_mode & 077) != 0 && ::fchmod(fd.Get(), 0700) != 0) return std::strerror(errno);
+  // A folder on a file system mounted read-only, say, is not one to use.
+  if (::faccessat(fd.Get(), ".", W_OK | X_OK, AT_EACCESS) != 0) return std::strerror(errno);
+  return {};
+}
+
+// An absolute folder named by an environment variable, without trailing
+// slashes; empty when the variable is unset or relative.
+std::string AbsoluteSetting(const char* name) {
+  const char* value = ::getenv(name);
+  if (value == nullptr || value[0] != '/') return {};
+  const std::string folder = WithoutTrailingSlashes(value);
+  return folder.empty() ? std::string("/") : folder;
+}
+
+// The user's cache folder, as the desktop names it: $XDG_CACHE_HOME, else
+// ~/.cache; created (only that last level) when missing.
+std::string CacheFolder() {
+  std::string cache = AbsoluteSetting("XDG_CACHE_HOME");
+  if (cache.empty()) {
+    std::string home = AbsoluteSetting("HOME");
+    if (home.empty()) {
+      std::vector<char> buffer(16384);
+      passwd entry {};
+      passwd* found = nullptr;
+      if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+          !found->pw_dir || found->pw_dir[0] != '/') {
+        return {};
+      }
+      home = WithoutTrailingSlashes(found->pw_dir);
+    }
+    cache = home + "/.cache";
   }
-  if (info.st_uid != ::geteuid()) {
-    throw Exception(
-        Format(u"The temporary folder \"%s\" belongs to another user; it is not used.", {name}));
+  ::mkdir(cache.c_str(), 0700);
+  return cache;
+}
+
+// A folder of this user's alone below parent whose name starts with
+// prefix: one made before (found again, so that what killed programs left
+// there is removed by later starts), else a new one with a random end.
+std::string OwnFolderBelow(const std::string& parent, const std::string& prefix) {
+  if (TDirPtr dir{::opendir(parent.c_str())}) {
+    while (const dirent* entry = ::readdir(dir.get())) {
+      const std::string name = entry->d_name;
+      if (name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+          PrivateFolderProblem(parent + "/" + name).empty()) {
+        return parent + "/" + name;
+      }
+    }
   }
-  if ((info.st_mode & 077) != 0 && ::fchmod(fd.Get(), 0700) != 0) {
-    throw Exception(Format(u"Cannot make the temporary folder \"%s\" private. %s",
-                           {name, SysErrorMessage(LastOsError())}));
+  std::string pattern = parent + "/" + prefix + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return {};
+  return pattern;
+}
+
+// The private temporary folder: the first of these that this user alone
+// controls. $XDG_RUNTIME_DIR/lumora (the desktop's folder for the user's
+// running programs); $TMPDIR/lumora-<uid> (/tmp without TMPDIR); the
+// hidden .lumora-tmp in the user's cache folder; and last a folder of the
+// user's own below $TMPDIR named lumora-<uid>- and six random characters,
+// which a folder another user made first cannot block. A runtime folder
+// that is missing, read-only or someone else's (after su), or a name
+// another user took first, is passed over. Raises an Exception naming each
+// folder tried and why it did not do.
+std::string ChoosePrivateFolder() {
+  std::string reasons;
+  const auto fits = [&reasons](const std::string& parent, const std::string& folder) {
+    std::string problem = ParentProblem(parent);
+    if (problem.empty()) problem = PrivateFolderProblem(folder);
+    if (problem.empty()) return true;
+    reasons += "\n  \"" + folder + "\": " + problem;
+    return false;
+  };
+  const std::string uid = std::to_string(::geteuid());
+  if (const std::string runtime = AbsoluteSetting("XDG_RUNTIME_DIR"); !runtime.empty()) {
+    if (fits(runtime, runtime + "/lumora")) return runtime + "/lumora";
   }
+  std::string tmp = AbsoluteSetting("TMPDIR");
+  if (tmp.empty()) tmp = "/tmp";
+  if (fits(tmp, tmp + "/lumora-" + uid)) return tmp + "/lumora-" + uid;
+  if (const std::string cache = CacheFolder(); !cache.empty()) {
+    if (fits(cache, cache + "/.lumora-tmp")) return cache + "/.lumora-tmp";
+  }
+  if (ParentProblem(tmp).empty()) {
+    const std::string own = OwnFolderBelow(tmp, "lumora-" + uid + "-");
+    if (!own.empty()) return own;
+    reasons += "\n  \"" + tmp + "/lumora-" + uid + "-XXXXXX\": " + std::strerror(errno);
+  }
+  throw Exception(FromUtf8("Cannot create the temporary folder. Tried:" + reasons));
 }
 
 // Removes name below the folder parent: a folder with everything in it, or
@@ -239,17 +328,7 @@ String TSysUtils::GetLnkFilePath(const String& LnkFilePath) {
   return {};
 }
 
-String TSysUtils::GetTemporalDir() {
-  const char* runtime = g_getenv("XDG_RUNTIME_DIR");
-  std::string folder;
-  if (runtime && runtime[0] == '/') {
-    folder = WithoutTrailingSlashes(runtime) + "/lumora";
-  } else {
-    folder = WithoutTrailingSlashes(g_get_tmp_dir()) + "/lumora-" + std::to_string(::geteuid());
-  }
-  MakePrivateFolder(folder);
-  return FromUtf8(folder) + u'/';
-}
+String TSysUtils::GetTemporalDir() { return FromUtf8(ChoosePrivateFolder()) + u'/'; }
 
 String TSysUtils::GetComputerNetName() {
   char name[256] = {};

@@ -139,6 +139,10 @@ bool TFileHandle::LockExclusive() { return true; }
 
 bool TFileHandle::IsNamedBy(const String& path) { return FileExists(path); }
 
+bool TFileHandle::TakePermissionsFor(const String&) { return true; }
+
+String FinalLinkTarget(const String& path) { return path; }
+
 bool MarkRunnable(const String& path) { return FileExists(path); }
 
 int64_t FindFileSize(const String& path) {

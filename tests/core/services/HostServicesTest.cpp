@@ -2,6 +2,9 @@
 // standing in for the executable's, and a desktop that records what it
 // would have opened or played.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -159,6 +162,52 @@ TEST_F(HostServicesTest, WriteFileTargetsAndRoundTrip) {
     }
   }
 }
+
+#ifndef _WIN32
+// A file written for a page is the user's file: it keeps the permissions it
+// had, a new one gets those the user's umask gives, and a symbolic link is
+// written through to its target (which takes the new text in one step, so
+// a kill never leaves half of it) and stays a link.
+TEST_F(HostServicesTest, WriteFileKeepsModesAndLinks) {
+  const auto modeOf = [](const String& path) { return fs::symlink_status(fs::path(path)).permissions(); };
+  const String kept = FScratch.File(u"kept.txt");
+  WriteWholeFile(kept, "old");
+  fs::permissions(fs::path(kept), fs::perms(0640));
+  FServices->WriteFile(kept, u"new");
+  EXPECT_EQ(ReadWholeFile(kept), "\xEF\xBB\xBF" "new\r\n");
+  EXPECT_EQ(modeOf(kept), fs::perms(0640));
+
+  for (const mode_t mask : {mode_t(022), mode_t(077), mode_t(002)}) {
+    const mode_t previous = ::umask(mask);
+    const String fresh = FScratch.File(u"fresh-" + IntToStr(mask) + u".txt");
+    FServices->WriteFile(fresh, u"x");
+    ::umask(previous);
+    EXPECT_EQ(modeOf(fresh), fs::perms(0666 & ~mask)) << "umask " << mask;
+  }
+
+  // Through a relative link, a link to a link and a link whose target is
+  // not there yet.
+  const String target = FScratch.File(u"target.txt");
+  WriteWholeFile(target, "old target");
+  fs::permissions(fs::path(target), fs::perms(0604));
+  const String link = FScratch.File(u"link.txt");
+  const String chain = FScratch.File(u"chain.txt");
+  const String dangling = FScratch.File(u"dangling.txt");
+  fs::create_symlink("target.txt", fs::path(link));
+  fs::create_symlink(fs::path(link), fs::path(chain));
+  fs::create_symlink("later.txt", fs::path(dangling));
+  FServices->WriteFile(link, u"via link");
+  EXPECT_TRUE(fs::is_symlink(fs::path(link)));
+  EXPECT_EQ(ReadWholeFile(target), "\xEF\xBB\xBF" "via link\r\n");
+  EXPECT_EQ(modeOf(target), fs::perms(0604));
+  FServices->WriteFile(chain, u"via chain");
+  EXPECT_TRUE(fs::is_symlink(fs::path(chain)) && fs::is_symlink(fs::path(link)));
+  EXPECT_EQ(ReadWholeFile(target), "\xEF\xBB\xBF" "via chain\r\n");
+  FServices->WriteFile(dangling, u"made");
+  EXPECT_TRUE(fs::is_symlink(fs::path(dangling)));
+  EXPECT_EQ(ReadWholeFile(FScratch.File(u"later.txt")), "\xEF\xBB\xBF" "made\r\n");
+}
+#endif
 
 TEST_F(HostServicesTest, FoldersCreatedAndRemoved) {
   const String deep = FScratch.File(u"x") + PathDelim + u"y" + PathDelim + u"z";

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program's life at its edges: a termination signal during the archive
-# copy runs the release steps; copies left by killed programs are
-# removed by the next start, while copies in use stay; a write killed
+# copy runs the release steps; what killed programs and packers left is
+# removed by the next start, while what is in use stays; a write killed
 # midway leaves nothing beside the user's file; a start-up failure names
 # its real cause on standard error.
 . "$(dirname "$0")/../lib/common.sh"
@@ -10,8 +10,8 @@
 runtime="$LUMORA_BUILD/lumora"
 append="$LUMORA_BUILD/tests/helpers/lumora_append"
 
-# wait_temp_file: waits for a file to appear in the temporary folder.
-has_temp_file() { [ -n "$(temp_files)" ]; }
+# wait_temp_file: waits for an archive copy to appear in the temporary folder.
+has_temp_file() { [ -n "$(find "$TEMP_FOLDER" -name '*.archive' 2>/dev/null)" ]; }
 wait_temp_file() { wait_until 4 has_temp_file; }
 
 # SIGTERM while the archive is being copied: a large payload (a hole in the
@@ -28,12 +28,15 @@ wait_exit "$pid" 20
 rm -f "$SCRATCH/big"
 pass "SIGTERM during the archive copy ends with 0 and deletes the partial copy"
 
-# A program killed outright leaves its copy; the next start removes it,
-# and keeps the copy of a program that still runs.
+# A program killed outright leaves its folder; the next start removes it,
+# and keeps the folder of a program that still runs.
 page plain index.html <<'HTML'
 <!DOCTYPE html><html><body><h1>Plain</h1></body></html>
 HTML
 make_app plain "IndexPage=site/index.html" "AppTitle=Plain" "AppEscapeClose=1"
+# program_folders: the folders of programs in the temporary folder.
+program_folders() { temp_files | sed -n 's/\.lock$//p'; }
+folders_are() { [ "$(program_folders | wc -l)" = "$1" ]; }
 pids=()
 for count in 1 2 3; do
   "$SCRATCH/plain.app" & pids+=($!)
@@ -41,24 +44,89 @@ for count in 1 2 3; do
 done
 [ "$(visible_windows Plain)" = 3 ] || fail "three programs did not start"
 for pid in "${pids[@]}"; do kill -KILL "$pid"; wait "$pid" 2>/dev/null || true; done
-[ "$(temp_files | wc -l)" = 3 ] || fail "three killed programs should have left three copies: $(temp_files)"
-stale="$(temp_files)"
+folders_are 3 || fail "three killed programs should have left three folders: $(temp_files)"
+[ "$(find "$TEMP_FOLDER" -name '*.archive' | wc -l)" = 3 ] || fail "the killed programs' copies: $(find "$TEMP_FOLDER")"
+stale="$(program_folders)"
 "$SCRATCH/plain.app" & first=$!
 wait_window Plain > /dev/null || fail "no main window"
-temp_files_are() { [ "$(temp_files | wc -l)" = "$1" ]; }
-wait_until 5 temp_files_are 1 || true
-[ "$(temp_files | wc -l)" = 1 ] || fail "stale copies remain: $(temp_files)"
-own="$(temp_files)"
-grep -qx "$own" <<< "$stale" && fail "the running program's copy is one of the stale ones"
+wait_until 5 folders_are 1 || true
+folders_are 1 || fail "stale folders remain: $(temp_files)"
+own="$(program_folders)"
+grep -qx "$own" <<< "$stale" && fail "the running program's folder is one of the stale ones"
+[ "$(temp_files | sort | tr '\n' ' ')" = "$own $own.lock " ] || fail "left beside the running program's: $(temp_files)"
 "$SCRATCH/plain.app" & second=$!
 wait_until 10 windows_are Plain 2 || true
 [ "$(visible_windows Plain)" = 2 ] || fail "no second main window"
-[ "$(temp_files | wc -l)" = 2 ] && temp_files | grep -qx "$own" ||
-  fail "a second start removed the copy of a running program: $(temp_files)"
+folders_are 2 && program_folders | grep -qx "$own" && [ -n "$(find "$TEMP_FOLDER/$own" -name '*.archive')" ] ||
+  fail "a second start removed the folder of a running program: $(temp_files)"
 stop "$first"
 stop "$second"
 [ -z "$(temp_files)" ] || fail "left $(temp_files)"
-pass "copies of killed programs go at the next start; a running program's copy stays"
+pass "the folders of killed programs go at the next start; a running program's folder stays"
+
+# Everything else a killed program or packer leaves goes at the next start
+# too: the copy appOpenFile made of a site program, and the folder of
+# "lumora-pack --run" with the program it packed.
+page opener index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Opener</h1><script>
+window.external.appOpenFile('tool.sh');
+</script></body></html>
+HTML
+printf '#!/bin/sh\necho ran > "%s"\n' "$SCRATCH/tool.ran" > "$SCRATCH/opener/site/tool.sh"
+make_app opener "IndexPage=site/index.html" "AppTitle=Opener" "RootDirName=site"
+"$SCRATCH/opener.app" & pid=$!
+wait_until 20 test -e "$SCRATCH/tool.ran" || fail "the site's program did not run"
+kill -KILL "$pid"; wait "$pid" 2>/dev/null || true
+[ -n "$(find "$TEMP_FOLDER" -name '*.sh')" ] || fail "the killed program left no copy to remove"
+probe="$LUMORA_BUILD/tests/helpers/lumora_run_probe"
+"$PACKER" --run --runtime "$probe" "$SCRATCH/plain" hang > "$SCRATCH/run.out" 2>&1 & packer=$!
+wait_until 20 grep -q '^arg hang' "$SCRATCH/run.out" || fail "the preview did not start: $(cat "$SCRATCH/run.out")"
+preview="$(sed -n 's/^path //p' "$SCRATCH/run.out")"
+child="$(pgrep -P "$packer")"
+kill -KILL "$packer"; wait "$packer" 2>/dev/null || true
+kill -KILL "$child"
+[ -e "$preview" ] || fail "the killed packer left no program to remove"
+"$SCRATCH/plain.app" & pid=$!
+wait_window Plain > /dev/null || fail "no main window"
+wait_until 5 eval '[ -z "$(find "$TEMP_FOLDER" -name "*.sh")" ] && [ ! -e "$preview" ]' || true
+[ -z "$(find "$TEMP_FOLDER" -name '*.sh')" ] || fail "the copy of a killed program stayed: $(find "$TEMP_FOLDER")"
+[ ! -e "$preview" ] && [ ! -e "$(dirname "$preview")" ] || fail "the folder of a killed --run stayed: $(find "$TEMP_FOLDER")"
+stop "$pid"
+[ -z "$(temp_files)" ] || fail "left $(temp_files)"
+pass "copies a killed program made for pages and a killed preview's folder go at the next start"
+
+# A full disk under the settings store: the browser emulation values are
+# advisory, so the program starts without them and says so. The store (its
+# keys made by the programs above) lies on a small file system of its own in
+# a mount namespace; a holder keeps it open, so that it can still be read
+# (its -shm and -wal files exist), and the file system is then filled to
+# the brim. Mount namespaces need root.
+if [ "$(id -u)" = 0 ] && unshare -m --propagation private true 2>/dev/null; then
+  [ -f "$REGISTRY" ] || fail "no settings store to copy"
+  full="$SCRATCH/full-config"
+  mkdir -p "$full"
+  mkfifo "$SCRATCH/holder"
+  unshare -m --propagation private sh -c \
+    'mount -t tmpfs -o size=512k tmpfs "$1" && mkdir "$1/lumora" && cp "$2" "$1/lumora/" &&
+     exec sqlite3 "$1/lumora/registry.sqlite3" < "$3" > /dev/null' sh "$full" "$REGISTRY" "$SCRATCH/holder" &
+  holder=$!
+  exec 9> "$SCRATCH/holder"
+  echo 'SELECT count(*) FROM keys;' >&9
+  wait_until 10 test -e "/proc/$holder/root$full/lumora/registry.sqlite3-shm" || fail "the holder did not open the store"
+  nsenter -t "$holder" -m sh -c 'dd if=/dev/zero of="$1/filler" bs=4k 2>/dev/null; true' sh "$full"
+  XDG_CONFIG_HOME="$full" nsenter -t "$holder" -m "$SCRATCH/plain.app" 2> "$SCRATCH/full.err" & pid=$!
+  window="$(wait_window Plain 30)" ||
+    fail "a full disk under the settings store stopped the start: $(cat "$SCRATCH/full.err")"
+  grep -q "browser emulation" "$SCRATCH/full.err" || fail "nothing said about the values: '$(cat "$SCRATCH/full.err")'"
+  press_key "$window" Escape
+  wait_exit "$pid"
+  [ "$EXIT_CODE" = 0 ] || fail "a full disk under the settings store: exit code $EXIT_CODE"
+  exec 9>&-
+  wait "$holder" 2>/dev/null || true
+  pass "a full disk under the settings store leaves the browser emulation values out and the program starts"
+else
+  echo "skip - a full disk under the settings store needs root for a mount namespace"
+fi
 
 # A write killed midway leaves no temporary file beside the target: once
 # the page has written the file, a file size limit set on the running
@@ -84,19 +152,30 @@ wait_exit "$pid" 20
 [ "$(sed '1s/^\xEF\xBB\xBF//' "$RESULTS" | tr -d '\r\n')" = first ] || fail "the target lost its old content"
 pass "a write killed midway leaves the old file and nothing beside it"
 
-# An unusable temporary folder: the runtime-error box, and the real cause
-# on standard error.
+# An unusable runtime folder: the program takes the next private folder
+# and starts. With no usable folder anywhere: the runtime-error box, and the
+# real cause on standard error.
 cp "$runtime" "$SCRATCH/app"
 (cd "$SCRATCH/plain" && zip -q -r -P "$(password)" ../plain.zip .)
 "$append" "$SCRATCH/plain.zip" "$SCRATCH/app" > /dev/null
-mkdir -p "$SCRATCH/blocked"
+mkdir -p "$SCRATCH/blocked" "$SCRATCH/tmp"
+chmod 1777 "$SCRATCH/tmp"
 touch "$SCRATCH/blocked/lumora"
-XDG_RUNTIME_DIR="$SCRATCH/blocked" "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
+XDG_RUNTIME_DIR="$SCRATCH/blocked" TMPDIR="$SCRATCH/tmp" "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
+window="$(wait_window Plain)" || fail "a file planted in the runtime folder stopped the start: $(cat "$SCRATCH/app.err")"
+[ -n "$(find "$SCRATCH/tmp/lumora-$(id -u)" -name '*.archive')" ] || fail "the archive copy is not in the next folder"
+press_key "$window" Escape
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "a blocked runtime folder: exit code $EXIT_CODE"
+pass "a blocked runtime folder: the program uses its folder below TMPDIR"
+XDG_RUNTIME_DIR="$SCRATCH/blocked/lumora" TMPDIR="$SCRATCH/blocked/lumora" XDG_CACHE_HOME="$SCRATCH/blocked/lumora" \
+  "$SCRATCH/app" 2> "$SCRATCH/app.err" & pid=$!
 box="$(wait_window Error)" || fail "no runtime-error box for an unusable temporary folder"
 press_key "$box" Return
 wait_exit "$pid"
 [ "$EXIT_CODE" = 217 ] || fail "unusable temporary folder: exit code $EXIT_CODE"
-grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora" "$SCRATCH/app.err" ||
+grep -q "Runtime error 217 at" "$SCRATCH/app.err" && grep -q "$SCRATCH/blocked/lumora/lumora" "$SCRATCH/app.err" &&
+  grep -q "$SCRATCH/blocked/lumora/.lumora-tmp" "$SCRATCH/app.err" ||
   fail "standard error does not name the cause: '$(cat "$SCRATCH/app.err")'"
 pass "a start-up failure writes its real cause to standard error"
 

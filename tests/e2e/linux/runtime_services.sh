@@ -142,7 +142,7 @@ done
 ran_all() { [ "$(wc -l < "$RAN" 2>/dev/null || echo 0)" -ge 8 ]; }
 wait_until 10 ran_all || true
 [ "$(wc -l < "$RAN")" = 8 ] || fail "expected eight programs and handlers to run: $(cat "$RAN")"
-copy='[A-Za-z]\{10\}'
+copy='lumora-[A-Za-z]\{10\}/[A-Za-z]\{10\}'
 grep -q "^handler|$TEMP_FOLDER/$copy\.txt\$" "$RAN" || fail "the site's text file did not reach its handler: $(cat "$RAN")"
 grep -q "^handler|$SCRATCH/cwd\$" "$RAN" || fail "the folder did not reach its handler: $(cat "$RAN")"
 grep -q "^hello|$TEMP_FOLDER/$copy\.sh|\$" "$RAN" || fail "the site's script did not run from a copy: $(cat "$RAN")"

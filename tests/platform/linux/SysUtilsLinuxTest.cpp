@@ -2,7 +2,9 @@
 // special folders, names, folder removal and listing with links, paths and
 // shortcut targets.
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,31 +63,161 @@ TEST(SysUtilsLinuxTest, TemporalDirWithoutRuntimeDirIsPerUser) {
   }
 }
 
-TEST(SysUtilsLinuxTest, TemporalDirRefusesALinkOrAFile) {
-  TScratchDir scratch;
-  const std::string runtime = Utf8(scratch.Path());
-  TScopedEnv env("XDG_RUNTIME_DIR", runtime);
-  fs::create_directory(runtime + "/elsewhere");
-  fs::create_directory_symlink(runtime + "/elsewhere", runtime + "/lumora");
-  EXPECT_THROW(TSysUtils::GetTemporalDir(), Exception);
-  fs::remove(runtime + "/lumora");
-  WriteWholeFile(FromUtf8(runtime + "/lumora"), "not a folder");
-  EXPECT_THROW(TSysUtils::GetTemporalDir(), Exception);
+// GetTemporalDir's answer, or "error: " and the reason, from a child
+// process running as user (which only root can switch to).
+std::string TemporalDirAs(uid_t user) {
+  int pipe[2];
+  if (::pipe(pipe) != 0) return "error: no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe[0]);
+    std::string answer;
+    if (user != ::geteuid() && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0)) {
+      answer = "error: cannot become the user";
+    } else {
+      try {
+        answer = Utf8(TSysUtils::GetTemporalDir());
+      } catch (const Exception& error) {
+        answer = std::string("error: ") + error.what();
+      }
+    }
+    const ssize_t written = ::write(pipe[1], answer.data(), answer.size());
+    ::_exit(written == static_cast<ssize_t>(answer.size()) ? 0 : 1);
+  }
+  ::close(pipe[1]);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
+  ::close(pipe[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return answer;
 }
 
-TEST(SysUtilsLinuxTest, TemporalDirRefusesAFolderOfAnotherUser) {
-  if (::geteuid() != 0) GTEST_SKIP() << "giving a folder away needs root";
+// Where the temporary folder goes when the usual places are missing,
+// read-only, someone else's or taken: always a folder of the user's alone.
+// Each case prepares a scratch root (S) holding the runtime folder run/,
+// the temporary folder tmp/ (sticky and open to all, like /tmp) and the
+// home folder home/, all the user's; the program runs as a user of its
+// own (uid 4242) when the test runs as root, so that permissions count,
+// and another user (4243) owns what a case gives away. Without root the
+// cases that need another user are skipped.
+TEST(SysUtilsLinuxTest, TemporalDirIsAlwaysAFolderOfTheUsersAlone) {
+  const bool asRoot = ::geteuid() == 0;
+  const uid_t user = asRoot ? 4242 : ::geteuid();
+  const uid_t otherUser = 4243;
+  struct Case {
+    const char* What;
+    bool NeedsOtherUser;
+    // Changes the scratch root; may unset XDG_RUNTIME_DIR.
+    void (*Prepare)(const std::string& root, uid_t other, std::optional<TScopedEnv>& runtime);
+    const char* Expected;  // below the scratch root; "U" stands for the user's id, "*" for six characters
+  };
+  const Case cases[] = {
+      {"the runtime folder", false, [](const std::string&, uid_t, auto&) {}, "run/lumora"},
+      {"no runtime folder set", false,
+       [](const std::string&, uid_t, auto& runtime) { runtime.emplace("XDG_RUNTIME_DIR", std::nullopt); },
+       "tmp/lumora-U"},
+      {"a relative runtime folder", false,
+       [](const std::string&, uid_t, auto& runtime) { runtime.emplace("XDG_RUNTIME_DIR", "relative/run"); },
+       "tmp/lumora-U"},
+      {"a missing runtime folder", false, [](const std::string& root, uid_t, auto&) { fs::remove(root + "/run"); },
+       "tmp/lumora-U"},
+      {"a read-only runtime folder", false, [](const std::string& root, uid_t, auto&) { ::chmod((root + "/run").c_str(), 0500); },
+       "tmp/lumora-U"},
+      {"a runtime folder of another user (after su)", true,
+       [](const std::string& root, uid_t other, auto&) {
+         ::chown((root + "/run").c_str(), other, other);
+         ::chmod((root + "/run").c_str(), 0777);
+       },
+       "tmp/lumora-U"},
+      {"a link planted in the runtime folder", false,
+       [](const std::string& root, uid_t, auto&) {
+         fs::create_directory(root + "/elsewhere");
+         fs::create_directory_symlink(root + "/elsewhere", root + "/run/lumora");
+       },
+       "tmp/lumora-U"},
+      {"a file planted in the runtime folder", false,
+       [](const std::string& root, uid_t, auto&) { WriteWholeFile(FromUtf8(root + "/run/lumora"), "x"); },
+       "tmp/lumora-U"},
+      {"the per-user name in /tmp taken by another user", true,
+       [](const std::string& root, uid_t other, auto& runtime) {
+         runtime.emplace("XDG_RUNTIME_DIR", std::nullopt);
+         const std::string taken = root + "/tmp/lumora-4242";
+         fs::create_directory(taken);
+         ::chown(taken.c_str(), other, other);
+         ::chmod(taken.c_str(), 0777);
+       },
+       "home/.cache/.lumora-tmp"},
+      {"the per-user name taken and no home folder", true,
+       [](const std::string& root, uid_t other, auto& runtime) {
+         runtime.emplace("XDG_RUNTIME_DIR", std::nullopt);
+         const std::string taken = root + "/tmp/lumora-4242";
+         fs::create_directory(taken);
+         ::chown(taken.c_str(), other, other);
+         fs::remove_all(root + "/home");
+       },
+       "tmp/lumora-U-*"},
+      {"a temporary folder others may write to, not sticky", true,
+       [](const std::string& root, uid_t other, auto& runtime) {
+         runtime.emplace("XDG_RUNTIME_DIR", std::nullopt);
+         ::chown((root + "/tmp").c_str(), other, other);
+         ::chmod((root + "/tmp").c_str(), 0777);
+       },
+       "home/.cache/.lumora-tmp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    if (c.NeedsOtherUser && !asRoot) continue;
+    TScratchDir scratch;
+    const std::string base = Utf8(scratch.Path());
+    ::chmod(base.c_str(), 0755);
+    for (const char* folder : {"run", "tmp", "home"}) fs::create_directory(base + "/" + folder);
+    ::chmod((base + "/run").c_str(), 0700);
+    ::chmod((base + "/tmp").c_str(), 01777);
+    if (asRoot) {
+      ::chown((base + "/run").c_str(), user, user);
+      ::chown((base + "/home").c_str(), user, user);
+    }
+    TScopedEnv runtimeDir("XDG_RUNTIME_DIR", base + "/run");
+    TScopedEnv tmpDir("TMPDIR", base + "/tmp");
+    TScopedEnv home("HOME", base + "/home");
+    TScopedEnv cache("XDG_CACHE_HOME", std::nullopt);
+    std::optional<TScopedEnv> runtime;
+    c.Prepare(base, otherUser, runtime);
+    const std::string answer = TemporalDirAs(user);
+    std::string expected = base + "/" + c.Expected + "/";
+    const size_t u = expected.find("/lumora-U");
+    if (u != std::string::npos) expected.replace(u + 8, 1, std::to_string(user));
+    if (expected.ends_with("*/")) {
+      const std::string stem = expected.substr(0, expected.size() - 2);
+      EXPECT_TRUE(answer.starts_with(stem) && answer.size() == stem.size() + 7) << answer;
+      // Found again by the next start, not made anew.
+      EXPECT_EQ(TemporalDirAs(user), answer);
+    } else {
+      EXPECT_EQ(answer, expected);
+    }
+    if (!answer.starts_with("error")) {
+      struct stat info {};
+      ASSERT_EQ(::lstat(answer.c_str(), &info), 0);
+      EXPECT_TRUE(S_ISDIR(info.st_mode));
+      EXPECT_EQ(info.st_uid, user);
+      EXPECT_EQ(info.st_mode & 07777, 0700u);
+    }
+  }
+}
+
+TEST(SysUtilsLinuxTest, TemporalDirNamesEveryFolderItTried) {
   TScratchDir scratch;
-  const std::string runtime = Utf8(scratch.Path());
-  TScopedEnv env("XDG_RUNTIME_DIR", runtime);
-  fs::create_directory(runtime + "/lumora");
-  ASSERT_EQ(::chown((runtime + "/lumora").c_str(), 4242, 4242), 0);
-  try {
-    TSysUtils::GetTemporalDir();
-    ADD_FAILURE() << "a folder of another user was used";
-  } catch (const Exception& error) {
-    EXPECT_NE(std::string(error.what()).find("belongs to another user"), std::string::npos)
-        << error.what();
+  const std::string base = Utf8(scratch.Path());
+  WriteWholeFile(FromUtf8(base + "/file"), "not a folder");
+  TScopedEnv runtimeDir("XDG_RUNTIME_DIR", base + "/file");
+  TScopedEnv tmpDir("TMPDIR", base + "/file");
+  TScopedEnv cache("XDG_CACHE_HOME", base + "/file");
+  const std::string answer = TemporalDirAs(::geteuid());
+  EXPECT_TRUE(answer.starts_with("error: Cannot create the temporary folder")) << answer;
+  for (const std::string& folder : {base + "/file/lumora\"", base + "/file/lumora-", base + "/file/.lumora-tmp\""}) {
+    EXPECT_NE(answer.find(folder), std::string::npos) << folder << " in " << answer;
   }
 }
 
