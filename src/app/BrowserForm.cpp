@@ -39,6 +39,8 @@ void TBrowserForm::FormCreate() {
   FClosedByScript = false;
   FCaption = GlobalMainForm->Caption();
   if (Window) Window->SetCaption(FCaption);
+  // The page's alert, confirm and prompt dialogs carry the same caption.
+  WebBrowser->SetDialogCaption(FCaption);
 
   TScriptErrorAction action = TScriptErrorAction::eaContinue;
   if (GlobalMainForm->IsRuntime() && !GlobalMainForm->HideJavaScriptError) action = TScriptErrorAction::eaAskUser;

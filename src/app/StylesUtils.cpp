@@ -14,7 +14,11 @@ void TStylesUtils::TrySetStyle(const String& themeName, bool showError) {
   if (StyleEngine().SelectStyle(themeName))
     ApplyStyleToWindows(StyleEngine().ActiveStyle());
   else if (showError)
-    ShowMessageBox(Format(u"Style '%s' not found", {themeName}), ApplicationTitle(), mbIconError | mbClose);
+    ShowMessageBox(StyleNotFoundText(themeName), ApplicationTitle(), mbIconError | mbClose);
+}
+
+String TStylesUtils::StyleNotFoundText(const String& themeName) {
+  return Format(u"Style '%s' not found", {themeName});
 }
 
 void TStylesUtils::GetAvailables(TStringList& list, bool sorted) {

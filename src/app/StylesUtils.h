@@ -14,6 +14,8 @@ class TStylesUtils {
   // with no such style the active one stays and, when showError is set,
   // "Style '%s' not found" is shown with the error icon and a Close button.
   static void TrySetStyle(const String& themeName, bool showError);
+  // The text of that box: "Style '%s' not found" with the name as given.
+  static String StyleNotFoundText(const String& themeName);
   // Replaces list's contents with every style name in the engine's order,
   // then sets its sorted mode to sorted.
   static void GetAvailables(TStringList& list, bool sorted);

@@ -1,7 +1,6 @@
 #include "core/AppTitle.h"
 
-#include <cwctype>
-
+#include "core/UnicodeCase.h"
 #include "core/os/File.h"
 
 namespace lumora {
@@ -14,12 +13,11 @@ String ApplicationTitleOf(const String& executablePath) {
   if (slash != String::npos) name.erase(0, slash + 1);
   const size_t dot = name.rfind(u'.');
   if (dot != String::npos) name.erase(dot);
-  for (size_t i = 1; i < name.size(); ++i) {
-    // One UTF-16 unit at a time, by the C library's current locale (ASCII
-    // letters at least).
-    name[i] = static_cast<char16_t>(std::towlower(static_cast<wint_t>(name[i])));
-  }
-  return name;
+  // The first character may be a surrogate pair.
+  const bool pair = name.size() >= 2 && name[0] >= 0xD800 && name[0] <= 0xDBFF && name[1] >= 0xDC00 &&
+                    name[1] <= 0xDFFF;
+  const size_t first = name.empty() ? 0 : (pair ? 2 : 1);
+  return name.substr(0, first) + LowerCaseUnicode(StringView(name).substr(first));
 }
 
 String ErrorBoxText(const String& message) {

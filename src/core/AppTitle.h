@@ -6,7 +6,8 @@
 namespace lumora {
 
 // The executable's file name without its extension, every character but
-// the first in lower case.
+// the first in lower case by Unicode's rules (core/UnicodeCase.h), the same
+// in every locale.
 String ApplicationTitle();
 // The same for the program file path.
 String ApplicationTitleOf(const String& executablePath);

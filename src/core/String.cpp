@@ -134,6 +134,26 @@ String UpperCaseAscii(StringView text) {
   return out;
 }
 
+String MapCodePoints(StringView text, char32_t (*map)(char32_t)) {
+  String out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const char16_t unit = out[i];
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    if (high && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
+      const char32_t mapped = map(0x10000 + ((char32_t{unit} - 0xD800) << 10) + (out[i + 1] - 0xDC00));
+      if (mapped >= 0x10000 && mapped <= 0x10FFFF) {
+        out[i] = static_cast<char16_t>(0xD800 + ((mapped - 0x10000) >> 10));
+        out[i + 1] = static_cast<char16_t>(0xDC00 + ((mapped - 0x10000) & 0x3FF));
+      }
+      ++i;
+    } else if (unit < 0xD800 || unit > 0xDFFF) {
+      const char32_t mapped = map(unit);
+      if (mapped < 0xD800 || (mapped > 0xDFFF && mapped < 0x10000)) out[i] = static_cast<char16_t>(mapped);
+    }
+  }
+  return out;
+}
+
 String Format(StringView pattern, std::initializer_list<StringView> args) {
   String out;
   auto next = args.begin();

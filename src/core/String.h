@@ -44,6 +44,11 @@ int HexDigitValue(char16_t c);
 // Upper-cases only the ASCII letters a-z.
 String UpperCaseAscii(StringView text);
 
+// text with each code point (a surrogate pair as the one it encodes)
+// replaced by map's answer where that needs as many UTF-16 units, so that
+// lengths and positions stay; lone surrogates stay as they are.
+String MapCodePoints(StringView text, char32_t (*map)(char32_t));
+
 // Replaces each "%s" of the pattern, in order, by the next argument.
 String Format(StringView pattern, std::initializer_list<StringView> args);
 

@@ -51,6 +51,11 @@ class TBrowserView {
   // Settings, applied to the pages loaded after them.
   void SetAllowTextSelect(bool allow);
   void SetScriptErrorAction(TScriptErrorAction action);
+  // The caption of the page's alert, confirm and prompt dialogs (the
+  // browser form's caption, the application title). Linux: the view's own
+  // GTK dialogs, modal for its window. Windows: kept for the host's
+  // dialogs (IDocHostShowUI), which do not yet use it.
+  void SetDialogCaption(const String& caption);
 
   void Navigate(const String& url);
 

@@ -51,6 +51,18 @@ TEST_F(StylesUtilsTest, TrySetStyleChangesTheActiveThemeOnlyForAKnownName) {
   EXPECT_EQ(TStylesUtils::GetActiveTheme(), u"Windows");
 }
 
+// The box for an unknown style names it as the configuration gave it,
+// whatever it holds (a "%s" in it is not filled in again).
+TEST_F(StylesUtilsTest, NotFoundTextNamesTheStyleAsGiven) {
+  const std::pair<String, String> cases[] = {
+      {u"AQUAGRAPHITE", u"Style 'AQUAGRAPHITE' not found"},
+      {u"", u"Style '' not found"},
+      {u"%s and %s", u"Style '%s and %s' not found"},
+      {u"it's \u00C9t\u00E9", u"Style 'it's \u00C9t\u00E9' not found"},
+  };
+  for (const auto& [name, text] : cases) EXPECT_EQ(TStylesUtils::StyleNotFoundText(name), text) << ToUtf8(name);
+}
+
 TEST_F(StylesUtilsTest, PreviewOfWindowsOrAnUnknownNameIsAnError) {
   TImage image{200, 150, {}};
   try {

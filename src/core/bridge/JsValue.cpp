@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace lumora {
 namespace {
@@ -22,34 +24,38 @@ String TJsValue::ToText() const {
     case TKind::Number:
       break;
   }
-  const double number = AsNumber();
+  return NumberToText(AsNumber());
+}
+
+String NumberToText(double number) {
   if (std::isnan(number)) return u"NaN";
-  if (std::isinf(number)) return number > 0 ? u"Infinity" : u"-Infinity";
   if (number == 0) return u"0";  // also -0, as the script prints it
-  // The shortest round-trip digits, laid out as the script's Number::toString does:
-  // plain digits from 1e-6 up to below 1e21, exponent form ("1e+21", "1e-7") outside.
-  char buffer[40];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(number),
-                                 std::chars_format::scientific).ptr;
+  if (number < 0) return u"-" + NumberToText(-number);
+  if (std::isinf(number)) return u"Infinity";
+  // The shortest digits that read back as the same number: "d.ddde+x".
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::scientific).ptr;
   const std::string_view scientific(buffer, static_cast<size_t>(end - buffer));
   const size_t e = scientific.find('e');
-  std::string digits(1, scientific[0]);
-  if (e > 2) digits.append(scientific.substr(2, e - 2));
+  std::string digits(scientific.substr(0, e));
+  if (digits.size() > 1) digits.erase(1, 1);  // the point
   int exponent = 0;
-  std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1), end, exponent);
+  std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1), scientific.data() + scientific.size(),
+                  exponent);
+  // ECMAScript's Number::toString: the value is 0.digits times 10^n.
   const int k = static_cast<int>(digits.size());
-  const int n = exponent + 1;  // position of the decimal point after the first digit
-  std::string text = number < 0 ? "-" : "";
+  const int n = exponent + 1;
+  std::string text;
   if (k <= n && n <= 21) {
-    text += digits + std::string(static_cast<size_t>(n - k), '0');
+    text = digits + std::string(static_cast<size_t>(n - k), '0');
   } else if (0 < n && n <= 21) {
-    text += digits.substr(0, static_cast<size_t>(n)) + "." + digits.substr(static_cast<size_t>(n));
+    text = digits.substr(0, static_cast<size_t>(n)) + "." + digits.substr(static_cast<size_t>(n));
   } else if (-6 < n && n <= 0) {
-    text += "0." + std::string(static_cast<size_t>(-n), '0') + digits;
+    text = "0." + std::string(static_cast<size_t>(-n), '0') + digits;
   } else {
-    text += digits.substr(0, 1);
+    text = digits.substr(0, 1);
     if (k > 1) text += "." + digits.substr(1);
-    text += (n - 1 >= 0 ? "e+" : "e-") + std::to_string(std::abs(n - 1));
+    text += (n - 1 < 0 ? "e-" : "e+") + std::to_string(std::abs(n - 1));
   }
   return FromAscii(text);
 }

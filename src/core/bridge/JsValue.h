@@ -10,6 +10,13 @@
 
 namespace lumora {
 
+// A number as the script's String(number) writes it (ECMAScript's
+// Number::toString): the shortest digits that read back as the same
+// number, plainly from 1e-6 up to below 1e21 ("0.000001",
+// "100000000000000000000"), with an exponent outside ("1e+21", "1e-7");
+// "0" for -0, "NaN", "Infinity", "-Infinity".
+String NumberToText(double number);
+
 class TJsValue {
  public:
   enum class TKind { Undefined, Number, Text, Boolean };
@@ -28,7 +35,7 @@ class TJsValue {
 
   // The value as a string argument: a string as it is, undefined as the
   // empty text, a Boolean as "true" or "false", a number as the script
-  // writes it ("3", "2.5", "NaN", "-Infinity").
+  // writes it (NumberToText).
   String ToText() const;
   // The value as a 16-bit argument (an index, a flag), as the Windows
   // bridge reads a VARIANT's 16-bit field: a number truncated toward zero

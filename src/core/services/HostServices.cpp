@@ -418,6 +418,15 @@ String THostServices::DiskPathOfEntry(const String& entryName) const {
   return path;
 }
 
+String THostServices::OfferedSaveName(const String& entryName, const String& extension) const {
+  if (FLastSaveName.empty()) {
+    const size_t slash = entryName.find_last_of(u"/\\");
+    return slash == String::npos ? entryName : entryName.substr(slash + 1);
+  }
+  const String lastExtension = EntryExtension(FLastSaveName);
+  return FLastSaveName.substr(0, FLastSaveName.size() - lastExtension.size()) + u"." + extension;
+}
+
 bool THostServices::HandleDownloableFiles(const String& url) {
   if (!StartsTextLocale(u"lmp://", url)) return false;
   const std::vector<String> extractWords = ExtensionWords(FSettings.ExtractExts);
@@ -431,7 +440,8 @@ bool THostServices::HandleDownloableFiles(const String& url) {
   for (const String& word : extractWords) {
     if (word != extension) continue;
     result = true;
-    TSaveDialogRequest request {extension, UpperCaseAscii(extension) + u"|*." + extension, FLastSaveName};
+    TSaveDialogRequest request {extension, UpperCaseAscii(extension) + u"|*." + extension,
+                                OfferedSaveName(entryName, extension)};
     if (!InArchive(entryName) || !FSaveDialog || !FSaveDialog(request)) continue;
     FLastSaveName = request.FileName;
     ExtractToFile(entryName, request.FileName);
@@ -441,16 +451,21 @@ bool THostServices::HandleDownloableFiles(const String& url) {
   // The extension becomes part of a temporary file's name: one that holds a
   // path separator would put the copy somewhere else, so none is made.
   const bool safeExtension = extension.find_first_of(u"/\\:") == String::npos;
+  // A program runs once: from the site when it is there, else from beside
+  // the executable.
+  bool ranFromSite = false;
   for (const String& word : executeWords) {
     if (word != extension) continue;
     result = true;
     if (!safeExtension || !InArchive(entryName)) continue;
     const String copy = MakeTemporaryCopy(entryName, u"." + extension);
-    if (!copy.empty()) FDesktop->ShellOpen(copy);
+    if (copy.empty()) continue;
+    ranFromSite = true;
+    FDesktop->ShellOpen(copy);
   }
 
   for (const String& word : executeWords) {
-    if (word != extension) continue;
+    if (word != extension || ranFromSite) continue;
     result = true;
     // Only below the executable's folder. The path as it will be opened is
     // checked: removing the root folder's name can itself make a climb

@@ -105,7 +105,9 @@ class THostServices {
   String GetPCUserName();
   String GetUserDocsDir();
   // True when url is an "lmp://" link whose extension is listed; the file
-  // has then been saved or run and the navigation must be cancelled.
+  // has then been saved or run and the navigation must be cancelled. A
+  // listed program runs once: its copy from the site, else the file
+  // beside the executable.
   bool HandleDownloableFiles(const String& url);
 
   // The sound buffer, for the main window's checks.
@@ -137,6 +139,11 @@ class THostServices {
   String MakeTemporaryCopy(const String& archiveName, const String& extension);
   bool PlayFromLastSound(bool loop);
   String DiskPathOfEntry(const String& entryName) const;
+  // The name the save dialog offers for a link: the last name chosen with
+  // the link's extension in place of its own (so that a name typed over
+  // the selected part gets the right one), the link's own file name before
+  // anything was chosen.
+  String OfferedSaveName(const String& entryName, const String& extension) const;
 
   TAbZipKit& FZipFile;
   TTemporalFiles& FTemporalFiles;

@@ -62,27 +62,8 @@ char16_t SystemDecimalSeparator() {
 char16_t UserDecimalSeparator() { return DecimalSeparatorOf(""); }
 
 String UpperCaseLocale(StringView text) {
-  String out(text);
-  for (size_t i = 0; i < out.size(); ++i) {
-    const char16_t unit = out[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < out.size() && out[i + 1] >= 0xDC00 &&
-        out[i + 1] <= 0xDFFF) {
-      const gunichar c = 0x10000 + ((gunichar{unit} - 0xD800) << 10) + (out[i + 1] - 0xDC00);
-      const gunichar upper = g_unichar_toupper(c);
-      // Keep the pair when the capital would need another length.
-      if (upper >= 0x10000) {
-        out[i] = static_cast<char16_t>(0xD800 + ((upper - 0x10000) >> 10));
-        out[i + 1] = static_cast<char16_t>(0xDC00 + ((upper - 0x10000) & 0x3FF));
-      }
-      ++i;
-    } else if (unit < 0xD800 || unit > 0xDFFF) {
-      const gunichar upper = g_unichar_toupper(unit);
-      if (upper < 0x10000 && (upper < 0xD800 || upper > 0xDFFF)) {
-        out[i] = static_cast<char16_t>(upper);
-      }
-    }
-  }
-  return out;
+  // Letters whose capital needs another length keep their form.
+  return MapCodePoints(text, [](char32_t c) -> char32_t { return g_unichar_toupper(c); });
 }
 
 }  // namespace lumora

@@ -18,10 +18,12 @@
 #include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
 #include "os/linux/ModalDialog.h"
+#include "os/linux/SchemeResponse.h"
 #include "os/linux/TerminationWatch.h"
 #include "os/linux/WebKitScheme.h"
 #include "platform/linux/WebKitMediaBridge.h"
 #include "os/linux/WebKitScriptBridge.h"
+#include "os/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 
@@ -30,6 +32,8 @@ namespace {
 // The site scheme, whose pages get the media bridge.
 constexpr char16_t kSiteScheme[] = u"lmp";
 constexpr char kCloseHandler[] = "lumoraWindowClose";
+// The view's data that holds the caption of the page's dialogs.
+constexpr char kDialogCaption[] = "lumora-dialog-caption";
 // How long ExecScriptEx waits for a page function.
 constexpr guint kScriptTimeoutMs = 10000;
 
@@ -148,8 +152,11 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   }
   TBrowserView* self = Self(data);
   bool cancel = false;
+  // The handler gets the URL as the scheme handler reads requests: with
+  // non-ASCII characters as they are, not as WebKit's UTF-8 escapes.
+  const String target = UrlFromWebKit(webkit_uri_request_get_uri(request));
   RunHandler([&] {
-    if (self->OnBeforeNavigate) self->OnBeforeNavigate(url, cancel);
+    if (self->OnBeforeNavigate) self->OnBeforeNavigate(target, cancel);
   });
   if (!cancel) return FALSE;
   webkit_policy_decision_ignore(decision);
@@ -242,8 +249,39 @@ struct TScriptWait {
   }
 };
 
-gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
-  return FALSE;  // the browser's own dialogs
+// alert, confirm, prompt and the leave-page question as the program's own
+// dialogs, titled with the form's caption (WebKit's own are titled
+// "JavaScript - " and the page's address). The page waits while one shows.
+gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpointer) {
+  const auto* caption = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kDialogCaption));
+  const WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(request);
+  GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view));
+  GtkWidget* dialog = gtk_message_dialog_new(
+      GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
+      static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+      type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_MESSAGE_WARNING : GTK_MESSAGE_QUESTION,
+      type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_BUTTONS_OK : GTK_BUTTONS_OK_CANCEL, "%s",
+      webkit_script_dialog_get_message(request));
+  gtk_window_set_title(GTK_WINDOW(dialog), caption ? caption : "");
+  gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);
+  gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+  GtkWidget* entry = nullptr;
+  if (type == WEBKIT_SCRIPT_DIALOG_PROMPT) {
+    entry = gtk_entry_new();
+    gtk_entry_set_text(GTK_ENTRY(entry), webkit_script_dialog_prompt_get_default_text(request));
+    gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+    gtk_container_add(GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog))), entry);
+    gtk_widget_show(entry);
+  }
+  StyleWindowBeforeShow(GTK_WINDOW(dialog));
+  const bool accepted = RunModalDialog(GTK_DIALOG(dialog)) == GTK_RESPONSE_OK;
+  if (type == WEBKIT_SCRIPT_DIALOG_CONFIRM || type == WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM) {
+    webkit_script_dialog_confirm_set_confirmed(request, accepted);
+  } else if (entry != nullptr && accepted) {
+    webkit_script_dialog_prompt_set_text(request, gtk_entry_get_text(GTK_ENTRY(entry)));
+  }
+  gtk_widget_destroy(dialog);
+  return TRUE;
 }
 
 }  // namespace
@@ -313,6 +351,10 @@ TBrowserView::~TBrowserView() {
       },
       FImpl->View);
   g_object_unref(FImpl->Manager);
+}
+
+void TBrowserView::SetDialogCaption(const String& caption) {
+  g_object_set_data_full(G_OBJECT(FImpl->View), kDialogCaption, g_strdup(ToUtf8(caption).c_str()), g_free);
 }
 
 void TBrowserView::SetAllowTextSelect(bool allow) {

@@ -75,11 +75,11 @@ TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
   gtk_widget_set_size_request(layout, 313, 54);
   GtkWidget* image = LockImage();
   gtk_widget_set_size_request(image, 32, 32);
-  gtk_fixed_put(GTK_FIXED(layout), image, 16, 11);
+  gtk_fixed_put(GTK_FIXED(layout), image, 16, 16);
   FImpl->Edit = gtk_entry_new();
   gtk_entry_set_visibility(GTK_ENTRY(FImpl->Edit), TRUE);
   gtk_widget_set_size_request(FImpl->Edit, 225, 21);
-  gtk_fixed_put(GTK_FIXED(layout), FImpl->Edit, 64, 11);
+  gtk_fixed_put(GTK_FIXED(layout), FImpl->Edit, 64, 16);
   gtk_container_add(GTK_CONTAINER(window), layout);
 
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);

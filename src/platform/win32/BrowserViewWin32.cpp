@@ -33,6 +33,7 @@ struct TBrowserView::TImpl {
   std::unique_ptr<TWebBrowserHost> Host;
   bool IsChild = false;
   bool AllowTextSelect = false;
+  String DialogCaption;
 };
 
 TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
@@ -107,6 +108,8 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
 }
 
 TBrowserView::~TBrowserView() { FImpl->Host.reset(); }
+
+void TBrowserView::SetDialogCaption(const String& caption) { FImpl->DialogCaption = caption; }
 
 void TBrowserView::SetAllowTextSelect(bool allow) {
   FImpl->AllowTextSelect = allow;

@@ -173,11 +173,6 @@ TEST(JsValueTest, ArgumentConversions) {
       {N(3), u"3"}, {N(-2.5), u"-2.5"}, {N(-0.0), u"0"}, {N(1e21), u"1e+21"},
       {N(std::numeric_limits<double>::quiet_NaN()), u"NaN"},
       {N(-std::numeric_limits<double>::infinity()), u"-Infinity"},
-      {N(std::numeric_limits<double>::infinity()), u"Infinity"},
-      {N(1e20), u"100000000000000000000"}, {N(1e-6), u"0.000001"}, {N(1e-7), u"1e-7"},
-      {N(123e-20), u"1.23e-18"}, {N(0.1 + 0.2), u"0.30000000000000004"},
-      {N(5e-324), u"5e-324"}, {N(1.7976931348623157e308), u"1.7976931348623157e+308"},
-      {N(42), u"42"}, {N(-1.5), u"-1.5"}, {N(123.456), u"123.456"}, {N(-1e-7), u"-1e-7"},
   };
   for (const auto& [value, text] : texts) EXPECT_EQ(value.ToText(), text) << ToUtf8(text);
   const std::vector<std::pair<TJsValue, int16_t>> numbers = {
@@ -187,6 +182,38 @@ TEST(JsValueTest, ArgumentConversions) {
       {S(u"12"), 12}, {S(u"-3"), -3}, {S(u"1x"), 0}, {S(u""), 0},
   };
   for (const auto& [value, number] : numbers) EXPECT_EQ(value.ToInt16(), number) << ToUtf8(value.ToText());
+}
+
+// A number passed for text is written as the script itself writes it
+// (String(x)): the shortest digits that read back as the same number, in
+// plain notation from 1e-6 up to below 1e21 and in exponent notation
+// outside, with an explicit sign after the "e".
+TEST(JsValueTest, NumbersAsTextFollowTheScript) {
+  const std::pair<double, std::u16string> cases[] = {
+      {0.0, u"0"},
+      {-0.0, u"0"},
+      {std::numeric_limits<double>::quiet_NaN(), u"NaN"},
+      {std::numeric_limits<double>::infinity(), u"Infinity"},
+      {-std::numeric_limits<double>::infinity(), u"-Infinity"},
+      {1, u"1"},
+      {-42, u"-42"},
+      {100, u"100"},
+      {123.456, u"123.456"},
+      {0.1 + 0.2, u"0.30000000000000004"},
+      {1e20, u"100000000000000000000"},
+      {123456789012345680000.0, u"123456789012345680000"},
+      {9007199254740993.0, u"9007199254740992"},
+      {1e21, u"1e+21"},
+      {-1.5e21, u"-1.5e+21"},
+      {1.7976931348623157e308, u"1.7976931348623157e+308"},
+      {1e-6, u"0.000001"},
+      {0.000123, u"0.000123"},
+      {-1.25e-6, u"-0.00000125"},
+      {1e-7, u"1e-7"},
+      {123e-20, u"1.23e-18"},
+      {5e-324, u"5e-324"},
+  };
+  for (const auto& [number, text] : cases) EXPECT_EQ(N(number).ToText(), text) << ToUtf8(text);
 }
 
 }  // namespace

@@ -382,9 +382,10 @@ TEST_F(HostServicesTest, DownloadsAreInterceptedByExtension) {
 }
 
 TEST_F(HostServicesTest, SaveDialogWritesTheEntryAndRemembersTheName) {
-  // Cancelled: nothing written, still intercepted.
+  // Cancelled: nothing written, still intercepted. The first dialog offers
+  // the link's own file name.
   EXPECT_TRUE(FServices->HandleDownloableFiles(u"LMP://site/files/a.zip"));
-  EXPECT_EQ(FDialogs, std::vector<std::string>{"zip ZIP|*.zip "});
+  EXPECT_EQ(FDialogs, std::vector<std::string>{"zip ZIP|*.zip a.zip"});
   EXPECT_TRUE(FLog.empty());
 
   FSaveAs = FScratch.File(u"saved.zip");
@@ -397,7 +398,53 @@ TEST_F(HostServicesTest, SaveDialogWritesTheEntryAndRemembersTheName) {
   EXPECT_EQ(FDialogs.back(), "zip ZIP|*.zip " + Utf8(FSaveAs));
 }
 
-TEST_F(HostServicesTest, ExecutablesRunFromTheSiteAndFromDisk) {
+// The name offered again is the last one chosen with the current link's
+// extension: a PDF is never offered under a .zip name, where a name typed
+// over the selected part would keep the wrong extension.
+TEST_F(HostServicesTest, SaveDialogOffersTheLastNameWithTheLinksExtension) {
+  std::vector<std::string> log;
+  THostServices services(
+      FZip, FTemporalFiles, {.AppRootDir = u"site", .ExtractExts = u"zip pdf", .ExecuteExts = u"", .ExeDir = ExeDir()},
+      [this](TSaveDialogRequest& request) {
+        FDialogs.push_back(Utf8(request.Filter) + " " + Utf8(request.FileName));
+        if (FSaveAs.empty()) return false;
+        request.FileName = FSaveAs;
+        return true;
+      },
+      std::make_unique<TRecordingDesktop>(log));
+  const String folder = FScratch.Path() + PathDelim;
+  const std::string sub = Utf8(folder) + "v1.2" + Utf8(String(1, PathDelim));
+  struct TCase {
+    const char16_t* Url;
+    String Chosen;  // empty: cancelled
+    std::string Offered;
+  };
+  const TCase cases[] = {
+      {u"lmp://site/docs/guide.pdf", u"", "PDF|*.pdf guide.pdf"},  // nothing chosen yet: the link's name
+      {u"lmp://site/files/a.zip", folder + u"dl1.zip", "ZIP|*.zip a.zip"},
+      {u"lmp://site/docs/guide.pdf", folder + u"manual-copy.pdf", "PDF|*.pdf " + Utf8(folder) + "dl1.pdf"},
+      {u"lmp://site/files/a.zip", u"", "ZIP|*.zip " + Utf8(folder) + "manual-copy.zip"},
+      // A cancelled dialog leaves the last name as it was.
+      {u"lmp://site/docs/guide.pdf", folder + u"v1.2" + PathDelim + u"plain",
+       "PDF|*.pdf " + Utf8(folder) + "manual-copy.pdf"},
+      // A chosen name without an extension gets the link's; a dot in a
+      // folder's name is no extension.
+      {u"lmp://site/files/a.zip", u"", "ZIP|*.zip " + sub + "plain.zip"},
+  };
+  fs::create_directories(fs::path(folder + u"v1.2"));
+  for (const TCase& c : cases) {
+    FSaveAs = c.Chosen;
+    EXPECT_TRUE(services.HandleDownloableFiles(c.Url));
+    ASSERT_FALSE(FDialogs.empty());
+    EXPECT_EQ(FDialogs.back(), c.Offered) << Utf8(c.Url);
+  }
+  EXPECT_EQ(ReadWholeFile(folder + u"dl1.zip"), "PK-a");
+  EXPECT_EQ(ReadWholeFile(folder + u"manual-copy.pdf"), "%PDF");
+}
+
+// A listed program runs once: from the site when the archive holds it,
+// else from beside the executable.
+TEST_F(HostServicesTest, ExecutablesRunFromTheSiteElseFromDisk) {
   const String diskCopy = ExeDir() + u"tools" + PathDelim + u"setup.exe";
   fs::create_directories(fs::path(ExeDir() + u"tools"));
   WriteWholeFile(diskCopy, "MZ-disk");
@@ -407,7 +454,15 @@ TEST_F(HostServicesTest, ExecutablesRunFromTheSiteAndFromDisk) {
   EXPECT_EQ(fs::path(copy).filename().string().size(), 14u);
   EXPECT_EQ(fs::path(copy).extension().string(), ".exe");
   EXPECT_EQ(ReadWholeFile(copy), "MZ-setup");
-  EXPECT_EQ(FLog, (std::vector<std::string>{"open " + Utf8(copy), "open " + Utf8(diskCopy)}));
+  EXPECT_EQ(FLog, std::vector<std::string>{"open " + Utf8(copy)});
+
+  // Only on disk: run from there.
+  const String onlyOnDisk = ExeDir() + u"tools" + PathDelim + u"other.exe";
+  WriteWholeFile(onlyOnDisk, "MZ-other");
+  FLog.clear();
+  EXPECT_TRUE(FServices->HandleDownloableFiles(u"lmp://site/tools/other.exe"));
+  EXPECT_EQ(FLog, std::vector<std::string>{"open " + Utf8(onlyOnDisk)});
+  EXPECT_EQ(FTemporalFiles.Files().size(), 1u);
 
   // Every occurrence of the root folder's name goes: site/website/run.exe
   // is web/run.exe on disk.

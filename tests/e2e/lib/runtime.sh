@@ -79,3 +79,21 @@ top_pixel() {
 # is_carbon_caption COLOUR: Carbon's caption, active or not (no window
 # manager focuses a window here).
 is_carbon_caption() { [ "$1" = 121212 ] || [ "$1" = 171717 ]; }
+
+# gone_window WINDOW: true once the window is no longer shown.
+gone_window() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# box_says BOX TEXT: true when the message box BOX shows exactly TEXT.
+# Ctrl+C copies a box as a Windows box copies itself (caption, text and
+# button between dashed lines); the text copied is kept in $SCRATCH/box.txt.
+box_part() { xclip -o -selection clipboard 2>/dev/null | awk -v part="$1" '$0 == "---------------------------" { n++; next } n == part'; }
+box_copied() { [ "$(box_part 1)" = "$(xdotool getwindowname "$1")" ]; }
+box_says() {
+  local attempt
+  for attempt in 1 2 3; do
+    press_key "$1" ctrl+c
+    wait_until 2 box_copied "$1" && break
+  done
+  box_part 2 > "$SCRATCH/box.txt"
+  [ "$(cat "$SCRATCH/box.txt")" = "$2" ]
+}

@@ -106,6 +106,7 @@ cp "$SCRATCH/themed.app" "$SCRATCH/ThemeD.App"
 "$SCRATCH/ThemeD.App" & pid=$!
 box="$(wait_window Themed)" || fail "no box for an unknown style"
 [ "$(xdotool getwindowname "$box")" = Themed ] || fail "box caption $(xdotool getwindowname "$box")"
+box_says "$box" "Style 'AQUAGRAPHITE' not found" || fail "box text: $(cat "$SCRATCH/box.txt")"
 [ "$(visible_windows "Main Window")" = 0 ] || fail "the main window came before the style box"
 press_key "$box" Return
 window="$(wait_window "Main Window")" || fail "no main window after the style box"

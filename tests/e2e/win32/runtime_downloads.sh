@@ -2,9 +2,10 @@
 # Links to listed files of a packed site under Wine, handled as the main
 # window handles them (lumora_download_probe packed as the runtime): a zip
 # saved through the classic save dialog, driven with xdotool, with the
-# entry's exact bytes; the next dialog offers the name chosen last; a
-# listed program runs from its temporary copy and from beside the program;
-# no temporary copy is left after exit.
+# entry's exact bytes; the first dialog offers the link's own name, the
+# next one the name chosen last; a listed program found both in the site
+# and beside the program runs once, from its temporary copy; no temporary
+# copy is left after exit.
 . "$(dirname "$0")/../lib/common.sh"
 . "$(dirname "$0")/../lib/runtime.sh"
 . "$(dirname "$0")/../lib/wine.sh"
@@ -20,7 +21,7 @@ head -c 30000 /dev/urandom > "$SCRATCH/site/site/files/a.zip"
 head -c 20000 /dev/urandom > "$SCRATCH/site/site/files/b.zip"
 cp "$run_probe" "$SCRATCH/site/site/tools/run.exe"
 # The same program below the packed program's folder, without the root
-# folder's name: run from disk too.
+# folder's name: not run, since the site has it.
 mkdir -p "$SCRATCH/tools" && cp "$run_probe" "$SCRATCH/tools/run.exe"
 printf '\xEF\xBB\xBF[Lumora]\r\nRootDirName=site\r\nExtractFileExts=zip\r\nExecuteFileExts=exe\r\n' \
   > "$SCRATCH/site/lm-config"
@@ -39,12 +40,13 @@ out() { tr -d '\r' < "$SCRATCH/out.txt"; }
 # A failed check must not leave the probe's dialog to the tests after it.
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
 
-# The first dialog: a name typed without its extension gets the default one.
+# The first dialog offers the link's name; a name typed without its
+# extension gets the default one.
 dialog="$(wait_window 'Save As' 60)" || fail "no save dialog: $(out)"
 save_as "$dialog" saved "$saved"
 wait_until 20 cmp -s "$SCRATCH/site/site/files/a.zip" "$saved" ||
   fail "the saved file does not hold the entry's bytes: $(out)"
-out | grep -qxF 'dialog zip ZIP|*.zip []' || fail "first dialog: $(out)"
+out | grep -qxF 'dialog zip ZIP|*.zip [a.zip]' || fail "first dialog: $(out)"
 pass "the save dialog saves the entry's exact bytes under the name typed, its extension added"
 
 # The second dialog offers that name again: Return takes it, and the dialog
@@ -77,15 +79,15 @@ pass "the next dialog offers the last name and asks before replacing the file"
 wait_exit "$pid" 60
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE: $(cat "$SCRATCH/out.txt" "$SCRATCH/err.txt")"
 out | grep -qx 'lmp://site/tools/run.exe 1' || fail "the program link: $(out)"
-two_runs() { [ "$(tr -d '\r' < "$SCRATCH/ran.log" 2>/dev/null | grep -c '^path ')" -ge 2 ]; }
-wait_until 20 two_runs || fail "the listed program did not run twice: $(cat "$SCRATCH/ran.log" 2>/dev/null)"
+one_run() { [ "$(tr -d '\r' < "$SCRATCH/ran.log" 2>/dev/null | grep -c '^path ')" -ge 1 ]; }
+wait_until 20 one_run || fail "the listed program did not run: $(cat "$SCRATCH/ran.log" 2>/dev/null)"
+# A second run would have been started right after the first.
+sleep 2
 ran="$(tr -d '\r' < "$SCRATCH/ran.log")"
 copy="$(printf '%s\n' "$ran" | sed -n 's/^path [A-Z]:\\.*\\\([A-Za-z]\{10\}\.exe\)$/\1/p')"
-[ -n "$copy" ] && [ "$(printf '%s\n' "$ran" | wc -l)" = 2 ] ||
-  fail "the program did not run once from a temporary copy: $ran"
-printf '%s\n' "$ran" | grep -qixF "path $(windows_path "$SCRATCH/tools/run.exe")" ||
-  fail "the program beside the packed one did not run: $ran"
+[ -n "$copy" ] && [ "$(printf '%s\n' "$ran" | wc -l)" = 1 ] ||
+  fail "the program did not run exactly once, from a temporary copy: $ran"
 wait_until 20 test ! -e "$WINE_TEMP/$copy" || fail "the temporary copy $copy is still there after exit"
 archive="$(out | sed -n 's/^copy .*\\\([^\\]*\)$/\1/p')"
 [ -n "$archive" ] && [ ! -e "$WINE_TEMP/$archive" ] || fail "the archive copy '$archive' is still there after exit"
-pass "a listed program runs from its temporary copy and from disk; the copies are gone after exit"
+pass "a listed program in the site runs once, from its temporary copy; the copies are gone after exit"
