@@ -34,6 +34,8 @@ else()
   pkg_check_modules(LUMORA_DESKTOP_SYS REQUIRED IMPORTED_TARGET
     gio-2.0 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0 x11 xtst)
   pkg_check_modules(LUMORA_UI_SYS REQUIRED IMPORTED_TARGET gtk+-3.0 webkit2gtk-4.1)
+  # What window.external's web process extension builds against.
+  pkg_check_modules(LUMORA_WEBEXT_SYS REQUIRED IMPORTED_TARGET webkit2gtk-web-extension-4.1)
   target_compile_definitions(lumora_core_deps INTERFACE PCRE2_CODE_UNIT_WIDTH=8)
   target_link_libraries(lumora_core_deps INTERFACE PkgConfig::LUMORA_CORE_SYS)
   target_link_libraries(lumora_os_deps INTERFACE PkgConfig::LUMORA_OS_SYS)

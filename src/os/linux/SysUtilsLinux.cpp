@@ -18,6 +18,7 @@
 #include "core/os/File.h"
 #include "core/os/SysUtils.h"
 #include "os/linux/GLibPtr.h"
+#include "os/linux/PrivateFolder.h"
 
 namespace lumora {
 
@@ -83,42 +84,6 @@ String FullPathOf(StringView path) {
   String result;
   for (const String& part : parts) result += u'/' + part;
   return result.empty() ? String(u"/") : result;
-}
-
-// Makes sure folder is a folder of this user's alone: created with mode
-// 0700 when missing; refused when it is a link or something other than a
-// folder, or belongs to anyone else; group and other permissions dropped
-// when it is ours. The checks run on the opened folder itself, so nothing
-// can be swapped in between them.
-void MakePrivateFolder(const std::string& folder) {
-  const String name = FromUtf8(folder);
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    throw Exception(Format(u"Cannot create the temporary folder \"%s\". %s",
-                           {name, SysErrorMessage(LastOsError())}));
-  }
-  const TFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (fd.Get() < 0) {
-    const int error = errno;
-    if (error == ELOOP || error == ENOTDIR) {
-      throw Exception(
-          Format(u"The temporary folder \"%s\" is a link or not a folder; it is not used.", {name}));
-    }
-    throw Exception(Format(u"Cannot open the temporary folder \"%s\". %s",
-                           {name, SysErrorMessage(static_cast<uint32_t>(error))}));
-  }
-  struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0) {
-    throw Exception(Format(u"Cannot open the temporary folder \"%s\". %s",
-                           {name, SysErrorMessage(LastOsError())}));
-  }
-  if (info.st_uid != ::geteuid()) {
-    throw Exception(
-        Format(u"The temporary folder \"%s\" belongs to another user; it is not used.", {name}));
-  }
-  if ((info.st_mode & 077) != 0 && ::fchmod(fd.Get(), 0700) != 0) {
-    throw Exception(Format(u"Cannot make the temporary folder \"%s\" private. %s",
-                           {name, SysErrorMessage(LastOsError())}));
-  }
 }
 
 // Removes name below the folder parent: a folder with everything in it, or
@@ -201,6 +166,39 @@ void Touch(const std::string& folder) {
 }
 
 }  // namespace
+
+// The checks run on the opened folder itself, so nothing can be swapped in
+// between them.
+void MakePrivateFolder(const std::string& folder) {
+  const String name = FromUtf8(folder);
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    throw Exception(Format(u"Cannot create the temporary folder \"%s\". %s",
+                           {name, SysErrorMessage(LastOsError())}));
+  }
+  const TFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.Get() < 0) {
+    const int error = errno;
+    if (error == ELOOP || error == ENOTDIR) {
+      throw Exception(
+          Format(u"The temporary folder \"%s\" is a link or not a folder; it is not used.", {name}));
+    }
+    throw Exception(Format(u"Cannot open the temporary folder \"%s\". %s",
+                           {name, SysErrorMessage(static_cast<uint32_t>(error))}));
+  }
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0) {
+    throw Exception(Format(u"Cannot open the temporary folder \"%s\". %s",
+                           {name, SysErrorMessage(LastOsError())}));
+  }
+  if (info.st_uid != ::geteuid()) {
+    throw Exception(
+        Format(u"The temporary folder \"%s\" belongs to another user; it is not used.", {name}));
+  }
+  if ((info.st_mode & 077) != 0 && ::fchmod(fd.Get(), 0700) != 0) {
+    throw Exception(Format(u"Cannot make the temporary folder \"%s\" private. %s",
+                           {name, SysErrorMessage(LastOsError())}));
+  }
+}
 
 bool TSysUtils::DeleteDirectory(const String& DirPath) {
   // "dir/" names the folder itself; without the slash the last component

@@ -20,6 +20,7 @@
 #include "os/linux/ModalDialog.h"
 #include "os/linux/TerminationWatch.h"
 #include "platform/linux/WebKitMediaBridge.h"
+#include "os/linux/WebKitBridgeExtension.h"
 #include "os/linux/WebKitScriptBridge.h"
 
 namespace lumora {
@@ -92,6 +93,8 @@ struct TBrowserView::TImpl {
   bool AllowTextSelect = true;
   TScriptErrorAction ErrorAction = TScriptErrorAction::eaContinue;
   WebKitUserStyleSheet* NoSelectSheet = nullptr;
+  // window.external's web process extension, in place while views exist.
+  std::unique_ptr<TWebKitBridgeExtension> BridgeExtension;
 };
 
 namespace {
@@ -236,6 +239,8 @@ gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer) {
 }  // namespace
 
 TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+  // Before the view: its web process may start as soon as it exists.
+  FImpl->BridgeExtension = std::make_unique<TWebKitBridgeExtension>(webkit_web_context_get_default(), kSiteScheme);
   FImpl->Manager = webkit_user_content_manager_new();
   FImpl->IsChild = related != nullptr;
   GtkWidget* view;
@@ -249,7 +254,7 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   g_object_ref_sink(view);
 
   AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
-  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
+  AddWebKitScriptBridge(WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
   WebKitUserScript* script =
       webkit_user_script_new(CloseSource(kCloseScript).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
