@@ -19,6 +19,7 @@
 namespace lumora {
 
 class TAbZipKit;
+class TRegistry;
 class TTemporalFiles;
 
 // A registry value could not be written or has the wrong type.
@@ -137,6 +138,9 @@ class THostServices {
   String MakeTemporaryCopy(const String& archiveName, const String& extension);
   bool PlayFromLastSound(bool loop);
   String DiskPathOfEntry(const String& entryName) const;
+  // The user's registry store, opened on first use and kept: pages call
+  // it in a row. A store that could not be opened is tried again next time.
+  TRegistry& Registry();
 
   TAbZipKit& FZipFile;
   TTemporalFiles& FTemporalFiles;
@@ -146,6 +150,7 @@ class THostServices {
   TMemoryStream FLastSound;
   bool FSoundStarted = false;
   String FLastSaveName;
+  std::unique_ptr<TRegistry> FRegistry;
 };
 
 }  // namespace lumora
