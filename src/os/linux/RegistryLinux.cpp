@@ -131,7 +131,8 @@ class TCheckpointer {
       if (FStop) return;
       FRequested = false;
       lock.unlock();
-      if (!open) open = db.Open(FPath);
+      // A connection finds the log once it has read the database.
+      if (!open) open = db.Open(FPath) && db.Exec("SELECT count(*) FROM sqlite_master");
       // Passive: it copies what no reader still needs and waits for no one.
       if (open) sqlite3_wal_checkpoint_v2(db.Get(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
       lock.lock();

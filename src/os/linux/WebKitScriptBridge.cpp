@@ -77,8 +77,9 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
   TChannel& operator=(const TChannel&) = delete;
 
   void Start() {
-    // Ahead of drawing and input: the page is blocked until it is answered.
-    FSource = g_unix_fd_add_full(G_PRIORITY_HIGH, FFd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+    // At the priority of input and of the other requests: a page that calls
+    // in a loop must not starve the window.
+    FSource = g_unix_fd_add_full(G_PRIORITY_DEFAULT, FFd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
                                  OnReady, this, nullptr);
   }
   // The view is going: calls still to come are not answered.
