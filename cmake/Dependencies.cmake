@@ -39,6 +39,8 @@ else()
   pkg_check_modules(LUMORA_DESKTOP_SYS REQUIRED IMPORTED_TARGET
     gio-2.0 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0 x11 xtst)
   pkg_check_modules(LUMORA_UI_SYS REQUIRED IMPORTED_TARGET gtk+-3.0 webkit2gtk-4.1)
+  # What window.external's web process extension builds against.
+  pkg_check_modules(LUMORA_WEBEXT_SYS REQUIRED IMPORTED_TARGET webkit2gtk-web-extension-4.1)
   target_link_libraries(lumora_os_deps INTERFACE PkgConfig::LUMORA_OS_SYS)
   # Headers and definitions on the interface target itself, so that
   # lumora_compile_against can read them.

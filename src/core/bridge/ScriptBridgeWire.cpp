@@ -1,8 +1,6 @@
 #include "core/bridge/ScriptBridgeWire.h"
 
-#include <charconv>
-#include <cmath>
-#include <system_error>
+#include <cstring>
 
 #include "core/bridge/JsConstants.h"
 #include "core/bridge/JsonString.h"
@@ -11,65 +9,72 @@ namespace lumora {
 
 namespace {
 
-// __SCHEME__, __TOKEN__, __HEADER__ and __NAMES__ are filled in. The token
-// lives only in this closure: the functions a page can reach show no
-// literal of it.
-// A call's body is the function's identifier, then one line per argument:
-// a kind letter and, for text and numbers, the UTF-16 code units in hex
-// (lossless, lone surrogates included).
-constexpr char kBridgeScript[] = R"js((function () {
+// __SCHEME__, __NAMES__, __LIMIT__ and __TOO_LARGE__ are filled in. The
+// page's own functions may be replaced by the page later: what the calls
+// rely on is taken before any script of the page runs.
+constexpr char kBridgeScript[] = R"js((function (call) {
   'use strict';
-  if (location.protocol !== '__SCHEME__') return;
-  var token = '__TOKEN__';
+  if (location.protocol !== '__SCHEME__' || self.origin === 'null') return;
   var ids = __NAMES__;
-  var url = location.protocol + '//' + location.host + '/lumora-external';
-  var XHR = XMLHttpRequest;
-  var open = XHR.prototype.open, setHeader = XHR.prototype.setRequestHeader, send = XHR.prototype.send;
-  var hex = function (text) {
-    var out = '';
-    for (var i = 0; i < text.length; i++) out += ('000' + text.charCodeAt(i).toString(16)).slice(-4);
-    return out;
-  };
-  var encode = function (v) {
-    if (v === undefined || v === null) return 'u';
-    if (typeof v === 'boolean') return v ? 'b1' : 'b0';
-    if (typeof v === 'number') return 'n' + hex(String(v));
-    return 's' + hex(String(v));
-  };
-  var call = function (id, args) {
-    var lines = [String(id)];
-    for (var i = 0; i < args.length; i++) lines.push(encode(args[i]));
-    var xhr = new XHR();
-    open.call(xhr, 'POST', url, false);
-    setHeader.call(xhr, '__HEADER__', token);
-    send.call(xhr, lines.join('\n'));
-    var answer = JSON.parse(xhr.responseText);
-    if (answer.ok) return answer.value;
-    var error = new Error(answer.error.message);
-    error.name = answer.error.name;
-    throw error;
-  };
+  var limit = __LIMIT__;
+  var apply = Reflect.apply, create = Object.create, defineProperty = Object.defineProperty;
+  var toText = String, TooLarge = RangeError, fromCharCode = String.fromCharCode;
+  var hasOwn = Function.prototype.call.bind(Object.prototype.hasOwnProperty);
+  var replace = Function.prototype.call.bind(String.prototype.replace);
+  // The page's spelling of a name, and each function once made.
+  var spellings = create(null), functions = create(null);
   // FoldFunctionName, in the page: only the letters A-Z are folded.
   var fold = function (name) {
-    return name.replace(/[A-Z]/g, function (c) { return String.fromCharCode(c.charCodeAt(0) + 32); });
+    return replace(name, /[A-Z]/g, function (c) { return fromCharCode(c.charCodeAt(0) + 32); });
   };
-  var idOf = function (name) {
+  // Each argument as the wire carries it, its size counted as the wire
+  // counts it: the call's identifier and count, then per argument its kind
+  // and a number's 8 bytes or a text's length and UTF-16 units.
+  var make = function (id) {
+    return function () {
+      var count = arguments.length, args = [id], bytes = 8;
+      for (var i = 0; i < count; i++) {
+        var value = arguments[i], type = typeof value;
+        if ((type === 'object' && value !== null) || type === 'function' || type === 'symbol' || type === 'bigint') {
+          value = toText(value);
+          type = 'string';
+        }
+        bytes += type === 'string' ? 5 + 2 * value.length : type === 'number' ? 9 : 1;
+        args[i + 1] = value;
+      }
+      if (bytes > limit) throw new TooLarge('__TOO_LARGE__');
+      return apply(call, undefined, args);
+    };
+  };
+  var lookup = function (name) {
     if (typeof name !== 'string') return undefined;
+    var found = spellings[name];
+    if (found !== undefined) return found;
     var key = fold(name);
-    return Object.prototype.hasOwnProperty.call(ids, key) ? ids[key] : undefined;
+    if (!hasOwn(ids, key)) return undefined;
+    var id = ids[key];
+    found = functions[id] || (functions[id] = make(id));
+    spellings[name] = found;
+    return found;
   };
   var external = new Proxy({}, {
-    get: function (target, name) {
-      var id = idOf(name);
-      if (id === undefined) return undefined;
-      return function () { return call(id, arguments); };
-    },
-    has: function (target, name) { return idOf(name) !== undefined; },
+    get: function (target, name) { return lookup(name); },
+    has: function (target, name) { return lookup(name) !== undefined; },
     set: function () { return true; }
   });
-  try { Object.defineProperty(window, 'external', { value: external, configurable: true }); }
+  try { defineProperty(window, 'external', { value: external, configurable: true }); }
   catch (e) { window.external = external; }
-})();)js";
+}))js";
+
+constexpr char kTooLargeMessage[] = "window.external: the arguments of one call are limited to 64 MiB";
+
+constexpr uint8_t kUndefined = 'u';
+constexpr uint8_t kFalse = 'f';
+constexpr uint8_t kTrue = 't';
+constexpr uint8_t kNumber = 'n';
+constexpr uint8_t kText = 's';
+constexpr uint8_t kValueAnswer = 'v';
+constexpr uint8_t kErrorAnswer = 'e';
 
 void Replace(std::string& text, const std::string& marker, const std::string& value) {
   for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size())) {
@@ -87,70 +92,103 @@ std::string NamesObject() {
   return names + "}";
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// Appends to a frame whose first kBridgeFrameHeaderBytes hold its body's
+// size once Finish has run.
+class TFrameWriter {
+ public:
+  TFrameWriter() : FBytes(kBridgeFrameHeaderBytes, '\0') {}
 
-bool DecodeHex(std::string_view hex, String& text) {
-  if (hex.size() % 4 != 0) return false;
-  for (size_t i = 0; i < hex.size(); i += 4) {
-    unsigned value = 0;
-    for (size_t j = i; j < i + 4; ++j) {
-      const int digit = HexDigit(hex[j]);
-      if (digit < 0) return false;
-      value = value * 16 + static_cast<unsigned>(digit);
-    }
-    text += static_cast<char16_t>(value);
+  void Byte(uint8_t value) { FBytes.push_back(static_cast<char>(value)); }
+  template <typename T>
+  void Raw(T value) {
+    FBytes.append(reinterpret_cast<const char*>(&value), sizeof value);
   }
-  return true;
-}
+  void Text(StringView text) {
+    Raw(static_cast<uint32_t>(text.size()));
+    FBytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+  }
+  void Value(const TJsValue& value) {
+    switch (value.Kind()) {
+      case TJsValue::TKind::Undefined:
+        return Byte(kUndefined);
+      case TJsValue::TKind::Boolean:
+        return Byte(value.AsBoolean() ? kTrue : kFalse);
+      case TJsValue::TKind::Number:
+        Byte(kNumber);
+        return Raw(value.AsNumber());
+      case TJsValue::TKind::Text:
+        Byte(kText);
+        return Text(value.AsString());
+    }
+  }
+  std::string Finish() {
+    const auto size = static_cast<uint32_t>(FBytes.size() - kBridgeFrameHeaderBytes);
+    std::memcpy(FBytes.data(), &size, sizeof size);
+    return std::move(FBytes);
+  }
 
-// The script's own spelling of a number: "2.5", "1e+21", "NaN",
-// "-Infinity"; from_chars reads all of them whatever the locale.
-bool ParseNumber(const std::string& number, double& value) {
-  const char* first = number.data();
-  const char* last = first + number.size();
-  if (number == "Infinity" || number == "-Infinity") {
-    value = number[0] == '-' ? -INFINITY : INFINITY;
+ private:
+  std::string FBytes;
+};
+
+// Reads a body front to back; every read fails once the bytes run out.
+class TFrameReader {
+ public:
+  TFrameReader(const uint8_t* bytes, size_t size) : FAt(bytes), FEnd(bytes + size) {}
+
+  bool AtEnd() const { return FAt == FEnd; }
+  bool Byte(uint8_t& value) {
+    if (FAt == FEnd) return false;
+    value = *FAt++;
     return true;
   }
-  const auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last;
-}
-
-bool DecodeArgument(std::string_view line, TJsValue& value) {
-  if (line == "u") return value = TJsValue(), true;
-  if (line == "b1" || line == "b0") return value = TJsValue::Boolean(line == "b1"), true;
-  if (line.empty() || (line[0] != 's' && line[0] != 'n')) return false;
-  String text;
-  if (!DecodeHex(line.substr(1), text)) return false;
-  if (line[0] == 's') return value = TJsValue::Text(std::move(text)), true;
-  double number = 0;
-  if (!ParseNumber(ToUtf8(text), number)) return false;
-  value = TJsValue::Number(number);
-  return true;
-}
-
-std::string JsonValue(const TJsValue& value) {
-  switch (value.Kind()) {
-    case TJsValue::TKind::Text:
-      return JsonString(value.AsString());
-    case TJsValue::TKind::Boolean:
-      return value.AsBoolean() ? "true" : "false";
-    case TJsValue::TKind::Number: {
-      if (!std::isfinite(value.AsNumber())) return "null";
-      char buffer[32];
-      const auto result = std::to_chars(buffer, buffer + sizeof buffer, value.AsNumber());
-      return std::string(buffer, result.ptr);
-    }
-    case TJsValue::TKind::Undefined:
-      break;
+  template <typename T>
+  bool Raw(T& value) {
+    if (static_cast<size_t>(FEnd - FAt) < sizeof value) return false;
+    std::memcpy(&value, FAt, sizeof value);
+    FAt += sizeof value;
+    return true;
   }
-  return {};
-}
+  bool Text(String& text) {
+    uint32_t units = 0;
+    if (!Raw(units) || static_cast<size_t>(FEnd - FAt) / sizeof(char16_t) < units) return false;
+    text.resize(units);
+    std::memcpy(text.data(), FAt, units * sizeof(char16_t));
+    FAt += units * sizeof(char16_t);
+    return true;
+  }
+  bool Value(TJsValue& value) {
+    uint8_t kind = 0;
+    if (!Byte(kind)) return false;
+    switch (kind) {
+      case kUndefined:
+        value = TJsValue();
+        return true;
+      case kFalse:
+      case kTrue:
+        value = TJsValue::Boolean(kind == kTrue);
+        return true;
+      case kNumber: {
+        double number = 0;
+        if (!Raw(number)) return false;
+        value = TJsValue::Number(number);
+        return true;
+      }
+      case kText: {
+        String text;
+        if (!Text(text)) return false;
+        value = TJsValue::Text(std::move(text));
+        return true;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  const uint8_t* FAt;
+  const uint8_t* FEnd;
+};
 
 }  // namespace
 
@@ -162,42 +200,66 @@ String FoldFunctionName(StringView name) {
   return folded;
 }
 
-std::string BridgeScript(StringView scheme, const std::string& header, const std::string& token) {
+std::string BridgeScript(StringView scheme) {
   std::string source = kBridgeScript;
   Replace(source, "__SCHEME__", ToUtf8(scheme) + ":");
-  Replace(source, "__TOKEN__", token);
-  Replace(source, "__HEADER__", header);
   Replace(source, "__NAMES__", NamesObject());
+  Replace(source, "__LIMIT__", std::to_string(kBridgeCallLimitBytes));
+  Replace(source, "__TOO_LARGE__", kTooLargeMessage);
   return source;
 }
 
-bool ParseBridgeCall(std::string_view body, int32_t& id, std::vector<TJsValue>& params) {
-  std::vector<std::string_view> lines;
-  std::string_view rest(body);
-  for (;;) {
-    const size_t end = rest.find('\n');
-    lines.push_back(rest.substr(0, end));
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
+std::string BridgeCallFrame(int32_t id, const std::vector<TJsValue>& args) {
+  TFrameWriter frame;
+  frame.Raw(id);
+  frame.Raw(static_cast<uint32_t>(args.size()));
+  for (const TJsValue& arg : args) frame.Value(arg);
+  return frame.Finish();
+}
+
+bool ParseBridgeCall(const uint8_t* body, size_t size, int32_t& id, std::vector<TJsValue>& params) {
+  TFrameReader reader(body, size);
+  uint32_t count = 0;
+  // Each argument takes a byte at least: a count beyond the bytes is a lie.
+  if (!reader.Raw(id) || !reader.Raw(count) || count > size) return false;
+  std::vector<TJsValue> args(count);
+  for (TJsValue& arg : args) {
+    if (!reader.Value(arg)) return false;
   }
-  const std::string_view first = lines[0];
-  const auto [end, error] = std::from_chars(first.data(), first.data() + first.size(), id);
-  if (first.empty() || error != std::errc() || end != first.data() + first.size()) return false;
-  for (size_t i = lines.size(); i-- > 1;) {
-    TJsValue value;
-    if (!DecodeArgument(lines[i], value)) return false;
-    params.push_back(std::move(value));
-  }
+  if (!reader.AtEnd()) return false;
+  params.assign(std::make_move_iterator(args.rbegin()), std::make_move_iterator(args.rend()));
   return true;
 }
 
-std::string BridgeAnswer(bool ok, const TJsValue& result, const TJsError& error) {
-  if (!ok) {
-    return "{\"ok\":false,\"error\":{\"name\":" + JsonString(error.Source) +
-           ",\"message\":" + JsonString(error.Message) + "}}";
+std::string BridgeAnswerFrame(bool ok, const TJsValue& result, const TJsError& error) {
+  TFrameWriter frame;
+  if (ok) {
+    frame.Byte(kValueAnswer);
+    frame.Value(result);
+  } else {
+    frame.Byte(kErrorAnswer);
+    frame.Text(error.Source);
+    frame.Text(error.Message);
   }
-  const std::string value = JsonValue(result);
-  return value.empty() ? "{\"ok\":true}" : "{\"ok\":true,\"value\":" + value + "}";
+  return frame.Finish();
+}
+
+bool ParseBridgeAnswer(const uint8_t* body, size_t size, bool& ok, TJsValue& result, TJsError& error) {
+  TFrameReader reader(body, size);
+  uint8_t kind = 0;
+  if (!reader.Byte(kind)) return false;
+  if (kind == kValueAnswer) {
+    ok = true;
+    return reader.Value(result) && reader.AtEnd();
+  }
+  ok = false;
+  return kind == kErrorAnswer && reader.Text(error.Source) && reader.Text(error.Message) && reader.AtEnd();
+}
+
+uint32_t BridgeFrameBodySize(const uint8_t* header) {
+  uint32_t size = 0;
+  std::memcpy(&size, header, sizeof size);
+  return size;
 }
 
 }  // namespace lumora

@@ -49,11 +49,14 @@ struct TRegValue {
   bool operator==(const TRegValue&) const = default;
 };
 
-// One open connection to the current user's store; not copyable. Every
-// operation opens what it needs and closes it again before it returns, and
-// every change is one transaction: other programs using the store at the
-// same time see each change whole or not at all. Operations report failure
-// through their results and never throw.
+// One open connection to the current user's store; not copyable. Windows
+// opens the keys an operation needs and closes them before it returns;
+// Linux keeps its database connection and its prepared statements for the
+// object's life, so keep one object for calls made in a row. Every change
+// is one transaction, complete when the operation returns: other programs
+// using the store at the same time see each change whole or not at all, and
+// a program killed after a change returned keeps it. Operations report
+// failure through their results and never throw.
 class TRegistry {
  public:
   // Opens the current user's store. Linux creates the database when it is
@@ -80,6 +83,11 @@ class TRegistry {
   // name whatever its type. False when the key is missing or the write
   // failed.
   bool WriteValue(StringView key, StringView name, const TRegValue& value);
+  // CreateKey and WriteValue as one change: KeyFailed (nothing changed)
+  // when the key could not be opened or made, WriteFailed when the value
+  // could not be written.
+  enum class TWriteResult { Written, KeyFailed, WriteFailed };
+  TWriteResult WriteValueCreatingKey(StringView key, StringView name, const TRegValue& value);
   // Deletes the value name of key. False when there was none or the
   // deletion failed.
   bool DeleteValue(StringView key, StringView name);

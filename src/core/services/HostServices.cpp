@@ -367,17 +367,25 @@ bool THostServices::PlayWavSound(const String& wavPath, bool loop) {
   }
 }
 
+TRegistry& THostServices::Registry() {
+  if (!FRegistry || !FRegistry->IsOpen()) FRegistry = std::make_unique<TRegistry>();
+  return *FRegistry;
+}
+
 bool THostServices::WriteRegistry(const String& Key, const String& ValueName, const String& Value) {
-  TRegistry registry;
-  if (!registry.CreateKey(Key)) return false;
-  if (!registry.WriteValue(Key, ValueName, TRegValue::FromString(Value))) {
-    throw ERegistryException(Format(u"Failed to set data for '%s'", {ValueName}));
+  switch (Registry().WriteValueCreatingKey(Key, ValueName, TRegValue::FromString(Value))) {
+    case TRegistry::TWriteResult::KeyFailed:
+      return false;
+    case TRegistry::TWriteResult::WriteFailed:
+      throw ERegistryException(Format(u"Failed to set data for '%s'", {ValueName}));
+    case TRegistry::TWriteResult::Written:
+      break;
   }
   return true;
 }
 
 String THostServices::ReadRegistry(const String& Key, const String& ValueName) {
-  TRegistry registry;
+  TRegistry& registry = Registry();
   const auto value = registry.ReadValue(Key, ValueName);
   if (!value) return {};
   if (!value->IsText()) throw ERegistryException(Format(u"Invalid data type for '%s'", {ValueName}));
@@ -388,7 +396,7 @@ bool THostServices::RemoveRegistry(const String& Key, const String& ValueName) {
   const bool blank = Trim(ValueName).empty();
   StringView keyPath = Key;
   if (!keyPath.empty() && keyPath.front() == u'\\') keyPath.remove_prefix(1);
-  TRegistry registry;
+  TRegistry& registry = Registry();
   if (blank) {
     // The empty path is the user's whole hive: never deleted.
     if (keyPath.empty() || keyPath == u"\\") return false;

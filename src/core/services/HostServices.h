@@ -19,6 +19,7 @@
 namespace lumora {
 
 class TAbZipKit;
+class TRegistry;
 class TTemporalFiles;
 
 // A registry value could not be written or has the wrong type.
@@ -144,6 +145,9 @@ class THostServices {
   // the selected part gets the right one), the link's own file name before
   // anything was chosen.
   String OfferedSaveName(const String& entryName, const String& extension) const;
+  // The user's registry store, opened on first use and kept: pages call
+  // it in a row. A store that could not be opened is tried again next time.
+  TRegistry& Registry();
 
   TAbZipKit& FZipFile;
   TTemporalFiles& FTemporalFiles;
@@ -153,6 +157,7 @@ class THostServices {
   TMemoryStream FLastSound;
   bool FSoundStarted = false;
   String FLastSaveName;
+  std::unique_ptr<TRegistry> FRegistry;
 };
 
 }  // namespace lumora

@@ -10,6 +10,10 @@
 // Several programs may use the database at once: it runs in WAL mode, each
 // change is one BEGIN IMMEDIATE transaction (so two writers queue instead
 // of failing half-way), and a busy store is waited for up to a few seconds.
+// A commit is in the log file when it returns (synchronous=NORMAL): a
+// killed program loses nothing it was told was written; only a crash of the
+// whole system may take back the last writes. The disk is synced when the
+// log is copied into the database, on a thread of its own.
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -18,10 +22,13 @@
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
+#include <condition_variable>
 #include <cwctype>
 #include <locale.h>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/os/Registry.h"
@@ -31,11 +38,13 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 
-// Owns a database connection.
+// Owns a database connection and its transaction statements, prepared
+// once.
 class TSqliteDb {
  public:
   TSqliteDb() = default;
   ~TSqliteDb() {
+    for (sqlite3_stmt* statement : {FBegin, FCommit, FRollback}) sqlite3_finalize(statement);
     if (FDb) sqlite3_close_v2(FDb);
   }
   TSqliteDb(const TSqliteDb&) = delete;
@@ -54,18 +63,124 @@ class TSqliteDb {
   }
   sqlite3* Get() const { return FDb; }
   bool Exec(const char* sql) { return sqlite3_exec(FDb, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+  // BEGIN IMMEDIATE: a writer waits here for another to finish.
+  bool Begin() { return Step(FBegin, "BEGIN IMMEDIATE"); }
+  bool Commit() { return Step(FCommit, "COMMIT"); }
+  bool Rollback() { return Step(FRollback, "ROLLBACK"); }
 
  private:
+  bool Step(sqlite3_stmt*& statement, const char* sql) {
+    if (!statement && sqlite3_prepare_v3(FDb, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+      return false;
+    }
+    const int result = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    return result == SQLITE_DONE;
+  }
+
   sqlite3* FDb = nullptr;
+  sqlite3_stmt* FBegin = nullptr;
+  sqlite3_stmt* FCommit = nullptr;
+  sqlite3_stmt* FRollback = nullptr;
 };
 
-// Owns a prepared statement.
+// Copies the write-ahead log into the database (a checkpoint) away from the
+// calls, on a thread and a connection of its own: a checkpoint syncs the
+// disk twice, which a page's call would otherwise wait for every so many
+// writes. SQLite's own checkpoints after a commit are off for connections
+// that have one of these.
+class TCheckpointer {
+ public:
+  explicit TCheckpointer(std::string path) : FPath(std::move(path)) {}
+  ~TCheckpointer() {
+    {
+      const std::lock_guard<std::mutex> lock(FMutex);
+      FStop = true;
+    }
+    FWake.notify_one();
+    if (FThread.joinable()) FThread.join();
+  }
+  TCheckpointer(const TCheckpointer&) = delete;
+  TCheckpointer& operator=(const TCheckpointer&) = delete;
+
+  // After a commit that left frames in the log: copies them in when there
+  // are enough. Requests made while a copy runs make one more.
+  void Committed(int frames) {
+    // Once the log is long enough, and then every so many commits while it
+    // cannot start over (a reader of another program still needs it).
+    if (frames < kCheckpointFrames || (frames > FRequestedAt && frames < FRequestedAt + kCheckpointFrames / 8)) return;
+    FRequestedAt = frames;
+    {
+      const std::lock_guard<std::mutex> lock(FMutex);
+      FRequested = true;
+    }
+    if (!FThread.joinable()) FThread = std::thread([this] { Run(); });
+    FWake.notify_one();
+  }
+
+ private:
+  // SQLite's own threshold for its checkpoints (pages of the log).
+  static constexpr int kCheckpointFrames = 1000;
+
+  void Run() {
+    TSqliteDb db;
+    bool open = false;
+    std::unique_lock<std::mutex> lock(FMutex);
+    for (;;) {
+      FWake.wait(lock, [this] { return FStop || FRequested; });
+      if (FStop) return;
+      FRequested = false;
+      lock.unlock();
+      // A connection finds the log once it has read the database.
+      if (!open) open = db.Open(FPath) && db.Exec("SELECT count(*) FROM sqlite_master");
+      // Passive: it copies what no reader still needs and waits for no one.
+      if (open) sqlite3_wal_checkpoint_v2(db.Get(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+      lock.lock();
+    }
+  }
+
+  std::string FPath;
+  // The log's length at the last request (the committing thread's alone).
+  int FRequestedAt = 0;
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  bool FRequested = false;
+  bool FStop = false;
+  std::thread FThread;
+};
+
+// A statement prepared once and kept for the connection's life, so that
+// the calls pages make in a row do not compile their SQL again.
+class TPrepared {
+ public:
+  TPrepared(sqlite3* db, const char* sql) {
+    sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &FStmt, nullptr);
+  }
+  ~TPrepared() { sqlite3_finalize(FStmt); }
+  TPrepared(const TPrepared&) = delete;
+  TPrepared& operator=(const TPrepared&) = delete;
+  sqlite3_stmt* Get() const { return FStmt; }
+
+ private:
+  sqlite3_stmt* FStmt = nullptr;
+};
+
+// One use of a statement: prepared for this use alone, or a kept one,
+// which is reset and cleared again when the use ends.
 class TStatement {
  public:
-  TStatement(sqlite3* db, const char* sql) {
+  TStatement(sqlite3* db, const char* sql) : FOwned(true) {
     if (db) sqlite3_prepare_v2(db, sql, -1, &FStmt, nullptr);
   }
-  ~TStatement() { sqlite3_finalize(FStmt); }
+  explicit TStatement(const TPrepared& kept) : FStmt(kept.Get()), FOwned(false) {}
+  ~TStatement() {
+    if (FOwned) {
+      sqlite3_finalize(FStmt);
+    } else if (FStmt) {
+      sqlite3_reset(FStmt);
+      sqlite3_clear_bindings(FStmt);
+    }
+  }
   TStatement(const TStatement&) = delete;
   TStatement& operator=(const TStatement&) = delete;
 
@@ -87,18 +202,21 @@ class TStatement {
   // SQLITE_ROW, SQLITE_DONE or an error code.
   int Step() { return FStmt ? sqlite3_step(FStmt) : SQLITE_ERROR; }
   bool Run() { return Step() == SQLITE_DONE; }
+  // Makes the statement ready for another row of bindings.
+  void Reset() { sqlite3_reset(FStmt); }
   sqlite3_stmt* Get() const { return FStmt; }
 
  private:
   sqlite3_stmt* FStmt = nullptr;
+  bool FOwned;
 };
 
 // A write transaction, rolled back unless committed.
 class TWriteTransaction {
  public:
-  explicit TWriteTransaction(TSqliteDb& db) : FDb(db) { FActive = FDb.Exec("BEGIN IMMEDIATE"); }
+  explicit TWriteTransaction(TSqliteDb& db) : FDb(db) { FActive = FDb.Begin(); }
   ~TWriteTransaction() {
-    if (FActive) FDb.Exec("ROLLBACK");
+    if (FActive) FDb.Rollback();
   }
   TWriteTransaction(const TWriteTransaction&) = delete;
   TWriteTransaction& operator=(const TWriteTransaction&) = delete;
@@ -107,8 +225,8 @@ class TWriteTransaction {
   bool Commit() {
     if (!FActive) return false;
     FActive = false;
-    if (FDb.Exec("COMMIT")) return true;
-    FDb.Exec("ROLLBACK");
+    if (FDb.Commit()) return true;
+    FDb.Rollback();
     return false;
   }
 
@@ -182,26 +300,71 @@ std::optional<String> CleanKey(StringView key) {
 struct TRegistry::TImpl {
   TSqliteDb Db;
   bool Open = false;
+  // Gone before the connection it watches.
+  std::unique_ptr<TCheckpointer> Checkpointer;
+
+  ~TImpl() {
+    if (Db.Get()) sqlite3_wal_hook(Db.Get(), nullptr, nullptr);
+  }
+  // What pages ask for again and again, kept prepared.
+  std::unique_ptr<TPrepared> KeyExists, InsertKeyRow, ReadValue, WriteValue, DeleteValue;
 
   bool KeyExistsFolded(const std::string& fold) {
     if (fold.empty()) return true;
-    TStatement query(Db.Get(), "SELECT 1 FROM keys WHERE fold = ?1");
+    TStatement query(*KeyExists);
     return query.Ok() && query.Bind(1, fold).Step() == SQLITE_ROW;
+  }
+  void Prepare() {
+    sqlite3* db = Db.Get();
+    KeyExists = std::make_unique<TPrepared>(db, "SELECT 1 FROM keys WHERE fold = ?1");
+    InsertKeyRow = std::make_unique<TPrepared>(db, "INSERT OR IGNORE INTO keys(fold, path) VALUES(?1, ?2)");
+    ReadValue = std::make_unique<TPrepared>(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+    // A value written again under another spelling keeps the name it was
+    // made with, as the registry does; its type and data are replaced.
+    WriteValue = std::make_unique<TPrepared>(
+        db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+            " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    DeleteValue = std::make_unique<TPrepared>(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+  }
+
+  // Inside a write transaction: path (a cleaned key path) and every key
+  // above it that is missing, from the top down; levels that exist keep
+  // their spelling.
+  bool InsertKey(const String& path) {
+    if (KeyExistsFolded(FoldName(path))) return true;
+    TStatement insert(*InsertKeyRow);
+    if (!insert.Ok()) return false;
+    for (size_t end = path.find(u'\\');; end = path.find(u'\\', end + 1)) {
+      const String level = path.substr(0, end);
+      insert.Reset();
+      if (!insert.Bind(1, FoldName(level)).Bind(2, ToUtf8(level)).Run()) return false;
+      if (end == String::npos) return true;
+    }
+  }
+  // Inside a write transaction: the value name of the key keyFold.
+  bool WriteRow(const std::string& keyFold, StringView name, const TRegValue& value) {
+    TStatement write(*WriteValue);
+    if (!write.Ok()) return false;
+    write.Bind(1, keyFold).Bind(2, FoldName(name)).Bind(3, ToUtf8(name));
+    write.Bind(4, static_cast<int64_t>(value.Type)).BindBlob(5, value.Data);
+    return write.Run();
   }
 };
 
 TRegistry::TRegistry() : FImpl(std::make_unique<TImpl>()) {
   const std::string folder = StoreFolder();
   if (folder.empty() || !MakeFolders(folder)) return;
-  if (!FImpl->Db.Open(folder + "/registry.sqlite3")) return;
+  const std::string path = folder + "/registry.sqlite3";
+  if (!FImpl->Db.Open(path)) return;
   // The journal mode is a property of the file: the first program sets it
-  // and the rest find it set. Creating the tables is one transaction, so a
-  // second program starting at the same moment waits and then finds them.
+  // and the rest find it set. The sync level is the connection's.
   FImpl->Db.Exec("PRAGMA journal_mode=WAL");
   // Per connection: in WAL mode a commit without an fsync still survives a
   // killed process (the log lives in the file system's cache); only a power
   // loss can take back the last commits, which is the price of fast writes.
   FImpl->Db.Exec("PRAGMA synchronous=NORMAL");
+  // Creating the tables is one transaction, so a second program starting
+  // at the same moment waits and then finds them.
   TWriteTransaction transaction(FImpl->Db);
   if (!transaction.Active()) return;
   if (!FImpl->Db.Exec("CREATE TABLE IF NOT EXISTS keys("
@@ -217,6 +380,16 @@ TRegistry::TRegistry() : FImpl(std::make_unique<TImpl>()) {
     return;
   }
   FImpl->Open = transaction.Commit();
+  if (!FImpl->Open) return;
+  FImpl->Prepare();
+  FImpl->Checkpointer = std::make_unique<TCheckpointer>(path);
+  sqlite3_wal_hook(
+      FImpl->Db.Get(),
+      [](void* checkpointer, sqlite3*, const char*, int frames) {
+        static_cast<TCheckpointer*>(checkpointer)->Committed(frames);
+        return SQLITE_OK;
+      },
+      FImpl->Checkpointer.get());
 }
 
 TRegistry::~TRegistry() = default;
@@ -231,25 +404,16 @@ bool TRegistry::KeyExists(StringView key) {
 bool TRegistry::CreateKey(StringView key) {
   const auto path = CleanKey(key);
   if (!FImpl->Open || !path) return false;
-  if (path->empty()) return true;
+  // A key that exists, as it mostly does, costs a read, not a write.
+  if (FImpl->KeyExistsFolded(FoldName(*path))) return true;
   TWriteTransaction transaction(FImpl->Db);
-  if (!transaction.Active()) return false;
-  // Every level from the top down; levels that exist keep their spelling.
-  TStatement insert(FImpl->Db.Get(), "INSERT OR IGNORE INTO keys(fold, path) VALUES(?1, ?2)");
-  if (!insert.Ok()) return false;
-  for (size_t end = path->find(u'\\');; end = path->find(u'\\', end + 1)) {
-    const String level = path->substr(0, end);
-    sqlite3_reset(insert.Get());
-    if (!insert.Bind(1, FoldName(level)).Bind(2, ToUtf8(level)).Run()) return false;
-    if (end == String::npos) break;
-  }
-  return transaction.Commit();
+  return transaction.Active() && FImpl->InsertKey(*path) && transaction.Commit();
 }
 
 std::optional<TRegValue> TRegistry::ReadValue(StringView key, StringView name) {
   const auto path = CleanKey(key);
   if (!FImpl->Open || !path) return std::nullopt;
-  TStatement query(FImpl->Db.Get(), "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+  TStatement query(*FImpl->ReadValue);
   if (!query.Ok() || query.Bind(1, FoldName(*path)).Bind(2, FoldName(name)).Step() != SQLITE_ROW) {
     return std::nullopt;
   }
@@ -266,16 +430,17 @@ bool TRegistry::WriteValue(StringView key, StringView name, const TRegValue& val
   if (!FImpl->Open || !path) return false;
   const std::string keyFold = FoldName(*path);
   TWriteTransaction transaction(FImpl->Db);
-  if (!transaction.Active() || !FImpl->KeyExistsFolded(keyFold)) return false;
-  // A value written again under another spelling keeps the name it was
-  // made with, as the registry does; its type and data are replaced.
-  TStatement write(FImpl->Db.Get(),
-                   "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-                   " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-  if (!write.Ok()) return false;
-  write.Bind(1, keyFold).Bind(2, FoldName(name)).Bind(3, ToUtf8(name));
-  write.Bind(4, static_cast<int64_t>(value.Type)).BindBlob(5, value.Data);
-  return write.Run() && transaction.Commit();
+  return transaction.Active() && FImpl->KeyExistsFolded(keyFold) && FImpl->WriteRow(keyFold, name, value) &&
+         transaction.Commit();
+}
+
+TRegistry::TWriteResult TRegistry::WriteValueCreatingKey(StringView key, StringView name, const TRegValue& value) {
+  const auto path = CleanKey(key);
+  if (!FImpl->Open || !path) return TWriteResult::KeyFailed;
+  TWriteTransaction transaction(FImpl->Db);
+  if (!transaction.Active() || !FImpl->InsertKey(*path)) return TWriteResult::KeyFailed;
+  if (!FImpl->WriteRow(FoldName(*path), name, value) || !transaction.Commit()) return TWriteResult::WriteFailed;
+  return TWriteResult::Written;
 }
 
 bool TRegistry::DeleteValue(StringView key, StringView name) {
@@ -283,7 +448,7 @@ bool TRegistry::DeleteValue(StringView key, StringView name) {
   if (!FImpl->Open || !path) return false;
   TWriteTransaction transaction(FImpl->Db);
   if (!transaction.Active()) return false;
-  TStatement erase(FImpl->Db.Get(), "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+  TStatement erase(*FImpl->DeleteValue);
   if (!erase.Ok() || !erase.Bind(1, FoldName(*path)).Bind(2, FoldName(name)).Run()) return false;
   return sqlite3_changes(FImpl->Db.Get()) > 0 && transaction.Commit();
 }

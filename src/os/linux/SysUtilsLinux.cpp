@@ -20,6 +20,7 @@
 #include "core/os/File.h"
 #include "core/os/SysUtils.h"
 #include "os/linux/GLibPtr.h"
+#include "os/linux/PrivateFolder.h"
 
 namespace lumora {
 
@@ -290,6 +291,12 @@ void Touch(const std::string& folder) {
 }
 
 }  // namespace
+
+void MakePrivateFolder(const std::string& folder) {
+  if (const std::string problem = PrivateFolderProblem(folder); !problem.empty()) {
+    throw Exception(Format(u"The folder \"%s\" cannot be used: %s", {FromUtf8(folder), FromUtf8(problem)}));
+  }
+}
 
 bool TSysUtils::DeleteDirectory(const String& DirPath) {
   // "dir/" names the folder itself; without the slash the last component

@@ -11,7 +11,6 @@
 #include "core/protocol/ProtocolAnswer.h"
 #include "os/linux/RequestInitiator.h"
 #include "os/linux/SchemeResponse.h"
-#include "os/linux/WebKitScriptBridge.h"
 
 namespace lumora {
 
@@ -90,7 +89,6 @@ void HandleSchemeRequest(WebKitURISchemeRequest* request, gpointer data) {
     g_error_free(error);
     return;
   }
-  if (HandleWebKitScriptCall(request)) return;
   const std::string uri = webkit_uri_scheme_request_get_uri(request);
   try {
     SoupMessageHeaders* requestHeaders = webkit_uri_scheme_request_get_http_headers(request);

@@ -95,6 +95,11 @@ bool TRegistry::WriteValue(StringView key, StringView name, const TRegValue& val
                           value.Data.data(), static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
 }
 
+TRegistry::TWriteResult TRegistry::WriteValueCreatingKey(StringView key, StringView name, const TRegValue& value) {
+  if (!CreateKey(key)) return TWriteResult::KeyFailed;
+  return WriteValue(key, name, value) ? TWriteResult::Written : TWriteResult::WriteFailed;
+}
+
 bool TRegistry::DeleteValue(StringView key, StringView name) {
   TRegKey handle;
   if (!handle.Open(KeyPath(key))) return false;

@@ -22,6 +22,7 @@
 #include "os/linux/TerminationWatch.h"
 #include "os/linux/WebKitScheme.h"
 #include "platform/linux/WebKitMediaBridge.h"
+#include "os/linux/WebKitBridgeExtension.h"
 #include "os/linux/WebKitScriptBridge.h"
 #include "os/linux/style/StyledWindowsGtk.h"
 
@@ -97,6 +98,8 @@ struct TBrowserView::TImpl {
   bool AllowTextSelect = true;
   TScriptErrorAction ErrorAction = TScriptErrorAction::eaContinue;
   WebKitUserStyleSheet* NoSelectSheet = nullptr;
+  // window.external's web process extension, in place while views exist.
+  std::unique_ptr<TWebKitBridgeExtension> BridgeExtension;
 };
 
 namespace {
@@ -287,6 +290,8 @@ gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpoint
 }  // namespace
 
 TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+  // Before the view: its web process may start as soon as it exists.
+  FImpl->BridgeExtension = std::make_unique<TWebKitBridgeExtension>(webkit_web_context_get_default(), kSiteScheme);
   FImpl->Manager = webkit_user_content_manager_new();
   FImpl->IsChild = related != nullptr;
   GtkWidget* view;
@@ -300,7 +305,7 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   g_object_ref_sink(view);
 
   AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
-  AddWebKitScriptBridge(FImpl->Manager, WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
+  AddWebKitScriptBridge(WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
   WebKitUserScript* script =
       webkit_user_script_new(CloseSource(kCloseScript).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);

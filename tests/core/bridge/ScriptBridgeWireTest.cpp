@@ -1,77 +1,116 @@
-// The script bridge's wire: calls as the page script encodes them, answers
-// as it reads them, and the one folding of function names.
+// The script bridge's wire: calls and answers as frames, both ends of the
+// channel, and the one folding of function names.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 
 #include "core/bridge/ScriptBridgeWire.h"
 
 namespace lumora::test {
 namespace {
 
+// The body of a frame, its header checked against its length.
+std::string BodyOf(const std::string& frame) {
+  EXPECT_GE(frame.size(), kBridgeFrameHeaderBytes);
+  EXPECT_EQ(BridgeFrameBodySize(reinterpret_cast<const uint8_t*>(frame.data())),
+            frame.size() - kBridgeFrameHeaderBytes);
+  return frame.substr(kBridgeFrameHeaderBytes);
+}
+
+bool ParseCall(const std::string& body, int32_t& id, std::vector<TJsValue>& params) {
+  return ParseBridgeCall(reinterpret_cast<const uint8_t*>(body.data()), body.size(), id, params);
+}
+
 TEST(ScriptBridgeWire, FoldsOnlyTheLettersAToZ) {
   EXPECT_EQ(FoldFunctionName(u"AppReadFile"), u"appreadfile");
   EXPECT_EQ(FoldFunctionName(u"\u00C9T\u0130_9"), u"\u00C9t\u0130_9");
 }
 
-TEST(ScriptBridgeWire, CallsDecodeWithTheirArgumentsLastFirst) {
+TEST(ScriptBridgeWire, CallsCrossWholeWithTheirArgumentsLastFirst) {
+  // A lone surrogate, a NUL and a pair cross as they are.
+  const String text(u"h\u00E9llo \xD800 \0 \U0001F600", 12);
+  const std::vector<TJsValue> args = {TJsValue::Text(text), TJsValue::Number(2.5), TJsValue(),
+                                      TJsValue::Boolean(true), TJsValue::Boolean(false),
+                                      TJsValue::Number(-INFINITY), TJsValue::Text(u"")};
   int32_t id = 0;
   std::vector<TJsValue> params;
-  // "héllo" and 2.5 as the script's hex of UTF-16 units, then undefined and true.
-  ASSERT_TRUE(ParseBridgeCall("11\ns006800e9006c006c006f\nn0032002e0035\nu\nb1", id, params));
+  ASSERT_TRUE(ParseCall(BodyOf(BridgeCallFrame(11, args)), id, params));
   EXPECT_EQ(id, 11);
-  ASSERT_EQ(params.size(), 4u);
-  EXPECT_TRUE(params[0].AsBoolean());
-  EXPECT_EQ(params[1].Kind(), TJsValue::TKind::Undefined);
-  EXPECT_EQ(params[2].AsNumber(), 2.5);
-  EXPECT_EQ(params[3].AsString(), u"h\u00E9llo");
+  EXPECT_EQ(params, std::vector<TJsValue>(args.rbegin(), args.rend()));
 
-  struct TCase {
-    const char* number;
-    double value;
-  };
-  for (const TCase& c : {TCase{"1e+21", 1e21}, TCase{"-Infinity", -INFINITY}, TCase{"-0.125", -0.125}}) {
-    std::string body = "1\nn";
-    for (const char* p = c.number; *p; ++p) {
-      char unit[16];
-      std::snprintf(unit, sizeof unit, "%04x", static_cast<unsigned>(static_cast<unsigned char>(*p)));
-      body += unit;
-    }
-    params.clear();
-    ASSERT_TRUE(ParseBridgeCall(body, id, params)) << c.number;
-    EXPECT_EQ(params[0].AsNumber(), c.value) << c.number;
-  }
   params.clear();
-  ASSERT_TRUE(ParseBridgeCall("1\nn004e0061004e", id, params));
+  ASSERT_TRUE(ParseCall(BodyOf(BridgeCallFrame(-7, {TJsValue::Number(NAN)})), id, params));
+  EXPECT_EQ(id, -7);
+  ASSERT_EQ(params.size(), 1u);
   EXPECT_TRUE(std::isnan(params[0].AsNumber()));
+
+  params.clear();
+  ASSERT_TRUE(ParseCall(BodyOf(BridgeCallFrame(9999, {})), id, params));
+  EXPECT_EQ(id, 9999);
+  EXPECT_TRUE(params.empty());
 }
 
 TEST(ScriptBridgeWire, MalformedCallsAreRefused) {
-  for (const char* body : {"", "x", "1\nq", "1\ns00e", "1\nsZZZZ", "1\nn0078", "99999999999", "1 \nu"}) {
+  const std::string good = BodyOf(BridgeCallFrame(3, {TJsValue::Text(u"ab"), TJsValue::Number(1)}));
+  std::string countTooLarge = good;
+  const uint32_t lie = 1000;
+  std::memcpy(countTooLarge.data() + 4, &lie, sizeof lie);
+  std::string textPastTheEnd = good;
+  const uint32_t units = 0x7FFFFFFF;
+  std::memcpy(textPastTheEnd.data() + 9, &units, sizeof units);
+  std::string unknownKind = good;
+  unknownKind[8] = 'x';
+  for (const std::string& body : {std::string(), good.substr(0, 3), good.substr(0, good.size() - 1), good + "u",
+                                  countTooLarge, textPastTheEnd, unknownKind}) {
     int32_t id = 0;
     std::vector<TJsValue> params;
-    EXPECT_FALSE(ParseBridgeCall(body, id, params)) << body;
+    EXPECT_FALSE(ParseCall(body, id, params)) << body.size();
   }
 }
 
-TEST(ScriptBridgeWire, AnswersAsTheScriptReadsThem) {
+TEST(ScriptBridgeWire, AnswersCrossWhole) {
   const TJsError none;
-  EXPECT_EQ(BridgeAnswer(true, TJsValue(), none), "{\"ok\":true}");
-  EXPECT_EQ(BridgeAnswer(true, TJsValue::Number(0.1), none), "{\"ok\":true,\"value\":0.1}");
-  EXPECT_EQ(BridgeAnswer(true, TJsValue::Number(NAN), none), "{\"ok\":true,\"value\":null}");
-  EXPECT_EQ(BridgeAnswer(true, TJsValue::Boolean(false), none), "{\"ok\":true,\"value\":false}");
-  EXPECT_EQ(BridgeAnswer(true, TJsValue::Text(u"a\"\u00E9"), none), "{\"ok\":true,\"value\":\"a\\u0022\\u00e9\"}");
-  EXPECT_EQ(BridgeAnswer(false, TJsValue(), {u"EFOpenError", u"Cannot open"}),
-            "{\"ok\":false,\"error\":{\"name\":\"EFOpenError\",\"message\":\"Cannot open\"}}");
+  for (const TJsValue& value : {TJsValue(), TJsValue::Number(0.1), TJsValue::Boolean(false),
+                                TJsValue::Text(u"a\"\u00E9\xDC00")}) {
+    const std::string body = BodyOf(BridgeAnswerFrame(true, value, none));
+    bool ok = false;
+    TJsValue result = TJsValue::Text(u"stale");
+    TJsError error;
+    ASSERT_TRUE(ParseBridgeAnswer(reinterpret_cast<const uint8_t*>(body.data()), body.size(), ok, result, error));
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(result, value);
+  }
+  const std::string body = BodyOf(BridgeAnswerFrame(false, TJsValue(), {u"EFOpenError", u"Cannot open \u00E9"}));
+  bool ok = true;
+  TJsValue result;
+  TJsError error;
+  ASSERT_TRUE(ParseBridgeAnswer(reinterpret_cast<const uint8_t*>(body.data()), body.size(), ok, result, error));
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(error.Source, u"EFOpenError");
+  EXPECT_EQ(error.Message, u"Cannot open \u00E9");
+  for (const std::string& broken : {std::string(), std::string("x"), body.substr(0, body.size() - 1), body + "!"}) {
+    EXPECT_FALSE(
+        ParseBridgeAnswer(reinterpret_cast<const uint8_t*>(broken.data()), broken.size(), ok, result, error));
+  }
 }
 
-TEST(ScriptBridgeWire, TheScriptKnowsEveryFunctionByItsFoldedName) {
-  const std::string script = BridgeScript(u"lmp", "X-Header", "t0ken");
+TEST(ScriptBridgeWire, TheScriptKnowsEveryFunctionByItsFoldedNameAndTheLimit) {
+  const std::string script = BridgeScript(u"lmp");
   EXPECT_NE(script.find("location.protocol !== 'lmp:'"), std::string::npos);
-  EXPECT_NE(script.find("'t0ken'"), std::string::npos);
   EXPECT_NE(script.find("\"appreadfile\":11"), std::string::npos);
+  EXPECT_NE(script.find("\"sayhello\":9999"), std::string::npos);
+  EXPECT_NE(script.find("var limit = 67108864;"), std::string::npos);
   EXPECT_EQ(script.find("__"), std::string::npos);
+}
+
+TEST(ScriptBridgeWire, TheLimitCountsAsTheFrameDoes) {
+  // The script counts 8 bytes for the identifier and count, 5 plus two per
+  // unit for a text, 9 for a number, 1 for anything else: what the frame
+  // holds.
+  const std::string body =
+      BodyOf(BridgeCallFrame(1, {TJsValue::Text(u"abc"), TJsValue::Number(1), TJsValue(), TJsValue::Boolean(true)}));
+  EXPECT_EQ(body.size(), 8u + (5 + 2 * 3) + 9 + 1 + 1);
 }
 
 }  // namespace

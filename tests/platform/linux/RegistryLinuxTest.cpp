@@ -137,6 +137,48 @@ TEST_F(RegistryLinuxTest, DeletingValuesAndKeyTrees) {
   EXPECT_TRUE(registry.KeyExists(u"T"));
 }
 
+TEST_F(RegistryLinuxTest, WritingAValueMakesItsKey) {
+  using TResult = TRegistry::TWriteResult;
+  TRegistry registry;
+  ASSERT_TRUE(registry.CreateKey(u"Software\\Kept"));
+  // Missing levels are made with the spelling written; existing ones keep
+  // theirs.
+  EXPECT_EQ(registry.WriteValueCreatingKey(u"\\SOFTWARE\\kept\\New\\Deeper", u"Name", TRegValue::FromString(u"v")),
+            TResult::Written);
+  EXPECT_EQ(registry.ReadValue(u"software\\KEPT\\new\\deeper", u"NAME"), TRegValue::FromString(u"v"));
+  EXPECT_EQ(registry.SubKeyNames(u"Software\\Kept"), std::vector<String>({u"New"}));
+  EXPECT_EQ(registry.SubKeyNames(u""), std::vector<String>({u"Software"}));
+  // Again, on the key that exists now: the value is replaced.
+  EXPECT_EQ(registry.WriteValueCreatingKey(u"Software\\Kept\\New\\Deeper", u"name", TRegValue::FromDWord(7)),
+            TResult::Written);
+  EXPECT_EQ(registry.ReadValue(u"Software\\Kept\\New\\Deeper", u"Name"), TRegValue::FromDWord(7));
+  // The root's own values.
+  EXPECT_EQ(registry.WriteValueCreatingKey(u"", u"top", TRegValue::FromDWord(1)), TResult::Written);
+  EXPECT_TRUE(registry.ValueExists(u"\\", u"top"));
+  // A key the registry refuses: nothing is made.
+  EXPECT_EQ(registry.WriteValueCreatingKey(u"Bad\\\\Key", u"x", TRegValue::FromDWord(1)), TResult::KeyFailed);
+  EXPECT_FALSE(registry.KeyExists(u"Bad"));
+}
+
+TEST_F(RegistryLinuxTest, TheLogReachesTheDatabaseWhileTheStoreIsOpen) {
+  // Commits go to the write-ahead log; copying it into the database (and
+  // syncing the disk) happens on a thread of the store's own once the log
+  // is long, not in the writes and not only when the last program closes.
+  const std::string database = ToUtf8(FScratch.Path()) + "/lumora/registry.sqlite3";
+  auto size = [&database] {
+    struct stat info {};
+    return ::stat(database.c_str(), &info) == 0 ? info.st_size : -1;
+  };
+  TRegistry registry;
+  ASSERT_TRUE(registry.CreateKey(u"Log"));
+  const off_t before = size();
+  for (int i = 0; i < 1500; ++i) {
+    ASSERT_TRUE(registry.WriteValue(u"Log", u"v" + IntToStr(i), TRegValue::FromString(String(200, u'x'))));
+  }
+  for (int wait = 0; wait < 200 && size() <= before; ++wait) ::usleep(50 * 1000);
+  EXPECT_GT(size(), before);
+}
+
 TEST_F(RegistryLinuxTest, TwoProcessesWritingAtOnceLoseNothing) {
   constexpr int kWrites = 150;
   { TRegistry setup; ASSERT_TRUE(setup.CreateKey(u"Shared")); }

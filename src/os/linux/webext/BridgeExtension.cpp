@@ -1,0 +1,265 @@
+// window.external inside WebKit's web process: a web process extension,
+// built as a shared object of its own and carried in the runtime, which
+// writes it out for WebKit to load (WebKitBridgeExtension.cpp).
+//
+// Each page made in the process gets a socket pair; one end stays here, the
+// other goes to the page's browser view in a message through WebKit's own
+// channel, so no name exists that another program could open. Each frame
+// that shows a page of the site gets window.external, defined in its own
+// script context before the page's first script runs: the core's bridge
+// script, handed a native function bound to the frame. A call writes its
+// frame (core/bridge/ScriptBridgeWire.h) on the socket and blocks until the
+// browser view has answered; the page waits, as it would for the Windows
+// control's IDispatch.
+//
+// Each call asks its own frame where it is: a frame that shows a page of
+// another scheme by now, or is gone, reaches nothing.
+#include <JavaScriptCore/JavaScript.h>
+#include <gio/gunixfdlist.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <webkit2/webkit-web-extension.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/bridge/ScriptBridgeWire.h"
+
+namespace lumora {
+namespace {
+
+// The message WebKitScriptBridge.cpp listens for.
+constexpr char kChannelMessage[] = "lumora-bridge-channel";
+constexpr char kChannelKey[] = "lumora-bridge-channel";
+
+// One page's end of its channel to the browser view.
+class TChannel {
+ public:
+  explicit TChannel(int fd) : FFd(fd) {}
+  ~TChannel() { close(FFd); }
+  TChannel(const TChannel&) = delete;
+  TChannel& operator=(const TChannel&) = delete;
+
+  // Sends a call's frame and waits for the answer's body. False when the
+  // view is gone or broke the channel: later calls fail at once.
+  bool Call(const std::string& frame, std::vector<uint8_t>& answer) {
+    if (FBroken) return false;
+    uint8_t header[kBridgeFrameHeaderBytes];
+    FBroken = !WriteAll(frame.data(), frame.size()) || !ReadAll(header, sizeof header);
+    if (FBroken) return false;
+    answer.resize(BridgeFrameBodySize(header));
+    FBroken = !ReadAll(answer.data(), answer.size());
+    return !FBroken;
+  }
+
+ private:
+  bool WriteAll(const char* bytes, size_t size) {
+    while (size > 0) {
+      const ssize_t sent = send(FFd, bytes, size, MSG_NOSIGNAL);
+      if (sent < 0 && errno == EINTR) continue;
+      if (sent <= 0) return false;
+      bytes += sent;
+      size -= static_cast<size_t>(sent);
+    }
+    return true;
+  }
+  bool ReadAll(uint8_t* bytes, size_t size) {
+    while (size > 0) {
+      const ssize_t got = recv(FFd, bytes, size, 0);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) return false;
+      bytes += got;
+      size -= static_cast<size_t>(got);
+    }
+    return true;
+  }
+
+  int FFd;
+  bool FBroken = false;
+};
+
+// What the runtime handed the extension: the bridge script and the site's
+// scheme, and the class of the native call function.
+struct TExtension {
+  std::string Script;
+  std::string SchemePrefix;  // "lmp:"
+  JSClassRef CallClass = nullptr;
+};
+
+// What a frame's native call function knows: its frame and its page's
+// channel, both held weakly (the function may outlive either).
+struct TBinding {
+  TBinding(WebKitFrame* frame, const std::shared_ptr<TChannel>& channel, const TExtension& extension)
+      : Channel(channel), Extension(extension) {
+    g_weak_ref_init(&Frame, frame);
+  }
+  ~TBinding() { g_weak_ref_clear(&Frame); }
+  TBinding(const TBinding&) = delete;
+  TBinding& operator=(const TBinding&) = delete;
+
+  GWeakRef Frame;
+  std::weak_ptr<TChannel> Channel;
+  const TExtension& Extension;
+};
+
+bool IsSitePage(const char* uri, const TExtension& extension) {
+  return uri != nullptr && g_ascii_strncasecmp(uri, extension.SchemePrefix.c_str(), extension.SchemePrefix.size()) == 0;
+}
+
+JSValueRef Text(JSContextRef context, StringView text) {
+  JSStringRef string = JSStringCreateWithCharacters(reinterpret_cast<const JSChar*>(text.data()), text.size());
+  JSValueRef value = JSValueMakeString(context, string);
+  JSStringRelease(string);
+  return value;
+}
+
+// An Error with the program's name and message, as the page is to see it.
+JSValueRef Error(JSContextRef context, StringView name, StringView message) {
+  const JSValueRef text = Text(context, message);
+  JSObjectRef error = JSObjectMakeError(context, 1, &text, nullptr);
+  JSStringRef property = JSStringCreateWithUTF8CString("name");
+  JSObjectSetProperty(context, error, property, Text(context, name), kJSPropertyAttributeNone, nullptr);
+  JSStringRelease(property);
+  return error;
+}
+
+// A script value as the wire carries it. The bridge script has turned
+// everything but primitives into text already.
+bool ToJsValue(JSContextRef context, JSValueRef value, TJsValue& out, JSValueRef* exception) {
+  switch (JSValueGetType(context, value)) {
+    case kJSTypeUndefined:
+    case kJSTypeNull:
+      out = TJsValue();
+      return true;
+    case kJSTypeBoolean:
+      out = TJsValue::Boolean(JSValueToBoolean(context, value));
+      return true;
+    case kJSTypeNumber:
+      out = TJsValue::Number(JSValueToNumber(context, value, nullptr));
+      return true;
+    default:
+      break;
+  }
+  JSStringRef string = JSValueToStringCopy(context, value, exception);
+  if (string == nullptr) return false;
+  const auto* units = reinterpret_cast<const char16_t*>(JSStringGetCharactersPtr(string));
+  out = TJsValue::Text(String(units, JSStringGetLength(string)));
+  JSStringRelease(string);
+  return true;
+}
+
+JSValueRef FromJsValue(JSContextRef context, const TJsValue& value) {
+  switch (value.Kind()) {
+    case TJsValue::TKind::Undefined:
+      break;
+    case TJsValue::TKind::Boolean:
+      return JSValueMakeBoolean(context, value.AsBoolean());
+    case TJsValue::TKind::Number:
+      return JSValueMakeNumber(context, value.AsNumber());
+    case TJsValue::TKind::Text:
+      return Text(context, value.AsString());
+  }
+  return JSValueMakeUndefined(context);
+}
+
+// The native call function: call(id, argument...).
+JSValueRef CallProgram(JSContextRef context, JSObjectRef function, JSObjectRef, size_t count,
+                       const JSValueRef arguments[], JSValueRef* exception) {
+  const auto& binding = *static_cast<TBinding*>(JSObjectGetPrivate(function));
+  const JSValueRef undefined = JSValueMakeUndefined(context);
+  WebKitFrame* frame = static_cast<WebKitFrame*>(g_weak_ref_get(const_cast<GWeakRef*>(&binding.Frame)));
+  const bool fromSite = frame != nullptr && IsSitePage(webkit_frame_get_uri(frame), binding.Extension);
+  if (frame != nullptr) g_object_unref(frame);
+  std::shared_ptr<TChannel> channel = binding.Channel.lock();
+  if (!fromSite || !channel || count == 0) {
+    *exception = Error(context, u"SecurityError", u"window.external: the program refuses calls from this page");
+    return undefined;
+  }
+
+  const auto id = static_cast<int32_t>(JSValueToNumber(context, arguments[0], nullptr));
+  std::vector<TJsValue> args(count - 1);
+  for (size_t i = 1; i < count; ++i) {
+    if (!ToJsValue(context, arguments[i], args[i - 1], exception)) return undefined;
+  }
+  const std::string frameBytes = BridgeCallFrame(id, args);
+  args.clear();
+  if (frameBytes.size() - kBridgeFrameHeaderBytes > kBridgeCallLimitBytes) {
+    *exception = Error(context, u"RangeError", u"window.external: the arguments of one call are limited to 64 MiB");
+    return undefined;
+  }
+  std::vector<uint8_t> answer;
+  bool ok = false;
+  TJsValue result;
+  TJsError error;
+  if (!channel->Call(frameBytes, answer) || !ParseBridgeAnswer(answer.data(), answer.size(), ok, result, error)) {
+    *exception = Error(context, u"NetworkError", u"window.external: the program did not answer");
+    return undefined;
+  }
+  if (!ok) {
+    *exception = Error(context, error.Source, error.Message);
+    return undefined;
+  }
+  return FromJsValue(context, result);
+}
+
+void FinalizeBinding(JSObjectRef function) { delete static_cast<TBinding*>(JSObjectGetPrivate(function)); }
+
+void OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, gpointer) {
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
+  g_object_set_data_full(G_OBJECT(page), kChannelKey, new std::shared_ptr<TChannel>(std::make_shared<TChannel>(ends[0])),
+                         [](gpointer data) { delete static_cast<std::shared_ptr<TChannel>*>(data); });
+  // The list takes the view's end and closes it here once the message has
+  // carried a copy across.
+  GUnixFDList* fds = g_unix_fd_list_new_from_array(&ends[1], 1);
+  WebKitUserMessage* message = webkit_user_message_new_with_fd_list(kChannelMessage, nullptr, fds);
+  g_object_unref(fds);
+  webkit_web_page_send_message_to_view(page, message, nullptr, nullptr, nullptr);
+}
+
+void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame, gpointer data) {
+  const auto& extension = *static_cast<TExtension*>(data);
+  if (!IsSitePage(webkit_frame_get_uri(frame), extension)) return;
+  auto* channel = static_cast<std::shared_ptr<TChannel>*>(g_object_get_data(G_OBJECT(page), kChannelKey));
+  if (channel == nullptr) return;
+  // The C API, which the GLib one wraps, is the one that hands a string's
+  // UTF-16 units over as they are (lone surrogates included).
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  JSGlobalContextRef context = webkit_frame_get_javascript_context_for_script_world(frame, world);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+  JSStringRef source = JSStringCreateWithUTF8CString(extension.Script.c_str());
+  JSValueRef factory = JSEvaluateScript(context, source, nullptr, nullptr, 1, nullptr);
+  JSStringRelease(source);
+  if (factory == nullptr || !JSValueIsObject(context, factory)) return;
+  JSValueRef call = JSObjectMake(context, extension.CallClass, new TBinding(frame, *channel, extension));
+  JSObjectCallAsFunction(context, JSValueToObject(context, factory, nullptr), nullptr, 1, &call, nullptr);
+}
+
+}  // namespace
+}  // namespace lumora
+
+// WebKit's entry point. data is ("script", "scheme") from the runtime.
+extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(WebKitWebExtension* extension,
+                                                                              GVariant* data) {
+  using namespace lumora;
+  if (data == nullptr || !g_variant_is_of_type(data, G_VARIANT_TYPE("(ss)"))) return;
+  const char* script = nullptr;
+  const char* scheme = nullptr;
+  g_variant_get(data, "(&s&s)", &script, &scheme);
+  auto* state = new TExtension{script, std::string(scheme) + ":"};
+  JSClassDefinition definition = kJSClassDefinitionEmpty;
+  definition.className = "LumoraExternalCall";
+  definition.callAsFunction = CallProgram;
+  definition.finalize = FinalizeBinding;
+  state->CallClass = JSClassCreate(&definition);
+  // The state lives as long as the extension, which is the process's.
+  g_object_set_data_full(G_OBJECT(extension), "lumora-bridge", state, [](gpointer p) {
+    auto* owned = static_cast<TExtension*>(p);
+    JSClassRelease(owned->CallClass);
+    delete owned;
+  });
+  g_signal_connect(extension, "page-created", G_CALLBACK(OnPageCreated), nullptr);
+  g_signal_connect(webkit_script_world_get_default(), "window-object-cleared", G_CALLBACK(OnWindowObjectCleared), state);
+}
