@@ -33,7 +33,8 @@ served() { tr '\n' '|' < "$SERVED/$1.txt"; }
 
 # The temporary folder of the prefix's user (GetTempPathW): Wine takes it
 # from the prefix, not from the environment. wine_temp_files: the runtime's
-# temporary copies in it (ten letters, ".archive").
+# temporary files in it: each program's folder ("lumora-" and ten letters)
+# and its lock (".lock"), and loose copies of earlier versions.
 WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | head -n 1)"
 [ -n "$WINE_TEMP" ] || WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp 2>/dev/null | head -n 1)"
 # Without it, "no copy left" would hold however the copies were handled.
@@ -41,7 +42,7 @@ WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | head -n 1)"
 # new_temp_files BEFORE: the copies that are there now and were not in
 # BEFORE (an earlier wine_temp_files). A start may also clear copies that
 # ended programs left, so only new ones count.
-wine_temp_files() { ls -A "$WINE_TEMP" 2>/dev/null | grep -E '^[A-Za-z]{10}(\.archive)?$' | sort || true; }
+wine_temp_files() { ls -A "$WINE_TEMP" 2>/dev/null | grep -E '^(lumora-)?[A-Za-z]{10}(\.archive|\.lock)?$' | sort || true; }
 new_temp_files() { comm -13 <(printf '%s\n' "$1" | sed '/^$/d') <(wine_temp_files); }
 TEMP_BEFORE="$(wine_temp_files)"
 
