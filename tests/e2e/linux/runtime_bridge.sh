@@ -137,7 +137,7 @@ grep -q '^forged=NetworkError:' "$SCRATCH/results.clean" ||
   fail "a call with a wrong token: $(grep '^forged=' "$SCRATCH/results.clean")"
 pass "an unknown name is undefined (calling it is a TypeError); a service error is thrown with its message; a forged call is refused"
 
-wait_until 10 test -s "$SCRATCH/popup.txt" || true
+wait_until 30 test -s "$SCRATCH/popup.txt" || true
 grep -q "Hello popup!" "$SCRATCH/popup.txt" 2>/dev/null || fail "a window the page opened could not call window.external"
 pass "a window the page opened has its own window.external"
 

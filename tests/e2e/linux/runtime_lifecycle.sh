@@ -206,7 +206,7 @@ make_app printing "IndexPage=site/index.html" "AppTitle=Printing"
 program_windows() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
 while IFS='|' read -r what program signal windows; do
   "$program" 2> /dev/null & pid=$!
-  wait_until 20 program_windows "$pid" "$windows" || fail "$what: the box did not show"
+  wait_until 60 program_windows "$pid" "$windows" || fail "$what: the box did not show"
   kill "-$signal" "$pid"
   wait_exit "$pid" 10
   [ "$EXIT_CODE" = 0 ] && [ -z "$(temp_files)" ] && [ -z "$(feature_values "${program##*/}")" ] ||
