@@ -12,15 +12,22 @@
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   const lumora::test::TScratchDir temp;
-  const std::filesystem::path folder(temp.Path());
-  // Private to this user, as the runtime wants its folders.
-  std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::replace);
-  const std::string path = folder.string();
+  namespace fs = std::filesystem;
+  const fs::path folder(temp.Path());
 #ifdef _WIN32
+  const std::string path = folder.string();
   const lumora::test::TScopedEnv tmp("TMP", path), tempVariable("TEMP", path);
 #else
-  const lumora::test::TScopedEnv tmp("TMPDIR", path), runtime("XDG_RUNTIME_DIR", path);
+  // Others may pass through but not list it: tests that run a step as
+  // another user hand that user a folder below it. The runtime's own
+  // folder is private, as it wants it.
+  fs::permissions(folder, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::replace);
+  const fs::path runtime = folder / "run";
+  fs::create_directory(runtime);
+  fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+  const lumora::test::TScopedEnv tmp("TMPDIR", folder.string()),
+      runtimeVariable("XDG_RUNTIME_DIR", runtime.string());
 #endif
   return RUN_ALL_TESTS();
 }
