@@ -195,10 +195,13 @@ bool TWebBrowserHost::TranslateAccelerator(MSG& message) {
     const int key = static_cast<int>(message.wParam);
     if (IsDisabledCtrlShortcut(key, KeyIsDown(VK_CONTROL), KeyIsDown(VK_SHIFT), KeyIsDown(VK_MENU))) return true;
     if (Events.OnKeyDown) {
-      // A copy: Escape may close the window, and this host with it.
+      // A copy: Escape may close the window, and this host with it, closed
+      // or destroyed; after the handler nothing of this object is touched
+      // before the token says it still lives.
+      const std::weak_ptr<const bool> alive = FAlive;
       auto handler = Events.OnKeyDown;
       handler(key);
-      if (!FControl) return true;
+      if (alive.expired() || !FControl) return true;
     }
   }
   TComPtr<IOleInPlaceActiveObject> active;

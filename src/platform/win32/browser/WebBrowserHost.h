@@ -105,6 +105,9 @@ class TWebBrowserHost {
   TComPtr<IWebBrowser2> FBrowser;
   TComPtr<IConnectionPoint> FEventPoint;
   DWORD FEventCookie = 0;
+  // Expires with the host: a handler may destroy the host that called it
+  // (Escape closing the main form frees its browser view).
+  std::shared_ptr<const bool> FAlive = std::make_shared<const bool>(true);
 };
 
 // For a form window's pre-dispatch hook: a key message for a window inside
