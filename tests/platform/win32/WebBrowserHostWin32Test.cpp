@@ -12,7 +12,9 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -499,6 +501,26 @@ TEST_F(WebBrowserHostWin32Test, KeysForTheControlRaiseOnKeyDownAndCtrlYIsSwallow
   const TKeysDown none({});
   EXPECT_TRUE(keyDown(Host->Handle(), VK_ESCAPE));
   EXPECT_EQ(TComObject::LiveCount(), ObjectsBefore);
+}
+
+// Escape closing the main form destroys its browser view, and this host with
+// it, while the host is still inside TranslateAccelerator. The host lives in
+// storage of the test's own, filled with garbage once the host is gone, so a
+// read of the host after the handler sees what freed memory would hold.
+TEST_F(WebBrowserHostWin32Test, AHostDestroyedByItsKeyHandlerIsNotTouchedAgain) {
+  alignas(TWebBrowserHost) std::byte storage[sizeof(TWebBrowserHost)];
+  auto* host = std::construct_at(reinterpret_cast<TWebBrowserHost*>(storage), Parent.get());
+  const HWND window = host->Handle();
+  int calls = 0;
+  host->Events.OnKeyDown = [&](int) {
+    ++calls;
+    std::destroy_at(host);
+    std::fill(std::begin(storage), std::end(storage), std::byte{0xA5});
+  };
+  const TKeysDown none({});
+  MSG message{window, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(host->TranslateAccelerator(message));
+  EXPECT_EQ(calls, 1);
 }
 
 }  // namespace
