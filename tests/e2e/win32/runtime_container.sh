@@ -45,3 +45,24 @@ wait_exit "$pid" 60
 [ "$EXIT_CODE" = 0 ] || fail "packed runtime exit code $EXIT_CODE"
 [ -z "$(new_temp_files "$TEMP_BEFORE")" ] || fail "packed runtime left a temporary file"
 pass "a packed site shows its main window, closes with 0 and leaves no temporary file"
+
+# Two programs started at once from one large archive copy it out of the
+# same program file at the same time: both start, both end with 0.
+rm -f "$SCRATCH/site.zip"
+head -c 150000000 /dev/urandom > "$SCRATCH/site/site/large.bin"
+printf '[Lumora]\r\nIndexPage=site/index.html\r\nAppTitle=Twin Site\r\n' > "$SCRATCH/site/lm-config"
+(cd "$SCRATCH/site" && zip -q -r -0 -P "$(password)" ../site.zip .)
+rm -f "$SCRATCH/site/site/large.bin"
+cp "$runtime" "$SCRATCH/twin.exe"
+"$wine_run" "$append" "$SCRATCH/site.zip" "$SCRATCH/twin.exe" > /dev/null
+rm -f "$SCRATCH/site.zip"
+"$wine_run" "$SCRATCH/twin.exe" & first=$!
+"$wine_run" "$SCRATCH/twin.exe" & second=$!
+wait_until 90 windows_are "Twin Site" 2 || fail "two programs started together: $(visible_windows "Twin Site") main windows, boxes: $(visible_windows Error)"
+for window in $(xdotool search --onlyvisible --name '^Twin Site$'); do close_window "$window"; done
+for pid in "$first" "$second"; do
+  wait_exit "$pid" 60
+  [ "$EXIT_CODE" = 0 ] || fail "a program started beside another ended with $EXIT_CODE"
+done
+[ -z "$(new_temp_files "$TEMP_BEFORE")" ] || fail "two programs left a temporary file"
+pass "two programs started together from one large archive both run and end with 0"

@@ -3,17 +3,21 @@
 // sound and the restart request.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "core/TemporaryFile.h"
 #include "core/os/SysUtils.h"
 #include "os/win32/WideString.h"
+#include "platform/win32/ImportHook.h"
 #include "support/TestSupport.h"
 
 namespace lumora {
@@ -220,6 +224,51 @@ TEST(SysUtilsWin32Test, RestartStartsANewCopyAndPostsQuit) {
   MSG message;
   EXPECT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_TRUE(WaitUntil([&] { return fs::exists(fs::path(report)); }));
+}
+
+// What reached the shell's file operation while the recorder below stands in
+// for it; the recorder deletes nothing.
+std::vector<String>* ShellDeletions = nullptr;
+
+int WINAPI RecordShellDeletion(LPSHFILEOPSTRUCTW operation) {
+  if (ShellDeletions) ShellDeletions->push_back(FromWide(operation->pFrom));
+  return ERROR_ACCESS_DENIED;
+}
+
+// A drive's root is never handed to the shell to delete, however it is
+// written; a folder below it is.
+TEST(SysUtilsWin32Test, DeleteDirectoryRefusesADriveRoot) {
+  std::vector<String> deletions;
+  const test::TImportHook hook("SHELL32.dll", "SHFileOperationW", reinterpret_cast<void*>(&RecordShellDeletion));
+  ASSERT_TRUE(hook.Original());
+  ShellDeletions = &deletions;
+  for (const String root : {u"C:\\", u"c:/", u"C:\\.", u"C:\\Windows\\..", u"C:\\\\", u"\\", u"/", u"Z:\\"}) {
+    EXPECT_FALSE(TSysUtils::DeleteDirectory(root)) << ToUtf8(root);
+  }
+  EXPECT_TRUE(deletions.empty()) << ToUtf8(deletions.front());
+  EXPECT_FALSE(TSysUtils::DeleteDirectory(u"C:\\Nowhere\\Folder"));
+  ShellDeletions = nullptr;
+  EXPECT_EQ(deletions, std::vector<String>{u"C:\\Nowhere\\Folder"});
+}
+
+// The user's temporary folder is shared by every program: the runtime keeps
+// its files in a folder of its own below it, and clearing stale archive
+// copies there leaves any other program's files with that extension alone.
+TEST(SysUtilsWin32Test, TemporaryFilesLiveInAFolderOfTheirOwn) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  ASSERT_NE(::GetTempPathW(MAX_PATH, buffer), 0u);
+  const String shared = IncludeTrailingPathDelimiter(FromWide(buffer));
+  const String own = TSysUtils::GetTemporalDir();
+  EXPECT_EQ(own, shared + u"Lumora\\");
+  EXPECT_TRUE(fs::is_directory(fs::path(Wide(own))));
+
+  const String backup = shared + u"backup.archive";
+  WriteWholeFile(backup, "another program's file");
+  WriteWholeFile(own + u"Killedcopy.archive", "left by a killed program");
+  EXPECT_EQ(RemoveStaleArchiveCopies(), 1);
+  EXPECT_EQ(ReadWholeFile(backup), "another program's file");
+  EXPECT_FALSE(fs::exists(fs::path(Wide(own + u"Killedcopy.archive"))));
+  ::DeleteFileW(Wide(backup).c_str());
 }
 
 }  // namespace
