@@ -251,24 +251,28 @@ TEST(SysUtilsWin32Test, DeleteDirectoryRefusesADriveRoot) {
   EXPECT_EQ(deletions, std::vector<String>{u"C:\\Nowhere\\Folder"});
 }
 
-// The user's temporary folder is shared by every program: the runtime keeps
-// its files in a folder of its own below it, and clearing stale archive
-// copies there leaves any other program's files with that extension alone.
-TEST(SysUtilsWin32Test, TemporaryFilesLiveInAFolderOfTheirOwn) {
+// The user's temporary folder is shared by every program: a start clears
+// only the folders of its own kind whose programs are gone, never another
+// program's files, whatever their extension or name.
+TEST(SysUtilsWin32Test, AStartLeavesOtherProgramsTemporaryFilesAlone) {
   wchar_t buffer[MAX_PATH + 1] = {};
   ASSERT_NE(::GetTempPathW(MAX_PATH, buffer), 0u);
   const String shared = IncludeTrailingPathDelimiter(FromWide(buffer));
-  const String own = TSysUtils::GetTemporalDir();
-  EXPECT_EQ(own, shared + u"Lumora\\");
-  EXPECT_TRUE(fs::is_directory(fs::path(Wide(own))));
+  ASSERT_EQ(TSysUtils::GetTemporalDir(), shared);
+  const std::vector<String> others{shared + u"backup.archive", shared + u"Backupcopy.archive",
+                                   shared + u"lumora-notes.txt"};
+  for (const String& other : others) WriteWholeFile(other, "another program's file");
+  // Left by a killed program of ours: its folder and its free lock.
+  ASSERT_TRUE(fs::create_directory(fs::path(Wide(shared + u"lumora-KilledProg"))));
+  WriteWholeFile(shared + u"lumora-KilledProg.lock", "");
+  WriteWholeFile(shared + u"lumora-KilledProg\\Killedcopy.archive", "left by a killed program");
 
-  const String backup = shared + u"backup.archive";
-  WriteWholeFile(backup, "another program's file");
-  WriteWholeFile(own + u"Killedcopy.archive", "left by a killed program");
-  EXPECT_EQ(RemoveStaleArchiveCopies(), 1);
-  EXPECT_EQ(ReadWholeFile(backup), "another program's file");
-  EXPECT_FALSE(fs::exists(fs::path(Wide(own + u"Killedcopy.archive"))));
-  ::DeleteFileW(Wide(backup).c_str());
+  EXPECT_EQ(RemoveStaleTemporaryFiles(), 1);
+  for (const String& other : others) {
+    EXPECT_EQ(ReadWholeFile(other), "another program's file") << ToUtf8(other);
+    ::DeleteFileW(Wide(other).c_str());
+  }
+  EXPECT_FALSE(fs::exists(fs::path(Wide(shared + u"lumora-KilledProg"))));
 }
 
 }  // namespace
