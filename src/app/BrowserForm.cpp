@@ -18,8 +18,7 @@ TBrowserForm::TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TB
     : FPopups(popups), FMainWindow(mainWindow) {
   if (!embedded) {
     Window = TFormWindow::Create();
-    Window->SetWidth(kDefaultClientWidth);
-    Window->SetHeight(kDefaultClientHeight);
+    Window->SetClientSize(kDefaultClientWidth, kDefaultClientHeight);
     Window->OnClose = [this] { FormClose(); };
   }
   // The view is made for the window that holds it: the main window's
@@ -66,6 +65,12 @@ void TBrowserForm::FormCreate() {
 }
 
 TBrowserView* TBrowserForm::OpenNewWindow() {
+  // A closed window is never shown again: its form goes now, while none of
+  // its code runs (this form's own stays, its page is opening a window), so
+  // a site that opens many windows keeps only those still open.
+  std::erase_if(FPopups, [this](const std::unique_ptr<TBrowserForm>& form) {
+    return form.get() != this && form->FHasBeenClosed;
+  });
   FPopups.push_back(std::make_unique<TBrowserForm>(FPopups, FMainWindow, WebBrowser.get(), false));
   TBrowserForm& form = *FPopups.back();
   form.Window->Show();

@@ -13,8 +13,8 @@ namespace lumora {
 
 class TBrowserForm;
 
-// The forms opened for pages' new windows, owned by the application until
-// it ends (a closed one is only hidden).
+// The forms opened for pages' new windows, owned by the application; a
+// closed one is hidden, and freed when the next window opens.
 using TBrowserFormList = std::vector<std::unique_ptr<TBrowserForm>>;
 
 class TBrowserForm final : public TJsBrowser {

@@ -190,16 +190,24 @@ void TMainForm::WebBrowserKeyDown(int Key) {
 
 // A program file with no icon of its own (Linux) shows the one packed as
 // "lm-icon" on every window, the password window included. An image the
-// toolkit cannot read, or one too large to decode safely, leaves the
-// toolkit's default and is reported.
+// toolkit cannot read, one too large to decode safely, or an entry that
+// cannot be read (damaged) leaves the toolkit's default and is reported:
+// the start goes on as without one.
 void TMainForm::ApplyPackageIcon() {
+  if (!UsesPackedIcon()) return;
   TAbZipKit& zip = *ExeHtmlSite->FZipFile;
   const String name(IconEntryName);
   const int32_t index = zip.FindFile(name);
   if (index < 0) return;
   TMemoryStream image;
   if (zip.Archive()->ItemList()[static_cast<size_t>(index)].UncompressedSize <= TWindowIcon::kMaxBytes) {
-    zip.ExtractToStream(name, &image);
+    try {
+      zip.ExtractToStream(name, &image);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s: cannot be read, the windows keep the default icon: %s\n", ToUtf8(name).c_str(),
+                   error.what());
+      return;
+    }
   }
   const std::string_view bytes(reinterpret_cast<const char*>(image.Bytes().data()), image.Bytes().size());
   if (!TWindowIcon::IsAcceptable(bytes) || !SetApplicationIcon(image.Bytes())) {

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <typeinfo>
 
@@ -16,6 +17,7 @@
 #include "core/browser/IEBrowserFix.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/os/MessageBox.h"
+#include "core/os/SysUtils.h"
 #include "core/HandlerGuard.h"
 #include "platform/MessageLoop.h"
 #include "platform/OleSession.h"
@@ -91,6 +93,7 @@ int RunApplication() {
     // error, for the user or whoever supports them.
     const String text = RuntimeErrorText(FailurePoint(step, typeid(error).name()));
     std::fprintf(stderr, "%s: %s\n", ToUtf8(text).c_str(), error.what());
+    TSysUtils::RecordErrorCause(text + u": " + FromUtf8(error.what()));
     ShowMessageBox(text, u"Error", mbOk);
     return kRuntimeErrorExitCode;
   }
@@ -100,6 +103,14 @@ int RunApplication() {
   // one). Step 8: the main window; the application owns it and every
   // window a page opens.
   SetHandlerErrorPresenter(ShowHandlerError);
+  // At the session's end the system ends the program soon after its windows
+  // have answered, and the loop never returns: the release steps run there
+  // and then (the archive copy, the program's folder, the emulation
+  // values), and the program ends with them.
+  WatchSessionEnd([] {
+    ReleaseProcessObjects(stMainForm);
+    std::_Exit(0);
+  });
   int exitCode = 0;
   if (InitializeWindowing()) {
     TBrowserFormList popups;

@@ -26,7 +26,9 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   // Shared: the site object holds the copy open from its creation on.
   TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);
   const String exePath = ExecutablePath();
-  TFileStream exe(exePath, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
+  // Shared for reading: another copy of the program may be starting from
+  // the same file and reading its archive at this very moment.
+  TFileStream exe(exePath, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
   exe.SetPosition(imageEnd);
   CopyBlocks(exe, zip, length, exePath);
 }

@@ -122,9 +122,9 @@ int RemoveStaleTemporaryFiles() {
         RemoveFolder(folder);
         ++removed;
       }
-    } else if (IsRandomName(name, {}, kArchiveCopyExtension) && DeleteFileUnlessHeld(path)) {
-      ++removed;
     }
+    // Anything else belongs to another program, whatever its name: the
+    // temporary folder is shared (on Windows, by every program of the user).
   }
   return removed;
 }

@@ -8,9 +8,8 @@
 
 namespace lumora {
 
-// The extension of the site archive's temporary copy. Programs of earlier
-// versions left their copies right in the temporary folder, held the same
-// way; a start-up removes those that nobody holds.
+// The extension of the site archive's temporary copy, inside the program's
+// own folder.
 inline constexpr StringView kArchiveCopyExtension = u".archive";
 
 struct TTemporaryFile {
@@ -54,8 +53,7 @@ TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, b
 
 // Removes from the temporary folder what no running program holds: the
 // folders of programs that ended without removing theirs (their lock is
-// free, or gone), and loose archive copies of earlier versions. Returns how
-// many went.
+// free, or gone). Nothing else there is touched. Returns how many went.
 int RemoveStaleTemporaryFiles();
 
 // Deletes the files in folder that CreateTemporaryFile named with prefix

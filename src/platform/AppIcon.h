@@ -12,4 +12,8 @@ namespace lumora {
 // icon: the image is not looked at, nothing changes, and the answer is true.
 bool SetApplicationIcon(const std::vector<uint8_t>& image);
 
+// Whether a packed image can be the icon at all: false on Windows, where
+// the packed image is not even read.
+bool UsesPackedIcon();
+
 }  // namespace lumora

@@ -69,6 +69,13 @@ void TFormWindow::SetHeight(int value) {
   ApplySize();
 }
 
+void TFormWindow::SetClientSize(int width, int height) {
+  const auto [extraWidth, extraHeight] = FrameExtentImpl();
+  FSize.Width = std::max(width + extraWidth, 1);
+  FSize.Height = std::max(height + extraHeight, 1);
+  ApplySize();
+}
+
 void TFormWindow::SetSizeConstraints(int minWidth, int maxWidth, int minHeight, int maxHeight) {
   FMinWidth = minWidth;
   FMaxWidth = maxWidth;

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/String.h"
@@ -63,6 +64,9 @@ class TFormWindow {
   void SetTop(int value);
   void SetWidth(int value);
   void SetHeight(int value);
+  // The outer size that gives the client area this size with the current
+  // frame (within the limits).
+  void SetClientSize(int width, int height);
   // Size limits; 0 means no limit.
   void SetSizeConstraints(int minWidth, int maxWidth, int minHeight, int maxHeight);
   void SetStayOnTop(bool value) { SetStayOnTopImpl(value); }
@@ -121,6 +125,10 @@ class TFormWindow {
   virtual void MinimizeImpl() = 0;
   virtual void RestoreImpl() = 0;
   virtual void* NativeHandleImpl() const = 0;
+  // How much wider and taller the outer size is than the client area. By
+  // default nothing: the toolkit's size is the client area's, its
+  // decorations outside it (GTK).
+  virtual std::pair<int, int> FrameExtentImpl() const { return {0, 0}; }
   // A key message before the loop dispatches it (see MessageLoop.h); true
   // when the window took it. By default the window takes none.
   virtual bool PreDispatchKeyImpl(void* nativeMessage);

@@ -20,6 +20,14 @@ bool InitializeWindowing();
 // sends). Windows has no such request: nothing is watched.
 void WatchReloadRequests(void (*onReload)());
 
+// Calls onSessionEnd when the user's session ends (Windows: log-off or
+// shutdown, WM_ENDSESSION reaching a window of the program), at most once.
+// The system may end the process at any moment after it returns, without
+// the message loop returning: it runs what the program's end would run.
+// Linux: the session's end is a termination signal (see above); nothing is
+// watched.
+void WatchSessionEnd(void (*onSessionEnd)());
+
 // Dispatches events until TerminateMessageLoop is called.
 void RunMessageLoop();
 void TerminateMessageLoop();

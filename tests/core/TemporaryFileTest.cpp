@@ -53,26 +53,27 @@ TEST_F(TemporaryFileTest, NewFilesAreCreatedExclusivelyUnderFreshNames) {
 
 TEST_F(TemporaryFileTest, OnlyWhatNobodyHoldsIsStale) {
   const String folder = TSysUtils::GetTemporalDir();
-  // Left by programs that ended outright: a folder with its free lock, a
-  // folder whose lock a start-up removed before it was killed too, and an
-  // archive copy of an earlier version.
+  // Left by programs that ended outright: a folder with its free lock, and
+  // a folder whose lock a start-up removed before it was killed too.
   std::filesystem::create_directory(std::filesystem::path(ToUtf8(folder + u"lumora-KilledProg")));
   WriteWholeFile(folder + u"lumora-KilledProg.lock", "");
   WriteWholeFile(folder + u"lumora-KilledProg/Opened.pdf", "a document a page opened");
   std::filesystem::create_directory(std::filesystem::path(ToUtf8(folder + u"lumora-HalfRemove")));
-  WriteWholeFile(folder + u"Killedcopy.archive", "left by a killed program");
-  // Not the programs' own: left alone.
+  // Not the programs' own, whatever their names: left alone.
+  WriteWholeFile(folder + u"Backupcopy.archive", "another program's archive");
+  WriteWholeFile(folder + u"backup.archive", "another program's archive");
   WriteWholeFile(folder + u"Extracted.exe", "a program a page runs");
   WriteWholeFile(folder + u"Noextension", "an entry without an extension");
   WriteWholeFile(folder + u"other.lock", "");
   std::filesystem::create_directory(std::filesystem::path(ToUtf8(folder + u"lumora-elsewhere")));
-  const std::set<std::string> others{"Extracted.exe", "Noextension", "other.lock", "lumora-elsewhere"};
+  const std::set<std::string> others{"Extracted.exe",    "Noextension",    "other.lock",
+                                     "lumora-elsewhere", "backup.archive", "Backupcopy.archive"};
   {
     TProgramFolder running;
     TTemporaryFile copy = CreateTemporaryFile(running.Path(), kArchiveCopyExtension, true);
     TTemporaryFile opened = CreateTemporaryFile(running.Path(), u".txt");
     const std::string name = std::filesystem::path(ToUtf8(running.Path())).parent_path().filename().string();
-    EXPECT_EQ(RemoveStaleTemporaryFiles(), 3);
+    EXPECT_EQ(RemoveStaleTemporaryFiles(), 2);
     std::set<std::string> expected = others;
     expected.insert({name, name + ".lock"});
     EXPECT_EQ(Names(), expected);

@@ -42,9 +42,17 @@ class TSysUtils {
 
   // Deletes a folder with everything in it, permanently; a plain file or a
   // link at DirPath is deleted itself. Links inside are removed, never
-  // followed. The empty path, a path with wildcards (Windows) and the root
-  // (Linux) are refused. True when everything went.
+  // followed. The empty path, a path with wildcards (Windows) and a root
+  // (Linux's "/"; on Windows a drive's or a share's root, however written)
+  // are refused. True when everything went.
   static bool DeleteDirectory(const String& DirPath);
+
+  // Keeps line (the cause of an error the user saw in a box) where a user
+  // or support person can find it besides standard error, which a Windows
+  // program without a console shows nobody: on Windows the debugger output
+  // (OutputDebugString) and a line, dated, appended to "lumora-errors.log"
+  // in the temporary folder. Linux: nothing more. Never raises.
+  static void RecordErrorCause(const String& line);
 
   // Tells the desktop that file associations changed so it redraws icons.
   static void RefreshSystemIcons();

@@ -8,7 +8,7 @@
 #include "core/StrUtils.h"
 #include "core/site/TemplateDirective.h"
 #include "core/site/TemplatePage.h"
-#include "core/os/CodePage.h"
+#include "core/CodePage.h"
 
 namespace lumora {
 
@@ -61,7 +61,10 @@ String TSiteRequestHandler::TemplateName(StringView directiveName) const {
 }
 
 bool TSiteRequestHandler::ExpandPass(TMemoryStream& Stream) {
-  const String text = DecodeAnsi(BytesOf(Stream));
+  // Windows-1252 on every machine, whatever the system's code page: it maps
+  // each byte to one character and back, so the page's bytes (UTF-8 or any
+  // 8-bit text) come out as they went in.
+  const String text = DecodeWindows1252(BytesOf(Stream));
   // Exact and case-sensitive: a page with only "<!--TEMPLATE:" directives
   // is left alone.
   if (text.find(u"<!--template") == String::npos) return false;
@@ -83,7 +86,7 @@ bool TSiteRequestHandler::ExpandPass(TMemoryStream& Stream) {
     if (entry == included.end()) {
       TMemoryStream buffer;
       FZipFile.ExtractToStream(name, &buffer);
-      entry = included.emplace(index, DecodeAnsi(BytesOf(buffer))).first;
+      entry = included.emplace(index, DecodeWindows1252(BytesOf(buffer))).first;
     }
     if (!page.ReplaceAll(directive, entry->second, kMaxPageLength)) {
       full = true;
@@ -92,7 +95,7 @@ bool TSiteRequestHandler::ExpandPass(TMemoryStream& Stream) {
   }
 
   const String expanded = page.Text();
-  const std::string bytes = EncodeAnsi(expanded);
+  const std::string bytes = EncodeWindows1252(expanded);
   Stream.Clear();
   Stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
   if (full) return false;

@@ -55,7 +55,7 @@ class TSiteRequestHandler {
   void HandleProtocolRequest(TInternetProtocol& Sender, const String& Request, std::unique_ptr<TStream>& Stream);
 
   // Replaces the content of Stream, an extracted HTML entry, with the
-  // expanded page, as bytes in the 8-bit (ANSI) code page. A page without
+  // expanded page, byte for byte apart from the directives. A page without
   // the text "<!--template" stays untouched. Raises what its steps raise.
   void ExpandPageTemplates(TMemoryStream& Stream);
 

@@ -307,6 +307,8 @@ bool TSysUtils::DeleteDirectory(const String& DirPath) {
   return RemoveTree(AT_FDCWD, path.c_str());
 }
 
+void TSysUtils::RecordErrorCause(const String&) {}
+
 void TSysUtils::RefreshSystemIcons() {
   // GTK rereads an icon theme whose folder changed, and the desktop
   // rescans the applications folder when it changes: touching the user's

@@ -7,6 +7,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "core/Exception.h"
@@ -97,12 +99,45 @@ void AppendEntries(const String& folder, bool directories, std::vector<String>& 
 
 }  // namespace
 
+namespace {
+
+// Whether path, however written ("c:/", "C:\.", "\", "C:\Windows\.."),
+// names the root of a drive or of a network share: the shell would empty a
+// whole drive for it.
+bool IsRootFolder(const String& path) {
+  const std::wstring wide = Wide(path);
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return true;  // no path anything could be deleted at
+  std::wstring full(size, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return true;
+  full.resize(length);
+  while (!full.empty() && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+  // "\\?\C:\" and "\\?\UNC\server\share\" name the same roots.
+  if (full.starts_with(L"\\\\?\\UNC\\")) {
+    full = L"\\\\" + full.substr(8);
+  } else if (full.starts_with(L"\\\\?\\")) {
+    full = full.substr(4);
+  }
+  if (full.size() <= 2) return true;  // "C:", or nothing left
+  if (full.starts_with(L"\\\\")) {
+    // \\server\share: a root while no folder follows the share's name.
+    const size_t share = full.find(L'\\', 2);
+    return share == std::wstring::npos || full.find(L'\\', share + 1) == std::wstring::npos;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool TSysUtils::DeleteDirectory(const String& DirPath) {
   // SHFileOperationW reads wildcards in its source list, so "C:\*" would
   // empty a whole drive; no file name holds "*" or "?", so such a path
   // names nothing to delete. An empty list is refused as well rather than
   // left to the shell's reading of it.
   if (DirPath.empty() || DirPath.find_first_of(u"*?") != String::npos) return false;
+  // A drive's root is never a folder to empty, as "/" is not on Linux.
+  if (IsRootFolder(DirPath)) return false;
   std::wstring source = Wide(DirPath);
   source.push_back(L'\0');  // the list of one item ends in a second null
   SHFILEOPSTRUCTW operation{};
@@ -112,6 +147,28 @@ bool TSysUtils::DeleteDirectory(const String& DirPath) {
   operation.pTo = nullptr;
   operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
   return ::SHFileOperationW(&operation) == 0;
+}
+
+void TSysUtils::RecordErrorCause(const String& line) {
+  ::OutputDebugStringW(Wide(line + u"\n").c_str());
+  try {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    const std::string text = stamp + ToUtf8(line) + "\r\n";
+    // Appended in one write, shared: several programs may report at once.
+    const HANDLE log = ::CreateFileW(Wide(GetTemporalDir() + u"lumora-errors.log").c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr);
+    if (log == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(log);
+  } catch (...) {
+    // No temporary folder: the debugger output has it.
+  }
 }
 
 void TSysUtils::RefreshSystemIcons() {

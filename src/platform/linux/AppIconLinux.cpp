@@ -20,4 +20,6 @@ bool SetApplicationIcon(const std::vector<uint8_t>& image) {
   return true;
 }
 
+bool UsesPackedIcon() { return true; }
+
 }  // namespace lumora

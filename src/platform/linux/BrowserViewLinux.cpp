@@ -158,10 +158,13 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   // The handler gets the URL as the scheme handler reads requests: with
   // non-ASCII characters as they are, not as WebKit's UTF-8 escapes.
   const String target = UrlFromWebKit(webkit_uri_request_get_uri(request));
+  // A navigation whose check failed is not made.
+  bool checked = false;
   RunHandler([&] {
     if (self->OnBeforeNavigate) self->OnBeforeNavigate(target, cancel);
+    checked = true;
   });
-  if (!cancel) return FALSE;
+  if (checked && !cancel) return FALSE;
   webkit_policy_decision_ignore(decision);
   return TRUE;
 }

@@ -63,6 +63,8 @@ void WatchReloadRequests(void (*onReload)()) {
       reinterpret_cast<gpointer>(onReload));
 }
 
+void WatchSessionEnd(void (*)()) {}
+
 void RunMessageLoop() {
   if (!TerminationRequested()) gtk_main();
 }

@@ -6,4 +6,6 @@ namespace lumora {
 
 bool SetApplicationIcon(const std::vector<uint8_t>&) { return true; }
 
+bool UsesPackedIcon() { return false; }
+
 }  // namespace lumora

@@ -12,6 +12,7 @@
 #include "os/win32/style/StyledFrameWin32.h"
 #include "platform/FormWindow.h"
 #include "platform/win32/FormWindowStyle.h"
+#include "platform/win32/SessionEnd.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
@@ -26,7 +27,12 @@ HICON MainIcon(int size) {
   return icon ? icon : ::LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+// The class is registered once for the program, with icons loaded once:
+// each load hands out handles of its own, which the class never frees.
 void RegisterFormClass(WNDPROC procedure) {
+  WNDCLASSEXW registered{};
+  registered.cbSize = sizeof registered;
+  if (::GetClassInfoExW(::GetModuleHandleW(nullptr), kWindowClass, &registered)) return;
   RegisterWindowClass(kWindowClass, procedure,
                       {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW),
                        .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
@@ -153,9 +159,16 @@ class TFormWindowWin32 final : public TFormWindow {
 
   void HideImpl() override { ::ShowWindow(FWindow.get(), SW_HIDE); }
 
+  // A window shown before comes back as the user left it (maximised or
+  // not); only a minimised one is restored, to its own earlier state.
   void BringToFrontImpl() override {
-    ShowImpl();
-    ::SetForegroundWindow(FWindow.get());
+    const HWND window = FWindow.get();
+    if (!FShown) {
+      ShowImpl();
+    } else {
+      ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    }
+    ::SetForegroundWindow(window);
   }
 
   bool VisibleImpl() const override { return ::IsWindowVisible(FWindow.get()) != FALSE; }
@@ -167,6 +180,14 @@ class TFormWindowWin32 final : public TFormWindow {
   }
 
   void* NativeHandleImpl() const override { return FWindow.get(); }
+
+  // The frame as the window has it now: caption, borders, or a style's own.
+  std::pair<int, int> FrameExtentImpl() const override {
+    RECT outer{}, client{};
+    ::GetWindowRect(FWindow.get(), &outer);
+    ::GetClientRect(FWindow.get(), &client);
+    return {(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+  }
 
   // Keys for the windows inside this one, before they are dispatched: a
   // browser's go to that browser (its key event, the swallowed shortcuts,
@@ -231,6 +252,11 @@ class TFormWindowWin32 final : public TFormWindow {
         return 0;
       }
       case WM_SIZE:
+        // Once shown, the user's own maximising and restoring are the state
+        // the window comes back in.
+        if (self->FShown && (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED)) {
+          self->FMaximized = wParam == SIZE_MAXIMIZED;
+        }
         self->FitContent();
         return 0;
       case WM_SETFOCUS:
@@ -238,6 +264,12 @@ class TFormWindowWin32 final : public TFormWindow {
         return 0;
       case WM_KEYDOWN:
         self->RaiseKeyDown(static_cast<int>(wParam));
+        return 0;
+      case WM_QUERYENDSESSION:
+        // Nothing of the program stands in the way of the user's log-off.
+        return TRUE;
+      case WM_ENDSESSION:
+        if (wParam) EndSession();
         return 0;
       default:
         return ::DefWindowProcW(window, message, wParam, lParam);

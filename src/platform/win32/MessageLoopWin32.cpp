@@ -1,17 +1,44 @@
 // The thread's message loop.
 #include <windows.h>
 
+#include "core/HandlerGuard.h"
 #include "platform/MessageLoop.h"
+#include "platform/win32/SessionEnd.h"
 
 namespace lumora {
 
 bool InitializeWindowing() { return true; }
 
 // A GUI program learns of the session's end from WM_ENDSESSION, which
-// reaches the main window once there is one.
+// reaches the main window once there is one (WatchSessionEnd).
 void WatchTerminationSignals() {}
 
 void WatchReloadRequests(void (*)()) {}
+
+namespace {
+
+struct TSessionEndWatch {
+  void (*OnSessionEnd)() = nullptr;
+  bool Ended = false;
+};
+
+TSessionEndWatch& SessionEndWatch() {
+  static TSessionEndWatch watch;
+  return watch;
+}
+
+}  // namespace
+
+void WatchSessionEnd(void (*onSessionEnd)()) {
+  SessionEndWatch() = TSessionEndWatch{onSessionEnd, false};
+}
+
+void EndSession() {
+  TSessionEndWatch& watch = SessionEndWatch();
+  if (watch.Ended || !watch.OnSessionEnd) return;
+  watch.Ended = true;
+  RunHandler(watch.OnSessionEnd);
+}
 
 void RunMessageLoop() {
   MSG message;

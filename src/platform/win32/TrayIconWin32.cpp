@@ -1,6 +1,6 @@
 // The notification-area icon through Shell_NotifyIconW: the program's main
-// icon, the hint as its tip, and a hidden message window that receives its
-// clicks.
+// icon, the hint as its tip, and a hidden window that receives its clicks
+// and adds it again when the shell restarts.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,6 +18,11 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"LumoraTrayIcon";
 constexpr UINT kCallbackMessage = WM_APP + 1;
 constexpr UINT kIconId = 1;
+
+UINT TaskbarCreatedMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
 
 }  // namespace
 
@@ -49,6 +54,15 @@ struct TTrayIcon::TImpl {
       ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<TImpl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    // A shell that starts again (after a crash, or another one) knows no
+    // icons: a shown one is added again.
+    if (self && message == TaskbarCreatedMessage()) {
+      if (self->Visible) {
+        NOTIFYICONDATAW data = self->Data();
+        ::Shell_NotifyIconW(NIM_ADD, &data);
+      }
+      return 0;
+    }
     if (self && message == kCallbackMessage && wParam == kIconId && LOWORD(lParam) == WM_LBUTTONUP) {
       TTrayIcon* owner = self->Owner;
       RunHandler([owner] {
@@ -64,9 +78,10 @@ TTrayIcon::TTrayIcon() : FImpl(std::make_unique<TImpl>()) {
   FImpl->Owner = this;
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   RegisterWindowClass(kWindowClass, &TImpl::WindowProc);
-  // A message-only window: it never shows, it only hears the icon.
-  FImpl->Window.reset(::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                                        FImpl.get()));
+  // A top-level window that never shows: it hears the icon, and the
+  // shell's "TaskbarCreated", which reaches top-level windows only.
+  FImpl->Window.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                        instance, FImpl.get()));
 }
 
 TTrayIcon::~TTrayIcon() {

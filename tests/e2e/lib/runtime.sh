@@ -25,6 +25,26 @@ make_app() {
   "$PACKER" "${PACK_RUNTIME[@]}" "$SCRATCH/$name" "$SCRATCH/$name$APP_SUFFIX" > /dev/null || fail "packing $name"
 }
 
+# damage_entry PROGRAM ENTRY: flips one byte of ENTRY's data in the packed
+# PROGRAM (past the 12-byte encryption header), so that reading it fails.
+damage_entry() {
+  python3 - "$1" "$2" <<'PY' || fail "could not damage $2 in $1"
+import sys, zipfile
+path, name = sys.argv[1], sys.argv[2]
+with zipfile.ZipFile(path) as archive:
+    entry = archive.getinfo(name)
+with open(path, "r+b") as program:
+    program.seek(entry.header_offset + 26)
+    lengths = program.read(4)
+    data = entry.header_offset + 30 + int.from_bytes(lengths[:2], "little") + int.from_bytes(lengths[2:], "little")
+    at = data + 12 + min(88, max(0, entry.compress_size - 13))
+    program.seek(at)
+    byte = program.read(1)
+    program.seek(at)
+    program.write(bytes([byte[0] ^ 0xFF]))
+PY
+}
+
 # page NAME FILE: writes site/FILE of site NAME from standard input.
 page() {
   mkdir -p "$SCRATCH/$1/site"

@@ -34,7 +34,8 @@ served() { tr '\n' '|' < "$SERVED/$1.txt"; }
 # The temporary folder of the prefix's user (GetTempPathW): Wine takes it
 # from the prefix, not from the environment. wine_temp_files: the runtime's
 # temporary files in it: each program's folder ("lumora-" and ten letters)
-# and its lock (".lock"), and loose copies of earlier versions.
+# and its lock (".lock"), and any archive copy named as the runtime names
+# them, which would show a copy made outside the program's folder.
 WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null | head -n 1)"
 [ -n "$WINE_TEMP" ] || WINE_TEMP="$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp 2>/dev/null | head -n 1)"
 # Without it, "no copy left" would hold however the copies were handled.

@@ -80,3 +80,20 @@ press_key "$window" Escape
 wait_exit "$pid"
 [ -z "$(feature_values open.app)" ] || fail "an existing value stayed after exit"
 pass "an existing emulation value stays during the run and is deleted at exit"
+
+# A damaged packaged icon is reported, and the start goes on as without one:
+# the password is still asked for.
+page brokenicon index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Icon</h1></body></html>
+HTML
+head -c 3000 /dev/urandom > "$SCRATCH/brokenicon/lm-icon"
+make_app brokenicon "IndexPage=site/index.html" "AppTitle=Broken Icon" "AppPassword=Open Sesame"
+damage_entry "$SCRATCH/brokenicon.app" lm-icon
+"$SCRATCH/brokenicon.app" 2> "$SCRATCH/brokenicon.txt" & pid=$!
+dialog="$(wait_window "Broken Icon")" || fail "no password dialog with a damaged lm-icon"
+[ "$(size_of "$dialog")" != 800x600 ] || fail "the main window came without the password"
+grep -q "^lm-icon: " "$SCRATCH/brokenicon.txt" || fail "no word about the icon: $(cat "$SCRATCH/brokenicon.txt")"
+close_window "$dialog"
+wait_exit "$pid" 10
+[ "$EXIT_CODE" = 0 ] || fail "closing the dialog after a damaged icon: exit code $EXIT_CODE"
+pass "a damaged lm-icon is reported and the password is still asked for"

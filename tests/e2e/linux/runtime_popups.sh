@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Windows that pages open: window.open gives a top-level window titled with
 # the application title, sized by the features; window.close() in it hides
-# it; resizable=no gives a fixed frame.
+# it; resizable=no gives a fixed frame; closed windows do not pile up.
 . "$(dirname "$0")/../lib/common.sh"
 . "$(dirname "$0")/../lib/runtime.sh"
 
@@ -64,3 +64,37 @@ wait_exit "$pid"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
 [ -z "$(temp_files)" ] || fail "left $(temp_files)"
 pass "a popup the user closes goes away; closing the main window ends the program with 0"
+
+# A site that opens window after window, each closing itself: a closed
+# window is never shown again, and its form goes when the next one opens,
+# so the program's windows (hidden ones included) do not pile up.
+page cycle index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Cycle</h1><script>
+var n = 0;
+function next() {
+  n++;
+  window.open('child.html?' + n, 'w' + n, n < 5 ? 'width=320,height=240' : 'width=250,height=150');
+  if (n < 5) setTimeout(next, 1500);
+}
+setTimeout(next, 500);
+</script></body></html>
+HTML
+page cycle child.html <<'HTML'
+<!DOCTYPE html><html><body><h2>Child</h2><script>
+if (location.search !== '?5') setTimeout(function () { window.close(); }, 300);
+</script></body></html>
+HTML
+make_app cycle "IndexPage=site/index.html" "AppTitle=Cycle"
+"$SCRATCH/cycle.app" & pid=$!
+wait_window Cycle > /dev/null || fail "no main window"
+last="$(wait_until 30 window_sized Cycle 250x150 > /dev/null && window_sized Cycle 250x150)" || fail "the fifth window never opened"
+# Every window of the program titled Cycle, shown or hidden.
+all_windows() { xdotool search --name '^Cycle$' 2>/dev/null | wc -l; }
+[ "$(all_windows)" = 2 ] || fail "$(all_windows) windows after four closed popups and one open (the main one and the last expected)"
+[ "$(visible_windows Cycle)" = 2 ] || fail "$(visible_windows Cycle) windows shown"
+close_window "$last"
+main="$(first_window Cycle)"
+close_window "$main"
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+pass "closed popups are freed when the next window opens: the windows do not pile up"

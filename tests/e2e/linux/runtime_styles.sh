@@ -26,21 +26,7 @@ page damaged index.html <<'HTML'
 HTML
 head -c 4000 /dev/urandom > "$SCRATCH/damaged/site/picture.bin"
 make_app damaged "IndexPage=site/index.html" "AppTitle=Damaged Site" "AppTheme=carbon"
-python3 - "$SCRATCH/damaged.app" <<'PY' || fail "could not damage the entry"
-import sys, zipfile
-path = sys.argv[1]
-with zipfile.ZipFile(path) as archive:
-    entry = archive.getinfo("site/picture.bin")
-with open(path, "r+b") as program:
-    program.seek(entry.header_offset + 26)
-    lengths = program.read(4)
-    data = entry.header_offset + 30 + int.from_bytes(lengths[:2], "little") + int.from_bytes(lengths[2:], "little")
-    # Past the 12-byte encryption header: the data itself.
-    program.seek(data + 100)
-    byte = program.read(1)
-    program.seek(data + 100)
-    program.write(bytes([byte[0] ^ 0xFF]))
-PY
+damage_entry "$SCRATCH/damaged.app" site/picture.bin
 "$SCRATCH/damaged.app" & pid=$!
 box="$(wait_window damaged 30)" || fail "no message box for the damaged entry"
 caption="$(top_pixel "$box")"

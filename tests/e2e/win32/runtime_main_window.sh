@@ -83,3 +83,27 @@ close_window "$main"
 wait_exit "$pid" 30
 [ "$EXIT_CODE" = 0 ] || fail "started maximised: exit code $EXIT_CODE"
 pass "a maximised start shows the main window maximised"
+
+# An error raised inside an event handler of the browser (the start page's
+# navigation: a listed program whose entry is damaged cannot be copied out)
+# is shown in the box captioned with the application title, once, and the
+# program goes on: its main window stays, and closes with 0.
+page handler index.html <<'HTML'
+<p>index</p>
+HTML
+mkdir -p "$SCRATCH/handler/site/tools"
+head -c 20000 /dev/urandom > "$SCRATCH/handler/site/tools/run.exe"
+make_app handler "IndexPage=site/tools/run.exe" "RootDirName=site" "ExecuteFileExts=exe" "AppTitle=Lumora Win Handler"
+damage_entry "$SCRATCH/handler.exe" site/tools/run.exe
+"$WINE_RUN" "$SCRATCH/handler.exe" & pid=$!
+box="$(wait_window Handler 60)" || fail "no error box for the handler's error"
+still_running "$pid" 1 || fail "the program ended under the box"
+[ "$(visible_windows Handler)" = 1 ] || fail "$(visible_windows Handler) boxes for one error"
+press_key "$box" Return
+wait_until 10 gone_window "$box" || fail "the box stayed"
+main="$(wait_window "Lumora Win Handler" 30)" || fail "no main window after the handler's error"
+still_running "$pid" 1 || fail "the program ended after the handler's error"
+[ "$(visible_windows Handler)" = 0 ] || fail "another box followed the first"
+close_window "$main"
+ended_clean "$pid" handler.exe
+pass "an error raised in a browser event handler is shown once and the program goes on"

@@ -46,3 +46,17 @@ close_window "$(window_sized "Locked Win" 313x54)"
 ended_clean "$pid" locked.exe
 [ "$(served_count)" = 1 ] || fail "the site was served after the dialog closed"
 pass "closing the password dialog ends the program with 0 and leaves nothing"
+
+# The program file carries its own icon, so a damaged packaged "lm-icon" is
+# not even read: the password is still asked for.
+page brokenicon index.html <<'HTML'
+<p>icon</p>
+HTML
+head -c 3000 /dev/urandom > "$SCRATCH/brokenicon/lm-icon"
+make_app brokenicon "IndexPage=site/index.html" "AppTitle=Broken Icon" "AppPassword=Open Sesame"
+damage_entry "$SCRATCH/brokenicon.exe" lm-icon
+"$WINE_RUN" "$SCRATCH/brokenicon.exe" & pid=$!
+wait_until 60 window_sized "Broken Icon" 313x54 > /dev/null || fail "no password dialog with a damaged lm-icon"
+close_window "$(window_sized "Broken Icon" 313x54)"
+ended_clean "$pid" brokenicon.exe
+pass "a damaged lm-icon leaves the password dialog alone"

@@ -6,9 +6,12 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/FormWindow.h"
+#include "platform/MessageLoop.h"
 #include "platform/win32/FormWindowStyle.h"
+#include "platform/win32/ImportHook.h"
 
 namespace lumora::test {
 namespace {
@@ -120,6 +123,90 @@ TEST(FormWindowWin32Test, LaterWindowsAreOwnedByTheFirst) {
   EXPECT_EQ(::GetWindow(WindowOf(*popup), GW_OWNER), WindowOf(*main));
   main.reset();
   EXPECT_TRUE(::IsWindow(WindowOf(*popup)));
+}
+
+// The icons asked of LoadImageW while the counter below stands in for it
+// (each one found is a handle the caller owns).
+int IconLoads = 0;
+using TLoadImage = HANDLE(WINAPI*)(HINSTANCE, LPCWSTR, UINT, int, int, UINT);
+TLoadImage OriginalLoadImage = nullptr;
+
+HANDLE WINAPI CountIconLoad(HINSTANCE instance, LPCWSTR name, UINT type, int width, int height, UINT flags) {
+  const HANDLE image = OriginalLoadImage(instance, name, type, width, height, flags);
+  if (type == IMAGE_ICON && !(flags & LR_SHARED)) ++IconLoads;
+  return image;
+}
+
+// Every window a page opens is a new form window: the icons of the window
+// class are loaded once for the program, not once per window.
+TEST(FormWindowWin32Test, ManyWindowsLoadTheIconsOnce) {
+  const TImportHook hook("USER32.dll", "LoadImageW", reinterpret_cast<void*>(&CountIconLoad));
+  ASSERT_TRUE(hook.Original());
+  OriginalLoadImage = reinterpret_cast<TLoadImage>(hook.Original());
+  IconLoads = 0;
+  std::vector<std::unique_ptr<TFormWindow>> windows;
+  for (int i = 0; i < 5; ++i) windows.push_back(TFormWindow::Create());
+  windows.clear();
+  for (int i = 0; i < 5; ++i) windows.push_back(TFormWindow::Create());
+  EXPECT_LE(IconLoads, 2);
+  EXPECT_NE(::GetClassLongPtrW(WindowOf(*windows.back()), GCLP_HICON), 0);
+}
+
+// Hiding a window and bringing it back (the tray icon's click) leaves its
+// state as the user left it: a window the user restored from maximised
+// comes back restored, a maximised one maximised.
+TEST(FormWindowWin32Test, BringingBackKeepsTheStateTheUserLeft) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
+  form.SetMaximized(true);
+  form.Show();
+  ASSERT_TRUE(::IsZoomed(WindowOf(form)));
+  for (const bool maximized : {false, true, false}) {
+    SCOPED_TRACE(maximized);
+    ::ShowWindow(WindowOf(form), maximized ? SW_MAXIMIZE : SW_RESTORE);  // the caption's button
+    form.Hide();
+    EXPECT_FALSE(form.Visible());
+    form.BringToFront();
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(::IsZoomed(WindowOf(form)) != FALSE, maximized);
+  }
+}
+
+// A client size asked for is the client area's, whatever the frame: the
+// outer size grows by the frame's own.
+TEST(FormWindowWin32Test, AClientSizeIsTheClientArea) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TFormWindow& form = *window;
+  for (const int style : {bsSizeable, bsDialog, bsToolWindow, bsNone}) {
+    SCOPED_TRACE(style);
+    form.SetBorderStyle(style);
+    form.SetClientSize(411, 302);
+    RECT client{}, outer{};
+    ::GetClientRect(WindowOf(form), &client);
+    ::GetWindowRect(WindowOf(form), &outer);
+    EXPECT_EQ(client.right, 411);
+    EXPECT_EQ(client.bottom, 302);
+    EXPECT_EQ(outer.right - outer.left > 411, style != bsNone);
+  }
+}
+
+int SessionEnds = 0;
+
+// At the session's end every window says yes to the question, and the
+// first end that is real runs the program's end, once.
+TEST(FormWindowWin32Test, TheSessionsEndRunsTheProgramsEndOnce) {
+  WatchSessionEnd([] { ++SessionEnds; });
+  std::unique_ptr<TFormWindow> main = TFormWindow::Create();
+  const std::unique_ptr<TFormWindow> popup = TFormWindow::Create();
+  for (TFormWindow* form : {main.get(), popup.get()}) {
+    EXPECT_EQ(::SendMessageW(WindowOf(*form), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  }
+  ::SendMessageW(WindowOf(*main), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);  // another program said no
+  EXPECT_EQ(SessionEnds, 0);
+  ::SendMessageW(WindowOf(*main), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  ::SendMessageW(WindowOf(*popup), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(SessionEnds, 1);
+  WatchSessionEnd(nullptr);
 }
 
 }  // namespace

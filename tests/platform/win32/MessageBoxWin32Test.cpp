@@ -5,9 +5,18 @@
 #include <windows.h>
 
 #include <string>
+#include <typeinfo>
 
+#include "app/RuntimeError.h"
+#include "app/StylesUtils.h"
+#include "core/AppTitle.h"
+#include "core/Exception.h"
+#include "core/ExeUtils.h"
+#include "core/os/File.h"
 #include "core/os/MessageBox.h"
+#include "os/win32/WideString.h"
 #include "platform/win32/OwnWindow.h"
+#include "support/TestSupport.h"
 
 namespace lumora::test {
 namespace {
@@ -57,12 +66,18 @@ void CALLBACK InspectAndDismiss(HWND, UINT, UINT_PTR timer, DWORD) {
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
-TBoxSeen Show(const String& text, const wchar_t* caption, uint32_t flags) {
+// The box captioned caption that show puts up, as it was, answered OK.
+template <typename TShow>
+TBoxSeen SeenWhile(const wchar_t* caption, TShow show) {
   Seen = {};
   Caption = caption;
   ::SetTimer(nullptr, 0, 50, &InspectAndDismiss);
-  ShowMessageBox(text, String(reinterpret_cast<const char16_t*>(caption)), flags);
+  show();
   return Seen;
+}
+
+TBoxSeen Show(const String& text, const wchar_t* caption, uint32_t flags) {
+  return SeenWhile(caption, [&] { ShowMessageBox(text, String(reinterpret_cast<const char16_t*>(caption)), flags); });
 }
 
 TEST(MessageBoxWin32Test, CaptionTextIconAndOneOkButton) {
@@ -91,6 +106,41 @@ TEST(MessageBoxWin32Test, TheStyleNotFoundBoxHasASingleCloseButton) {
 
   // The relabelling ends with that box.
   EXPECT_EQ(Show(u"Later", L"Plain", mbOk).OkLabel, L"OK");
+}
+
+// The texts as the program composes them, each in the box it shows.
+TEST(MessageBoxWin32Test, TheProgramsOwnTextsAsItComposesThem) {
+  // A runtime without an archive (this test program carries none): the box,
+  // then the program ends with 0 and no copy is made.
+  TScratchDir dir;
+  const String copy = dir.File(u"copy.archive");
+  int exitCode = -1;
+  const TBoxSeen bare = SeenWhile(L"Error", [&] {
+    try {
+      TExeUtils().ExtractZipFromExe(copy);
+    } catch (const EImmediateExit& exit) {
+      exitCode = exit.ExitCode();
+    }
+  });
+  ASSERT_TRUE(bare.Found);
+  EXPECT_EQ(bare.Text, L"This is not a valid Windows application");
+  EXPECT_TRUE(bare.Icon);
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_FALSE(FileExists(copy));
+
+  // The runtime-error box: the failure point in eight upper-case digits.
+  EXPECT_EQ(RuntimeErrorText(0x0300D5B2), u"Runtime error 217 at 0300D5B2");
+  EXPECT_EQ(RuntimeErrorText(0xA), u"Runtime error 217 at 0000000A");
+  const uint32_t point = FailurePoint(3, typeid(Exception).name());
+  EXPECT_EQ(point >> 24, 3u);
+  EXPECT_NE(point, FailurePoint(3, typeid(EFCreateError).name()));
+
+  // An unknown style, captioned with the application title.
+  const std::wstring title = Wide(ApplicationTitle());
+  const TBoxSeen style = SeenWhile(title.c_str(), [] { TStylesUtils::TrySetStyle(u"Aqua Graphite \u00C9", true); });
+  ASSERT_TRUE(style.Found);
+  EXPECT_EQ(style.Text, L"Style 'Aqua Graphite \u00C9' not found");
+  EXPECT_EQ(style.OkLabel, L"Close");
 }
 
 }  // namespace

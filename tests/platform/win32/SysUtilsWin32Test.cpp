@@ -3,17 +3,21 @@
 // sound and the restart request.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "core/TemporaryFile.h"
 #include "core/os/SysUtils.h"
 #include "os/win32/WideString.h"
+#include "platform/win32/ImportHook.h"
 #include "support/TestSupport.h"
 
 namespace lumora {
@@ -220,6 +224,55 @@ TEST(SysUtilsWin32Test, RestartStartsANewCopyAndPostsQuit) {
   MSG message;
   EXPECT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_TRUE(WaitUntil([&] { return fs::exists(fs::path(report)); }));
+}
+
+// What reached the shell's file operation while the recorder below stands in
+// for it; the recorder deletes nothing.
+std::vector<String>* ShellDeletions = nullptr;
+
+int WINAPI RecordShellDeletion(LPSHFILEOPSTRUCTW operation) {
+  if (ShellDeletions) ShellDeletions->push_back(FromWide(operation->pFrom));
+  return ERROR_ACCESS_DENIED;
+}
+
+// A drive's root is never handed to the shell to delete, however it is
+// written; a folder below it is.
+TEST(SysUtilsWin32Test, DeleteDirectoryRefusesADriveRoot) {
+  std::vector<String> deletions;
+  const test::TImportHook hook("SHELL32.dll", "SHFileOperationW", reinterpret_cast<void*>(&RecordShellDeletion));
+  ASSERT_TRUE(hook.Original());
+  ShellDeletions = &deletions;
+  for (const String root : {u"C:\\", u"c:/", u"C:\\.", u"C:\\Windows\\..", u"C:\\\\", u"\\", u"/", u"Z:\\"}) {
+    EXPECT_FALSE(TSysUtils::DeleteDirectory(root)) << ToUtf8(root);
+  }
+  EXPECT_TRUE(deletions.empty()) << ToUtf8(deletions.front());
+  EXPECT_FALSE(TSysUtils::DeleteDirectory(u"C:\\Nowhere\\Folder"));
+  ShellDeletions = nullptr;
+  EXPECT_EQ(deletions, std::vector<String>{u"C:\\Nowhere\\Folder"});
+}
+
+// The user's temporary folder is shared by every program: a start clears
+// only the folders of its own kind whose programs are gone, never another
+// program's files, whatever their extension or name.
+TEST(SysUtilsWin32Test, AStartLeavesOtherProgramsTemporaryFilesAlone) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  ASSERT_NE(::GetTempPathW(MAX_PATH, buffer), 0u);
+  const String shared = IncludeTrailingPathDelimiter(FromWide(buffer));
+  ASSERT_EQ(TSysUtils::GetTemporalDir(), shared);
+  const std::vector<String> others{shared + u"backup.archive", shared + u"Backupcopy.archive",
+                                   shared + u"lumora-notes.txt"};
+  for (const String& other : others) WriteWholeFile(other, "another program's file");
+  // Left by a killed program of ours: its folder and its free lock.
+  ASSERT_TRUE(fs::create_directory(fs::path(Wide(shared + u"lumora-KilledProg"))));
+  WriteWholeFile(shared + u"lumora-KilledProg.lock", "");
+  WriteWholeFile(shared + u"lumora-KilledProg\\Killedcopy.archive", "left by a killed program");
+
+  EXPECT_EQ(RemoveStaleTemporaryFiles(), 1);
+  for (const String& other : others) {
+    EXPECT_EQ(ReadWholeFile(other), "another program's file") << ToUtf8(other);
+    ::DeleteFileW(Wide(other).c_str());
+  }
+  EXPECT_FALSE(fs::exists(fs::path(Wide(shared + u"lumora-KilledProg"))));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/bridge/BrowserJs.h"
@@ -24,6 +25,8 @@
 #include "core/browser/BrowserSettings.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
+#include "core/Exception.h"
+#include "core/HandlerGuard.h"
 #include "core/Stream.h"
 #include "platform/OleSession.h"
 #include "os/win32/WindowClass.h"
@@ -36,6 +39,17 @@
 
 namespace lumora::test {
 namespace {
+
+// The errors handed to the handler-error presenter while it lives.
+struct TPresentedErrors {
+  TPresentedErrors() {
+    SetHandlerErrorPresenter([this](const std::exception& Error) { Texts.emplace_back(Error.what()); });
+  }
+  ~TPresentedErrors() { SetHandlerErrorPresenter(nullptr); }
+  TPresentedErrors(const TPresentedErrors&) = delete;
+  TPresentedErrors& operator=(const TPresentedErrors&) = delete;
+  std::vector<std::string> Texts;
+};
 
 class WebBrowserHostWin32Test : public ::testing::Test {
  protected:
@@ -86,6 +100,26 @@ TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
   Host->Navigate(u"lmp://site/index.html");
   ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_EQ(navigations, (std::vector<String>{u"lmp://site/files/big.zip", u"lmp://site/index.html"}));
+  EXPECT_EQ(Requests(), std::vector<String>{u"//site/index.html"});
+}
+
+// An error raised by an event handler is shown (the presenter) and stays
+// out of the control: a navigation whose check failed is not made, whether
+// or not the handler had cancelled it, and the browser goes on serving the
+// next one.
+TEST_F(WebBrowserHostWin32Test, AnErrorInAnEventHandlerIsPresentedAndGoesNoFurther) {
+  const TPresentedErrors presented;
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool& Cancel) {
+    if (URL.ends_with(u"big.zip")) Cancel = true;
+    if (URL.ends_with(u".zip")) throw Exception(u"Cannot create file \"C:\\nowhere\\big.zip\"");
+  };
+  Host->Navigate(u"lmp://site/files/big.zip");
+  ASSERT_TRUE(PumpUntil([&] { return presented.Texts.size() == 1; }));
+  Host->Navigate(u"lmp://site/files/other.zip");
+  ASSERT_TRUE(PumpUntil([&] { return presented.Texts.size() == 2; }));
+  Host->Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
+  EXPECT_EQ(presented.Texts, std::vector<std::string>(2, "Cannot create file \"C:\\nowhere\\big.zip\""));
   EXPECT_EQ(Requests(), std::vector<String>{u"//site/index.html"});
 }
 
@@ -521,6 +555,17 @@ TEST_F(WebBrowserHostWin32Test, AHostDestroyedByItsKeyHandlerIsNotTouchedAgain) 
   MSG message{window, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
   EXPECT_TRUE(host->TranslateAccelerator(message));
   EXPECT_EQ(calls, 1);
+}
+
+// A key handler's error is presented like every other event's; the key is
+// still the browser's.
+TEST_F(WebBrowserHostWin32Test, AnErrorInTheKeyHandlerIsPresented) {
+  const TPresentedErrors presented;
+  Host->Events.OnKeyDown = [](int) { throw Exception(u"Entry is damaged"); };
+  const TKeysDown none({});
+  MSG message{Host->Handle(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_NO_THROW(Host->TranslateAccelerator(message));
+  EXPECT_EQ(presented.Texts, std::vector<std::string>{"Entry is damaged"});
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <exdisp.h>
 #include <exdispid.h>
 
+#include "core/HandlerGuard.h"
 #include "platform/win32/browser/BrowserHostEvents.h"
 #include "platform/win32/browser/Variant.h"
 
@@ -50,6 +51,9 @@ STDMETHODIMP TBrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DIS
 STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
                                        EXCEPINFO*, UINT*) {
   if (!FEvents || !pDispParams) return S_OK;
+  // Every handler runs through the guard: an error it raises is shown, and
+  // never unwinds into the control and the message loop, which cannot take
+  // it. Another out-argument keeps what the handler set before it failed.
   // The handler may close the browser, and this sink's host with it: keep
   // the sink and a copy of the handler alive for the call.
   const TComPtr<TBrowserEventSink> self(this);
@@ -61,8 +65,14 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
       if (count == 7 && events.OnBeforeNavigate2) {
         auto handler = events.OnBeforeNavigate2;
         bool cancel = BoolOut(Argument(parameters, 6));
-        handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), cancel);
-        SetBoolOut(Argument(parameters, 6), cancel);
+        // A navigation whose check failed is not made: the control would
+        // otherwise show, or offer to download, what the check was about.
+        bool checked = false;
+        RunHandler([&] {
+          handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), cancel);
+          checked = true;
+        });
+        SetBoolOut(Argument(parameters, 6), cancel || !checked);
       }
       break;
     case DISPID_NEWWINDOW2:
@@ -73,27 +83,27 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
         // control raises both events for it.
         if (target && !*target) {
           auto handler = events.OnNewWindow;
-          *target = handler();
+          RunHandler([&] { *target = handler(); });
         }
       }
       break;
     case DISPID_NAVIGATECOMPLETE2:
       if (count == 2 && events.OnNavigateComplete2) {
         auto handler = events.OnNavigateComplete2;
-        handler(VariantText(Argument(parameters, 1)));
+        RunHandler([&] { handler(VariantText(Argument(parameters, 1))); });
       }
       break;
     case DISPID_DOCUMENTCOMPLETE:
       if (count == 2 && events.OnDocumentComplete) {
         auto handler = events.OnDocumentComplete;
-        handler(VariantText(Argument(parameters, 1)));
+        RunHandler([&] { handler(VariantText(Argument(parameters, 1))); });
       }
       break;
     case DISPID_WINDOWCLOSING:
       if (count == 2 && events.OnWindowClosing) {
         auto handler = events.OnWindowClosing;
         bool cancel = BoolOut(Argument(parameters, 1));
-        handler(VariantBool(Argument(parameters, 0)), cancel);
+        RunHandler([&] { handler(VariantBool(Argument(parameters, 0)), cancel); });
         SetBoolOut(Argument(parameters, 1), cancel);
       }
       break;
@@ -107,14 +117,14 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
                                                                     : events.OnWindowSetHeight;
       if (count == 1 && handler) {
         auto call = handler;
-        call(static_cast<int>(VariantLong(Argument(parameters, 0))));
+        RunHandler([&] { call(static_cast<int>(VariantLong(Argument(parameters, 0)))); });
       }
       break;
     }
     case DISPID_WINDOWSETRESIZABLE:
       if (count == 1 && events.OnWindowSetResizable) {
         auto handler = events.OnWindowSetResizable;
-        handler(VariantBool(Argument(parameters, 0)));
+        RunHandler([&] { handler(VariantBool(Argument(parameters, 0))); });
       }
       break;
     default:

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "core/Exception.h"
+#include "core/HandlerGuard.h"
 #include "core/browser/BrowserSettings.h"
 #include "core/os/File.h"
 #include "os/win32/WideString.h"
@@ -200,7 +201,7 @@ bool TWebBrowserHost::TranslateAccelerator(MSG& message) {
       // before the token says it still lives.
       const std::weak_ptr<const bool> alive = FAlive;
       auto handler = Events.OnKeyDown;
-      handler(key);
+      RunHandler([&handler, key] { handler(key); });
       if (alive.expired() || !FControl) return true;
     }
   }
