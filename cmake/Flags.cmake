@@ -10,6 +10,13 @@ if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # concatenation (GCC bug 105329), a false alarm that would bury real
   # warnings.
   target_compile_options(lumora_flags INTERFACE -Wno-restrict)
+  # Every packed program carries the runtime whole, so the Windows build is
+  # made for size: -Os (the few loops where speed shows are listed in
+  # src/CMakeLists.txt at -O2), and each function and datum in a section of
+  # its own, so that the link (--gc-sections below) drops what nothing
+  # reaches.
+  target_compile_options(lumora_flags INTERFACE
+    $<$<CONFIG:Release>:-Os> -ffunction-sections -fdata-sections)
 endif()
 if(WIN32)
   target_compile_definitions(lumora_flags INTERFACE
@@ -25,6 +32,9 @@ if(WIN32)
   # table for section names longer than eight characters (.eh_frame).
   target_link_options(lumora_program INTERFACE
     -static -static-libgcc -static-libstdc++ -s -Wl,--disable-long-section-names)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_link_options(lumora_program INTERFACE -Wl,--gc-sections)
+  endif()
 endif()
 
 # An executable of ours: flags, program link options.

@@ -1,7 +1,5 @@
 #include "core/TemporaryFile.h"
 
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "core/Exception.h"
@@ -26,11 +24,7 @@ String FileNameOf(StringView path) {
 
 // Removes folder with everything in it, quietly (no platform dialog):
 // true when it is gone.
-bool RemoveFolder(const String& folder) {
-  std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::path(folder), ignored);
-  return !DirectoryExists(folder);
-}
+bool RemoveFolder(const String& folder) { return RemoveTree(folder) && !DirectoryExists(folder); }
 
 // Whether name is prefix, ten ASCII letters and extension, as
 // CreateTemporaryFile names files.
@@ -56,17 +50,17 @@ TProgramFolder::TProgramFolder() {
     // is gone is always stale.
     TTemporaryFile lock = CreateTemporaryFile(temporary, kLockExtension, true, kProgramFolderPrefix);
     const String base = lock.Path.substr(0, lock.Path.size() - kLockExtension.size());
-    std::error_code made;
-    if (std::filesystem::create_directory(std::filesystem::path(base), made) && !made) {
+    if (CreateFolder(base)) {
       FPath = IncludeTrailingPathDelimiter(base);
       FLockPath = std::move(lock.Path);
       FLock = std::move(lock.File);
       return;
     }
+    const uint32_t error = LastOsError();
     lock.File = TFileHandle();
     DeleteFilePath(lock.Path);
-    if (made) {
-      throw EFCreateError(Format(u"Cannot create the folder \"%s\". %s", {base, FromUtf8(made.message())}));
+    if (!IsFileExistsError(error)) {
+      throw EFCreateError(Format(u"Cannot create the folder \"%s\". %s", {base, SysErrorMessage(error)}));
     }
     // A leftover of the same name: draw again.
   }

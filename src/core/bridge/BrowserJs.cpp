@@ -1,9 +1,7 @@
 #include "core/bridge/BrowserJs.h"
 
-#include <cxxabi.h>
-
-#include <cstdlib>
-#include <memory>
+#include <cctype>
+#include <string_view>
 #include <typeinfo>
 
 #include "core/CommandLineParams.h"
@@ -23,14 +21,26 @@ TGlobalMainForm& MainForm() {
   return *GlobalMainForm;
 }
 
-// The class name of an exception, without its namespace.
+// The class name of an exception, without its namespace: the last name of
+// its type's mangled name ("N6lumora11EFOpenErrorE", "St13runtime_error"),
+// each written as its length and its letters. Reading just that much spares
+// the program the full demangler.
 String ClassNameOf(const std::exception& error) {
-  const char* mangled = typeid(error).name();
-  int status = 0;
-  const std::unique_ptr<char, decltype(&std::free)> demangled(
-      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), &std::free);
-  std::string name = status == 0 && demangled ? demangled.get() : mangled;
-  if (const size_t colons = name.rfind("::"); colons != std::string::npos) name.erase(0, colons + 2);
+  const std::string_view mangled = typeid(error).name();
+  std::string_view name = mangled;
+  for (size_t i = 0; i < mangled.size();) {
+    if (!std::isdigit(static_cast<unsigned char>(mangled[i]))) {
+      ++i;
+      continue;
+    }
+    size_t length = 0;
+    while (i < mangled.size() && std::isdigit(static_cast<unsigned char>(mangled[i]))) {
+      length = length * 10 + static_cast<size_t>(mangled[i++] - '0');
+    }
+    if (length > mangled.size() - i) break;
+    name = mangled.substr(i, length);
+    i += length;
+  }
   return FromUtf8(name);
 }
 

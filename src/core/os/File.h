@@ -87,6 +87,13 @@ String FinalLinkTarget(const String& path);
 bool FileExists(const String& path);
 // True when a directory exists at path (links followed).
 bool DirectoryExists(const String& path);
+// Makes the folder path, whose parent must exist: true when this call
+// made it. False on failure, with the reason in LastOsError()
+// (IsFileExistsError when something of that name is there already).
+bool CreateFolder(const String& path);
+// Removes path and, when it is a folder, everything in it; a link inside
+// goes as a link, what it names stays. True when nothing is left at path.
+bool RemoveTree(const String& path);
 // Lets an existing file be started as a program. On Linux this sets the
 // owner's execute bit; on Windows the extension decides and nothing changes.
 bool MarkRunnable(const String& path);

@@ -1,7 +1,6 @@
 #include "core/services/HostServices.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
 
 #include "core/StrUtils.h"
@@ -32,6 +31,24 @@ String ExtractFilePath(StringView path) {
 String ExtractFileName(StringView path) {
   const size_t last = path.find_last_of(kFolderDelimiters);
   return String(last == StringView::npos ? path : path.substr(last + 1));
+}
+
+// Makes path and each missing folder above it: true when path is a folder
+// afterwards. The walk up ends at a folder that exists, so a drive or a
+// share's root is never made.
+bool CreateFolders(const String& path) {
+  if (DirectoryExists(path)) return true;
+#ifdef _WIN32
+  const size_t last = path.find_last_of(u"\\/");
+#else
+  const size_t last = path.find_last_of(u'/');
+#endif
+  if (last != String::npos && last > 0) {
+    String parent = path.substr(0, last);
+    if (parent.back() != u':' && !CreateFolders(parent)) return false;
+  }
+  CreateFolder(path);
+  return DirectoryExists(path);
 }
 
 bool IsControlOrSpace(char16_t c) { return c <= u' '; }
@@ -242,9 +259,7 @@ bool THostServices::CreateDir(const String& dirPath) {
   if (dirPath.empty()) throw Exception(u"Unable to create directory");
   String path = dirPath;
   if (path.size() > 1 && path.back() == PathDelim) path.pop_back();
-  std::error_code ignored;  // the answer is whether the folder is there
-  std::filesystem::create_directories(std::filesystem::path(path), ignored);
-  return DirectoryExists(path);
+  return CreateFolders(path);
 }
 
 bool THostServices::RemoveFile(const String& filePath) {

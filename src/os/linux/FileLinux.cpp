@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -225,6 +226,16 @@ bool DirectoryExists(const String& path) {
 }
 
 bool DeleteFilePath(const String& path) { return ::unlink(ToUtf8(path).c_str()) == 0; }
+
+bool CreateFolder(const String& path) { return ::mkdir(ToUtf8(path).c_str(), 0777) == 0; }
+
+// remove_all removes a symbolic link inside as the link.
+bool RemoveTree(const String& path) {
+  const std::filesystem::path name(ToUtf8(path));
+  std::error_code ignored;
+  std::filesystem::remove_all(name, ignored);
+  return !std::filesystem::exists(std::filesystem::symlink_status(name, ignored));
+}
 
 bool DeleteFileUnlessHeld(const String& path) {
   const std::string name = ToUtf8(path);

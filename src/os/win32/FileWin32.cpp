@@ -119,6 +119,51 @@ bool DirectoryExists(const String& path) {
 
 bool DeleteFilePath(const String& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
+bool CreateFolder(const String& path) { return ::CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
+
+namespace {
+
+// Empties and removes the folder path (wide, without a trailing separator).
+// A junction or folder link is a reparse point: removed as the link it is,
+// never entered.
+void RemoveFolderTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring inner = path + L'\\' + name;
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::DeleteFileW(inner.c_str());
+      } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        ::RemoveDirectoryW(inner.c_str());
+      } else {
+        RemoveFolderTree(inner);
+      }
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+bool RemoveTree(const String& path) {
+  std::wstring name = Wide(path);
+  while (name.size() > 1 && (name.back() == L'\\' || name.back() == L'/')) name.pop_back();
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ::DeleteFileW(name.c_str());
+  } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    ::RemoveDirectoryW(name.c_str());
+  } else {
+    RemoveFolderTree(name);
+  }
+  return ::GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 // A file some process holds open without delete sharing cannot be deleted.
 bool DeleteFileUnlessHeld(const String& path) { return DeleteFilePath(path); }
 

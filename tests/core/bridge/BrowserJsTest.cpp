@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <system_error>
 
 #include "core/bridge/FakeMainForm.h"
 #include "core/CommandLineParams.h"
@@ -162,6 +166,24 @@ TEST_F(BrowserJsTest, ErrorsReachTheScriptWithTheirMessage) {
   EXPECT_THROW(FBridge.ExecuteFunction(FBrowser, kJsAppReadFile, {S(u"x")}, &result), Exception);
 
   EXPECT_TRUE(FBridge.ExecuteForScript(FBrowser, kJsSayHello, {}, &result, error));
+
+  // The source is the class's own name, without its namespaces.
+  struct Case {
+    std::exception_ptr thrown;
+    std::u16string source;
+  };
+  const Case cases[] = {
+      {std::make_exception_ptr(EFOpenError(u"denied")), u"EFOpenError"},
+      {std::make_exception_ptr(std::runtime_error("plain")), u"runtime_error"},
+      {std::make_exception_ptr(std::bad_alloc()), u"bad_alloc"},
+      {std::make_exception_ptr(std::system_error(std::make_error_code(std::errc::io_error))), u"system_error"},
+  };
+  for (const Case& c : cases) {
+    FMain.Thrown = c.thrown;
+    EXPECT_FALSE(FBridge.ExecuteForScript(FBrowser, kJsAppReadFile, {S(u"x")}, &result, error));
+    EXPECT_EQ(error.Source, c.source);
+  }
+  FMain.Thrown = nullptr;
   // Without a main window the services are refused, never followed.
   GlobalMainForm = nullptr;
   EXPECT_FALSE(FBridge.ExecuteForScript(FBrowser, kJsAppDocsDir, {}, &result, error));
@@ -212,6 +234,16 @@ TEST(JsValueTest, NumbersAsTextFollowTheScript) {
       {1e-7, u"1e-7"},
       {123e-20, u"1.23e-18"},
       {5e-324, u"5e-324"},
+      {1e23, u"1e+23"},
+      {1.0 / 3, u"0.3333333333333333"},
+      // Next to a power of two the span that reads back as a number is
+      // lopsided: the shortest digits are not always the nearest ones of
+      // their count, and a reader that rounds wrongly there is caught.
+      {7.1202363472230444e-307, u"7.120236347223045e-307"},
+      {6.1427581497165044e-238, u"6.142758149716505e-238"},
+      {3.0713790748582519e-238, u"3.071379074858252e-238"},
+      {3.0713790748582522e-238, u"3.0713790748582522e-238"},
+      {1.7976931348623155e308, u"1.7976931348623155e+308"},
   };
   for (const auto& [number, text] : cases) EXPECT_EQ(N(number).ToText(), text) << ToUtf8(text);
 }

@@ -2,6 +2,7 @@
 // call as "Name(arg|arg)" and answers with preset results.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ class TFakeMainForm : public TGlobalMainForm {
   String TextAnswer = u"text";
   // When set, every service raises this message.
   std::string Failure;
+  // When set, every service raises this exception instead.
+  std::exception_ptr Thrown;
 
   String Caption() const override { return u"Fake"; }
   bool IsRuntime() override { return Record("IsRuntime", {}), BoolAnswer; }
@@ -64,6 +67,7 @@ inline void TFakeMainForm::Record(const char* name, std::initializer_list<String
     first = false;
   }
   Calls.push_back(call + ")");
+  if (Thrown) std::rethrow_exception(Thrown);
   if (!Failure.empty()) throw Exception(Failure);
 }
 
