@@ -10,7 +10,7 @@
 
 namespace lumora::test {
 
-class TFakeMainForm : public TGlobalMainForm {
+class TFakeMainForm : public TGlobalMainForm, public TExternalServices {
  public:
   std::vector<std::string> Calls;
   bool BoolAnswer = true;
@@ -19,6 +19,7 @@ class TFakeMainForm : public TGlobalMainForm {
   std::string Failure;
 
   String Caption() const override { return u"Fake"; }
+  TExternalServices& Services() override { return *this; }
   bool IsRuntime() override { return Record("IsRuntime", {}), BoolAnswer; }
   String ReadFile(const String& filePath) override { return Record("ReadFile", {filePath}), TextAnswer; }
   bool DoFileExists(const String& filePath) override { return Record("DoFileExists", {filePath}), BoolAnswer; }
