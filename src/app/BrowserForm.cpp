@@ -78,7 +78,7 @@ TBrowserView* TBrowserForm::OpenNewWindow() {
 }
 
 void TBrowserForm::WebBrowserBeforeNavigate2(const String& URL, bool& Cancel) {
-  Cancel = GlobalMainForm->HandleDownloableFiles(URL);
+  Cancel = GlobalMainForm->Services().HandleDownloableFiles(URL);
 }
 
 void TBrowserForm::WebBrowserNavigateComplete2(const String&) {

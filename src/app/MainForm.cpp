@@ -236,31 +236,4 @@ THostServices& TMainForm::Services() {
   return *FServices;
 }
 
-String TMainForm::ReadFile(const String& filePath) { return Services().ReadFile(filePath); }
-bool TMainForm::DoFileExists(const String& filePath) { return Services().DoFileExists(filePath); }
-bool TMainForm::CreateDir(const String& dirPath) { return Services().CreateDir(dirPath); }
-bool TMainForm::RemoveFile(const String& filePath) { return Services().RemoveFile(filePath); }
-bool TMainForm::DirExists(const String& dirPath) { return Services().DirExists(dirPath); }
-void TMainForm::WriteFile(const String& filePath, const String& contents) {
-  Services().WriteFile(filePath, contents);
-}
-bool TMainForm::OpenFile(const String& filePath) { return Services().OpenFile(filePath); }
-bool TMainForm::OpenFileWith(const String& execPath, const String& filePath) {
-  return Services().OpenFileWith(execPath, filePath);
-}
-bool TMainForm::PlayWavSound(const String& wavPath, bool loop) { return Services().PlayWavSound(wavPath, loop); }
-bool TMainForm::HandleDownloableFiles(const String& url) { return Services().HandleDownloableFiles(url); }
-bool TMainForm::WriteRegistry(const String& Key, const String& ValueName, const String& Value) {
-  return Services().WriteRegistry(Key, ValueName, Value);
-}
-String TMainForm::ReadRegistry(const String& Key, const String& ValueName) {
-  return Services().ReadRegistry(Key, ValueName);
-}
-bool TMainForm::RemoveRegistry(const String& Key, const String& ValueName) {
-  return Services().RemoveRegistry(Key, ValueName);
-}
-String TMainForm::GetPCName() { return Services().GetPCName(); }
-String TMainForm::GetPCUserName() { return Services().GetPCUserName(); }
-String TMainForm::GetUserDocsDir() { return Services().GetUserDocsDir(); }
-
 }  // namespace lumora

@@ -39,22 +39,8 @@ class TMainForm final : public TGlobalMainForm {
   void Close() override;
 
   bool IsRuntime() override { return true; }
-  String ReadFile(const String& filePath) override;
-  bool DoFileExists(const String& filePath) override;
-  bool CreateDir(const String& dirPath) override;
-  bool RemoveFile(const String& filePath) override;
-  bool DirExists(const String& dirPath) override;
-  void WriteFile(const String& filePath, const String& contents) override;
-  bool OpenFile(const String& filePath) override;
-  bool OpenFileWith(const String& execPath, const String& filePath) override;
-  bool PlayWavSound(const String& wavPath, bool loop) override;
-  bool HandleDownloableFiles(const String& url) override;
-  bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) override;
-  String ReadRegistry(const String& Key, const String& ValueName) override;
-  bool RemoveRegistry(const String& Key, const String& ValueName) override;
-  String GetPCName() override;
-  String GetPCUserName() override;
-  String GetUserDocsDir() override;
+  // The host services, once the configuration they use is read.
+  THostServices& Services() override;
 
  private:
   bool FormCloseQuery();
@@ -67,8 +53,6 @@ class TMainForm final : public TGlobalMainForm {
   void ApplyPackageIcon();
   void RegisterSiteProtocol();
   void CreateBrowserForm();
-  // The host services, once the configuration they use is read.
-  THostServices& Services();
 
   TBrowserFormList& FPopups;
   std::unique_ptr<TFormWindow> FWindow = TFormWindow::Create();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/String.h"
+#include "core/services/ExternalServices.h"
 
 namespace lumora {
 
@@ -25,23 +26,8 @@ class TGlobalMainForm {
   virtual void Close() {}
 
   virtual bool IsRuntime() = 0;
-  virtual String ReadFile(const String& filePath) = 0;
-  virtual bool DoFileExists(const String& filePath) = 0;
-  virtual bool CreateDir(const String& dirPath) = 0;
-  virtual bool RemoveFile(const String& filePath) = 0;
-  virtual bool DirExists(const String& dirPath) = 0;
-  virtual void WriteFile(const String& filePath, const String& contents) = 0;
-  virtual bool OpenFile(const String& filePath) = 0;
-  virtual bool OpenFileWith(const String& execPath, const String& filePath) = 0;
-  virtual bool PlayWavSound(const String& wavPath, bool loop) = 0;
-  // True when the navigation to url was a download and must be cancelled.
-  virtual bool HandleDownloableFiles(const String& url) = 0;
-  virtual bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) = 0;
-  virtual String ReadRegistry(const String& Key, const String& ValueName) = 0;
-  virtual bool RemoveRegistry(const String& Key, const String& ValueName) = 0;
-  virtual String GetPCName() = 0;
-  virtual String GetPCUserName() = 0;
-  virtual String GetUserDocsDir() = 0;
+  // The services pages reach; raises while the main window is not ready.
+  virtual TExternalServices& Services() = 0;
 };
 
 // The main window once its creation handler has begun, until it is

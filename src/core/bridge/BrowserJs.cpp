@@ -1,5 +1,6 @@
 #include "core/bridge/BrowserJs.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string_view>
 #include <typeinfo>
@@ -13,13 +14,6 @@
 
 namespace lumora {
 namespace {
-
-// Browser forms live only while the main window does; a call outside that
-// span is refused rather than followed through an empty reference.
-TGlobalMainForm& MainForm() {
-  if (!GlobalMainForm) throw Exception(u"The main window is not available");
-  return *GlobalMainForm;
-}
 
 // The class name of an exception, without its namespace: the last name of
 // its type's mangled name ("N6lumora11EFOpenErrorE", "St13runtime_error"),
@@ -46,6 +40,76 @@ String ClassNameOf(const std::exception& error) {
 
 }  // namespace
 
+// One call of a table function: its arguments in the platform's order (the
+// last script argument first), where its result goes, and what it may use.
+struct TExternalCall {
+  TJsBrowser& Browser;
+  const std::vector<TJsValue>& Params;
+  TJsValue* Result;
+
+  size_t Count() const { return Params.size(); }
+  // Script argument i (0 = the first).
+  const TJsValue& Arg(size_t i) const { return Params[Params.size() - 1 - i]; }
+  String Text(size_t i) const { return Arg(i).ToText(); }
+  // Browser forms live only while the main window does; a call outside
+  // that span is refused rather than followed through an empty reference.
+  static TGlobalMainForm& Form() {
+    if (!GlobalMainForm) throw Exception(u"The main window is not available");
+    return *GlobalMainForm;
+  }
+  static TExternalServices& Services() { return Form().Services(); }
+  void Returns(const String& text) const {
+    if (Result) *Result = TJsValue::Text(text);
+  }
+  // Booleans reach the script as the numbers 1 and 0.
+  void Returns(bool flag) const {
+    if (Result) *Result = TJsValue::Number(flag ? 1 : 0);
+  }
+};
+
+namespace {
+using TCall = TExternalCall;
+}  // namespace
+
+const std::array<TJsFunction, 25> JsFunctions = {{
+    {kJsWebFind, u"webFind", 0, kAnyArgs, [](TCall& c) { c.Browser.ShowFindDialog(); }},
+    {kJsWebPreview, u"webPreview", 0, kAnyArgs, [](TCall& c) { c.Browser.PrintPreview(); }},
+    {kJsAppPlayWav, u"appPlayWav", 1, 2,
+     [](TCall& c) { c.Services().PlayWavSound(c.Text(0), c.Count() == 2 && c.Arg(1).ToInt16() != 0); }},
+    {kJsAppStopWav, u"appStopWav", 0, kAnyArgs, [](TCall&) { TSysUtils::StopCurrentSound(); }},
+    {kJsAppOpenFile, u"appOpenFile", 1, 1, [](TCall& c) { c.Services().OpenFile(c.Text(0)); }},
+    {kJsAppParamStr, u"appParamStr", 1, 1,
+     [](TCall& c) {
+       const int32_t index = c.Arg(0).ToInt16();
+       if (TCommandLineParams::ParamCount() >= index) c.Returns(TCommandLineParams::ParamStr(index));
+     }},
+    {kJsAppParamCount, u"appParamCount", 0, kAnyArgs,
+     [](TCall& c) { c.Returns(IntToStr(TCommandLineParams::ParamCount())); }},
+    {kJsAppIsRuntime, u"appIsRuntime", 0, kAnyArgs, [](TCall& c) { c.Returns(c.Form().IsRuntime()); }},
+    {kJsAppOpenFileWith, u"appOpenFileWith", 2, 2,
+     [](TCall& c) { c.Services().OpenFileWith(c.Text(0), c.Text(1)); }},
+    // The last argument is the target, however many there are.
+    {kJsAppShellExec, u"appShellExec", 1, kAnyArgs, [](TCall& c) { TSysUtils::ShellOpen(c.Text(c.Count() - 1)); }},
+    {kJsAppReadFile, u"appReadFile", 1, 1, [](TCall& c) { c.Returns(c.Services().ReadFile(c.Text(0))); }},
+    {kJsAppWriteFile, u"appWriteFile", 2, 2, [](TCall& c) { c.Services().WriteFile(c.Text(0), c.Text(1)); }},
+    {kJsAppMinimize, u"appMinimize", 0, kAnyArgs, [](TCall& c) { c.Browser.MinimizeApplication(); }},
+    {kJsAppRestore, u"appRestore", 0, kAnyArgs, [](TCall& c) { c.Browser.RestoreApplication(); }},
+    {kJsAppFileExists, u"appFileExists", 1, 1, [](TCall& c) { c.Returns(c.Services().DoFileExists(c.Text(0))); }},
+    {kJsAppWriteReg, u"appWriteReg", 3, 3,
+     [](TCall& c) { c.Returns(c.Services().WriteRegistry(c.Text(0), c.Text(1), c.Text(2))); }},
+    {kJsAppReadReg, u"appReadReg", 2, 2, [](TCall& c) { c.Returns(c.Services().ReadRegistry(c.Text(0), c.Text(1))); }},
+    {kJsAppRemoveReg, u"appRemoveReg", 2, 2,
+     [](TCall& c) { c.Returns(c.Services().RemoveRegistry(c.Text(0), c.Text(1))); }},
+    {kJsAppComputerName, u"appComputerName", 0, kAnyArgs, [](TCall& c) { c.Returns(c.Services().GetPCName()); }},
+    {kJsAppUserName, u"appUserName", 0, kAnyArgs, [](TCall& c) { c.Returns(c.Services().GetPCUserName()); }},
+    {kJsAppCreateDir, u"appCreateDir", 1, 1, [](TCall& c) { c.Returns(c.Services().CreateDir(c.Text(0))); }},
+    {kJsAppDirExists, u"appDirExists", 1, 1, [](TCall& c) { c.Returns(c.Services().DirExists(c.Text(0))); }},
+    {kJsAppDocsDir, u"appDocsDir", 0, kAnyArgs, [](TCall& c) { c.Returns(c.Services().GetUserDocsDir()); }},
+    {kJsAppRemoveFile, u"appRemoveFile", 1, 1, [](TCall& c) { c.Returns(c.Services().RemoveFile(c.Text(0))); }},
+    {kJsSayHello, u"SayHello", 0, kAnyArgs,
+     [](TCall& c) { c.Returns(c.Count() == 1 ? Format(u"Hello %s!", {c.Text(0)}) : String(u"Hello!")); }},
+}};
+
 int32_t TBrowserJs::FunctionIDByName(StringView name) const {
   const String wanted = FoldFunctionName(name);
   for (const TJsFunction& function : JsFunctions) {
@@ -61,110 +125,14 @@ String TBrowserJs::FunctionNameByID(int32_t ID) const {
   return {};
 }
 
-void TBrowserJs::StringResult(const String& text, TJsValue* v) {
-  if (v) *v = TJsValue::Text(text);
-}
-
-void TBrowserJs::BooleanResult(bool flag, TJsValue* v) {
-  if (v) *v = TJsValue::Number(flag ? 1 : 0);
-}
-
 void TBrowserJs::ExecuteFunction(TJsBrowser& browser, int32_t funcID,
                                  const std::vector<TJsValue>& params, TJsValue* varResult) const {
-  const size_t count = params.size();
-  // Script argument i (0 = the first) of a call with n arguments.
-  const auto arg = [&](size_t i) -> const TJsValue& { return params[count - 1 - i]; };
-  switch (funcID) {
-    case kJsWebFind:
-      browser.ShowFindDialog();
-      break;
-    case kJsWebPreview:
-      browser.PrintPreview();
-      break;
-    case kJsAppPlayWav:
-      if (count == 1) MainForm().PlayWavSound(arg(0).ToText(), false);
-      if (count == 2) MainForm().PlayWavSound(arg(0).ToText(), arg(1).ToInt16() != 0);
-      break;
-    case kJsAppStopWav:
-      TSysUtils::StopCurrentSound();
-      break;
-    case kJsAppOpenFile:
-      if (count == 1) MainForm().OpenFile(arg(0).ToText());
-      break;
-    case kJsAppParamStr:
-      if (count == 1) {
-        const int32_t index = arg(0).ToInt16();
-        if (TCommandLineParams::ParamCount() >= index) {
-          StringResult(TCommandLineParams::ParamStr(index), varResult);
-        }
-      }
-      break;
-    case kJsAppParamCount:
-      StringResult(IntToStr(TCommandLineParams::ParamCount()), varResult);
-      break;
-    case kJsAppIsRuntime:
-      BooleanResult(MainForm().IsRuntime(), varResult);
-      break;
-    case kJsAppOpenFileWith:
-      if (count == 2) MainForm().OpenFileWith(arg(0).ToText(), arg(1).ToText());
-      break;
-    case kJsAppShellExec:
-      // The last argument is the target, however many there are.
-      if (count >= 1) TSysUtils::ShellOpen(params[0].ToText());
-      break;
-    case kJsAppReadFile:
-      if (count == 1) StringResult(MainForm().ReadFile(arg(0).ToText()), varResult);
-      break;
-    case kJsAppWriteFile:
-      if (count == 2) MainForm().WriteFile(arg(0).ToText(), arg(1).ToText());
-      break;
-    case kJsAppMinimize:
-      browser.MinimizeApplication();
-      break;
-    case kJsAppRestore:
-      browser.RestoreApplication();
-      break;
-    case kJsAppFileExists:
-      if (count == 1) BooleanResult(MainForm().DoFileExists(arg(0).ToText()), varResult);
-      break;
-    case kJsAppWriteReg:
-      if (count == 3) {
-        BooleanResult(MainForm().WriteRegistry(arg(0).ToText(), arg(1).ToText(), arg(2).ToText()),
-                      varResult);
-      }
-      break;
-    case kJsAppReadReg:
-      if (count == 2) StringResult(MainForm().ReadRegistry(arg(0).ToText(), arg(1).ToText()), varResult);
-      break;
-    case kJsAppRemoveReg:
-      if (count == 2) {
-        BooleanResult(MainForm().RemoveRegistry(arg(0).ToText(), arg(1).ToText()), varResult);
-      }
-      break;
-    case kJsAppComputerName:
-      StringResult(MainForm().GetPCName(), varResult);
-      break;
-    case kJsAppUserName:
-      StringResult(MainForm().GetPCUserName(), varResult);
-      break;
-    case kJsAppCreateDir:
-      if (count == 1) BooleanResult(MainForm().CreateDir(arg(0).ToText()), varResult);
-      break;
-    case kJsAppDirExists:
-      if (count == 1) BooleanResult(MainForm().DirExists(arg(0).ToText()), varResult);
-      break;
-    case kJsAppDocsDir:
-      StringResult(MainForm().GetUserDocsDir(), varResult);
-      break;
-    case kJsAppRemoveFile:
-      if (count == 1) BooleanResult(MainForm().RemoveFile(arg(0).ToText()), varResult);
-      break;
-    case kJsSayHello:
-      StringResult(count == 1 ? Format(u"Hello %s!", {arg(0).ToText()}) : String(u"Hello!"), varResult);
-      break;
-    default:
-      break;
-  }
+  const auto row = std::find_if(JsFunctions.begin(), JsFunctions.end(),
+                                [funcID](const TJsFunction& function) { return function.ID == funcID; });
+  if (row == JsFunctions.end() || params.size() < row->MinArgs) return;
+  if (row->MaxArgs != kAnyArgs && params.size() > row->MaxArgs) return;
+  TExternalCall call{browser, params, varResult};
+  row->Run(call);
 }
 
 bool TBrowserJs::ExecuteForScript(TJsBrowser& browser, int32_t funcID,

@@ -54,10 +54,6 @@ class TBrowserJs {
   // with error filled in, when an exception escaped.
   bool ExecuteForScript(TJsBrowser& browser, int32_t funcID, const std::vector<TJsValue>& params,
                         TJsValue* varResult, TJsError& error) const;
-
- private:
-  static void StringResult(const String& text, TJsValue* v);
-  static void BooleanResult(bool flag, TJsValue* v);
 };
 
 }  // namespace lumora

@@ -1,6 +1,8 @@
-// The functions a page can call on window.external: a fixed table of names
-// and identifiers. Identifiers 1 to 24 follow the table's order; the last
-// row is a greeting kept for checking that the bridge answers.
+// The functions a page can call on window.external: one fixed table whose
+// rows give the name, the identifier, the argument counts a function takes
+// and what it runs (BrowserJs.cpp). Identifiers 1 to 24 follow the table's
+// order; the last row is a greeting kept for checking that the bridge
+// answers.
 #pragma once
 
 #include <array>
@@ -10,10 +12,18 @@
 
 namespace lumora {
 
+struct TExternalCall;
+
 struct TJsFunction {
   int32_t ID;
   const char16_t* Name;
+  // A call with fewer or more script arguments runs nothing and gives
+  // undefined; kAnyArgs takes any number.
+  uint8_t MinArgs;
+  uint8_t MaxArgs;
+  void (*Run)(TExternalCall& call);
 };
+inline constexpr uint8_t kAnyArgs = 255;
 
 inline constexpr int32_t kJsWebFind = 1;
 inline constexpr int32_t kJsWebPreview = 2;
@@ -41,32 +51,6 @@ inline constexpr int32_t kJsAppDocsDir = 23;
 inline constexpr int32_t kJsAppRemoveFile = 24;
 inline constexpr int32_t kJsSayHello = 9999;
 
-inline constexpr std::array<TJsFunction, 25> JsFunctions = {{
-    {kJsWebFind, u"webFind"},
-    {kJsWebPreview, u"webPreview"},
-    {kJsAppPlayWav, u"appPlayWav"},
-    {kJsAppStopWav, u"appStopWav"},
-    {kJsAppOpenFile, u"appOpenFile"},
-    {kJsAppParamStr, u"appParamStr"},
-    {kJsAppParamCount, u"appParamCount"},
-    {kJsAppIsRuntime, u"appIsRuntime"},
-    {kJsAppOpenFileWith, u"appOpenFileWith"},
-    {kJsAppShellExec, u"appShellExec"},
-    {kJsAppReadFile, u"appReadFile"},
-    {kJsAppWriteFile, u"appWriteFile"},
-    {kJsAppMinimize, u"appMinimize"},
-    {kJsAppRestore, u"appRestore"},
-    {kJsAppFileExists, u"appFileExists"},
-    {kJsAppWriteReg, u"appWriteReg"},
-    {kJsAppReadReg, u"appReadReg"},
-    {kJsAppRemoveReg, u"appRemoveReg"},
-    {kJsAppComputerName, u"appComputerName"},
-    {kJsAppUserName, u"appUserName"},
-    {kJsAppCreateDir, u"appCreateDir"},
-    {kJsAppDirExists, u"appDirExists"},
-    {kJsAppDocsDir, u"appDocsDir"},
-    {kJsAppRemoveFile, u"appRemoveFile"},
-    {kJsSayHello, u"SayHello"},
-}};
+extern const std::array<TJsFunction, 25> JsFunctions;
 
 }  // namespace lumora

@@ -15,6 +15,7 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "core/String.h"
+#include "core/services/ExternalServices.h"
 
 namespace lumora {
 
@@ -62,7 +63,7 @@ struct THostServicesSettings {
   String ExeDir;
 };
 
-class THostServices {
+class THostServices final : public TExternalServices {
  public:
   // zipFile is the site object's reader (FZipFile) and temporalFiles the
   // process's list of temporary files; both outlive the services.
@@ -70,7 +71,7 @@ class THostServices {
                 TSaveDialogCallback saveDialog,
                 std::unique_ptr<THostDesktop> desktop = std::make_unique<THostDesktop>());
   // Stops a sound that may still play from FLastSound before it goes.
-  ~THostServices();
+  ~THostServices() override;
   THostServices(const THostServices&) = delete;
   THostServices& operator=(const THostServices&) = delete;
 
@@ -78,38 +79,38 @@ class THostServices {
   // A disk file (as given, else next to the executable) decoded as UTF-8,
   // else the site's entry of that name; the empty text when neither exists.
   // A UTF-8 byte-order mark stays as U+FEFF.
-  String ReadFile(const String& filePath);
+  String ReadFile(const String& filePath) override;
   // Whether the disk file exists (as given, else next to the executable).
-  bool DoFileExists(const String& filePath);
-  bool DirExists(const String& dirPath);
+  bool DoFileExists(const String& filePath) override;
+  bool DirExists(const String& dirPath) override;
   // Creates the folder and the missing ones above it; true when it exists
   // afterwards. Raises for an empty path.
-  bool CreateDir(const String& dirPath);
+  bool CreateDir(const String& dirPath) override;
   // Deletes a file, or a folder with everything in it.
-  bool RemoveFile(const String& filePath);
+  bool RemoveFile(const String& filePath) override;
   // Writes contents with a UTF-8 byte-order mark and CR LF line ends to
   // filePath when its folder exists, else below the executable's folder.
   // The file is written beside the target and renamed into place.
-  void WriteFile(const String& filePath, const String& contents);
+  void WriteFile(const String& filePath, const String& contents) override;
   // Opens a file or folder with the shell; a site entry through a
   // temporary copy.
-  bool OpenFile(const String& filePath);
+  bool OpenFile(const String& filePath) override;
   // Starts execPath with filePath as its parameter text, from disk or from
   // temporary copies of site entries.
-  bool OpenFileWith(const String& execPath, const String& filePath);
+  bool OpenFileWith(const String& execPath, const String& filePath) override;
   // Plays a WAVE file from disk (the path as given) or from the site.
-  bool PlayWavSound(const String& wavPath, bool loop);
-  bool WriteRegistry(const String& Key, const String& ValueName, const String& Value);
-  String ReadRegistry(const String& Key, const String& ValueName);
-  bool RemoveRegistry(const String& Key, const String& ValueName);
-  String GetPCName();
-  String GetPCUserName();
-  String GetUserDocsDir();
+  bool PlayWavSound(const String& wavPath, bool loop) override;
+  bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) override;
+  String ReadRegistry(const String& Key, const String& ValueName) override;
+  bool RemoveRegistry(const String& Key, const String& ValueName) override;
+  String GetPCName() override;
+  String GetPCUserName() override;
+  String GetUserDocsDir() override;
   // True when url is an "lmp://" link whose extension is listed; the file
   // has then been saved or run and the navigation must be cancelled. A
   // listed program runs once: its copy from the site, else the file
   // beside the executable.
-  bool HandleDownloableFiles(const String& url);
+  bool HandleDownloableFiles(const String& url) override;
 
   // The sound buffer, for the main window's checks.
   const TMemoryStream& LastSound() const { return FLastSound; }

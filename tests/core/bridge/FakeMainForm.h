@@ -11,7 +11,7 @@
 
 namespace lumora::test {
 
-class TFakeMainForm : public TGlobalMainForm {
+class TFakeMainForm : public TGlobalMainForm, public TExternalServices {
  public:
   std::vector<std::string> Calls;
   bool BoolAnswer = true;
@@ -22,6 +22,7 @@ class TFakeMainForm : public TGlobalMainForm {
   std::exception_ptr Thrown;
 
   String Caption() const override { return u"Fake"; }
+  TExternalServices& Services() override { return *this; }
   bool IsRuntime() override { return Record("IsRuntime", {}), BoolAnswer; }
   String ReadFile(const String& filePath) override { return Record("ReadFile", {filePath}), TextAnswer; }
   bool DoFileExists(const String& filePath) override { return Record("DoFileExists", {filePath}), BoolAnswer; }
