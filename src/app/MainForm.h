@@ -49,6 +49,7 @@ class TMainForm final : public TGlobalMainForm {
   bool OpenFileWith(const String& execPath, const String& filePath) override;
   bool PlayWavSound(const String& wavPath, bool loop) override;
   bool HandleDownloableFiles(const String& url) override;
+  bool IsSavedOrRun(const String& url) override;
   bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) override;
   String ReadRegistry(const String& Key, const String& ValueName) override;
   bool RemoveRegistry(const String& Key, const String& ValueName) override;

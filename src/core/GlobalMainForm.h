@@ -36,6 +36,9 @@ class TGlobalMainForm {
   virtual bool PlayWavSound(const String& wavPath, bool loop) = 0;
   // True when the navigation to url was a download and must be cancelled.
   virtual bool HandleDownloableFiles(const String& url) = 0;
+  // True when a navigation to url would be such a download (a save or a
+  // run); nothing is done. A form that cannot tell says so for every url.
+  virtual bool IsSavedOrRun(const String&) { return true; }
   virtual bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) = 0;
   virtual String ReadRegistry(const String& Key, const String& ValueName) = 0;
   virtual bool RemoveRegistry(const String& Key, const String& ValueName) = 0;

@@ -69,6 +69,9 @@ class TBrowserView {
   // has its HTML engine; without the engine there is never one.
   bool HasDocument() const;
 
+  // The address of the page the view shows at the top; empty before the
+  // first one.
+  String LocationURL() const;
   void ShowFindDialog();
   void PrintPreview();
   // Turns on the web engine's inspector for this view (the preview's
@@ -84,6 +87,11 @@ class TBrowserView {
   std::function<TBrowserView*()> OnNewWindow;
   // Before each navigation; set Cancel to stop it.
   std::function<void(const String& URL, bool& Cancel)> OnBeforeNavigate;
+  // A page of another origin shown at the top has a link into the site
+  // that the user followed: true lets the view load URL as a page of the
+  // site at the top (OnBeforeNavigate is not raised for it). The page's
+  // own navigations into the site, without the user, are refused.
+  std::function<bool(const String& URL)> OnReturnToSite;
   std::function<void(const String& URL)> OnNavigateComplete;
   // The page called window.close(); IsChildWindow is true in a view
   // opened by a page.

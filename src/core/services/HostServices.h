@@ -110,6 +110,9 @@ class THostServices {
   // listed program runs once: its copy from the site, else the file
   // beside the executable.
   bool HandleDownloableFiles(const String& url);
+  // True when url is an "lmp://" link HandleDownloableFiles would save or
+  // run instead of showing; nothing is done.
+  bool IsSavedOrRun(const String& url) const;
 
   // The sound buffer, for the main window's checks.
   const TMemoryStream& LastSound() const { return FLastSound; }

@@ -14,6 +14,7 @@
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
 #include "core/bridge/JsonString.h"
+#include "core/browser/HistoryKeys.h"
 #include "core/protocol/SiteOrigin.h"
 #include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
@@ -37,6 +38,8 @@ constexpr char kCloseHandler[] = "lumoraWindowClose";
 constexpr char kDialogCaption[] = "lumora-dialog-caption";
 // How long ExecScriptEx waits for a page function.
 constexpr guint kScriptTimeoutMs = 10000;
+// How often that wait looks whether the page is asking the user something.
+constexpr guint kScriptTimeoutTickMs = 250;
 
 // WebKit reports window.close() only for windows a script opened, and
 // only until their first navigation: the main page's close is replaced by
@@ -135,6 +138,37 @@ void ApplyWindowProperties(TBrowserView* self, WebKitWebView* view) {
 // are not followed.
 void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(Self(data), view); }
 
+// The view's data naming the page the program itself is about to load at
+// the top, which a page of another origin may not.
+constexpr char kProgramLoad[] = "lumora-program-load";
+
+// Loads uri at the top as the program's own navigation, once control is
+// back in the loop (not from inside the policy decision that asked).
+void LoadFromProgram(WebKitWebView* view, const char* uri) {
+  struct TLoad {
+    TGObjectPtr<WebKitWebView> View;
+    std::string Uri;
+  };
+  auto load = std::make_unique<TLoad>(TLoad{TGObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref(view))), uri});
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT,
+      +[](gpointer data) -> gboolean {
+        auto* load = static_cast<TLoad*>(data);
+        g_object_set_data_full(G_OBJECT(load->View.get()), kProgramLoad, g_strdup(load->Uri.c_str()), g_free);
+        webkit_web_view_load_uri(load->View.get(), load->Uri.c_str());
+        return G_SOURCE_REMOVE;
+      },
+      load.release(), +[](gpointer data) { std::unique_ptr<TLoad>(static_cast<TLoad*>(data)); });
+}
+
+// Whether uri is the load LoadFromProgram started; the mark is used up.
+bool TakeProgramLoad(WebKitWebView* view, const char* uri) {
+  const auto* pending = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kProgramLoad));
+  if (pending == nullptr || g_strcmp0(pending, uri) != 0) return false;
+  g_object_set_data(G_OBJECT(view), kProgramLoad, nullptr);
+  return true;
+}
+
 gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                         gpointer data) {
   if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
@@ -142,18 +176,34 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const String url = FromUtf8(webkit_uri_request_get_uri(request));
+  // The program's own load of a page of the site (below): let through.
+  if (TakeProgramLoad(view, webkit_uri_request_get_uri(request))) return FALSE;
   // A page of another origin gets nothing of the program: nothing is saved
   // or run for it. WebKit refuses the navigations into the display-isolated
   // scheme that frames of other origins make; the event does not say which
   // frame asked, but it does say which page the view shows, and a foreign
   // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
+  TBrowserView* self = Self(data);
   const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
+  const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
   if (IsForeignNavigation(kSiteScheme, url, shown, {})) {
+    // The way back to the site after the user followed a link away: the
+    // history the user (or the page) steps back through holds only pages
+    // that were shown, and a link the user clicks is loaded afresh by the
+    // program at the top, as the program's own navigation: the scheme
+    // serves it, while every request the foreign page itself makes stays
+    // refused. Nothing is saved or run for it.
+    if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD) return FALSE;
+    if (webkit_navigation_action_is_user_gesture(action) && self->OnReturnToSite) {
+      const String target = UrlFromWebKit(webkit_uri_request_get_uri(request));
+      bool allowed = false;
+      RunHandler([&] { allowed = self->OnReturnToSite(target); });
+      if (allowed) LoadFromProgram(view, webkit_uri_request_get_uri(request));
+    }
     webkit_policy_decision_ignore(decision);
     return TRUE;
   }
-  TBrowserView* self = Self(data);
   bool cancel = false;
   // The handler gets the URL as the scheme handler reads requests: with
   // non-ASCII characters as they are, not as WebKit's UTF-8 escapes.
@@ -186,7 +236,19 @@ void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer
   });
 }
 
-void OnNativeClose(WebKitWebView*, gpointer data) { OnCloseMessage(nullptr, nullptr, data); }
+// WebKit's own close: raised for any script its rules let close the
+// window, whatever its origin: the page, a frame of it (top.close()), or a
+// page the window opened (opener.close()); the signal does not say which.
+// The main window closes only by the message above, which only a top page
+// of the site can send. A window a page opened keeps the native close, but
+// only while it shows a page of the site (or the about:blank it starts
+// with, its opener's).
+void OnNativeClose(WebKitWebView* view, gpointer data) {
+  if (!Self(data)->IsChildWindow()) return;
+  const char* shown = webkit_web_view_get_uri(view);
+  if (IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : ""))) return;
+  OnCloseMessage(nullptr, nullptr, data);
+}
 
 gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer) {
   return TRUE;  // no context menu
@@ -217,12 +279,39 @@ bool IsInspectorKey(const GdkEventKey* event) {
          (key == GDK_KEY_I && modifiers == (GDK_CONTROL_MASK | GDK_SHIFT_MASK));
 }
 
+// Steps through the view's history: -1 back, +1 forward. Whether it may
+// is the navigation's own decision (OnDecidePolicy).
+gboolean StepHistory(GtkWidget* widget, int step) {
+  WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
+  if (step < 0 && webkit_web_view_can_go_back(view)) webkit_web_view_go_back(view);
+  if (step > 0 && webkit_web_view_can_go_forward(view)) webkit_web_view_go_forward(view);
+  return step != 0;
+}
+
+// The history keys of the Windows control, on the second delivery: the
+// page had the key first and left it alone (a text field keeps its
+// Backspace, a page that prevents the key keeps it).
+gboolean OnUnhandledKey(GtkWidget* widget, const GdkEventKey* event) {
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  const TKeyModifiers held{(modifiers & GDK_SHIFT_MASK) != 0, (modifiers & GDK_CONTROL_MASK) != 0,
+                           (modifiers & GDK_MOD1_MASK) != 0};
+  return StepHistory(widget, HistoryStepOfKey(VirtualKeyOf(event->keyval), held));
+}
+
+// The mouse's back and forward buttons (X buttons 8 and 9).
+gboolean OnButtonPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  if (event->type != GDK_BUTTON_PRESS) return FALSE;
+  if (event->button == 8) return StepHistory(widget, -1);
+  if (event->button == 9) return StepHistory(widget, 1);
+  return FALSE;
+}
+
 gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   if (g_object_get_data(G_OBJECT(widget), "lumora-inspector") != nullptr && IsInspectorKey(event)) {
     webkit_web_inspector_show(webkit_web_view_get_inspector(WEBKIT_WEB_VIEW(widget)));
     return TRUE;
   }
-  if (IsRedelivery(widget, event)) return FALSE;
+  if (IsRedelivery(widget, event)) return OnUnhandledKey(widget, event);
   TBrowserView* self = Self(data);
   const int key = VirtualKeyOf(event->keyval);
   // Ctrl with the letter Y alone is swallowed (it would redo in an editor).
@@ -329,6 +418,7 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   g_signal_connect(web, "close", G_CALLBACK(OnNativeClose), this);
   g_signal_connect(web, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(web, "key-press-event", G_CALLBACK(OnKeyPress), this);
+  g_signal_connect(web, "button-press-event", G_CALLBACK(OnButtonPress), this);
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);
@@ -418,6 +508,11 @@ void TBrowserView::Navigate(const String& url) {
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FImpl->View), ToUtf8(url).c_str());
 }
 
+String TBrowserView::LocationURL() const {
+  const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View));
+  return uri ? FromUtf8(uri) : String();
+}
+
 bool TBrowserView::HasDocument() const { return webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View)) != nullptr; }
 
 TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
@@ -455,7 +550,10 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
       },
       wait.get());
   // A page that never answers must not hang the window: after the timeout
-  // the wait gives up and the call counts as failed. A termination request
+  // the wait gives up and the call counts as failed. Only time in which the
+  // page's script runs on by itself counts: while a dialog asks the user
+  // (the page's confirm, the print or save dialog), the page waits for an
+  // answer, and so does the call, however long. A termination request
   // does not wait for the page either.
   auto giveUp = [&wait, &cancellable] {
     g_cancellable_cancel(cancellable.get());
@@ -465,11 +563,14 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
   struct TTimer {
     std::function<void()> GiveUp;
     guint Source = 0;
+    guint QuietTicks = 0;
   } timer{giveUp};
   timer.Source = g_timeout_add(
-      kScriptTimeoutMs,
+      kScriptTimeoutTickMs,
       +[](gpointer data) -> gboolean {
         auto* self = static_cast<TTimer*>(data);
+        self->QuietTicks = ModalDialogShows() ? 0 : self->QuietTicks + 1;
+        if (self->QuietTicks * kScriptTimeoutTickMs < kScriptTimeoutMs) return G_SOURCE_CONTINUE;
         self->Source = 0;
         self->GiveUp();
         return G_SOURCE_REMOVE;
