@@ -10,6 +10,12 @@
 //   (Escape included).
 // - It is no drop target: files and text dropped on it are refused and
 //   never navigate.
+// - It steps back and forward through its history on the Windows
+//   control's keys: Alt+Left and Alt+Right, the keyboard's Back and
+//   Forward keys, the mouse's back and forward buttons, and Backspace
+//   (Shift+Backspace forward) that the page leaves alone (outside a text
+//   field). On Linux, history and a link the user follows also lead from
+//   a page of another origin back into the site (docs/security.md).
 // - Pages of the site scheme have window.external from the start of their
 //   script. OnNavigateComplete is the event that means the page's script is
 //   ready: it is raised once the page has finished loading (WebKit: load

@@ -12,18 +12,17 @@ constexpr int kBrowserForward = 0xA7;
 
 }  // namespace
 
-int HistoryStepOfKey(int virtualKey, TKeyModifiers modifiers) {
+THistoryStep HistoryStepOfKey(int virtualKey, TKeyModifiers modifiers) {
   const bool none = !modifiers.Shift && !modifiers.Ctrl && !modifiers.Alt;
   const bool altAlone = modifiers.Alt && !modifiers.Shift && !modifiers.Ctrl;
+  const bool shiftAlone = modifiers.Shift && !modifiers.Ctrl && !modifiers.Alt;
   switch (virtualKey) {
-    case kBrowserBack: return none ? -1 : 0;
-    case kBrowserForward: return none ? 1 : 0;
-    case kLeft: return altAlone ? -1 : 0;
-    case kRight: return altAlone ? 1 : 0;
-    case kBackspace:
-      if (none) return -1;
-      return modifiers.Shift && !modifiers.Ctrl && !modifiers.Alt ? 1 : 0;
-    default: return 0;
+    case kBrowserBack: return {none ? -1 : 0};
+    case kBrowserForward: return {none ? 1 : 0};
+    case kLeft: return {altAlone ? -1 : 0};
+    case kRight: return {altAlone ? 1 : 0};
+    case kBackspace: return {none ? -1 : shiftAlone ? 1 : 0, true};
+    default: return {};
   }
 }
 

@@ -67,6 +67,22 @@ constexpr char kCloseListener[] = R"((function () {
   });
 })();)";
 
+// The way back from a page of another origin at the top, which WebKit
+// keeps from navigating into the site: a link into the site that the user
+// clicks (a trusted click, which no page script can make; one the page
+// prevents stays prevented) is reported from the same private world, and
+// the program loads it itself.
+constexpr char kReturnHandler[] = "lumoraReturnToSite";
+constexpr char kReturnListener[] = R"((function () {
+  if (location.protocol === '__SCHEME__') return;
+  window.addEventListener('click', function (event) {
+    if (!event.isTrusted || event.defaultPrevented || event.button !== 0 || !event.target.closest) return;
+    var link = event.target.closest('a[href], area[href]');
+    if (!link || String(link.href).toLowerCase().indexOf('__SCHEME__') !== 0) return;
+    window.webkit.messageHandlers.lumoraReturnToSite.postMessage(String(link.href));
+  });
+})();)";
+
 std::string CloseSource(const char* source) {
   std::string text = source;
   const std::string scheme = ToUtf8(kSiteScheme) + ":";
@@ -76,6 +92,17 @@ std::string CloseSource(const char* source) {
     }
   }
   return text;
+}
+
+// A script of the program's private world in every top page, and the
+// message handler it posts to, which only that world reaches.
+void AddPrivateListener(WebKitUserContentManager* manager, const char* source, const char* handler) {
+  WebKitUserScript* script = webkit_user_script_new_for_world(
+      CloseSource(source).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+      kCloseWorld, nullptr, nullptr);
+  webkit_user_content_manager_add_script(manager, script);
+  webkit_user_script_unref(script);
+  webkit_user_content_manager_register_script_message_handler_in_world(manager, handler, kCloseWorld);
 }
 
 constexpr char kNoSelectSheet[] =
@@ -109,7 +136,14 @@ namespace {
 
 TBrowserView* Self(gpointer data) { return static_cast<TBrowserView*>(data); }
 
-GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer data) {
+GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action, gpointer data) {
+  // A page of another origin at the top opens a window only on the user's
+  // action (its frames, and those of site pages, are held to the same by
+  // the web process extension, which knows which frame asks).
+  const char* shown = webkit_web_view_get_uri(view);
+  if (IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : "")) && !webkit_navigation_action_is_user_gesture(action)) {
+    return nullptr;
+  }
   TBrowserView* self = Self(data);
   TBrowserView* created = nullptr;
   RunHandler([self, &created] {
@@ -142,23 +176,10 @@ void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(S
 // the top, which a page of another origin may not.
 constexpr char kProgramLoad[] = "lumora-program-load";
 
-// Loads uri at the top as the program's own navigation, once control is
-// back in the loop (not from inside the policy decision that asked).
+// Loads uri at the top as the program's own navigation.
 void LoadFromProgram(WebKitWebView* view, const char* uri) {
-  struct TLoad {
-    TGObjectPtr<WebKitWebView> View;
-    std::string Uri;
-  };
-  auto load = std::make_unique<TLoad>(TLoad{TGObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref(view))), uri});
-  g_idle_add_full(
-      G_PRIORITY_DEFAULT,
-      +[](gpointer data) -> gboolean {
-        auto* load = static_cast<TLoad*>(data);
-        g_object_set_data_full(G_OBJECT(load->View.get()), kProgramLoad, g_strdup(load->Uri.c_str()), g_free);
-        webkit_web_view_load_uri(load->View.get(), load->Uri.c_str());
-        return G_SOURCE_REMOVE;
-      },
-      load.release(), +[](gpointer data) { std::unique_ptr<TLoad>(static_cast<TLoad*>(data)); });
+  g_object_set_data_full(G_OBJECT(view), kProgramLoad, g_strdup(uri), g_free);
+  webkit_web_view_load_uri(view, uri);
 }
 
 // Whether uri is the load LoadFromProgram started; the mark is used up.
@@ -184,26 +205,18 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   // frame asked, but it does say which page the view shows, and a foreign
   // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
-  TBrowserView* self = Self(data);
   const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
   const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
   if (IsForeignNavigation(kSiteScheme, url, shown, {})) {
     // The way back to the site after the user followed a link away: the
     // history the user (or the page) steps back through holds only pages
-    // that were shown, and a link the user clicks is loaded afresh by the
-    // program at the top, as the program's own navigation: the scheme
-    // serves it, while every request the foreign page itself makes stays
-    // refused. Nothing is saved or run for it.
+    // that were shown. (A link into the site that the user clicks never
+    // gets here: WebKit refuses it first; see OnReturnMessage.)
     if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD) return FALSE;
-    if (webkit_navigation_action_is_user_gesture(action) && self->OnReturnToSite) {
-      const String target = UrlFromWebKit(webkit_uri_request_get_uri(request));
-      bool allowed = false;
-      RunHandler([&] { allowed = self->OnReturnToSite(target); });
-      if (allowed) LoadFromProgram(view, webkit_uri_request_get_uri(request));
-    }
     webkit_policy_decision_ignore(decision);
     return TRUE;
   }
+  TBrowserView* self = Self(data);
   bool cancel = false;
   // The handler gets the URL as the scheme handler reads requests: with
   // non-ASCII characters as they are, not as WebKit's UTF-8 escapes.
@@ -243,6 +256,24 @@ void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer
 // of the site can send. A window a page opened keeps the native close, but
 // only while it shows a page of the site (or the about:blank it starts
 // with, its opener's).
+// A link into the site the user clicked on a page of another origin: the
+// program loads it at the top as its own navigation, so that the scheme
+// serves it, while every request the foreign page itself makes stays
+// refused. Nothing is saved or run for it.
+void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer data) {
+  TBrowserView* self = Self(data);
+  auto* view = static_cast<WebKitWebView*>(self->NativeHandle());
+  TGCharPtr uri(jsc_value_to_string(webkit_javascript_result_get_js_value(message)));
+  const char* shown = webkit_web_view_get_uri(view);
+  if (!uri || !IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : "")) || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) {
+    return;
+  }
+  const String target = UrlFromWebKit(uri.get());
+  bool allowed = false;
+  RunHandler([&] { allowed = self->OnReturnToSite && self->OnReturnToSite(target); });
+  if (allowed) LoadFromProgram(view, uri.get());
+}
+
 void OnNativeClose(WebKitWebView* view, gpointer data) {
   if (!Self(data)->IsChildWindow()) return;
   const char* shown = webkit_web_view_get_uri(view);
@@ -288,22 +319,23 @@ gboolean StepHistory(GtkWidget* widget, int step) {
   return step != 0;
 }
 
-// The history keys of the Windows control, on the second delivery: the
-// page had the key first and left it alone (a text field keeps its
-// Backspace, a page that prevents the key keeps it).
-gboolean OnUnhandledKey(GtkWidget* widget, const GdkEventKey* event) {
+// The history keys of the Windows control. Backspace steps on the second
+// delivery only: the page had it first and left it alone (a text field
+// keeps its Backspace, a page that prevents the key keeps it).
+gboolean OnHistoryKey(GtkWidget* widget, const GdkEventKey* event, bool redelivered) {
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
   const TKeyModifiers held{(modifiers & GDK_SHIFT_MASK) != 0, (modifiers & GDK_CONTROL_MASK) != 0,
                            (modifiers & GDK_MOD1_MASK) != 0};
-  return StepHistory(widget, HistoryStepOfKey(VirtualKeyOf(event->keyval), held));
+  const THistoryStep step = HistoryStepOfKey(VirtualKeyOf(event->keyval), held);
+  return step.PageFirst == redelivered && StepHistory(widget, step.Step);
 }
 
-// The mouse's back and forward buttons (X buttons 8 and 9).
-gboolean OnButtonPress(GtkWidget* widget, GdkEventButton* event, gpointer) {
-  if (event->type != GDK_BUTTON_PRESS) return FALSE;
-  if (event->button == 8) return StepHistory(widget, -1);
-  if (event->button == 9) return StepHistory(widget, 1);
-  return FALSE;
+// The mouse's back and forward buttons (X buttons 8 and 9): the press
+// steps, and neither press nor release reaches the page.
+gboolean OnHistoryButton(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  if (event->button != 8 && event->button != 9) return FALSE;
+  if (event->type == GDK_BUTTON_PRESS) StepHistory(widget, event->button == 8 ? -1 : 1);
+  return TRUE;
 }
 
 gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
@@ -311,7 +343,7 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
     webkit_web_inspector_show(webkit_web_view_get_inspector(WEBKIT_WEB_VIEW(widget)));
     return TRUE;
   }
-  if (IsRedelivery(widget, event)) return OnUnhandledKey(widget, event);
+  if (IsRedelivery(widget, event)) return OnHistoryKey(widget, event, true);
   TBrowserView* self = Self(data);
   const int key = VirtualKeyOf(event->keyval);
   // Ctrl with the letter Y alone is swallowed (it would redo in an editor).
@@ -320,7 +352,7 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   // A copy: Escape may close the window and free the view.
   auto handler = self->OnKeyDown;
   if (handler && key != 0) RunHandler([&handler, key] { handler(key); });
-  return FALSE;
+  return OnHistoryKey(widget, event, false);
 }
 
 // Where the answer of a script call lands.
@@ -400,13 +432,10 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
   webkit_user_content_manager_add_script(FImpl->Manager, script);
   webkit_user_script_unref(script);
-  WebKitUserScript* listener = webkit_user_script_new_for_world(
-      CloseSource(kCloseListener).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kCloseWorld, nullptr, nullptr);
-  webkit_user_content_manager_add_script(FImpl->Manager, listener);
-  webkit_user_script_unref(listener);
-  webkit_user_content_manager_register_script_message_handler_in_world(FImpl->Manager, kCloseHandler, kCloseWorld);
+  AddPrivateListener(FImpl->Manager, kCloseListener, kCloseHandler);
   g_signal_connect(FImpl->Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
+  AddPrivateListener(FImpl->Manager, kReturnListener, kReturnHandler);
+  g_signal_connect(FImpl->Manager, "script-message-received::lumoraReturnToSite", G_CALLBACK(OnReturnMessage), this);
 
   WebKitWebView* web = WEBKIT_WEB_VIEW(view);
   // Pages may open windows from script, not only from a click.
@@ -418,7 +447,8 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   g_signal_connect(web, "close", G_CALLBACK(OnNativeClose), this);
   g_signal_connect(web, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(web, "key-press-event", G_CALLBACK(OnKeyPress), this);
-  g_signal_connect(web, "button-press-event", G_CALLBACK(OnButtonPress), this);
+  g_signal_connect(web, "button-press-event", G_CALLBACK(OnHistoryButton), this);
+  g_signal_connect(web, "button-release-event", G_CALLBACK(OnHistoryButton), this);
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);

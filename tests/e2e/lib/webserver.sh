@@ -36,6 +36,8 @@ PY
 
 # reported LINE: how many times a foreign page reported LINE (name=value).
 reported() { grep -cxF -- "$1" "$FOREIGN_LOG" || true; }
+# reported_times LINE N: whether a foreign page reported LINE N times or more.
+reported_times() { [ "$(reported "$1")" -ge "$2" ]; }
 # was_reported LINE: whether a foreign page reported LINE.
 was_reported() { grep -qxF -- "$1" "$FOREIGN_LOG"; }
 
