@@ -249,13 +249,6 @@ void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer
   });
 }
 
-// WebKit's own close: raised for any script its rules let close the
-// window, whatever its origin: the page, a frame of it (top.close()), or a
-// page the window opened (opener.close()); the signal does not say which.
-// The main window closes only by the message above, which only a top page
-// of the site can send. A window a page opened keeps the native close, but
-// only while it shows a page of the site (or the about:blank it starts
-// with, its opener's).
 // A link into the site the user clicked on a page of another origin: the
 // program loads it at the top as its own navigation, so that the scheme
 // serves it, while every request the foreign page itself makes stays
@@ -274,6 +267,13 @@ void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message,
   if (allowed) LoadFromProgram(view, uri.get());
 }
 
+// WebKit's own close: raised for any script its rules let close the
+// window, whatever its origin: the page, a frame of it (top.close()), or a
+// page the window opened (opener.close()); the signal does not say which.
+// The main window closes only by the message above, which only a top page
+// of the site can send. A window a page opened keeps the native close, but
+// only while it shows a page of the site (or the about:blank it starts
+// with, its opener's).
 void OnNativeClose(WebKitWebView* view, gpointer data) {
   if (!Self(data)->IsChildWindow()) return;
   const char* shown = webkit_web_view_get_uri(view);

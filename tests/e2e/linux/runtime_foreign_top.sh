@@ -24,6 +24,14 @@ setTimeout(function () { report('tried', location.search + (window.opener ? 'pop
 </script></body></html>
 HTML
 
+# closes WHAT: the user closes the main window ($main), and the program
+# ($pid) ends with 0.
+closes() {
+  close_window "$main"
+  wait_exit "$pid" 15
+  [ "$EXIT_CODE" = 0 ] || fail "closing $1: exit code $EXIT_CODE"
+}
+
 # still_open PID WHAT: the program is still running a while after the
 # foreign page reported that it tried WHAT.
 still_open() {
@@ -45,9 +53,7 @@ wait_until 20 was_reported 'ready=?closepopup' || fail "the foreign popup did no
 still_open "$pid" "a foreign popup's opener.close()"
 windows_are Opener 2 || fail "a foreign page closed its popup: $(visible_windows Opener) windows"
 pass "a foreign page in a popup closes neither its opener nor its own window"
-close_window "$main"
-wait_exit "$pid" 15
-[ "$EXIT_CODE" = 0 ] || fail "closing the main window: exit code $EXIT_CODE"
+closes "the main window"
 
 # The main window goes to a foreign page by location.replace, which leaves
 # a history of one page: the foreign page's window.close() is refused, and
@@ -62,9 +68,7 @@ HTML
   main="$(wait_window Replaced)" || fail "no main window"
   wait_until 20 grep -q '^ready=' "$FOREIGN_LOG" || fail "the foreign page did not load"
   still_open "$pid" "the foreign page's window.close() ($start)"
-  close_window "$main"
-  wait_exit "$pid" 15
-  [ "$EXIT_CODE" = 0 ] || fail "closing the window with $start at the top: exit code $EXIT_CODE"
+  closes "the window with $start at the top"
   [ "$(reported asked=1)" = 0 ] || fail "the program asked the foreign page's appCanClose"
 done
 pass "a foreign top page cannot close the main window nor keep it open"
@@ -159,9 +163,7 @@ go key BackSpace
 ! wait_until 3 test -e "$SHOWN" || fail "Backspace in a text field went back"
 pass "Backspace in a text field stays"
 [ ! -e "$SCRATCH/ran.log" ] || fail "an entry ran"
-close_window "$main"
-wait_exit "$pid" 15
-[ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE"
+closes "the window"
 
 # Windows a frame of another origin opens: only on the user's action, as in
 # a browser; not by its script alone, nor through a blank frame of its own.
@@ -198,6 +200,4 @@ wait_until 15 windows_are Framer 2 || fail "the window opened on the user's clic
 wait_until 15 was_reported popped=1 || fail "the window opened on the user's click did not load"
 [ "$(reported popped=1)" = 1 ] || fail "one click opened $(reported popped=1) windows"
 pass "a foreign frame opens a window only on the user's click"
-close_window "$main"
-wait_exit "$pid" 15
-[ "$EXIT_CODE" = 0 ] || fail "closing the window: exit code $EXIT_CODE"
+closes "the window"
