@@ -49,6 +49,9 @@ void TBrowserForm::FormCreate() {
 
   WebBrowser->OnNewWindow = [this] { return OpenNewWindow(); };
   WebBrowser->OnBeforeNavigate = [this](const String& URL, bool& Cancel) { WebBrowserBeforeNavigate2(URL, Cancel); };
+  // The way back from a page of another origin: never to an entry the
+  // program would save or run, which that page must not set off.
+  WebBrowser->OnReturnToSite = [](const String& URL) { return !GlobalMainForm->Services().IsSavedOrRun(URL); };
   WebBrowser->OnWindowClosing = [this](bool IsChildWindow) { WebBrowserWindowClosing(IsChildWindow); };
   if (Window) {
     TFormWindow* window = Window.get();

@@ -10,6 +10,7 @@
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
 #include "core/browser/ScriptValue.h"
+#include "core/protocol/SiteOrigin.h"
 #include "core/WindowIcon.h"
 #include "core/zip/AbZipKit.h"
 #include "platform/AppIcon.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr int kResourceMinWidth = 300;
 constexpr int kResourceMinHeight = 200;
 constexpr int kEscape = 27;
+constexpr char16_t kSiteScheme[] = u"lmp";
 
 const TMemIniFile& Config() { return *ExeHtmlSite->FIniFile; }
 
@@ -157,9 +159,11 @@ bool TMainForm::FormCloseQuery() {
   try {
     // A browser without a document has no script to ask (Windows without
     // its HTML engine): the page has no say, and the window closes rather
-    // than never.
-    if (FBrowserForm && FBrowserForm->WebBrowser && FBrowserForm->WebBrowser->HasDocument()) {
-      const TScriptValue result = FBrowserForm->WebBrowser->ExecScriptEx(u"appCanClose", {0});
+    // than never. Neither has a page of another origin the user followed a
+    // link to: it could otherwise keep the user from ever closing.
+    TBrowserView* view = FBrowserForm ? FBrowserForm->WebBrowser.get() : nullptr;
+    if (view && view->HasDocument() && !IsForeignPage(kSiteScheme, view->LocationURL())) {
+      const TScriptValue result = view->ExecScriptEx(u"appCanClose", {0});
       CanClose = ScriptValueEquals(result, -1);
     }
   } catch (const std::exception&) {

@@ -10,6 +10,12 @@
 //   (Escape included).
 // - It is no drop target: files and text dropped on it are refused and
 //   never navigate.
+// - It steps back and forward through its history on the Windows
+//   control's keys: Alt+Left and Alt+Right, the keyboard's Back and
+//   Forward keys, the mouse's back and forward buttons, and Backspace
+//   (Shift+Backspace forward) that the page leaves alone (outside a text
+//   field). On Linux, history and a link the user follows also lead from
+//   a page of another origin back into the site (docs/security.md).
 // - Pages of the site scheme have window.external from the start of their
 //   script. OnNavigateComplete is the event that means the page's script is
 //   ready: it is raised once the page has finished loading (WebKit: load
@@ -69,6 +75,9 @@ class TBrowserView {
   // has its HTML engine; without the engine there is never one.
   bool HasDocument() const;
 
+  // The address of the page the view shows at the top; empty before the
+  // first one.
+  String LocationURL() const;
   void ShowFindDialog();
   void PrintPreview();
   // Turns on the web engine's inspector for this view (the preview's
@@ -84,6 +93,11 @@ class TBrowserView {
   std::function<TBrowserView*()> OnNewWindow;
   // Before each navigation; set Cancel to stop it.
   std::function<void(const String& URL, bool& Cancel)> OnBeforeNavigate;
+  // A page of another origin shown at the top has a link into the site
+  // that the user followed: true lets the view load URL as a page of the
+  // site at the top (OnBeforeNavigate is not raised for it). The page's
+  // own navigations into the site, without the user, are refused.
+  std::function<bool(const String& URL)> OnReturnToSite;
   std::function<void(const String& URL)> OnNavigateComplete;
   // The page called window.close(); IsChildWindow is true in a view
   // opened by a page.

@@ -50,10 +50,13 @@ TRequestInitiator InitiatorFromHeaders(StringView headers) {
   return initiator;
 }
 
+bool IsForeignPage(StringView scheme, StringView shownURL) {
+  return !shownURL.empty() && !HasScheme(shownURL, scheme) && !HasScheme(shownURL, u"about");
+}
+
 bool IsForeignNavigation(StringView scheme, StringView url, StringView shownURL, const TRequestInitiator& initiator) {
   if (!HasScheme(url, scheme)) return false;
-  if (IsForeignRequest(scheme, initiator)) return true;
-  return !shownURL.empty() && !HasScheme(shownURL, scheme) && !HasScheme(shownURL, u"about");
+  return IsForeignRequest(scheme, initiator) || IsForeignPage(scheme, shownURL);
 }
 
 }  // namespace lumora

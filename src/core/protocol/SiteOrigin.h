@@ -34,6 +34,13 @@ bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator);
 // handler); names ignore letter case, values lose surrounding blanks.
 TRequestInitiator InitiatorFromHeaders(StringView headers);
 
+// Whether the page a view shows at the top (shownURL) belongs to another
+// origin: it is neither of scheme nor about: (where a new window starts,
+// its opener's), and there is one (empty: no page yet). Such a page never
+// closes a window of the program, and the program never asks it whether
+// it may close.
+bool IsForeignPage(StringView scheme, StringView shownURL);
+
 // Whether a navigation to url, made while the browser's top window shows
 // shownURL, is to be refused: it goes into scheme and either its initiator
 // is foreign or the top page is of another scheme. An empty shownURL (no

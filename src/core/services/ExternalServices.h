@@ -23,6 +23,9 @@ class TExternalServices {
   virtual bool PlayWavSound(const String& wavPath, bool loop) = 0;
   // True when the navigation to url was a download and must be cancelled.
   virtual bool HandleDownloableFiles(const String& url) = 0;
+  // True when a navigation to url would be such a download (a save or a
+  // run); nothing is done. Services that cannot tell say so for every url.
+  virtual bool IsSavedOrRun(const String&) const { return true; }
   virtual bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) = 0;
   virtual String ReadRegistry(const String& Key, const String& ValueName) = 0;
   virtual bool RemoveRegistry(const String& Key, const String& ValueName) = 0;

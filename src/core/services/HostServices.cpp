@@ -450,19 +450,26 @@ String THostServices::OfferedSaveName(const String& entryName, const String& ext
   return FLastSaveName.substr(0, FLastSaveName.size() - lastExtension.size()) + u"." + extension;
 }
 
-bool THostServices::HandleDownloableFiles(const String& url) {
+bool THostServices::IsSavedOrRun(const String& url) const {
   if (!StartsTextLocale(u"lmp://", url)) return false;
+  const String extension = UrlExtension(url);
+  for (const String& list : {FSettings.ExtractExts, FSettings.ExecuteExts}) {
+    for (const String& word : ExtensionWords(list)) {
+      if (word == extension) return true;
+    }
+  }
+  return false;
+}
+
+bool THostServices::HandleDownloableFiles(const String& url) {
+  if (!IsSavedOrRun(url)) return false;
   const std::vector<String> extractWords = ExtensionWords(FSettings.ExtractExts);
   const std::vector<String> executeWords = ExtensionWords(FSettings.ExecuteExts);
-  if (extractWords.empty() && executeWords.empty()) return false;
-
   const String extension = UrlExtension(url);
   const String entryName = TStrUtils::RemoveSideSlashes(RemoveText(url, u"lmp://"));
-  bool result = false;
 
   for (const String& word : extractWords) {
     if (word != extension) continue;
-    result = true;
     TSaveDialogRequest request {extension, UpperCaseAscii(extension) + u"|*." + extension,
                                 OfferedSaveName(entryName, extension)};
     if (!InArchive(entryName) || !FSaveDialog || !FSaveDialog(request)) continue;
@@ -479,7 +486,6 @@ bool THostServices::HandleDownloableFiles(const String& url) {
   bool ranFromSite = false;
   for (const String& word : executeWords) {
     if (word != extension) continue;
-    result = true;
     if (!safeExtension || !InArchive(entryName)) continue;
     const String copy = MakeTemporaryCopy(entryName, u"." + extension);
     if (copy.empty()) continue;
@@ -489,14 +495,13 @@ bool THostServices::HandleDownloableFiles(const String& url) {
 
   for (const String& word : executeWords) {
     if (word != extension || ranFromSite) continue;
-    result = true;
     // Only below the executable's folder. The path as it will be opened is
     // checked: removing the root folder's name can itself make a climb
     // ("site/.site./a.exe" becomes "../a.exe").
     const String diskPath = DiskPathOfEntry(entryName);
     if (StaysInsideFolder(FSettings.ExeDir, diskPath) && FileExists(diskPath)) FDesktop->ShellOpen(diskPath);
   }
-  return result;
+  return true;
 }
 
 }  // namespace lumora

@@ -111,6 +111,9 @@ class THostServices final : public TExternalServices {
   // listed program runs once: its copy from the site, else the file
   // beside the executable.
   bool HandleDownloableFiles(const String& url) override;
+  // True when url is an "lmp://" link HandleDownloableFiles would save or
+  // run instead of showing; nothing is done.
+  bool IsSavedOrRun(const String& url) const override;
 
   // The sound buffer, for the main window's checks.
   const TMemoryStream& LastSound() const { return FLastSound; }

@@ -14,6 +14,10 @@ inline int VirtualKeyOf(guint keyval) {
     case GDK_KEY_space: return 32;
     case GDK_KEY_Delete: return 46;
     case GDK_KEY_F1: return 112;
+    case GDK_KEY_Left: case GDK_KEY_KP_Left: return 0x25;
+    case GDK_KEY_Right: case GDK_KEY_KP_Right: return 0x27;
+    case GDK_KEY_Back: return 0xA6;
+    case GDK_KEY_Forward: return 0xA7;
     default: break;
   }
   const guint upper = gdk_keyval_to_upper(keyval);

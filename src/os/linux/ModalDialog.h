@@ -20,4 +20,8 @@ int RunModalDialog(GtkDialog* dialog);
 // pending already.
 void RunForeignModalDialog(const std::function<void()>& run);
 
+// Whether a modal dialog of the program shows (a page's alert, confirm or
+// prompt, the print or save dialog): someone is being asked.
+bool ModalDialogShows();
+
 }  // namespace lumora

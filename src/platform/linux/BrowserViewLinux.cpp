@@ -14,6 +14,7 @@
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
 #include "core/bridge/JsonString.h"
+#include "core/browser/HistoryKeys.h"
 #include "core/protocol/SiteOrigin.h"
 #include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
@@ -37,6 +38,8 @@ constexpr char kCloseHandler[] = "lumoraWindowClose";
 constexpr char kDialogCaption[] = "lumora-dialog-caption";
 // How long ExecScriptEx waits for a page function.
 constexpr guint kScriptTimeoutMs = 10000;
+// How often that wait looks whether the page is asking the user something.
+constexpr guint kScriptTimeoutTickMs = 250;
 
 // WebKit reports window.close() only for windows a script opened, and
 // only until their first navigation: the main page's close is replaced by
@@ -64,6 +67,22 @@ constexpr char kCloseListener[] = R"((function () {
   });
 })();)";
 
+// The way back from a page of another origin at the top, which WebKit
+// keeps from navigating into the site: a link into the site that the user
+// clicks (a trusted click, which no page script can make; one the page
+// prevents stays prevented) is reported from the same private world, and
+// the program loads it itself.
+constexpr char kReturnHandler[] = "lumoraReturnToSite";
+constexpr char kReturnListener[] = R"((function () {
+  if (location.protocol === '__SCHEME__') return;
+  window.addEventListener('click', function (event) {
+    if (!event.isTrusted || event.defaultPrevented || event.button !== 0 || !event.target.closest) return;
+    var link = event.target.closest('a[href], area[href]');
+    if (!link || String(link.href).toLowerCase().indexOf('__SCHEME__') !== 0) return;
+    window.webkit.messageHandlers.lumoraReturnToSite.postMessage(String(link.href));
+  });
+})();)";
+
 std::string CloseSource(const char* source) {
   std::string text = source;
   const std::string scheme = ToUtf8(kSiteScheme) + ":";
@@ -73,6 +92,17 @@ std::string CloseSource(const char* source) {
     }
   }
   return text;
+}
+
+// A script of the program's private world in every top page, and the
+// message handler it posts to, which only that world reaches.
+void AddPrivateListener(WebKitUserContentManager* manager, const char* source, const char* handler) {
+  WebKitUserScript* script = webkit_user_script_new_for_world(
+      CloseSource(source).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
+      kCloseWorld, nullptr, nullptr);
+  webkit_user_content_manager_add_script(manager, script);
+  webkit_user_script_unref(script);
+  webkit_user_content_manager_register_script_message_handler_in_world(manager, handler, kCloseWorld);
 }
 
 constexpr char kNoSelectSheet[] =
@@ -106,7 +136,14 @@ namespace {
 
 TBrowserView* Self(gpointer data) { return static_cast<TBrowserView*>(data); }
 
-GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer data) {
+GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action, gpointer data) {
+  // A page of another origin at the top opens a window only on the user's
+  // action (its frames, and those of site pages, are held to the same by
+  // the web process extension, which knows which frame asks).
+  const char* shown = webkit_web_view_get_uri(view);
+  if (IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : "")) && !webkit_navigation_action_is_user_gesture(action)) {
+    return nullptr;
+  }
   TBrowserView* self = Self(data);
   TBrowserView* created = nullptr;
   RunHandler([self, &created] {
@@ -135,6 +172,24 @@ void ApplyWindowProperties(TBrowserView* self, WebKitWebView* view) {
 // are not followed.
 void OnReadyToShow(WebKitWebView* view, gpointer data) { ApplyWindowProperties(Self(data), view); }
 
+// The view's data naming the page the program itself is about to load at
+// the top, which a page of another origin may not.
+constexpr char kProgramLoad[] = "lumora-program-load";
+
+// Loads uri at the top as the program's own navigation.
+void LoadFromProgram(WebKitWebView* view, const char* uri) {
+  g_object_set_data_full(G_OBJECT(view), kProgramLoad, g_strdup(uri), g_free);
+  webkit_web_view_load_uri(view, uri);
+}
+
+// Whether uri is the load LoadFromProgram started; the mark is used up.
+bool TakeProgramLoad(WebKitWebView* view, const char* uri) {
+  const auto* pending = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kProgramLoad));
+  if (pending == nullptr || g_strcmp0(pending, uri) != 0) return false;
+  g_object_set_data(G_OBJECT(view), kProgramLoad, nullptr);
+  return true;
+}
+
 gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                         gpointer data) {
   if (type != WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return FALSE;
@@ -142,6 +197,8 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
   const String url = FromUtf8(webkit_uri_request_get_uri(request));
+  // The program's own load of a page of the site (below): let through.
+  if (TakeProgramLoad(view, webkit_uri_request_get_uri(request))) return FALSE;
   // A page of another origin gets nothing of the program: nothing is saved
   // or run for it. WebKit refuses the navigations into the display-isolated
   // scheme that frames of other origins make; the event does not say which
@@ -149,7 +206,13 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
   const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
+  const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
   if (IsForeignNavigation(kSiteScheme, url, shown, {})) {
+    // The way back to the site after the user followed a link away: the
+    // history the user (or the page) steps back through holds only pages
+    // that were shown. (A link into the site that the user clicks never
+    // gets here: WebKit refuses it first; see OnReturnMessage.)
+    if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD) return FALSE;
     webkit_policy_decision_ignore(decision);
     return TRUE;
   }
@@ -189,7 +252,37 @@ void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer
   });
 }
 
-void OnNativeClose(WebKitWebView*, gpointer data) { OnCloseMessage(nullptr, nullptr, data); }
+// A link into the site the user clicked on a page of another origin: the
+// program loads it at the top as its own navigation, so that the scheme
+// serves it, while every request the foreign page itself makes stays
+// refused. Nothing is saved or run for it.
+void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer data) {
+  TBrowserView* self = Self(data);
+  auto* view = static_cast<WebKitWebView*>(self->NativeHandle());
+  TGCharPtr uri(jsc_value_to_string(webkit_javascript_result_get_js_value(message)));
+  const char* shown = webkit_web_view_get_uri(view);
+  if (!uri || !IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : "")) || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) {
+    return;
+  }
+  const String target = UrlFromWebKit(uri.get());
+  bool allowed = false;
+  RunHandler([&] { allowed = self->OnReturnToSite && self->OnReturnToSite(target); });
+  if (allowed) LoadFromProgram(view, uri.get());
+}
+
+// WebKit's own close: raised for any script its rules let close the
+// window, whatever its origin: the page, a frame of it (top.close()), or a
+// page the window opened (opener.close()); the signal does not say which.
+// The main window closes only by the message above, which only a top page
+// of the site can send. A window a page opened keeps the native close, but
+// only while it shows a page of the site (or the about:blank it starts
+// with, its opener's).
+void OnNativeClose(WebKitWebView* view, gpointer data) {
+  if (!Self(data)->IsChildWindow()) return;
+  const char* shown = webkit_web_view_get_uri(view);
+  if (IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : ""))) return;
+  OnCloseMessage(nullptr, nullptr, data);
+}
 
 gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer) {
   return TRUE;  // no context menu
@@ -220,12 +313,40 @@ bool IsInspectorKey(const GdkEventKey* event) {
          (key == GDK_KEY_I && modifiers == (GDK_CONTROL_MASK | GDK_SHIFT_MASK));
 }
 
+// Steps through the view's history: -1 back, +1 forward. Whether it may
+// is the navigation's own decision (OnDecidePolicy).
+gboolean StepHistory(GtkWidget* widget, int step) {
+  WebKitWebView* view = WEBKIT_WEB_VIEW(widget);
+  if (step < 0 && webkit_web_view_can_go_back(view)) webkit_web_view_go_back(view);
+  if (step > 0 && webkit_web_view_can_go_forward(view)) webkit_web_view_go_forward(view);
+  return step != 0;
+}
+
+// The history keys of the Windows control. Backspace steps on the second
+// delivery only: the page had it first and left it alone (a text field
+// keeps its Backspace, a page that prevents the key keeps it).
+gboolean OnHistoryKey(GtkWidget* widget, const GdkEventKey* event, bool redelivered) {
+  const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
+  const TKeyModifiers held{(modifiers & GDK_SHIFT_MASK) != 0, (modifiers & GDK_CONTROL_MASK) != 0,
+                           (modifiers & GDK_MOD1_MASK) != 0};
+  const THistoryStep step = HistoryStepOfKey(VirtualKeyOf(event->keyval), held);
+  return step.PageFirst == redelivered && StepHistory(widget, step.Step);
+}
+
+// The mouse's back and forward buttons (X buttons 8 and 9): the press
+// steps, and neither press nor release reaches the page.
+gboolean OnHistoryButton(GtkWidget* widget, GdkEventButton* event, gpointer) {
+  if (event->button != 8 && event->button != 9) return FALSE;
+  if (event->type == GDK_BUTTON_PRESS) StepHistory(widget, event->button == 8 ? -1 : 1);
+  return TRUE;
+}
+
 gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   if (g_object_get_data(G_OBJECT(widget), "lumora-inspector") != nullptr && IsInspectorKey(event)) {
     webkit_web_inspector_show(webkit_web_view_get_inspector(WEBKIT_WEB_VIEW(widget)));
     return TRUE;
   }
-  if (IsRedelivery(widget, event)) return FALSE;
+  if (IsRedelivery(widget, event)) return OnHistoryKey(widget, event, true);
   TBrowserView* self = Self(data);
   const int key = VirtualKeyOf(event->keyval);
   // Ctrl with the letter Y alone is swallowed (it would redo in an editor).
@@ -234,7 +355,7 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   // A copy: Escape may close the window and free the view.
   auto handler = self->OnKeyDown;
   if (handler && key != 0) RunHandler([&handler, key] { handler(key); });
-  return FALSE;
+  return OnHistoryKey(widget, event, false);
 }
 
 // Where the answer of a script call lands.
@@ -314,13 +435,10 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
   webkit_user_content_manager_add_script(FImpl->Manager, script);
   webkit_user_script_unref(script);
-  WebKitUserScript* listener = webkit_user_script_new_for_world(
-      CloseSource(kCloseListener).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kCloseWorld, nullptr, nullptr);
-  webkit_user_content_manager_add_script(FImpl->Manager, listener);
-  webkit_user_script_unref(listener);
-  webkit_user_content_manager_register_script_message_handler_in_world(FImpl->Manager, kCloseHandler, kCloseWorld);
+  AddPrivateListener(FImpl->Manager, kCloseListener, kCloseHandler);
   g_signal_connect(FImpl->Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
+  AddPrivateListener(FImpl->Manager, kReturnListener, kReturnHandler);
+  g_signal_connect(FImpl->Manager, "script-message-received::lumoraReturnToSite", G_CALLBACK(OnReturnMessage), this);
 
   WebKitWebView* web = WEBKIT_WEB_VIEW(view);
   // Pages may open windows from script, not only from a click.
@@ -332,6 +450,8 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   g_signal_connect(web, "close", G_CALLBACK(OnNativeClose), this);
   g_signal_connect(web, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(web, "key-press-event", G_CALLBACK(OnKeyPress), this);
+  g_signal_connect(web, "button-press-event", G_CALLBACK(OnHistoryButton), this);
+  g_signal_connect(web, "button-release-event", G_CALLBACK(OnHistoryButton), this);
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);
@@ -421,6 +541,11 @@ void TBrowserView::Navigate(const String& url) {
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FImpl->View), ToUtf8(url).c_str());
 }
 
+String TBrowserView::LocationURL() const {
+  const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View));
+  return uri ? FromUtf8(uri) : String();
+}
+
 bool TBrowserView::HasDocument() const { return webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View)) != nullptr; }
 
 TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
@@ -458,7 +583,10 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
       },
       wait.get());
   // A page that never answers must not hang the window: after the timeout
-  // the wait gives up and the call counts as failed. A termination request
+  // the wait gives up and the call counts as failed. Only time in which the
+  // page's script runs on by itself counts: while a dialog asks the user
+  // (the page's confirm, the print or save dialog), the page waits for an
+  // answer, and so does the call, however long. A termination request
   // does not wait for the page either.
   auto giveUp = [&wait, &cancellable] {
     g_cancellable_cancel(cancellable.get());
@@ -468,11 +596,14 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
   struct TTimer {
     std::function<void()> GiveUp;
     guint Source = 0;
+    guint QuietTicks = 0;
   } timer{giveUp};
   timer.Source = g_timeout_add(
-      kScriptTimeoutMs,
+      kScriptTimeoutTickMs,
       +[](gpointer data) -> gboolean {
         auto* self = static_cast<TTimer*>(data);
+        self->QuietTicks = ModalDialogShows() ? 0 : self->QuietTicks + 1;
+        if (self->QuietTicks * kScriptTimeoutTickMs < kScriptTimeoutMs) return G_SOURCE_CONTINUE;
         self->Source = 0;
         self->GiveUp();
         return G_SOURCE_REMOVE;

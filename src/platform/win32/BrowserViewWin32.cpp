@@ -128,6 +128,8 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
 
 bool TBrowserView::HasDocument() const { return FImpl->Host->HasDocument(); }
 
+String TBrowserView::LocationURL() const { return FImpl->Host->LocationURL(); }
+
 void TBrowserView::ShowFindDialog() { FImpl->Host->ShowFindDialog(); }
 
 void TBrowserView::PrintPreview() { FImpl->Host->PrintPreview(); }

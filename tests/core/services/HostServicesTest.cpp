@@ -367,6 +367,9 @@ TEST_F(HostServicesTest, DownloadsAreInterceptedByExtension) {
       {u"lmp://site/files/my%20file.zip", true},  // not found: cancelled, nothing saved
       {u"lmp://site/files/gone.mp3", true},
   };
+  // IsSavedOrRun tells the same, doing nothing.
+  for (const auto& [url, intercepted] : cases) EXPECT_EQ(FServices->IsSavedOrRun(url), intercepted) << Utf8(url);
+  EXPECT_TRUE(FLog.empty());
   for (const auto& [url, intercepted] : cases) EXPECT_EQ(FServices->HandleDownloableFiles(url), intercepted) << Utf8(url);
   EXPECT_TRUE(FDialogs.empty());
   EXPECT_TRUE(FLog.empty());
@@ -374,11 +377,13 @@ TEST_F(HostServicesTest, DownloadsAreInterceptedByExtension) {
   THostServices none(FZip, FTemporalFiles, {.AppRootDir = u"site", .ExtractExts = u"", .ExecuteExts = u"", .ExeDir = ExeDir()},
                      nullptr, std::make_unique<TRecordingDesktop>(FLog));
   EXPECT_FALSE(none.HandleDownloableFiles(u"lmp://site/files/a.zip"));
+  EXPECT_FALSE(none.IsSavedOrRun(u"lmp://site/files/a.zip"));
   // Blanks around or between words make no empty word that would match
   // every name without an extension.
   THostServices blanks(FZip, FTemporalFiles, {.AppRootDir = u"site", .ExtractExts = u" zip  ", .ExecuteExts = u"", .ExeDir = ExeDir()},
                        nullptr, std::make_unique<TRecordingDesktop>(FLog));
   EXPECT_FALSE(blanks.HandleDownloableFiles(u"lmp://site/folder/readme"));
+  EXPECT_FALSE(blanks.IsSavedOrRun(u"lmp://site/folder/readme"));
 }
 
 TEST_F(HostServicesTest, SaveDialogWritesTheEntryAndRemembersTheName) {

@@ -7,37 +7,9 @@
 # itself still does all of it.
 . "$(dirname "$0")/../lib/common.sh"
 . "$(dirname "$0")/../lib/runtime.sh"
+. "$(dirname "$0")/../lib/webserver.sh"
 
-# The foreign site: served on 127.0.0.1, it reports what it saw as
-# /report?name=value requests, which the server writes to a log.
-mkdir -p "$SCRATCH/web"
-cat > "$SCRATCH/serve.py" <<'PY'
-import http.server, sys, urllib.parse
-root, log, portfile = sys.argv[1:4]
-class Handler(http.server.SimpleHTTPRequestHandler):
-    def __init__(self, *args, **kwargs):
-        super().__init__(*args, directory=root, **kwargs)
-    def do_GET(self):
-        if self.path.startswith('/report?'):
-            with open(log, 'a') as f:
-                f.write(urllib.parse.unquote(self.path.split('?', 1)[1]) + '\n')
-            self.send_response(204)
-            self.end_headers()
-            return
-        super().do_GET()
-    def log_message(self, *args):
-        pass
-server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
-with open(portfile + '.part', 'w') as f:
-    f.write(str(server.server_address[1]))
-import os; os.rename(portfile + '.part', portfile)
-server.serve_forever()
-PY
-python3 "$SCRATCH/serve.py" "$SCRATCH/web" "$SCRATCH/foreign.log" "$SCRATCH/port" & server=$!
-trap 'kill $server 2>/dev/null || true; end_test' EXIT
-wait_until 10 test -s "$SCRATCH/port" || true
-PORT="$(cat "$SCRATCH/port")" || fail "the local web server did not start"
-: > "$SCRATCH/foreign.log"
+start_web_server
 
 cat > "$SCRATCH/web/foreign.html" <<'HTML'
 <!DOCTYPE html><html><body><h1>Foreign</h1><script>
@@ -121,9 +93,9 @@ expect own-sync "the secret"
 expect asked 0
 pass "the packaged page reads entries synchronously; the foreign page did not ask to close"
 
-grep -q '^done=1$' "$SCRATCH/foreign.log" || fail "the foreign page did not finish: $(cat "$SCRATCH/foreign.log")"
+grep -q '^done=1$' "$FOREIGN_LOG" || fail "the foreign page did not finish: $(cat "$FOREIGN_LOG")"
 for route in sync-config sync-secret sync-post-secret fetch-secret no-cors-secret; do
-  line="$(grep "^$route=" "$SCRATCH/foreign.log" || true)"
+  line="$(grep "^$route=" "$FOREIGN_LOG" || true)"
   case "$line" in
     "$route=refused"|"$route=empty "*) ;;
     *) fail "the foreign page read an entry: '$line'" ;;

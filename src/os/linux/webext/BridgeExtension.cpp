@@ -219,9 +219,40 @@ void OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, gpointer) {
   webkit_web_page_send_message_to_view(page, message, nullptr, nullptr, nullptr);
 }
 
+// Pages may open windows from script alone (the view allows it, as the
+// site's pages rely on it); a frame that is not a page of the site
+// (another origin, or a blank, data: or srcdoc frame, which a page of
+// another origin can make and reach) opens one only while the user has
+// just acted in it, as browsers require. Set before its scripts run, and
+// for good: the page cannot put the browser's own back. Whether the frame
+// is a site page is asked at each call: a new window's first blank page
+// hands its window object on to the site page that follows.
+constexpr char kOpenGuard[] = R"((function () {
+  var activation = navigator.userActivation, open = window.open;
+  if (!activation || typeof open !== 'function') return;
+  Object.defineProperty(window, 'open', { configurable: false, enumerable: true, writable: false,
+    value: function () {
+      return location.protocol === '__SCHEME__' || activation.isActive ? open.apply(window, arguments) : null;
+    } });
+})();)";
+
+void GuardWindowOpen(JSGlobalContextRef context, const TExtension& extension) {
+  std::string script = kOpenGuard;
+  const std::string marker = "__SCHEME__";
+  script.replace(script.find(marker), marker.size(), extension.SchemePrefix);
+  JSStringRef source = JSStringCreateWithUTF8CString(script.c_str());
+  JSEvaluateScript(context, source, nullptr, nullptr, 1, nullptr);
+  JSStringRelease(source);
+}
+
 void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame, gpointer data) {
   const auto& extension = *static_cast<TExtension*>(data);
-  if (!IsSitePage(webkit_frame_get_uri(frame), extension)) return;
+  if (!IsSitePage(webkit_frame_get_uri(frame), extension)) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GuardWindowOpen(webkit_frame_get_javascript_context_for_script_world(frame, world), extension);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    return;
+  }
   auto* channel = static_cast<std::shared_ptr<TChannel>*>(g_object_get_data(G_OBJECT(page), kChannelKey));
   if (channel == nullptr) return;
   // The C API, which the GLib one wraps, is the one that hands a string's
