@@ -205,7 +205,7 @@ make_app printing "IndexPage=site/index.html" "AppTitle=Printing"
 # program_windows PID COUNT: true when exactly COUNT windows of PID show.
 program_windows() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
 while IFS='|' read -r what program signal windows; do
-  "$program" 2> /dev/null & pid=$!
+  env --default-signal "$program" 2> /dev/null & pid=$!
   wait_until 20 program_windows "$pid" "$windows" || fail "$what: the box did not show"
   kill "-$signal" "$pid"
   wait_exit "$pid" 10
