@@ -1,5 +1,6 @@
 #include "core/zip/AbZipKit.h"
 
+#include "core/zip/ZipEntryStream.h"
 #include "core/zip/ZipErrors.h"
 #include "core/os/File.h"
 
@@ -53,6 +54,19 @@ void TAbZipKit::SetOnNeedPassword(TAbNeedPasswordEvent handler) {
 
 int32_t TAbZipKit::FindFile(StringView aFileName) const {
   return FArchive ? FArchive->FindFile(aFileName) : -1;
+}
+
+std::unique_ptr<TStream> TAbZipKit::OpenEntryStream(int32_t index) const {
+  if (!FArchive || FFileName.empty() || index < 0 ||
+      static_cast<size_t>(index) >= FArchive->ItemList().Count()) {
+    return nullptr;
+  }
+  return std::make_unique<TZipEntryStream>(
+      [path = FFileName] {
+        return std::make_unique<TFileStream>(path, TFileAccess::Read, TFileShare::ReadWrite,
+                                             TFileCreation::OpenExisting);
+      },
+      FArchive->ItemList()[static_cast<size_t>(index)], FArchive->Password());
 }
 
 void TAbZipKit::ExtractToStream(StringView aFileName, TStream* ToStream) {

@@ -78,6 +78,12 @@ class TAbZipKit {
   // archive is open or it is invalid.
   void ExtractToStream(StringView aFileName, TStream* ToStream);
 
+  // A stream that decodes entry index only as it is read
+  // (ZipEntryStream.h), over the archive file opened anew: usable on
+  // another thread while this reader goes on. nullptr for an archive held
+  // in a stream or an index out of range.
+  std::unique_ptr<TStream> OpenEntryStream(int32_t index) const;
+
   // The open archive, or nullptr.
   const TAbZipArchive* Archive() const { return FArchive.get(); }
 
