@@ -8,6 +8,7 @@ namespace lumora {
 
 void TAbZipKit::SetFileName(const String& path) {
   FArchive.reset();
+  FSeekPoints.clear();
   FFileName = path;
   if (path.empty()) return;
   if (!FileExists(path)) {
@@ -20,6 +21,7 @@ void TAbZipKit::SetFileName(const String& path) {
 
 void TAbZipKit::OpenStream(std::unique_ptr<TStream> stream) {
   FArchive.reset();
+  FSeekPoints.clear();
   FFileName.clear();
   Open(std::move(stream));
 }
@@ -56,6 +58,12 @@ int32_t TAbZipKit::FindFile(StringView aFileName) const {
   return FArchive ? FArchive->FindFile(aFileName) : -1;
 }
 
+std::shared_ptr<TZipSeekPoints> TAbZipKit::SeekPointsOf(int32_t index) const {
+  std::shared_ptr<TZipSeekPoints>& points = FSeekPoints[index];
+  if (!points) points = std::make_shared<TZipSeekPoints>();
+  return points;
+}
+
 std::unique_ptr<TStream> TAbZipKit::OpenEntryStream(int32_t index) const {
   if (!FArchive || FFileName.empty() || index < 0 ||
       static_cast<size_t>(index) >= FArchive->ItemList().Count()) {
@@ -66,7 +74,7 @@ std::unique_ptr<TStream> TAbZipKit::OpenEntryStream(int32_t index) const {
         return std::make_unique<TFileStream>(path, TFileAccess::Read, TFileShare::ReadWrite,
                                              TFileCreation::OpenExisting);
       },
-      FArchive->ItemList()[static_cast<size_t>(index)], FArchive->Password());
+      FArchive->ItemList()[static_cast<size_t>(index)], FArchive->Password(), SeekPointsOf(index));
 }
 
 void TAbZipKit::ExtractToStream(StringView aFileName, TStream* ToStream) {

@@ -20,8 +20,25 @@ constexpr size_t kSkipBlock = size_t{64} << 10;
 
 }  // namespace
 
-TZipEntryStream::TZipEntryStream(TOpenArchive openArchive, TAbZipItem item, std::string password)
-    : FOpenArchive(std::move(openArchive)), FItem(std::move(item)), FPassword(std::move(password)) {}
+void TZipSeekPoints::Add(uint64_t position, const TPkwareKeys& keys) {
+  const std::lock_guard<std::mutex> hold(FLock);
+  FPoints.insert_or_assign(position, keys);
+}
+
+std::optional<std::pair<uint64_t, TPkwareKeys>> TZipSeekPoints::Before(uint64_t position) const {
+  const std::lock_guard<std::mutex> hold(FLock);
+  auto after = FPoints.upper_bound(position);
+  if (after == FPoints.begin()) return std::nullopt;
+  --after;
+  return *after;
+}
+
+TZipEntryStream::TZipEntryStream(TOpenArchive openArchive, TAbZipItem item, std::string password,
+                                 std::shared_ptr<TZipSeekPoints> seekPoints)
+    : FOpenArchive(std::move(openArchive)),
+      FItem(std::move(item)),
+      FPassword(std::move(password)),
+      FSeekPoints(std::move(seekPoints)) {}
 
 TZipEntryStream::~TZipEntryStream() = default;
 
@@ -36,6 +53,7 @@ void TZipEntryStream::Restart(uint64_t start) {
   FInputEnded = false;
   FStreamEnded = false;
   FDecoded = 0;
+  FLastPoint = 0;
   FCrc = 0;
   FChecking = true;
 
@@ -54,6 +72,18 @@ void TZipEntryStream::Restart(uint64_t start) {
     FChecking = false;
     return;
   }
+  const bool seekable = FItem.IsEncrypted() && method == kMethodStored && FSeekPoints;
+  if (const auto point = seekable && start > 0 ? FSeekPoints->Before(start) : std::nullopt) {
+    // The keys saved there go on from the byte after it.
+    const uint64_t skipped = TPkwareKeys::kHeaderSize + point->first;
+    if (skipped <= FItem.CompressedSize) {
+      FWindow.emplace(*FArchive, dataOffset + skipped, FItem.CompressedSize - skipped);
+      FDecryptor.emplace(*FWindow, point->second);
+      FDecoded = FLastPoint = point->first;
+      FChecking = false;
+      return;
+    }
+  }
   FWindow.emplace(*FArchive, dataOffset, FItem.CompressedSize);
   if (FItem.IsEncrypted()) {
     FDecryptor.emplace(*FWindow, FPassword, TZipExtractor::CheckByte(FItem, local), uint8_t{0},
@@ -63,6 +93,17 @@ void TZipEntryStream::Restart(uint64_t start) {
     FInflate = std::make_unique<TInflateStream>();
     if (!FInput) FInput = std::make_unique_for_overwrite<uint8_t[]>(kInputBlock);
   }
+}
+
+bool TZipEntryStream::MustRestart() const {
+  if (!FWindow || FPosition < FDecoded) return true;
+  if (DirectlyReadable()) return FPosition != FDecoded;
+  // Far ahead: a seek point past what was decoded saves decrypting the gap.
+  if (FSeekPoints && FDecryptor && !FInflate && FPosition - FDecoded > TZipSeekPoints::kSpacing) {
+    const auto point = FSeekPoints->Before(FPosition);
+    return point && point->first > FDecoded;
+  }
+  return false;
 }
 
 size_t TZipEntryStream::Inflate(uint8_t* buffer, size_t count) {
@@ -117,6 +158,10 @@ size_t TZipEntryStream::Decode(uint8_t* buffer, size_t count) {
   }
   if (FChecking) FCrc = static_cast<uint32_t>(crc32(FCrc, buffer, static_cast<uInt>(n)));
   FDecoded += n;
+  if (FSeekPoints && FDecryptor && !FInflate && FDecoded >= FLastPoint + TZipSeekPoints::kSpacing) {
+    FSeekPoints->Add(FDecoded, FDecryptor->Keys());
+    FLastPoint = FDecoded;
+  }
   if (FChecking && FDecoded == FItem.UncompressedSize && FCrc != FItem.Header.CRC32) {
     FWindow.reset();
     throw EAbZipBadCRC();
@@ -126,7 +171,7 @@ size_t TZipEntryStream::Decode(uint8_t* buffer, size_t count) {
 
 int64_t TZipEntryStream::Read(void* buffer, int64_t count) {
   if (count <= 0 || FPosition >= FItem.UncompressedSize) return 0;
-  if (!FWindow || FPosition < FDecoded || (DirectlyReadable() && FPosition != FDecoded)) {
+  if (MustRestart()) {
     try {
       Restart(FPosition);
     } catch (...) {

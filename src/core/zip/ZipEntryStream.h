@@ -7,7 +7,9 @@
 // stored without encryption is read from the file exactly where the bytes
 // lie. Encrypted or compressed data can only be decoded from the start, so
 // a read ahead of what was decoded decodes the bytes in between and throws
-// them away, and a read behind it starts again from the entry's first byte.
+// them away, and a read behind it starts again from the entry's first byte
+// (an encrypted stored entry: from the nearest point decoded before, when
+// the stream shares seek points).
 //
 // The stream opens the archive file itself, so it may be read on any one
 // thread at a time, apart from the reader that found the entry.
@@ -15,9 +17,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/Stream.h"
 #include "core/zip/AbZipItem.h"
@@ -27,14 +32,34 @@
 
 namespace lumora {
 
+// Where the decryption of an encrypted stored entry can start again without
+// the bytes before: the keys as they stood at positions already decoded,
+// about one per kSpacing bytes. Shared by every stream over one entry (a
+// video asks for range after range), from any thread.
+class TZipSeekPoints {
+ public:
+  static constexpr uint64_t kSpacing = uint64_t{1} << 20;
+
+  void Add(uint64_t position, const TPkwareKeys& keys);
+  // The last point at or before position, if any.
+  std::optional<std::pair<uint64_t, TPkwareKeys>> Before(uint64_t position) const;
+
+ private:
+  mutable std::mutex FLock;
+  std::map<uint64_t, TPkwareKeys> FPoints;
+};
+
 class TZipEntryStream final : public TStream {
  public:
   // A new stream over the archive the entry belongs to, at any position.
   using TOpenArchive = std::function<std::unique_ptr<TStream>()>;
 
   // Nothing is opened before the first read. password decrypts an
-  // encrypted entry (no second try).
-  TZipEntryStream(TOpenArchive openArchive, TAbZipItem item, std::string password);
+  // encrypted entry (no second try). seekPoints, shared with the other
+  // streams over the entry, lets an encrypted stored entry start decrypting
+  // near a position decoded before; may be nullptr.
+  TZipEntryStream(TOpenArchive openArchive, TAbZipItem item, std::string password,
+                  std::shared_ptr<TZipSeekPoints> seekPoints = nullptr);
   ~TZipEntryStream() override;
 
   // Up to count bytes from the position. Raises what an extraction raises:
@@ -55,6 +80,8 @@ class TZipEntryStream final : public TStream {
 
  private:
   bool DirectlyReadable() const;
+  // Whether the next read starts again (Restart) rather than going on.
+  bool MustRestart() const;
   // Opens the archive and the layers so that the next decoded byte is the
   // entry's byte at (a direct read: any) position start.
   void Restart(uint64_t start);
@@ -67,6 +94,7 @@ class TZipEntryStream final : public TStream {
   TAbZipItem FItem;
   std::string FPassword;
   std::function<bool()> FCancelled;
+  std::shared_ptr<TZipSeekPoints> FSeekPoints;
   uint64_t FPosition = 0;
 
   // The decoding state: absent before the first read and after an error.
@@ -77,8 +105,10 @@ class TZipEntryStream final : public TStream {
   std::unique_ptr<uint8_t[]> FInput;
   bool FInputEnded = false;
   bool FStreamEnded = false;
-  // Where the next decoded byte lies in the entry.
+  // Where the next decoded byte lies in the entry, and the last seek point
+  // passed.
   uint64_t FDecoded = 0;
+  uint64_t FLastPoint = 0;
   // The CRC-32 of every byte decoded so far, when decoding began at the
   // entry's first byte.
   bool FChecking = false;

@@ -138,6 +138,44 @@ TEST(ZipEntryStream, AStoredRangeReadsOnlyItsOwnBytes) {
   EXPECT_LT(read, 300000u) << "of " << packed.size();
 }
 
+// An encrypted stored entry (media, as the packer writes them) can only be
+// decrypted from its start; the streams over it share the points they
+// passed, so that a later range starts decrypting near it.
+TEST(ZipEntryStream, LaterRangesOfAnEncryptedStoredEntryStartNearThem) {
+  const std::string data = EntryData(6000000);
+  const std::string archive = BuildZip({{.Name = "big.bin", .Data = data, .Method = 0, .Password = "pw"}});
+  TZipTestKit zip(archive);
+  const auto points = std::make_shared<TZipSeekPoints>();
+  uint64_t read = 0;
+  auto open = [&] {
+    return std::make_unique<TZipEntryStream>([&] { return std::make_unique<TCountingStream>(archive, read); },
+                                             zip.Kit.Archive()->ItemList()[0], "pw", points);
+  };
+  const std::unique_ptr<TZipEntryStream> first = open();
+  EXPECT_EQ(ReadAt(*first, 5000000, 10), data.substr(5000000, 10));
+  EXPECT_GE(read, 5000000u);
+  // Other streams, other ranges: just after the first, before it, at the
+  // start; and far after, from the last point the streams passed.
+  const std::pair<uint64_t, uint64_t> ranges[] = {{5200000, TZipSeekPoints::kSpacing + 200000},
+                                                  {3300000, TZipSeekPoints::kSpacing + 200000},
+                                                  {100, 200000},
+                                                  {5999990, 2 * TZipSeekPoints::kSpacing}};
+  for (const auto& [offset, most] : ranges) {
+    read = 0;
+    const std::unique_ptr<TZipEntryStream> later = open();
+    EXPECT_EQ(ReadAt(*later, offset, 10), data.substr(offset, 10)) << offset;
+    EXPECT_LT(read, most) << offset;
+  }
+  // The same stream too, going forward past a point.
+  read = 0;
+  EXPECT_EQ(ReadAt(*first, 5900000, 10), data.substr(5900000, 10));
+  EXPECT_LT(read, TZipSeekPoints::kSpacing + 200000u);
+  // Read whole in order, the CRC still holds.
+  TZipEntryStream whole([&] { return std::make_unique<TCountingStream>(archive, read); },
+                        zip.Kit.Archive()->ItemList()[0], "pw", points);
+  EXPECT_TRUE(ReadAt(whole, 0, data.size()) == data);
+}
+
 TEST(ZipEntryStream, DamagedEntriesRaiseAsAnExtractionDoes) {
   const std::string data = EntryData(200000);
   struct TCase {
