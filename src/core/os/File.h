@@ -97,6 +97,9 @@ bool RemoveTree(const String& path);
 // Lets an existing file be started as a program. On Linux this sets the
 // owner's execute bit; on Windows the extension decides and nothing changes.
 bool MarkRunnable(const String& path);
+// False where the file system holding path forbids starting programs from
+// it (mounted noexec on Linux); true when that cannot be told.
+bool FolderRunsPrograms(const String& path);
 // Requests deletion of a file; true on success.
 bool DeleteFilePath(const String& path);
 // Deletes the file at path unless a running process holds it

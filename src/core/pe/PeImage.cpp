@@ -155,6 +155,12 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
   }
   const size_t index = static_cast<size_t>(found - FSections.begin());
   TPeSection& own = FSections[index];
+  // The reader checks only sections with bytes in the file; an empty one's
+  // offset is whatever the linker left there, yet the new resources go
+  // exactly there.
+  if (uint64_t{own.RawPointer} + own.RawSize > FBytes.size()) {
+    throw EPeImageError(u"the resource section lies outside the file");
+  }
   if (FSectionTable + kSectionHeaderSize * FSections.size() > own.RawPointer) {
     throw EPeImageError(u"the resource section overlaps the headers");
   }
@@ -164,7 +170,11 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
   uint64_t imageEnd = 0;
   for (size_t i = 0; i < FSections.size(); ++i) {
     const TPeSection& section = FSections[i];
-    imageEnd = std::max<uint64_t>(imageEnd, uint64_t{section.RawPointer} + section.RawSize);
+    // Only bytes in the file end the image: an empty section's offset means
+    // nothing (checked above for the resources' own).
+    if (section.RawSize != 0 || i == index) {
+      imageEnd = std::max<uint64_t>(imageEnd, uint64_t{section.RawPointer} + section.RawSize);
+    }
     if (i < index && section.RawSize != 0 &&
         uint64_t{section.RawPointer} + section.RawSize > own.RawPointer) {
       throw EPeImageError(u"its sections are not in file order");

@@ -22,7 +22,9 @@ TProtocolAnswer AnswerProtocolRequest(StringView url, std::string_view rangeHead
   if (!answer.Entry) {
     answer.Entry = RequestProtocolStream(url);
     if (!answer.Entry) return answer;
-    if (ranged && cache) cache->Put(cacheKey, answer.Entry);
+    // Only entries held in memory: a stream that decodes as it is read has
+    // one position, so it cannot serve two requests at once.
+    if (ranged && cache && dynamic_cast<TMemoryStream*>(answer.Entry.get())) cache->Put(cacheKey, answer.Entry);
   }
   answer.TotalSize = static_cast<uint64_t>(answer.Entry->Size());
   answer.ContentType = ContentTypeOfRequest(url);

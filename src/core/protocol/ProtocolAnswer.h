@@ -23,7 +23,9 @@ struct TProtocolAnswer {
   // By the entry name's extension; empty when unknown, so that the browser
   // sniffs the content.
   String ContentType;
-  // The whole entry, rewound. Shared with the cache when it is kept there.
+  // The whole entry, rewound: in memory, or for a large entry a stream that
+  // decodes only what is read (read it off the user-interface thread).
+  // Shared with the cache when it is kept there (memory only).
   std::shared_ptr<TStream> Entry;
   // The bytes to send: Length bytes from Offset; TotalSize is the entry's.
   uint64_t Offset = 0;
@@ -44,7 +46,8 @@ String ContentTypeOfRequest(StringView url);
 // Answers url through the protocol registry (RequestProtocolStream).
 // rangeHeader is the request's Range header, empty when it has none. A
 // request with a range looks in cache first and keeps the entry there
-// (media ask for ranges again and again); cache may be nullptr. An error
+// (media ask for ranges again and again) when it is in memory; cache may be
+// nullptr. An error
 // the request handler raises is raised here. Callable from any thread that
 // owns cache.
 TProtocolAnswer AnswerProtocolRequest(StringView url, std::string_view rangeHeader = {},

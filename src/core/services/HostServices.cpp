@@ -134,6 +134,8 @@ bool THostDesktop::ShellExec(const String& path, const String& parameters) {
   return TSysUtils::ShellExec(path, parameters);
 }
 
+bool THostDesktop::RunsProgramsIn(const String& folder) { return FolderRunsPrograms(folder); }
+
 bool THostDesktop::StopCurrentSound() { return TSysUtils::StopCurrentSound(); }
 
 bool THostDesktop::PlaySoundFromStream(const TMemoryStream& stream, bool loop) {
@@ -233,7 +235,17 @@ String THostServices::MakeTemporaryCopy(const String& archiveName, const String&
   }
   if (!FileExists(path)) return {};
   FTemporalFiles.Add(path);
-  if (program) MarkRunnable(path);
+  if (!program) return path;
+  MarkRunnable(path);
+  // Started from there it would fail with only "permission denied" for a
+  // cause, which the user never sees; nothing is started.
+  if (!FDesktop->RunsProgramsIn(FTemporalFiles.Folder())) {
+    FDesktop->ShowMessage(Format(u"\"%s\" cannot run: the temporary folder \"%s\" is on a file system "
+                                 u"mounted without permission to run programs (noexec).",
+                                 {archiveName, FTemporalFiles.Folder()}),
+                          FSettings.Title);
+    return {};
+  }
   return path;
 }
 

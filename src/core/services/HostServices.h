@@ -45,6 +45,8 @@ class THostDesktop {
   virtual ~THostDesktop() = default;
   virtual bool ShellOpen(const String& path);
   virtual bool ShellExec(const String& path, const String& parameters);
+  // Whether a program copied into folder can start from there.
+  virtual bool RunsProgramsIn(const String& folder);
   virtual bool StopCurrentSound();
   // Plays from the stream's memory, which stays untouched until the next
   // StopCurrentSound.
@@ -141,6 +143,8 @@ class THostServices final : public TExternalServices {
   // A temporary copy of the entry, registered for deletion; the empty text
   // when none was made. A copy that holds a program may be run: the shell
   // starts only files marked runnable, and an archive carries no such mark.
+  // A program the temporary folder cannot start is not run: the user is
+  // told why, and the text is empty.
   String MakeTemporaryCopy(const String& archiveName, const String& extension);
   bool PlayFromLastSound(bool loop);
   String DiskPathOfEntry(const String& entryName) const;

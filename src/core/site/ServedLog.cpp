@@ -15,7 +15,7 @@ std::unique_ptr<TServedLog> TServedLog::FromEnvironment() {
 void TServedLog::Record(const String& request, TStream* stream) {
   ++FCount;
   std::vector<uint8_t> bytes;
-  if (stream) {
+  if (dynamic_cast<TMemoryStream*>(stream)) {
     const int64_t position = stream->Seek(0, TSeekOrigin::Current);
     bytes.resize(static_cast<size_t>(stream->Size()));
     stream->Seek(0, TSeekOrigin::Beginning);

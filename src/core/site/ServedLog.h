@@ -4,7 +4,8 @@
 // folder; then answer N of the run (from 1) is written there as "N.txt":
 // the request (the URL after the scheme's colon) on the first line, the
 // bytes served after it. A request left unanswered is written with no
-// bytes. It is kept in the shipped runtime on purpose, so the tests see the
+// bytes; an entry served as a stream (a large one) only by its request,
+// as reading it here would decode all of it. It is kept in the shipped runtime on purpose, so the tests see the
 // program users get: it reveals nothing the archive does not already give
 // anyone who reads the program (every package is encrypted with the same
 // built-in password), and only the user who starts the program can set it.

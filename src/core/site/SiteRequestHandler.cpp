@@ -37,7 +37,13 @@ void TSiteRequestHandler::HandleProtocolRequest(TInternetProtocol&, const String
   const String name =
       TStrUtils::RemoveQueryFromUri(TStrUtils::RemoveSideSlashes(TStrUtils::UrlDecode(Request)));
   Stream.reset();
-  if (FZipFile.FindFile(name) == -1) return;
+  const int32_t index = FZipFile.FindFile(name);
+  if (index == -1) return;
+  if (!IsTemplatePageName(name) &&
+      FZipFile.Archive()->ItemList()[static_cast<size_t>(index)].UncompressedSize > kMaxMemoryEntry) {
+    Stream = FZipFile.OpenEntryStream(index);
+    if (Stream) return;
+  }
   auto memory = std::make_unique<TMemoryStream>();
   TMemoryStream& page = *memory;
   Stream = std::move(memory);

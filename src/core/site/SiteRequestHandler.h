@@ -36,6 +36,10 @@ class TSiteRequestHandler {
   // A replacement that would make the page longer than this (in UTF-16
   // code units) is not made; the pass ends there and no further pass runs.
   static constexpr size_t kMaxPageLength = 32u * 1024u * 1024u;
+  // Entries up to this size (and every page that may hold templates) are
+  // extracted into memory at once; larger ones are served as streams that
+  // decode only what is read, wherever they are read.
+  static constexpr uint64_t kMaxMemoryEntry = 4u * 1024u * 1024u;
 
   // zipFile must outlive the handler.
   TSiteRequestHandler(TAbZipKit& zipFile, String appRootDir, TShowMessage showMessage);
@@ -49,9 +53,11 @@ class TSiteRequestHandler {
   // everything from the first "?" or "#" cut off. Stream is left empty when
   // there is no such entry (or the request has an invalid escape); else it
   // is a new memory stream with the entry's bytes, templates expanded for
-  // names ending exactly in ".htm" or ".html". An error while extracting or
-  // expanding is shown ("File "name" can't be read. Error message: ...")
-  // and the stream is served as it stood.
+  // names ending exactly in ".htm" or ".html", or for a larger entry
+  // (kMaxMemoryEntry) a stream over the archive that decodes as it is read.
+  // An error while extracting or expanding is shown ("File "name" can't be
+  // read. Error message: ...") and nothing is served; a streamed entry's
+  // error comes from its reads.
   void HandleProtocolRequest(TInternetProtocol& Sender, const String& Request, std::unique_ptr<TStream>& Stream);
 
   // Replaces the content of Stream, an extracted HTML entry, with the

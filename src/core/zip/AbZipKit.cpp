@@ -1,5 +1,6 @@
 #include "core/zip/AbZipKit.h"
 
+#include "core/zip/ZipEntryStream.h"
 #include "core/zip/ZipErrors.h"
 #include "core/os/File.h"
 
@@ -7,6 +8,7 @@ namespace lumora {
 
 void TAbZipKit::SetFileName(const String& path) {
   FArchive.reset();
+  FSeekPoints.clear();
   FFileName = path;
   if (path.empty()) return;
   if (!FileExists(path)) {
@@ -19,6 +21,7 @@ void TAbZipKit::SetFileName(const String& path) {
 
 void TAbZipKit::OpenStream(std::unique_ptr<TStream> stream) {
   FArchive.reset();
+  FSeekPoints.clear();
   FFileName.clear();
   Open(std::move(stream));
 }
@@ -53,6 +56,25 @@ void TAbZipKit::SetOnNeedPassword(TAbNeedPasswordEvent handler) {
 
 int32_t TAbZipKit::FindFile(StringView aFileName) const {
   return FArchive ? FArchive->FindFile(aFileName) : -1;
+}
+
+std::shared_ptr<TZipSeekPoints> TAbZipKit::SeekPointsOf(int32_t index) const {
+  std::shared_ptr<TZipSeekPoints>& points = FSeekPoints[index];
+  if (!points) points = std::make_shared<TZipSeekPoints>();
+  return points;
+}
+
+std::unique_ptr<TStream> TAbZipKit::OpenEntryStream(int32_t index) const {
+  if (!FArchive || FFileName.empty() || index < 0 ||
+      static_cast<size_t>(index) >= FArchive->ItemList().Count()) {
+    return nullptr;
+  }
+  return std::make_unique<TZipEntryStream>(
+      [path = FFileName] {
+        return std::make_unique<TFileStream>(path, TFileAccess::Read, TFileShare::ReadWrite,
+                                             TFileCreation::OpenExisting);
+      },
+      FArchive->ItemList()[static_cast<size_t>(index)], FArchive->Password(), SeekPointsOf(index));
 }
 
 void TAbZipKit::ExtractToStream(StringView aFileName, TStream* ToStream) {

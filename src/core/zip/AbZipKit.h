@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,7 @@ enum class TAbZipSupportedMethod { smStored, smDeflated, smBestMethod };
 enum class TAbProcessType { ptExtract };
 
 class TAbZipKit;
+class TZipSeekPoints;
 
 // May set password to a new one to try.
 using TAbNeedPasswordEvent = std::function<void(TAbZipKit& sender, std::string& password)>;
@@ -78,11 +80,19 @@ class TAbZipKit {
   // archive is open or it is invalid.
   void ExtractToStream(StringView aFileName, TStream* ToStream);
 
+  // A stream that decodes entry index only as it is read
+  // (ZipEntryStream.h), over the archive file opened anew: usable on
+  // another thread while this reader goes on. nullptr for an archive held
+  // in a stream or an index out of range. The streams over one entry share
+  // its seek points until another archive is opened.
+  std::unique_ptr<TStream> OpenEntryStream(int32_t index) const;
+
   // The open archive, or nullptr.
   const TAbZipArchive* Archive() const { return FArchive.get(); }
 
  private:
   void Open(std::unique_ptr<TStream> stream);
+  std::shared_ptr<TZipSeekPoints> SeekPointsOf(int32_t index) const;
 
   String FFileName;
   std::string FPassword;
@@ -93,6 +103,7 @@ class TAbZipKit {
   TAbNeedPasswordEvent FOnNeedPassword;
   TAbArchiveItemFailureEvent FOnProcessItemFailure;
   std::unique_ptr<TAbZipArchive> FArchive;
+  mutable std::map<int32_t, std::shared_ptr<TZipSeekPoints>> FSeekPoints;
 };
 
 }  // namespace lumora

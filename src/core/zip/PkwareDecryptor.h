@@ -59,6 +59,12 @@ class TPkwareDecryptor final : public TZipByteSource {
   // password receives what needPassword gave.
   TPkwareDecryptor(TZipByteSource& inner, std::string& password, uint8_t checkByte,
                    uint8_t retries, const TZipNeedPassword& needPassword);
+  // Goes on decrypting where keys were taken (Keys), inner's next byte
+  // being the one that followed then: no header, no password check.
+  TPkwareDecryptor(TZipByteSource& inner, const TPkwareKeys& keys) : FInner(inner), FKeys(keys) {}
+
+  // The keys as the bytes read so far left them.
+  const TPkwareKeys& Keys() const { return FKeys; }
 
   size_t Read(uint8_t* buffer, size_t count) override;
 

@@ -14,14 +14,20 @@ using namespace zip;
 namespace {
 
 constexpr uint8_t kNewestVersion = 63;
-constexpr uint16_t kMethodStored = 0;
-constexpr uint16_t kMethodDeflated = 8;
 // Deflate cannot expand data by more than about 1032:1; room reserved up
 // front for an entry never goes beyond that, whatever it declares.
 constexpr uint64_t kMostDeflateRatio = 1032;
 
-// The offset of the entry's data, just past its local header.
-uint64_t DataOffset(TStream& archive, const TAbZipItem& item, TAbZipLocalFileHeader& local) {
+uint64_t ExpectedSize(const TAbZipItem& item) {
+  if (item.Header.CompressionMethod != kMethodDeflated) return item.CompressedSize;
+  return item.CompressedSize > UINT64_MAX / kMostDeflateRatio
+             ? item.UncompressedSize
+             : item.CompressedSize * kMostDeflateRatio;
+}
+
+}  // namespace
+
+uint64_t TZipExtractor::DataOffset(TStream& archive, const TAbZipItem& item, TAbZipLocalFileHeader& local) {
   if (item.RelativeOffset > static_cast<uint64_t>(INT64_MAX)) throw EAbZipInvalid();
   archive.SetPosition(static_cast<int64_t>(item.RelativeOffset));
   uint8_t bytes[kLocalHeaderSize];
@@ -39,31 +45,30 @@ uint64_t DataOffset(TStream& archive, const TAbZipItem& item, TAbZipLocalFileHea
   return offset;
 }
 
-uint64_t ExpectedSize(const TAbZipItem& item) {
-  if (item.Header.CompressionMethod != kMethodDeflated) return item.CompressedSize;
-  return item.CompressedSize > UINT64_MAX / kMostDeflateRatio
-             ? item.UncompressedSize
-             : item.CompressedSize * kMostDeflateRatio;
-}
-
-}  // namespace
-
-void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& to,
-                            const TZipPasswordPolicy& password) {
-  if ((item.Header.VersionNeededToExtract & 0xFF) > kNewestVersion) throw EAbZipVersion();
-
-  TAbZipLocalFileHeader local;
-  const uint64_t dataOffset = DataOffset(archive, item, local);
+uint8_t TZipExtractor::CheckByte(const TAbZipItem& item, const TAbZipLocalFileHeader& local) {
   const uint32_t checkValue = (local.GeneralPurposeBitFlag & kFlagDataDescriptor) != 0
                                   ? uint32_t{local.LastModFileTime} << 16
                                   : item.Header.CRC32;
+  return static_cast<uint8_t>(checkValue >> 24);
+}
+
+void TZipExtractor::CheckSupported(const TAbZipItem& item) {
+  if ((item.Header.VersionNeededToExtract & 0xFF) > kNewestVersion) throw EAbZipVersion();
+}
+
+void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& to,
+                            const TZipPasswordPolicy& password) {
+  CheckSupported(item);
+
+  TAbZipLocalFileHeader local;
+  const uint64_t dataOffset = DataOffset(archive, item, local);
 
   TZipDataWindow window(archive, dataOffset, item.CompressedSize);
   TZipByteSource* source = &window;
   std::optional<TPkwareDecryptor> decryptor;
   if (item.IsEncrypted()) {
-    decryptor.emplace(window, password.Password, static_cast<uint8_t>(checkValue >> 24),
-                      password.Retries, password.NeedPassword);
+    decryptor.emplace(window, password.Password, CheckByte(item, local), password.Retries,
+                      password.NeedPassword);
     source = &*decryptor;
   }
 

@@ -27,6 +27,15 @@ class TZipExtractor {
   // an error.
   static void Extract(TStream& archive, const TAbZipItem& item, TStream& to,
                       const TZipPasswordPolicy& password);
+
+  // The pieces an extraction starts with, for readers that decode an entry
+  // bit by bit. EAbZipVersion for an entry newer than this reader.
+  static void CheckSupported(const TAbZipItem& item);
+  // Reads the local header and returns where the entry's data start;
+  // EAbZipInvalid for a bad header or data that would end past any file.
+  static uint64_t DataOffset(TStream& archive, const TAbZipItem& item, TAbZipLocalFileHeader& local);
+  // The byte the encryption header's last byte must decrypt to.
+  static uint8_t CheckByte(const TAbZipItem& item, const TAbZipLocalFileHeader& local);
 };
 
 }  // namespace lumora

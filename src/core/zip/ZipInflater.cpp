@@ -1,7 +1,5 @@
 #include "core/zip/ZipInflater.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <memory>
 
@@ -14,30 +12,19 @@ namespace {
 constexpr size_t kInputBlock = size_t{64} << 10;
 constexpr size_t kOutputSlice = size_t{128} << 10;
 
-// One raw inflate stream; ended however decoding leaves.
-class TInflateStream {
- public:
-  TInflateStream() {
-    if (inflateInit2(&FStream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
-  }
-  ~TInflateStream() { inflateEnd(&FStream); }
-  TInflateStream(const TInflateStream&) = delete;
-  TInflateStream& operator=(const TInflateStream&) = delete;
+}  // namespace
 
-  z_stream* operator->() { return &FStream; }
-  z_stream* get() { return &FStream; }
-
- private:
-  z_stream FStream{};
-};
-
-[[noreturn]] void RaiseInflateError(const z_stream& stream) {
-  std::string message = kAbDeflateDamaged;
-  if (stream.msg != nullptr) message += std::string(" (") + stream.msg + ")";
-  throw EAbZipBadData(message);
+TInflateStream::TInflateStream() {
+  if (inflateInit2(&FStream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
 }
 
-}  // namespace
+TInflateStream::~TInflateStream() { inflateEnd(&FStream); }
+
+void TInflateStream::RaiseError() const {
+  std::string message = kAbDeflateDamaged;
+  if (FStream.msg != nullptr) message += std::string(" (") + FStream.msg + ")";
+  throw EAbZipBadData(message);
+}
 
 void TZipInflater::Inflate(TZipByteSource& source, uint64_t inputSize, TZipOutput& output) {
   const auto inputBlock = static_cast<size_t>(std::clamp<uint64_t>(inputSize, 1, kInputBlock));
@@ -73,10 +60,10 @@ void TZipInflater::Inflate(TZipByteSource& source, uint64_t inputSize, TZipOutpu
     if (result == Z_BUF_ERROR || (result == Z_OK && produced == 0 && stream->avail_in == 0)) {
       // No progress possible: zlib wants input the window no longer has.
       if (inputEnded && stream->avail_in == 0) throw EAbZipBadData(kAbDataEndsEarly);
-      if (result == Z_BUF_ERROR && stream->avail_in != 0 && !full) RaiseInflateError(*stream.get());
+      if (result == Z_BUF_ERROR && stream->avail_in != 0 && !full) stream.RaiseError();
       continue;
     }
-    if (result != Z_OK) RaiseInflateError(*stream.get());
+    if (result != Z_OK) stream.RaiseError();
   }
 }
 

@@ -3,12 +3,32 @@
 // below in large blocks and decode straight into the output layer's room.
 #pragma once
 
+#include <zlib.h>
+
 #include <cstdint>
 
 #include "core/zip/ZipByteSource.h"
 #include "core/zip/ZipOutput.h"
 
 namespace lumora {
+
+// One raw inflate stream; ended however decoding leaves.
+class TInflateStream {
+ public:
+  TInflateStream();
+  ~TInflateStream();
+  TInflateStream(const TInflateStream&) = delete;
+  TInflateStream& operator=(const TInflateStream&) = delete;
+
+  z_stream* operator->() { return &FStream; }
+  z_stream* get() { return &FStream; }
+
+  // Raises EAbZipBadData naming zlib's message.
+  [[noreturn]] void RaiseError() const;
+
+ private:
+  z_stream FStream{};
+};
 
 class TZipInflater {
  public:

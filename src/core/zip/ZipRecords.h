@@ -31,6 +31,10 @@ inline constexpr uint16_t kExtraZip64 = 0x0001;
 inline constexpr uint16_t kExtraUnicodePath = 0x7075;
 inline constexpr uint16_t kExtraUtf16Name = 0x554E;
 
+// Compression methods this reader decodes.
+inline constexpr uint16_t kMethodStored = 0;
+inline constexpr uint16_t kMethodDeflated = 8;
+
 // General purpose flag bits.
 inline constexpr uint16_t kFlagEncrypted = 0x0001;
 inline constexpr uint16_t kFlagDataDescriptor = 0x0008;

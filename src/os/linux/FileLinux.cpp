@@ -3,6 +3,7 @@
 #include <glib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -254,6 +255,11 @@ bool MarkRunnable(const String& path) {
   const std::string name = ToUtf8(path);
   if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   return ::chmod(name.c_str(), (info.st_mode & 07777) | S_IXUSR) == 0;
+}
+
+bool FolderRunsPrograms(const String& path) {
+  struct statvfs info {};
+  return ::statvfs(ToUtf8(path).c_str(), &info) != 0 || (info.f_flag & ST_NOEXEC) == 0;
 }
 
 int64_t FindFileSize(const String& path) {

@@ -42,7 +42,13 @@ void CatchTerminationSignals() {
   action.sa_handler = OnTerminationSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    // A signal the program was started with ignored stays ignored: under
+    // nohup the end of the terminal's session is not the program's end.
+    struct sigaction current {};
+    if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    ::sigaction(signal, &action, nullptr);
+  }
 }
 
 guint AddTerminationWatch(GUnixFDSourceFunc callback, gpointer data) {

@@ -2,13 +2,14 @@
 
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolAnswer.h"
+#include "core/zip/ZipEntryStream.h"
 #include "os/linux/RequestInitiator.h"
 #include "os/linux/SchemeResponse.h"
 
@@ -37,30 +38,98 @@ void FinishWithError(WebKitURISchemeRequest* request, const std::string& message
   g_error_free(error);
 }
 
-// A GBytes over the bytes of answer that keeps its entry alive while WebKit
-// reads: the entry's own memory when it is a memory stream (as the site's
-// answers are), else a copy.
-GBytes* BytesOf(const TProtocolAnswer& answer) {
-  const size_t offset = static_cast<size_t>(answer.Offset);
-  const size_t length = static_cast<size_t>(answer.Length);
-  if (auto* memory = dynamic_cast<TMemoryStream*>(answer.Entry.get())) {
-    auto holder = std::make_unique<std::shared_ptr<TStream>>(answer.Entry);
-    return g_bytes_new_with_free_func(
-        memory->Memory() + offset, length,
-        [](gpointer p) { std::unique_ptr<std::shared_ptr<TStream>>(static_cast<std::shared_ptr<TStream>*>(p)); },
-        holder.release());
+using TEntryHolder = std::shared_ptr<TStream>;
+
+void FreeEntryHolder(gpointer holder) { std::unique_ptr<TEntryHolder>(static_cast<TEntryHolder*>(holder)); }
+
+// A GInputStream over Remaining bytes of an entry from Offset, for an
+// entry that is not in memory. WebKit reads the stream asynchronously, and
+// GIO runs each read of a stream that has only a blocking read in a thread
+// of its pool: the entry is decoded and handed on there, a block at a
+// time, while the user-interface thread goes on.
+struct TEntryInputStream {
+  GInputStream Parent;
+  TEntryHolder* Entry;
+  guint64 Offset;
+  guint64 Remaining;
+  gboolean Positioned;
+};
+
+struct TEntryInputStreamClass {
+  GInputStreamClass Parent;
+};
+
+G_DEFINE_TYPE(TEntryInputStream, entry_input_stream, G_TYPE_INPUT_STREAM)
+
+gssize EntryInputStreamRead(GInputStream* stream, void* buffer, gsize count, GCancellable* cancellable,
+                            GError** error) {
+  auto* self = reinterpret_cast<TEntryInputStream*>(stream);
+  if (self->Remaining == 0) return 0;
+  TStream& entry = **self->Entry;
+  auto* decoding = dynamic_cast<TZipEntryStream*>(&entry);
+  // Getting to a range's start may decode much of the entry: a request
+  // WebKit gives up (the page went away, a video seeks on) stops it.
+  if (decoding) decoding->SetCancelled([cancellable] { return g_cancellable_is_cancelled(cancellable) != FALSE; });
+  gssize result = -1;
+  try {
+    if (!self->Positioned) {
+      entry.SetPosition(static_cast<int64_t>(self->Offset));
+      self->Positioned = TRUE;
+    }
+    const int64_t n = entry.Read(buffer, static_cast<int64_t>(std::min<guint64>(count, self->Remaining)));
+    if (n > 0) {
+      self->Remaining -= static_cast<guint64>(n);
+      result = n;
+    } else {
+      g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_FAILED, "The entry ends before its size");
+    }
+  } catch (const std::exception& failure) {
+    if (!g_cancellable_is_cancelled(cancellable)) std::fprintf(stderr, "lumora: %s\n", failure.what());
+    g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_FAILED, failure.what());
   }
-  std::vector<uint8_t> bytes(length);
-  answer.Entry->SetPosition(static_cast<int64_t>(offset));
-  answer.Entry->ReadBuffer(bytes.data(), static_cast<int64_t>(length));
-  return g_bytes_new(bytes.data(), bytes.size());
+  if (decoding) decoding->SetCancelled(nullptr);
+  return result;
+}
+
+void EntryInputStreamFinalize(GObject* object) {
+  FreeEntryHolder(reinterpret_cast<TEntryInputStream*>(object)->Entry);
+  G_OBJECT_CLASS(entry_input_stream_parent_class)->finalize(object);
+}
+
+void entry_input_stream_class_init(TEntryInputStreamClass* klass) {
+  G_OBJECT_CLASS(klass)->finalize = EntryInputStreamFinalize;
+  G_INPUT_STREAM_CLASS(klass)->read_fn = EntryInputStreamRead;
+}
+
+void entry_input_stream_init(TEntryInputStream* self) {
+  self->Entry = nullptr;
+  self->Offset = 0;
+  self->Remaining = 0;
+  self->Positioned = FALSE;
+}
+
+// The stream WebKit reads answer's bytes from. An entry in memory (small
+// ones, pages) is handed over as it lies there, kept alive while WebKit
+// reads; any other is read in GIO's threads.
+GInputStream* InputOf(const TProtocolAnswer& answer) {
+  auto holder = std::make_unique<TEntryHolder>(answer.Entry);
+  if (auto* memory = dynamic_cast<TMemoryStream*>(answer.Entry.get())) {
+    GBytes* bytes = g_bytes_new_with_free_func(memory->Memory() + answer.Offset, static_cast<gsize>(answer.Length),
+                                               FreeEntryHolder, holder.release());
+    GInputStream* input = g_memory_input_stream_new_from_bytes(bytes);
+    g_bytes_unref(bytes);
+    return input;
+  }
+  auto* input = static_cast<TEntryInputStream*>(g_object_new(entry_input_stream_get_type(), nullptr));
+  input->Entry = holder.release();
+  input->Offset = answer.Offset;
+  input->Remaining = answer.Length;
+  return G_INPUT_STREAM(input);
 }
 
 // Finishes request with answer, translated into a WebKit scheme response.
 void Respond(WebKitURISchemeRequest* request, const TProtocolAnswer& answer) {
-  GBytes* bytes = BytesOf(answer);
-  GInputStream* input = g_memory_input_stream_new_from_bytes(bytes);
-  g_bytes_unref(bytes);
+  GInputStream* input = InputOf(answer);
   WebKitURISchemeResponse* response = webkit_uri_scheme_response_new(input, static_cast<gint64>(answer.Length));
   g_object_unref(input);
   if (!answer.ContentType.empty()) {

@@ -190,6 +190,8 @@ String FinalLinkTarget(const String& path) { return path; }
 
 bool MarkRunnable(const String& path) { return FileExists(path); }
 
+bool FolderRunsPrograms(const String&) { return true; }
+
 int64_t FindFileSize(const String& path) {
   WIN32_FIND_DATAW data;
   // FindFirstFileExW with every attribute allowed, as a plain find-first does.

@@ -304,6 +304,64 @@ TEST(PeResourceEditorTest, DamagedImagesAreRefused) {
   }
 }
 
+// A section without bytes in the file (raw size 0) may name any file
+// offset: the loader ignores it, and so must the relayout. Neither the
+// resource section nor one after it is read or sized from such an offset.
+TEST(PeResourceEditorTest, SectionsWithoutRawDataAreNotReadFromTheirOffset) {
+  const std::vector<uint8_t> good = test::MakeProgram(RuntimeResources());
+  const size_t rsrcHeader = test::kSectionTable + 40;
+  const size_t relocHeader = test::kSectionTable + 80;
+  struct TCase {
+    const char* Fault;
+    std::function<void(std::vector<uint8_t>&)> Damage;
+    const char* Message;  // nullptr: rewritten, and reads again
+  };
+  const TCase cases[] = {
+      // The two inputs the fuzzer found: a 4 GB allocation, a read past the
+      // end of the bytes.
+      {"empty resource section far past the end",
+       [=](auto& b) {
+         test::PutU32(b, rsrcHeader + 16, 0);
+         test::PutU32(b, rsrcHeader + 20, 0xFFFFF000);
+         test::PutU32(b, relocHeader + 16, 0);
+         test::PutU32(b, relocHeader + 20, 0x7FFFFFF0);
+         test::PutU32(b, test::DirectoryAt(test::kPe32, 2) + 4, 0);
+       },
+       "the resource section lies outside the file"},
+      {"empty resource section just past the end",
+       [=](auto& b) {
+         test::PutU32(b, rsrcHeader + 16, 0);
+         test::PutU32(b, rsrcHeader + 20, static_cast<uint32_t>(b.size() + 0x1000));
+         test::PutU32(b, relocHeader + 16, 0);
+         test::PutU32(b, relocHeader + 20, 0);
+         test::PutU32(b, test::DirectoryAt(test::kPe32, 2) + 4, 0);
+       },
+       "the resource section lies outside the file"},
+      {"empty relocations far past the end",
+       [=](auto& b) {
+         test::PutU32(b, relocHeader + 16, 0);
+         test::PutU32(b, relocHeader + 20, 0x7FFFFFF0);
+       },
+       nullptr},
+  };
+  for (const TCase& c : cases) {
+    std::vector<uint8_t> bytes = good;
+    c.Damage(bytes);
+    try {
+      TPeResourceEditor editor(u"app.exe", bytes);
+      editor.SetVersionStrings({{u"ProductName", u"Changed"}});
+      const std::vector<uint8_t> written = editor.Bytes();
+      EXPECT_EQ(c.Message, nullptr) << c.Fault << ": no error";
+      const TPeResources read = TPeResources::Read(TPeImage(written));
+      EXPECT_NE(read.Find(kVersionType, TResourceKey::FromId(1)), nullptr) << c.Fault;
+      EXPECT_LE(written.size(), bytes.size() + 0x1000) << c.Fault;
+    } catch (const Exception& error) {
+      ASSERT_NE(c.Message, nullptr) << c.Fault << ": " << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.Message), std::string::npos) << c.Fault << ": " << error.what();
+    }
+  }
+}
+
 TEST(PeResourceEditorTest, ASignedProgramIsNotRewritten) {
   for (const test::TPeFormat& format : test::kPeFormats) {
     SCOPED_TRACE(format.Name);

@@ -2,6 +2,7 @@
 // standing in for the executable's, and a desktop that records what it
 // would have opened or played.
 #include <gtest/gtest.h>
+
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <functional>
 
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
@@ -45,7 +47,9 @@ class TRecordingDesktop : public THostDesktop {
   void ShowMessage(const String& text, const String& caption) override {
     Log("message " + Utf8(caption) + ": " + Utf8(text));
   }
+  bool RunsProgramsIn(const String&) override { return !NoExec; }
   bool FailPlay = false;
+  bool NoExec = false;  // the temporary folder's file system forbids programs
 
  private:
   bool Log(std::string line) {
@@ -269,6 +273,36 @@ TEST_F(HostServicesTest, TemporaryCopiesOfProgramsAreRunnable) {
   }
 }
 #endif
+
+// Where the temporary folder may hold no programs (mounted noexec), a
+// program of the site is not started from its copy, silently failing: the
+// user is told why. Documents open as before.
+TEST_F(HostServicesTest, ProgramsTheTemporaryFolderCannotStartAreReported) {
+  auto desktop = std::make_unique<TRecordingDesktop>(FLog);
+  desktop->NoExec = true;
+  THostServices services(FZip, FTemporalFiles,
+                         {.AppRootDir = u"site", .ExecuteExts = u"sh", .Title = u"Viewer", .ExeDir = ExeDir()},
+                         nullptr, std::move(desktop));
+  const std::string why = "message Viewer: \"site/run.sh\" cannot run: the temporary folder \"" +
+                          Utf8(FTemporalFiles.Folder()) + "\" is on a file system mounted without permission "
+                          "to run programs (noexec).";
+  const std::vector<std::pair<const char*, std::function<bool()>>> runs = {
+      {"appOpenFile", [&] { return services.OpenFile(u"run.sh"); }},
+      {"appOpenFileWith", [&] { return services.OpenFileWith(u"run.sh", u"notes.txt"); }},
+      {"a listed program's link", [&] { return services.HandleDownloableFiles(u"lmp://site/run.sh"); }},
+  };
+  for (const auto& [what, run] : runs) {
+    FLog.clear();
+    run();
+    ASSERT_FALSE(FLog.empty()) << what << ": nothing said";
+    EXPECT_EQ(FLog.front(), why) << what;
+    EXPECT_EQ(FLog.size(), 1u) << what << ": something started: " << FLog.back();
+  }
+  FLog.clear();
+  EXPECT_TRUE(services.OpenFile(u"docs/guide.pdf"));
+  ASSERT_EQ(FLog.size(), 1u);
+  EXPECT_EQ(FLog[0].rfind("open ", 0), 0u) << FLog[0];
+}
 
 TEST_F(HostServicesTest, OpenFileWithPicksDiskOrSite) {
   WriteWholeFile(InExe(u"viewer.exe"), "MZ");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -259,6 +260,50 @@ TEST(SiteRequestHandler, FailedExtractionIsShownAndNotServed) {
   };
   EXPECT_EQ(site.Messages, expected);
 }
+
+#ifdef __linux__
+// Bytes this process has read from files so far (the kernel's count).
+uint64_t BytesReadByThisProcess() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return 0;
+}
+
+// A large entry is not extracted for a request: a range of it reads what
+// it needs of the archive, a stored one only its own bytes, a deflated one
+// up to the range's end. (The reader's own buffers are all that is read
+// besides.)
+TEST(SiteRequestHandler, ARangeOfALargeEntryReadsOnlyWhatItNeeds) {
+  const size_t size = TSiteRequestHandler::kMaxMemoryEntry + 2000000;
+  std::string data(size, '\0');
+  uint32_t state = 1;
+  for (char& c : data) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  TSite site(BuildZip({{.Name = "site/stored.bin", .Data = data, .Method = 0},
+                       {.Name = "site/packed.bin", .Data = data, .Method = 8, .Password = kPassword}}));
+  struct TCase {
+    const char16_t* Request;
+    uint64_t Offset;
+    uint64_t MostRead;
+  };
+  for (const TCase& c : {TCase{u"//site/stored.bin", size - 100, 4096}, TCase{u"//site/packed.bin", 1000, 300000}}) {
+    const uint64_t before = BytesReadByThisProcess();
+    std::unique_ptr<TStream> stream;
+    site.Handler.HandleProtocolRequest(site.Sender, c.Request, stream);
+    ASSERT_TRUE(stream) << ToUtf8(c.Request);
+    EXPECT_EQ(stream->Size(), static_cast<int64_t>(size));
+    stream->SetPosition(static_cast<int64_t>(c.Offset));
+    std::string bytes(10, '\0');
+    stream->ReadBuffer(bytes.data(), 10);
+    EXPECT_EQ(bytes, data.substr(c.Offset, 10)) << ToUtf8(c.Request);
+    EXPECT_LT(BytesReadByThisProcess() - before, c.MostRead) << ToUtf8(c.Request);
+  }
+  EXPECT_TRUE(site.Messages.empty());
+}
+#endif
 
 // The same resolution over an archive written by Info-ZIP, an independent
 // writer of encrypted Deflate entries.

@@ -95,6 +95,18 @@ stop "$pid"
 [ -z "$(temp_files)" ] || fail "left $(temp_files)"
 pass "copies a killed program made for pages and a killed preview's folder go at the next start"
 
+# Under nohup "lumora-pack --run" keeps SIGHUP ignored, and so does the
+# program it starts: the end of the terminal's session ends neither.
+nohup "$PACKER" --run --runtime "$probe" "$SCRATCH/plain" hang > "$SCRATCH/run.out" 2>&1 & packer=$!
+wait_until 20 grep -q '^arg hang' "$SCRATCH/run.out" || fail "the preview did not start under nohup: $(cat "$SCRATCH/run.out")"
+child="$(pgrep -P "$packer")"
+kill -HUP "$packer"
+still_running "$packer" 2 && kill -0 "$child" 2>/dev/null || fail "SIGHUP ended lumora-pack --run started under nohup"
+kill -TERM "$packer"
+wait_exit "$packer"
+wait_until 10 gone "$child" || fail "SIGTERM to lumora-pack --run under nohup left its program running"
+pass "under nohup SIGHUP leaves lumora-pack --run and its program running; SIGTERM ends both"
+
 # A full disk under the settings store: the browser emulation values are
 # advisory, so the program starts without them and says so. The store (its
 # keys made by the programs above) lies on a small file system of its own in
@@ -205,7 +217,7 @@ make_app printing "IndexPage=site/index.html" "AppTitle=Printing"
 # program_windows PID COUNT: true when exactly COUNT windows of PID show.
 program_windows() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
 while IFS='|' read -r what program signal windows; do
-  "$program" 2> /dev/null & pid=$!
+  env --default-signal "$program" 2> /dev/null & pid=$!
   wait_until 60 program_windows "$pid" "$windows" || fail "$what: the box did not show"
   kill "-$signal" "$pid"
   wait_exit "$pid" 10

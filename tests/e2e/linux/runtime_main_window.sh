@@ -135,9 +135,11 @@ wait_exit "$pid"
 pass "AppTheme=carbon selects Carbon: no box, the caption bar in Carbon's colours"
 
 # A termination request (the session ending, kill) ends the program as if
-# its window had closed: nothing is left in the temporary folder.
+# its window had closed: nothing is left in the temporary folder. (Started
+# with the signals at their defaults: a background job of a script has
+# SIGINT ignored.)
 for signal in TERM INT HUP; do
-  "$SCRATCH/plain.app" & pid=$!
+  env --default-signal "$SCRATCH/plain.app" & pid=$!
   wait_window "Plain Window" > /dev/null || fail "no main window"
   sleep 0.5
   kill -s "$signal" "$pid"
@@ -146,3 +148,14 @@ for signal in TERM INT HUP; do
   [ -z "$(temp_files)" ] || fail "SIG$signal left $(temp_files)"
 done
 pass "SIGTERM, SIGINT and SIGHUP end the program in order, without leftovers"
+
+# A signal the program was started with ignored stays ignored: under nohup
+# the end of the terminal's session does not end it.
+nohup "$SCRATCH/plain.app" > /dev/null 2>&1 & pid=$!
+wait_window "Plain Window" > /dev/null || fail "no main window under nohup"
+kill -HUP "$pid"
+still_running "$pid" 2 || fail "SIGHUP ended a program started under nohup"
+kill -TERM "$pid"
+wait_exit "$pid"
+[ "$EXIT_CODE" = 0 ] && [ -z "$(temp_files)" ] || fail "SIGTERM under nohup: exit code $EXIT_CODE, left $(temp_files)"
+pass "under nohup SIGHUP leaves the program running; SIGTERM still ends it"

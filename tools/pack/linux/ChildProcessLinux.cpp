@@ -42,7 +42,12 @@ TChildProcess::TInterruptGuard::TInterruptGuard() {
   struct sigaction action {};
   action.sa_handler = PassOn;
   ::sigemptyset(&action.sa_mask);
-  for (size_t i = 0; i < std::size(kPassedOn); ++i) ::sigaction(kPassedOn[i], &action, &gPrevious[i]);
+  for (size_t i = 0; i < std::size(kPassedOn); ++i) {
+    ::sigaction(kPassedOn[i], nullptr, &gPrevious[i]);
+    // Ignored when the packer started (nohup), ignored by the program too,
+    // which inherits that.
+    if (gPrevious[i].sa_handler != SIG_IGN) ::sigaction(kPassedOn[i], &action, nullptr);
+  }
 }
 
 TChildProcess::TInterruptGuard::~TInterruptGuard() {
