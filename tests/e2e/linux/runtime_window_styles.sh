@@ -16,7 +16,12 @@ start() {
   make_app styled "IndexPage=site/index.html" "AppTitle=Styled" "AppEscapeClose=1" "$@"
   "$SCRATCH/styled.app" & pid=$!
   window="$(wait_window Styled)" || fail "no main window for $*"
-  sleep 1
+  wait_until 20 page_painted || fail "the page did not paint for $*"
+}
+# page_painted: true once the page's dark line of text shows in the window.
+page_painted() {
+  import -window "$window" "$SCRATCH/painted.png" 2> /dev/null &&
+    [ "$(convert "$SCRATCH/painted.png" -crop 600x80+0+0 +repage -format '%[fx:minima.intensity<0.5]' info:)" = 1 ]
 }
 finish() {
   press_key "$window" Escape
