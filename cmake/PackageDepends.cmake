@@ -8,7 +8,7 @@ if(NOT CPACK_GENERATOR STREQUAL "DEB")
 endif()
 set(scratch "${CMAKE_CURRENT_LIST_DIR}/shlibdeps")
 file(MAKE_DIRECTORY "${scratch}/debian")
-file(WRITE "${scratch}/debian/control" "Source: lumora\n\nPackage: lumora\n")
+file(WRITE "${scratch}/debian/control" "Source: lumora\n\nPackage: lumora\nArchitecture: any\n")
 execute_process(COMMAND dpkg-shlibdeps -O ${LUMORA_LINKED_FILES}
   WORKING_DIRECTORY "${scratch}"
   OUTPUT_VARIABLE found ERROR_VARIABLE problems RESULT_VARIABLE failed)
