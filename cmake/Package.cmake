@@ -106,6 +106,13 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 # The libraries the programs link (WebKitGTK, GTK, GStreamer, SQLite, PCRE2,
 # zlib, ...) with the versions they need, found by dpkg-shlibdeps; and the
 # GStreamer plug-ins the runtime plays sounds with, which nothing links.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The Linux runtime links only the C library and carries the library that
+# links the rest, which is no file of the package: dpkg-shlibdeps reads the
+# build folder's programs and that library when cpack runs
+# (cmake/PackageDepends.cmake).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+set(LUMORA_LINKED_FILES "$<TARGET_FILE:lumora-pack>;$<TARGET_FILE:lumora>;$<TARGET_FILE:lumora_runtime>")
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/packaging/PackageDepends.cmake CONTENT
+  "set(LUMORA_LINKED_FILES \"${LUMORA_LINKED_FILES}\")\ninclude(\"${PROJECT_SOURCE_DIR}/cmake/PackageDepends.cmake\")\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/packaging/PackageDepends.cmake)
 include(CPack)

@@ -36,6 +36,13 @@ readelf --notes "$runtimes/linux-x86_64/lumora" |
   grep -qF "Packaging Metadata: {\"type\":\"deb\",\"name\":\"lumora\",\"version\":\"$version\"}" ||
   fail "the Linux runtime's version note does not say $version: $(readelf --notes "$runtimes/linux-x86_64/lumora")"
 dpkg-deb -f "$deb" Version | grep -qxF "$version" || fail "the package is not version $version"
+# The Linux runtime links only the C library and carries the library that
+# links the rest; the package depends on what that one links all the same.
+depends="$(dpkg-deb -f "$deb" Depends)"
+for package in libwebkit2gtk-4.1-0 libgtk-3-0 libgstreamer1.0-0 libsqlite3-0 gstreamer1.0-plugins-good; do
+  tr ',|' '\n\n' <<< "$depends" | sed 's/^ *//; s/[ :].*//' | grep -qxE "${package}(t64)?" ||
+    fail "the package does not depend on $package: $depends"
+done
 pass "the package, the packer and the Linux runtime say version $version"
 
 lintian --fail-on error "$deb" > "$SCRATCH/lintian.out" 2>&1 ||
