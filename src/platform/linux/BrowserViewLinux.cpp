@@ -136,12 +136,18 @@ namespace {
 
 TBrowserView* Self(gpointer data) { return static_cast<TBrowserView*>(data); }
 
+// The page the view shows; the empty text before its first.
+String ShownURL(WebKitWebView* view) {
+  const char* uri = webkit_web_view_get_uri(view);
+  return uri ? FromUtf8(uri) : String();
+}
+bool ShowsForeignPage(WebKitWebView* view) { return IsForeignPage(kSiteScheme, ShownURL(view)); }
+
 GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action, gpointer data) {
   // A page of another origin at the top opens a window only on the user's
   // action (its frames, and those of site pages, are held to the same by
   // the web process extension, which knows which frame asks).
-  const char* shown = webkit_web_view_get_uri(view);
-  if (IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : "")) && !webkit_navigation_action_is_user_gesture(action)) {
+  if (ShowsForeignPage(view) && !webkit_navigation_action_is_user_gesture(action)) {
     return nullptr;
   }
   TBrowserView* self = Self(data);
@@ -205,7 +211,7 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   // frame asked, but it does say which page the view shows, and a foreign
   // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
-  const String shown = FromUtf8(webkit_web_view_get_uri(view) ? webkit_web_view_get_uri(view) : "");
+  const String shown = ShownURL(view);
   const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
   if (IsForeignNavigation(kSiteScheme, url, shown, {})) {
     // The way back to the site after the user followed a link away: the
@@ -234,8 +240,7 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
 
 void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
   if (event != WEBKIT_LOAD_FINISHED) return;
-  const char* uri = webkit_web_view_get_uri(view);
-  const String url = uri ? FromUtf8(uri) : String();
+  const String url = ShownURL(view);
   TBrowserView* self = Self(data);
   RunHandler([&] {
     if (self->OnNavigateComplete) self->OnNavigateComplete(url);
@@ -260,10 +265,7 @@ void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message,
   TBrowserView* self = Self(data);
   auto* view = static_cast<WebKitWebView*>(self->NativeHandle());
   TGCharPtr uri(jsc_value_to_string(webkit_javascript_result_get_js_value(message)));
-  const char* shown = webkit_web_view_get_uri(view);
-  if (!uri || !IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : "")) || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) {
-    return;
-  }
+  if (!uri || !ShowsForeignPage(view) || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) return;
   const String target = UrlFromWebKit(uri.get());
   bool allowed = false;
   RunHandler([&] { allowed = self->OnReturnToSite && self->OnReturnToSite(target); });
@@ -279,8 +281,7 @@ void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message,
 // with, its opener's).
 void OnNativeClose(WebKitWebView* view, gpointer data) {
   if (!Self(data)->IsChildWindow()) return;
-  const char* shown = webkit_web_view_get_uri(view);
-  if (IsForeignPage(kSiteScheme, FromUtf8(shown ? shown : ""))) return;
+  if (ShowsForeignPage(view)) return;
   OnCloseMessage(nullptr, nullptr, data);
 }
 
@@ -541,10 +542,7 @@ void TBrowserView::Navigate(const String& url) {
   webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FImpl->View), ToUtf8(url).c_str());
 }
 
-String TBrowserView::LocationURL() const {
-  const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View));
-  return uri ? FromUtf8(uri) : String();
-}
+String TBrowserView::LocationURL() const { return ShownURL(WEBKIT_WEB_VIEW(FImpl->View)); }
 
 bool TBrowserView::HasDocument() const { return webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View)) != nullptr; }
 
