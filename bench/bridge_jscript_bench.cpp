@@ -15,8 +15,8 @@
 
 #include "core/TemporalFiles.h"
 #include "core/bridge/BrowserJs.h"
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/services/HostServices.h"

@@ -1,13 +1,13 @@
 # The layers and what each may include.
 #
 #   core      src/core      portable: the site, the archive, the protocol,
-#                           the bridge, and the OS interfaces (core/os/*.h)
+#                           the bridge, and the OS interfaces (os/*.h)
 #   os        src/os/<os>   the OS interfaces' implementations
 #   platform  src/platform  the runtime's windows: interfaces and backends
 #   app       src/app       the runtime's start-up and forms
 #   pack      tools/pack    the packer
 #
-# Includes are written from the layer's name ("core/Stream.h"). A layer's
+# Includes are written from the layer's name ("base/Stream.h"). A layer's
 # targets do not get the source tree as include root but a folder of their
 # own in the build tree holding links to the layers below it only, so an
 # include that points upwards (the core reaching a window header, a backend
@@ -31,7 +31,7 @@ function(lumora_layer_view name)
   set(LUMORA_VIEW_${name} "${root}" PARENT_SCOPE)
 endfunction()
 
-lumora_layer_view(core core)
+lumora_layer_view(core base core os)
 lumora_layer_view(os os)
 lumora_layer_view(platform platform)
 lumora_layer_view(app app)

@@ -44,7 +44,7 @@ set(LUMORA_STYLE_SOURCES
 # in host-tools/), never a program of the target system: the Windows builds
 # need neither Wine nor a display.
 set(LUMORA_STYLEC_SOURCES tools/stylec/StyleCompiler.cpp src/core/style/StyleFile.cpp
-  src/core/style/StyleSource.cpp src/core/String.cpp)
+  src/core/style/StyleSource.cpp src/base/String.cpp)
 if(CMAKE_CROSSCOMPILING)
   include(ExternalProject)
   set(LUMORA_HOST_TOOLS ${CMAKE_BINARY_DIR}/host-tools)

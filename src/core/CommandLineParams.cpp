@@ -1,7 +1,7 @@
 #include "core/CommandLineParams.h"
 
-#include "core/os/CommandLine.h"
-#include "core/os/File.h"
+#include "os/CommandLine.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -1,13 +1,13 @@
 // The program's arguments as the runtime library splits its command line:
 // ParamCount and ParamStr, over the platform's raw command line
-// (core/os/CommandLine.h), plus the joining the Linux backend uses to
+// (os/CommandLine.h), plus the joining the Linux backend uses to
 // rebuild such a command line from separate arguments.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

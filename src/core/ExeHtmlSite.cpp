@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "core/ImageHeaders.h"
-#include "core/Stream.h"
+#include "base/ImageHeaders.h"
+#include "base/Stream.h"
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 

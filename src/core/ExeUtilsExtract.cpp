@@ -3,11 +3,11 @@
 // message box, which a console program (the packer) does not link.
 #include "core/ExeUtils.h"
 
-#include "core/Exception.h"
-#include "core/ImageHeaders.h"
-#include "core/Stream.h"
-#include "core/os/File.h"
-#include "core/os/MessageBox.h"
+#include "base/Exception.h"
+#include "base/ImageHeaders.h"
+#include "base/Stream.h"
+#include "os/File.h"
+#include "platform/MessageBox.h"
 
 namespace lumora {
 

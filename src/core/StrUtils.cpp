@@ -4,9 +4,9 @@
 #include <array>
 #include <stdexcept>
 
-#include "core/os/Locale.h"
-#include "core/os/Random.h"
-#include "core/os/SysColor.h"
+#include "os/Locale.h"
+#include "os/Random.h"
+#include "os/SysColor.h"
 
 namespace lumora {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/ByteOrder.h"
-#include "core/IconFile.h"
+#include "base/ByteOrder.h"
+#include "base/IconFile.h"
 
 namespace lumora {
 

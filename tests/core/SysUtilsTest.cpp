@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/Exception.h"
-#include "core/Stream.h"
+#include "base/Exception.h"
+#include "base/Stream.h"
 #include "core/StrUtils.h"
-#include "core/os/File.h"
-#include "core/os/Locale.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/Locale.h"
+#include "os/SysUtils.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"
 

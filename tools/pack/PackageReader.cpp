@@ -6,9 +6,9 @@
 #include <memory>
 #include <thread>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
-#include "core/ImageHeaders.h"
+#include "base/ImageHeaders.h"
 #include "core/zip/AbZipArchive.h"
 #include "pack/EncodePipeline.h"
 #include "pack/FileWindowStream.h"

@@ -1,8 +1,8 @@
 #include "core/pe/PeResourceEditor.h"
 
-#include "core/IconFile.h"
-#include "core/ResourceUpdateError.h"
-#include "core/Stream.h"
+#include "base/IconFile.h"
+#include "base/ResourceUpdateError.h"
+#include "base/Stream.h"
 #include "core/pe/PeErrors.h"
 #include "core/pe/VersionInfo.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/protocol/InternetProtocol.h"
-#include "core/os/File.h"
-#include "core/os/ProtocolNamespace.h"
-#include "core/os/UiThreadCall.h"
+#include "os/File.h"
+#include "core/protocol/ProtocolNamespace.h"
+#include "os/UiThreadCall.h"
 
 namespace lumora {
 

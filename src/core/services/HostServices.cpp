@@ -7,11 +7,11 @@
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 #include "core/zip/AbZipKit.h"
-#include "core/os/File.h"
-#include "core/os/FileRename.h"
-#include "core/os/MessageBox.h"
-#include "core/os/Registry.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/FileRename.h"
+#include "platform/MessageBox.h"
+#include "os/Registry.h"
+#include "os/SysUtils.h"
 
 namespace lumora {
 namespace {

@@ -12,9 +12,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/Exception.h"
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Exception.h"
+#include "base/Stream.h"
+#include "base/String.h"
 #include "core/services/ExternalServices.h"
 
 namespace lumora {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/CommandLineParams.h"
-#include "core/os/CommandLine.h"
+#include "os/CommandLine.h"
 
 namespace lumora {
 

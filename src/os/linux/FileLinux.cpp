@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "core/StrUtils.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

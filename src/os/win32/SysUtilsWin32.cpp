@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "core/Exception.h"
-#include "core/Stream.h"
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "base/Exception.h"
+#include "base/Stream.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

@@ -18,7 +18,7 @@
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/site/SiteRequestHandler.h"
 #include "core/zip/AbZipKit.h"
-#include "platform/linux/WebKitMediaBridge.h"
+#include "platform/linux/browser/WebKitMediaBridge.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 

@@ -20,8 +20,8 @@
 #include "core/protocol/ProtocolRegistry.h"
 #include "os/win32/WideString.h"
 #include "platform/OleSession.h"
-#include "os/win32/protocol/InternetProtocolHandler.h"
-#include "os/win32/protocol/InternetProtocolHandlerFactory.h"
+#include "platform/win32/browser/InternetProtocolHandler.h"
+#include "platform/win32/browser/InternetProtocolHandlerFactory.h"
 
 namespace lumora::test {
 namespace {

@@ -25,7 +25,7 @@
 #include "core/TemporalFiles.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/bridge/JsConstants.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "core/services/HostServices.h"
 #include "core/zip/AbZipKit.h"
 #include "os/win32/WideString.h"
