@@ -18,6 +18,7 @@
 #include <string>
 
 #include "base/Stream.h"
+#include "os/File.h"
 #include "core/zip/AbZipKit.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"

@@ -17,6 +17,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/SaveDialog.h"
+#include "platform/SystemDesktop.h"
 #include "os/SysUtils.h"
 
 namespace lumora {
@@ -94,7 +95,7 @@ void TMainForm::FormCreate() {
   FServices = std::make_unique<THostServices>(
       *ExeHtmlSite->FZipFile, *TemporalFiles, settings, [](TSaveDialogRequest& request) {
         return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
-      });
+      }, std::make_unique<TSystemDesktop>());
   CreateBrowserForm();
 }
 

@@ -1,13 +1,12 @@
 // Byte streams: the memory stream that carries archive entries between the
-// reader, the request handler and the host services, and the file stream
-// over a platform file handle.
+// reader, the request handler and the host services. The file stream over
+// a platform file handle is the OS layer's (os/File.h).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "base/String.h"
-#include "os/File.h"
 
 namespace lumora {
 
@@ -47,26 +46,6 @@ class TMemoryStream final : public TStream {
  private:
   std::vector<uint8_t> FData;
   int64_t FPosition = 0;
-};
-
-// A stream over a file. Opening fails with EFCreateError ("Cannot create
-// file ...") for TFileCreation::CreateAlways and with EFOpenError ("Cannot
-// open file ...") otherwise, both naming the path and the platform's reason.
-class TFileStream final : public TStream {
- public:
-  TFileStream(const String& path, TFileAccess access, TFileShare share, TFileCreation creation);
-
-  int64_t Read(void* buffer, int64_t count) override;
-  int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-  int64_t Size() override;
-  void SetSize(int64_t size) override;
-
-  const String& FileName() const { return FFileName; }
-
- private:
-  String FFileName;
-  TFileHandle FHandle;
 };
 
 }  // namespace lumora

@@ -8,8 +8,9 @@
 #include "core/ConfigKeys.h"
 #include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "base/Stream.h"
+#include "os/File.h"
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 

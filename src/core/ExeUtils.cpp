@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/Exception.h"
-#include "base/IconFile.h"
+#include "os/IconFile.h"
 #include "base/Stream.h"
 #include "core/TerminationRequest.h"
 #include "os/ExeImage.h"

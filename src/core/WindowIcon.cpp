@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "base/ByteOrder.h"
-#include "base/IconFile.h"
+#include "os/IconFile.h"
 
 namespace lumora {
 

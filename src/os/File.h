@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/Stream.h"
 #include "base/String.h"
 
 namespace lumora {
@@ -115,5 +116,25 @@ void SleepMilliseconds(uint32_t milliseconds);
 // Case-insensitive comparison under the user's locale, as the platform does
 // it for file names and lists.
 bool SameTextLocale(const String& a, const String& b);
+
+// A stream over a file. Opening fails with EFCreateError ("Cannot create
+// file ...") for TFileCreation::CreateAlways and with EFOpenError ("Cannot
+// open file ...") otherwise, both naming the path and the platform's reason.
+class TFileStream final : public TStream {
+ public:
+  TFileStream(const String& path, TFileAccess access, TFileShare share, TFileCreation creation);
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+  void SetSize(int64_t size) override;
+
+  const String& FileName() const { return FFileName; }
+
+ private:
+  String FFileName;
+  TFileHandle FHandle;
+};
 
 }  // namespace lumora

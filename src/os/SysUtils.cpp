@@ -3,7 +3,6 @@
 // and byte sizes as text.
 #include <vector>
 
-#include "core/StrUtils.h"
 #include "base/Stream.h"
 #include "os/File.h"
 #include "os/Locale.h"
@@ -50,14 +49,6 @@ void TSysUtils::RemoveUTFBoomFromFile(const String& filePath) {
   file.SetPosition(0);
   file.WriteBuffer(content.data(), rest);
   file.SetSize(rest);
-}
-
-String TSysUtils::FormatByteSize(int64_t bytes) {
-  // The user's number format is taken once, like the process-wide format
-  // settings a program reads when it starts: a later change of the user's
-  // locale does not reach a running program.
-  static const char16_t separator = UserDecimalSeparator();
-  return TStrUtils::FormatByteSize(bytes, separator);
 }
 
 }  // namespace lumora

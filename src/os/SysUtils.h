@@ -146,10 +146,6 @@ class TSysUtils {
   // it is shorter than 3 bytes.
   static void RemoveUTFBoomFromFile(const String& filePath);
 
-  // TStrUtils::FormatByteSize with the user's decimal separator instead of
-  // the system default locale's.
-  static String FormatByteSize(int64_t bytes);
-
  private:
   // The special folder of a CSIDL number (0 desktop, 5 documents, 26
   // application data, 38 program files), or the empty text.

@@ -9,7 +9,7 @@
 
 #include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

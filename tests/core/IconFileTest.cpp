@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "base/IconFile.h"
+#include "os/IconFile.h"
 #include "base/ResourceUpdateError.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"

@@ -6,7 +6,7 @@
 
 #include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "base/IconFile.h"
+#include "os/IconFile.h"
 #include "core/pe/PeResourceEditor.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/Stream.h"
+#include "os/File.h"
 
 namespace lumora {
 

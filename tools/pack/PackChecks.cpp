@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "base/ByteOrder.h"
-#include "base/IconFile.h"
-#include "base/ImageHeaders.h"
+#include "os/IconFile.h"
+#include "os/ImageHeaders.h"
 #include "base/Stream.h"
 #include "core/pe/VersionInfo.h"
 #include "os/File.h"
@@ -12,7 +12,7 @@
 
 #include "core/ConfigKeys.h"
 #include "base/Exception.h"
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "pack/Packer.h"
 
 namespace lumora {

@@ -8,10 +8,11 @@
 
 #include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "core/zip/AbZipArchive.h"
 #include "pack/EncodePipeline.h"
 #include "pack/FileWindowStream.h"
+#include "os/File.h"
 
 namespace lumora {
 

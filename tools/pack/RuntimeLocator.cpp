@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "base/Exception.h"
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "os/File.h"
 
 namespace lumora {

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/CommandLineParams.h"
 #include "os/CommandLine.h"
 
 namespace lumora {
@@ -22,7 +21,7 @@ String RawCommandLine() {
     arguments.push_back(FromUtf8(std::string_view(bytes).substr(start, end - start)));
     start = end + 1;
   }
-  return TCommandLineParams::JoinCommandLine(arguments);
+  return JoinCommandLine(arguments);
 }
 
 }  // namespace lumora

@@ -1,7 +1,7 @@
 // Linux has no loaded image whose section table could be read from memory,
 // so the running executable's ELF headers are read from its file.
 #include "base/Exception.h"
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "os/ExeImage.h"
 #include "os/File.h"
 

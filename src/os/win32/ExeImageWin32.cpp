@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "os/ExeImage.h"
 
 namespace lumora {

@@ -4,7 +4,7 @@
 // fails half-way is discarded so the file stays as it was.
 #include <windows.h>
 
-#include "base/IconFile.h"
+#include "os/IconFile.h"
 #include "base/ResourceUpdateError.h"
 #include "os/ExeResources.h"
 #include "os/win32/WideString.h"

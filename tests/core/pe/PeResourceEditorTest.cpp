@@ -9,8 +9,8 @@
 
 #include "base/ByteOrder.h"
 #include "base/Exception.h"
-#include "base/IconFile.h"
-#include "base/ImageHeaders.h"
+#include "os/IconFile.h"
+#include "os/ImageHeaders.h"
 #include "base/Stream.h"
 #include "core/pe/PeCheckSum.h"
 #include "core/pe/PeErrors.h"

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/ExeUtils.h"
-#include "base/IconFile.h"
-#include "base/ImageHeaders.h"
+#include "os/IconFile.h"
+#include "os/ImageHeaders.h"
 #include "base/ResourceUpdateError.h"
 #include "os/File.h"
 #include "os/win32/WideString.h"

@@ -32,6 +32,7 @@
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "platform/OleSession.h"
+#include "platform/SystemDesktop.h"
 #include "platform/win32/BrowserTestSupport.h"
 #include "platform/win32/ImportHook.h"
 #include "platform/win32/browser/ComObject.h"
@@ -81,7 +82,7 @@ struct TRecordingBrowser final : TJsBrowser {
 };
 
 // The services' desktop without modal message boxes.
-struct TQuietDesktop final : THostDesktop {
+struct TQuietDesktop final : TSystemDesktop {
   std::vector<String>* Messages = nullptr;
   void ShowMessage(const String& text, const String&) override { Messages->push_back(text); }
 };

@@ -2,23 +2,26 @@
 // one every web view made with webkit_web_view_new uses.
 #include <webkit2/webkit2.h>
 
-#include "core/protocol/ProtocolNamespace.h"
+#include "platform/ProtocolNamespace.h"
 #include "platform/linux/browser/WebKitScheme.h"
 
 namespace lumora {
 
-struct TProtocolNamespace::TImpl {};
+namespace {
 
-TProtocolNamespace::TProtocolNamespace() = default;
+class TWebKitNamespace final : public TProtocolNamespace {
+ public:
+  void Register(const String& scheme) override {
+    RegisterWebKitScheme(webkit_web_context_get_default(), scheme);
+  }
 
-TProtocolNamespace::~TProtocolNamespace() = default;
+  void Unregister(const String& scheme) override {
+    ForgetWebKitSchemeEntries(webkit_web_context_get_default(), scheme);
+  }
+};
 
-void TProtocolNamespace::Register(const String& scheme) {
-  RegisterWebKitScheme(webkit_web_context_get_default(), scheme);
-}
+}  // namespace
 
-void TProtocolNamespace::Unregister(const String& scheme) {
-  ForgetWebKitSchemeEntries(webkit_web_context_get_default(), scheme);
-}
+std::unique_ptr<TProtocolNamespace> NewProtocolNamespace() { return std::make_unique<TWebKitNamespace>(); }
 
 }  // namespace lumora

@@ -5,7 +5,7 @@
 
 #include "core/protocol/InternetProtocol.h"
 #include "os/File.h"
-#include "core/protocol/ProtocolNamespace.h"
+#include "platform/ProtocolNamespace.h"
 #include "os/win32/WideString.h"
 #include "os/win32/ComPtr.h"
 #include "platform/win32/browser/InternetProtocolHandlerFactory.h"
@@ -19,35 +19,38 @@ constexpr CLSID kHandlerClassId = {0x79EAC9E4, 0xBAF9, 0x11CE, {0x8C, 0x82, 0x00
 
 String ErrorText(HRESULT result) { return SysErrorMessage(static_cast<uint32_t>(result)); }
 
-}  // namespace
+// The session keeps the factory registered under each scheme.
+class TUrlMonikerNamespace final : public TProtocolNamespace {
+ public:
+  TUrlMonikerNamespace() {
+    FFactory = TInternetProtocolHandlerFactory::Create();
+    const HRESULT result = ::CoInternetGetSession(0, FSession.Receive(), 0);
+    // Without a session no scheme can be registered at all.
+    if (FAILED(result) || !FSession) {
+      throw EInternetException(u"The URL layer's session is not available: " + ErrorText(result));
+    }
+  }
 
-struct TProtocolNamespace::TImpl {
-  TComPtr<IClassFactory> Factory;
-  TComPtr<IInternetSession> Session;
+  void Register(const String& scheme) override {
+    const HRESULT result =
+        FSession->RegisterNameSpace(FFactory.Get(), kHandlerClassId, Wide(scheme).c_str(), 0, nullptr, 0);
+    if (FAILED(result)) {
+      throw EInternetException(u"The Internet Protocol could not be registered: " + ErrorText(result));
+    }
+  }
+
+  void Unregister(const String& scheme) override {
+    // Nothing to do about a failure: the scheme is forgotten either way.
+    FSession->UnregisterNameSpace(FFactory.Get(), Wide(scheme).c_str());
+  }
+
+ private:
+  TComPtr<IClassFactory> FFactory;
+  TComPtr<IInternetSession> FSession;
 };
 
-TProtocolNamespace::TProtocolNamespace() : FImpl(std::make_unique<TImpl>()) {
-  FImpl->Factory = TInternetProtocolHandlerFactory::Create();
-  const HRESULT result = ::CoInternetGetSession(0, FImpl->Session.Receive(), 0);
-  // Without a session no scheme can be registered at all.
-  if (FAILED(result) || !FImpl->Session) {
-    throw EInternetException(u"The URL layer's session is not available: " + ErrorText(result));
-  }
-}
+}  // namespace
 
-TProtocolNamespace::~TProtocolNamespace() = default;
-
-void TProtocolNamespace::Register(const String& scheme) {
-  const HRESULT result =
-      FImpl->Session->RegisterNameSpace(FImpl->Factory.Get(), kHandlerClassId, Wide(scheme).c_str(), 0, nullptr, 0);
-  if (FAILED(result)) {
-    throw EInternetException(u"The Internet Protocol could not be registered: " + ErrorText(result));
-  }
-}
-
-void TProtocolNamespace::Unregister(const String& scheme) {
-  // Nothing to do about a failure: the scheme is forgotten either way.
-  FImpl->Session->UnregisterNameSpace(FImpl->Factory.Get(), Wide(scheme).c_str());
-}
+std::unique_ptr<TProtocolNamespace> NewProtocolNamespace() { return std::make_unique<TUrlMonikerNamespace>(); }
 
 }  // namespace lumora

@@ -1,9 +1,10 @@
-#include "base/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "base/Stream.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -1,10 +1,11 @@
-#include "base/IconFile.h"
+#include "os/IconFile.h"
 
 #include <algorithm>
 
 #include "base/ByteOrder.h"
 #include "base/ResourceUpdateError.h"
 #include "base/Stream.h"
+#include "os/File.h"
 
 namespace lumora {
 
