@@ -15,10 +15,11 @@
 
 #include "core/TemporalFiles.h"
 #include "core/bridge/BrowserJs.h"
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
+#include "platform/ProtocolNamespace.h"
 #include "core/services/HostServices.h"
 #include "core/zip/AbZipKit.h"
 #include "os/win32/WideString.h"
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
 
   // The lmp scheme answers the one page the browser is sent to: the
   // external object answers site pages only.
-  SetUpProtocolRegistry();
+  SetUpProtocolRegistry(NewProtocolNamespace);
   bool answered = false;
   std::string body;
   {

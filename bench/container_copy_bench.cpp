@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "core/ExeUtils.h"
-#include "core/Stream.h"
-#include "core/os/File.h"
+#include "base/Stream.h"
+#include "os/File.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -21,6 +21,7 @@
 #include "core/ExeHtmlSite.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
+#include "platform/ProtocolNamespace.h"
 #include "core/site/SiteRequestHandler.h"
 #include "core/site/TemplatePage.h"
 #include "core/zip/AbZipKit.h"
@@ -118,7 +119,7 @@ struct TBenchSite {
     std::ofstream(Dir / "site.zip", std::ios::binary) << test::BuildZip(zipEntries);
     Kit.SetPassword(TExeHtmlSite::kArchivePassword);
     Kit.SetFileName(FromUtf8((Dir / "site.zip").string()));
-    SetUpProtocolRegistry();
+    SetUpProtocolRegistry(NewProtocolNamespace);
     Lmp.SetProtocol(u"lmp");
     Lmp.SetOnRequestStream([this](TInternetProtocol& sender, const String& request, std::unique_ptr<TStream>& stream) {
       Handler.HandleProtocolRequest(sender, request, stream);

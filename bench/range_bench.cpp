@@ -17,7 +17,8 @@
 #include <random>
 #include <string>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
+#include "os/File.h"
 #include "core/zip/AbZipKit.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"

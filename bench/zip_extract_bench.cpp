@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbZipKit.h"
 #include "core/zip/PkwareDecryptor.h"
 #include "core/zip/ZipRecords.h"

@@ -4,8 +4,9 @@
 #
 #   lumora_core_deps     zlib, PCRE2
 #   lumora_os_deps       what files, the registry store and the locale need
-#   lumora_desktop_deps  the shell, sound, message boxes, the URL layer
-#   lumora_ui_deps       the windows and the browser
+#   lumora_desktop_deps  the OS layer's desktop half: the shell, sound,
+#                        keyboard input, text measuring and icons
+#   lumora_ui_deps       the windows, the browser and its URL layer
 foreach(layer core os desktop ui)
   add_library(lumora_${layer}_deps INTERFACE)
 endforeach()
@@ -23,10 +24,12 @@ if(WIN32)
   target_include_directories(lumora_core_deps INTERFACE "${LUMORA_ZLIB_INCLUDE_DIR}" "${PCRE2_INCLUDE_DIR}")
   target_compile_definitions(lumora_core_deps INTERFACE PCRE2_STATIC PCRE2_CODE_UNIT_WIDTH=8)
   target_link_libraries(lumora_core_deps INTERFACE "${LUMORA_ZLIB_STATIC}" "${PCRE2_LIBRARY}")
-  target_link_libraries(lumora_os_deps INTERFACE shell32 advapi32 kernel32)
-  target_link_libraries(lumora_desktop_deps INTERFACE
-    ole32 oleaut32 uuid urlmon shell32 shlwapi winmm gdi32 user32 advapi32 dwmapi)
-  target_link_libraries(lumora_ui_deps INTERFACE ole32 comdlg32 comctl32 shell32 gdi32 user32)
+  # user32 for the hidden window that carries calls to the user-interface
+  # thread.
+  target_link_libraries(lumora_os_deps INTERFACE shell32 advapi32 kernel32 user32)
+  target_link_libraries(lumora_desktop_deps INTERFACE ole32 uuid shell32 winmm gdi32 user32)
+  target_link_libraries(lumora_ui_deps INTERFACE
+    ole32 oleaut32 uuid urlmon comdlg32 comctl32 shell32 shlwapi gdi32 user32 advapi32 dwmapi)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LUMORA_CORE_SYS REQUIRED IMPORTED_TARGET zlib libpcre2-8)
@@ -37,33 +40,12 @@ else()
   endif()
   pkg_check_modules(LUMORA_OS_SYS REQUIRED IMPORTED_TARGET glib-2.0 sqlite3)
   pkg_check_modules(LUMORA_DESKTOP_SYS REQUIRED IMPORTED_TARGET
-    gio-2.0 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0 x11 xtst)
-  pkg_check_modules(LUMORA_UI_SYS REQUIRED IMPORTED_TARGET gtk+-3.0 webkit2gtk-4.1)
+    gio-2.0 gtk+-3.0 gstreamer-1.0 x11 xtst)
+  pkg_check_modules(LUMORA_UI_SYS REQUIRED IMPORTED_TARGET
+    gio-2.0 gtk+-3.0 webkit2gtk-4.1 gstreamer-1.0 gstreamer-app-1.0)
   # What window.external's web process extension builds against.
   pkg_check_modules(LUMORA_WEBEXT_SYS REQUIRED IMPORTED_TARGET webkit2gtk-web-extension-4.1)
   target_link_libraries(lumora_os_deps INTERFACE PkgConfig::LUMORA_OS_SYS)
-  # Headers and definitions on the interface target itself, so that
-  # lumora_compile_against can read them.
-  foreach(property INTERFACE_INCLUDE_DIRECTORIES INTERFACE_COMPILE_DEFINITIONS INTERFACE_COMPILE_OPTIONS)
-    get_target_property(value PkgConfig::LUMORA_DESKTOP_SYS ${property})
-    if(value)
-      set_property(TARGET lumora_desktop_deps APPEND PROPERTY ${property} ${value})
-    endif()
-  endforeach()
   target_link_libraries(lumora_desktop_deps INTERFACE PkgConfig::LUMORA_DESKTOP_SYS)
   target_link_libraries(lumora_ui_deps INTERFACE PkgConfig::LUMORA_UI_SYS)
 endif()
-
-# lumora_compile_against(<target> <deps>): compiles target with the headers
-# and definitions of deps without adding deps to what target's users link.
-function(lumora_compile_against target deps)
-  target_include_directories(${target} SYSTEM PRIVATE $<TARGET_PROPERTY:${deps},INTERFACE_INCLUDE_DIRECTORIES>)
-  target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${deps},INTERFACE_COMPILE_DEFINITIONS>)
-  target_compile_options(${target} PRIVATE $<TARGET_PROPERTY:${deps},INTERFACE_COMPILE_OPTIONS>)
-endfunction()
-
-# lumora_uses_desktop(<target>...): programs that use the desktop services
-# (message boxes, the shell, sound, the URL layer) link their libraries.
-function(lumora_uses_desktop)
-  set_target_properties(${ARGN} PROPERTIES LUMORA_DESKTOP ON)
-endfunction()

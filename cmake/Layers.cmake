@@ -1,18 +1,32 @@
-# The layers and what each may include.
+# The layers, bottom up, and what each may include and link: only itself
+# and the layers below it.
 #
+#   base      src/base      strings, streams, errors, code page tables
+#   os        src/os        the OS facilities: their interfaces (os/*.h),
+#                           portable parts and each system's implementation
+#                           (os/<system>); lumora_os for console programs,
+#                           lumora_os_desktop for the ones with windows
 #   core      src/core      portable: the site, the archive, the protocol,
-#                           the bridge, and the OS interfaces (core/os/*.h)
-#   os        src/os/<os>   the OS interfaces' implementations
-#   platform  src/platform  the runtime's windows: interfaces and backends
+#                           the bridge, the host services, the styles
+#   platform  src/platform  the runtime's windows: interfaces and backends,
+#                           with the browser engine's adapters
+#                           (platform/<system>/browser) and the styled
+#                           frames (platform/<system>/style)
 #   app       src/app       the runtime's start-up and forms
-#   pack      tools/pack    the packer
+#   pack      tools/pack    the packer (over core)
 #
-# Includes are written from the layer's name ("core/Stream.h"). A layer's
+# Where a lower layer needs something of a higher one, the higher one hands
+# it down at start-up: the URL layer's namespace (SetUpProtocolRegistry),
+# the host services' desktop (THostDesktop).
+#
+# Includes are written from the layer's name ("base/Stream.h"). A layer's
 # targets do not get the source tree as include root but a folder of their
 # own in the build tree holding links to the layers below it only, so an
 # include that points upwards (the core reaching a window header, a backend
 # reaching the runtime) names a file the compiler cannot find, and the
-# build fails. tests/layers checks that this holds.
+# build fails. The links are checked as well: each library, linked whole
+# with only the ones below it, leaves no symbol unresolved. tests/layers
+# checks both.
 set(LUMORA_LAYER_ROOT "${CMAKE_BINARY_DIR}/layers")
 
 # lumora_layer_view(<name> <layer>...): an include root that shows the
@@ -31,6 +45,7 @@ function(lumora_layer_view name)
   set(LUMORA_VIEW_${name} "${root}" PARENT_SCOPE)
 endfunction()
 
+lumora_layer_view(base base)
 lumora_layer_view(core core)
 lumora_layer_view(os os)
 lumora_layer_view(platform platform)

@@ -44,7 +44,7 @@ set(LUMORA_STYLE_SOURCES
 # in host-tools/), never a program of the target system: the Windows builds
 # need neither Wine nor a display.
 set(LUMORA_STYLEC_SOURCES tools/stylec/StyleCompiler.cpp src/core/style/StyleFile.cpp
-  src/core/style/StyleSource.cpp src/core/String.cpp)
+  src/core/style/StyleSource.cpp src/base/String.cpp)
 if(CMAKE_CROSSCOMPILING)
   include(ExternalProject)
   set(LUMORA_HOST_TOOLS ${CMAKE_BINARY_DIR}/host-tools)
@@ -62,7 +62,7 @@ if(CMAKE_CROSSCOMPILING)
   set(LUMORA_STYLEC_DEPENDS lumora_host_tools ${LUMORA_STYLEC})
 else()
   lumora_executable(lumora-stylec ${LUMORA_STYLEC_SOURCES})
-  target_include_directories(lumora-stylec PRIVATE "${LUMORA_VIEW_core}")
+  target_include_directories(lumora-stylec PRIVATE "${LUMORA_VIEW_base}" "${LUMORA_VIEW_core}")
   target_link_libraries(lumora-stylec PRIVATE lumora_core_deps)
   set(LUMORA_STYLEC $<TARGET_FILE:lumora-stylec>)
   set(LUMORA_STYLEC_DEPENDS lumora-stylec)
@@ -96,7 +96,7 @@ if(WIN32)
 else()
   # The OS backend's style resources read this table (src/CMakeLists.txt).
   add_library(lumora_styles STATIC ${LUMORA_STYLE_OUTPUT}/EmbeddedStyles.cpp)
-  target_include_directories(lumora_styles PRIVATE "${LUMORA_VIEW_core}")
+  target_include_directories(lumora_styles PRIVATE "${LUMORA_VIEW_base}" "${LUMORA_VIEW_os}")
   target_link_libraries(lumora_styles PRIVATE lumora_flags)
   function(lumora_embed_styles target)
   endfunction()

@@ -1,8 +1,8 @@
 #include "app/HandlerError.h"
 
 #include "core/AppTitle.h"
-#include "core/Exception.h"
-#include "core/os/MessageBox.h"
+#include "base/Exception.h"
+#include "platform/MessageBox.h"
 
 namespace lumora {
 

@@ -6,7 +6,7 @@
 #include "app/RestrictedForm.h"
 #include "app/StylesUtils.h"
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
 #include "core/browser/ScriptValue.h"
@@ -14,10 +14,11 @@
 #include "core/WindowIcon.h"
 #include "core/zip/AbZipKit.h"
 #include "platform/AppIcon.h"
-#include "core/os/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "platform/MessageLoop.h"
 #include "platform/SaveDialog.h"
-#include "core/os/SysUtils.h"
+#include "platform/SystemDesktop.h"
+#include "os/SysUtils.h"
 
 namespace lumora {
 
@@ -94,7 +95,7 @@ void TMainForm::FormCreate() {
   FServices = std::make_unique<THostServices>(
       *ExeHtmlSite->FZipFile, *TemporalFiles, settings, [](TSaveDialogRequest& request) {
         return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
-      });
+      }, std::make_unique<TSystemDesktop>());
   CreateBrowserForm();
 }
 

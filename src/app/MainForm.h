@@ -7,7 +7,7 @@
 
 #include "app/BrowserForm.h"
 #include "core/GlobalMainForm.h"
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/services/HostServices.h"
 #include "core/site/ServedLog.h"

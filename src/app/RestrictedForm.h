@@ -2,7 +2,7 @@
 // password; closing it any other way refuses.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 #include "platform/PasswordWindow.h"
 
 namespace lumora {

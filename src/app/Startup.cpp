@@ -9,18 +9,20 @@
 #include "app/BrowserForm.h"
 #include "app/MainForm.h"
 #include "app/RuntimeError.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
+#include "core/ExeUtils.h"
 #include "core/GlobalMainForm.h"
 #include "core/TemporalFiles.h"
 #include "core/TerminationRequest.h"
 #include "core/browser/IEBrowserFix.h"
 #include "core/protocol/ProtocolRegistry.h"
-#include "core/os/MessageBox.h"
-#include "core/os/SysUtils.h"
+#include "platform/MessageBox.h"
+#include "os/SysUtils.h"
 #include "core/HandlerGuard.h"
 #include "platform/MessageLoop.h"
 #include "platform/OleSession.h"
+#include "platform/ProtocolNamespace.h"
 
 namespace lumora {
 
@@ -72,7 +74,7 @@ int RunApplication() {
     step = stGlobalMainForm;
     GlobalMainForm = nullptr;
     step = stProtocolRegistry;
-    SetUpProtocolRegistry();
+    SetUpProtocolRegistry(NewProtocolNamespace);
     step = stBrowserFix;
     // The values only ask the browser for its newest document mode (WebKit
     // ignores them): a settings store that cannot take them, a full disk
@@ -84,6 +86,10 @@ int RunApplication() {
                    error.what());
     }
     CheckTermination();
+  } catch (const ENoAppendedArchive& request) {
+    ShowMessageBox(ENoAppendedArchive::Text, u"Error", mbIconError | mbOk);
+    ReleaseProcessObjects(step);
+    return request.ExitCode();
   } catch (const EImmediateExit& request) {
     ReleaseProcessObjects(step);
     return request.ExitCode();

@@ -1,7 +1,7 @@
 #include "app/StylesUtils.h"
 
 #include "core/AppTitle.h"
-#include "core/os/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "core/style/StyleEngine.h"
 #include "core/style/StyleFile.h"
 #include "core/style/StyleWindowPainter.h"

@@ -2,7 +2,7 @@
 // engine (core/style/StyleEngine.h).
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/StringList.h"
 #include "core/style/Bitmap32.h"
 

@@ -1,7 +1,7 @@
 #include "core/AppTitle.h"
 
-#include "core/UnicodeCase.h"
-#include "core/os/File.h"
+#include "base/UnicodeCase.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -1,12 +1,12 @@
 // The application title and the text of the error box of event handlers.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 
 // The executable's file name without its extension, every character but
-// the first in lower case by Unicode's rules (core/UnicodeCase.h), the same
+// the first in lower case by Unicode's rules (base/UnicodeCase.h), the same
 // in every locale.
 String ApplicationTitle();
 // The same for the program file path.

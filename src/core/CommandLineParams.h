@@ -1,13 +1,13 @@
 // The program's arguments as the runtime library splits its command line:
 // ParamCount and ParamStr, over the platform's raw command line
-// (core/os/CommandLine.h), plus the joining the Linux backend uses to
+// (os/CommandLine.h), plus the joining the Linux backend uses to
 // rebuild such a command line from separate arguments.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 
@@ -33,12 +33,7 @@ class TCommandLineParams {
   // there; the empty text when there is none.
   static String ParamStrOf(StringView commandLine, int32_t index);
 
-  // Joins arguments into one command line the way a Windows program
-  // launcher quotes them (the C runtime's convention): an argument that is
-  // empty or holds a blank, tab or line end is put in double quotes, a
-  // double quote inside becomes \" and the backslashes just before a double
-  // quote (or before the closing quote) are doubled. Arguments are
-  // separated by one blank.
+  // The OS layer's JoinCommandLine (os/CommandLine.h).
   static String JoinCommandLine(const std::vector<String>& arguments);
 
  private:

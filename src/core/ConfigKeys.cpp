@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/IniFile.h"
-#include "core/os/Locale.h"
+#include "os/Locale.h"
 
 namespace lumora {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

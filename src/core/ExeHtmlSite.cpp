@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "core/ImageHeaders.h"
-#include "core/Stream.h"
+#include "os/ImageHeaders.h"
+#include "base/Stream.h"
+#include "os/File.h"
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 

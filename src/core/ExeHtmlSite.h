@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "core/IniFile.h"
-#include "core/String.h"
+#include "base/String.h"
 #include "core/zip/AbZipKit.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/Exception.h"
-#include "core/IconFile.h"
-#include "core/Stream.h"
+#include "base/Exception.h"
+#include "os/IconFile.h"
+#include "base/Stream.h"
 #include "core/TerminationRequest.h"
-#include "core/os/ExeImage.h"
-#include "core/os/ExeResources.h"
-#include "core/os/File.h"
+#include "os/ExeImage.h"
+#include "os/ExeResources.h"
+#include "os/File.h"
 
 namespace lumora {
 

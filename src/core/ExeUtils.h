@@ -7,9 +7,18 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/String.h"
+#include "base/Exception.h"
+#include "base/String.h"
 
 namespace lumora {
+
+// The running program carries no archive: the program tells the user Text
+// in an error box and ends with exit code 0.
+class ENoAppendedArchive : public EImmediateExit {
+ public:
+  ENoAppendedArchive() : EImmediateExit(0) {}
+  static constexpr const char16_t* Text = u"This is not a valid Windows application";
+};
 
 class TExeUtils;
 class TStream;
@@ -25,9 +34,8 @@ class TExeUtils {
 
   // Copies the archive appended to the running executable into ZipPath
   // (created, replacing any file there). In a signed executable the archive
-  // ends where the signature's certificate table starts. With no appended archive it shows
-  // "This is not a valid Windows application" and raises EImmediateExit(0)
-  // without creating ZipPath. A negative length (an executable shorter than
+  // ends where the signature's certificate table starts. With no appended
+  // archive it raises ENoAppendedArchive without creating ZipPath. A negative length (an executable shorter than
   // its image) creates ZipPath empty. Raises EFCreateError/EFOpenError when
   // a file cannot be created or opened, and EStreamError when the executable
   // ends before the copy is complete.

@@ -1,13 +1,11 @@
 // The runtime's half of the container: taking the archive out of the
-// running program. Apart from the rest of TExeUtils because it may show a
-// message box, which a console program (the packer) does not link.
+// running program.
 #include "core/ExeUtils.h"
 
-#include "core/Exception.h"
-#include "core/ImageHeaders.h"
-#include "core/Stream.h"
-#include "core/os/File.h"
-#include "core/os/MessageBox.h"
+#include "base/Exception.h"
+#include "os/ImageHeaders.h"
+#include "base/Stream.h"
+#include "os/File.h"
 
 namespace lumora {
 
@@ -20,8 +18,7 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   const int64_t length =
       (archiveEnd >= 0 && archiveEnd < exeLength ? archiveEnd : exeLength) - imageEnd;
   if (length == 0) {
-    ShowMessageBox(u"This is not a valid Windows application", u"Error", mbIconError | mbOk);
-    throw EImmediateExit(0);
+    throw ENoAppendedArchive();
   }
   // Shared: the site object holds the copy open from its creation on.
   TFileStream zip(ZipPath, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateAlways);

@@ -4,7 +4,7 @@
 // talk to the main window's own class.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/services/ExternalServices.h"
 
 namespace lumora {

@@ -1,8 +1,8 @@
 #include "core/IniFile.h"
 
-#include "core/Stream.h"
-#include "core/os/CodePage.h"
-#include "core/os/Locale.h"
+#include "base/Stream.h"
+#include "os/CodePage.h"
+#include "os/Locale.h"
 
 namespace lumora {
 

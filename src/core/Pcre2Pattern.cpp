@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

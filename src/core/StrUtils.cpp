@@ -4,9 +4,9 @@
 #include <array>
 #include <stdexcept>
 
-#include "core/os/Locale.h"
-#include "core/os/Random.h"
-#include "core/os/SysColor.h"
+#include "os/Locale.h"
+#include "os/Random.h"
+#include "os/SysColor.h"
 
 namespace lumora {
 
@@ -51,6 +51,14 @@ String TStrUtils::ColorToWebRGB(TColor ColorToConvert, bool IncludePrefixChar) {
 
 String TStrUtils::FormatByteSize(int64_t bytes) {
   return FormatByteSize(bytes, SystemDecimalSeparator());
+}
+
+String TStrUtils::FormatByteSizeForUser(int64_t bytes) {
+  // The user's number format is taken once, like the process-wide format
+  // settings a program reads when it starts: a later change of the user's
+  // locale does not reach a running program.
+  static const char16_t separator = UserDecimalSeparator();
+  return FormatByteSize(bytes, separator);
 }
 
 String TStrUtils::FormatByteSize(int64_t bytes, char16_t decimalSeparator) {
@@ -189,26 +197,7 @@ String TStrUtils::GetGUID() {
   return out;
 }
 
-String TStrUtils::RandomString(int32_t strLen) {
-  constexpr char16_t kAlphabet[] = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  constexpr unsigned kLetters = 52;
-  // Bytes from 208 (= 4 * 52) up are thrown away so that every letter is
-  // equally likely.
-  constexpr unsigned kLimit = 256 / kLetters * kLetters;
-  String out;
-  if (strLen < 1) return out;
-  out.reserve(static_cast<size_t>(strLen));
-  std::array<uint8_t, 64> pool{};
-  while (out.size() < static_cast<size_t>(strLen)) {
-    OsRandomBytes(pool.data(), pool.size());
-    for (const uint8_t byte : pool) {
-      if (byte >= kLimit) continue;
-      out += kAlphabet[byte % kLetters];
-      if (out.size() == static_cast<size_t>(strLen)) break;
-    }
-  }
-  return out;
-}
+String TStrUtils::RandomString(int32_t strLen) { return RandomLetters(strLen); }
 
 String TStrUtils::RemoveQueryFromUri(StringView uri) {
   return String(uri.substr(0, uri.find_first_of(u"?#")));

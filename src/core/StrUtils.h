@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 
@@ -34,6 +34,9 @@ class TStrUtils {
   static String FormatByteSize(int64_t bytes);
   // The same with the given decimal separator (TSysUtils passes the user's).
   static String FormatByteSize(int64_t bytes, char16_t decimalSeparator);
+  // The same with the user's decimal separator, as the user's number format
+  // was when the program first asked.
+  static String FormatByteSizeForUser(int64_t bytes);
 
   // Escapes every code unit other than A-Z, a-z, 0-9, "-", "." and "_" as
   // "%" and its upper-case hex value with at least two digits ("%20",

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/os/Locale.h"
+#include "os/Locale.h"
 
 namespace lumora {
 namespace {

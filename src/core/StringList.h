@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

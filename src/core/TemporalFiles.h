@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/TemporaryFile.h"
 
 namespace lumora {

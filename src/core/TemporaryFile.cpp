@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/StrUtils.h"
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 
 namespace lumora {
 

@@ -3,8 +3,8 @@
 // killed or crashed left behind.
 #pragma once
 
-#include "core/String.h"
-#include "core/os/File.h"
+#include "base/String.h"
+#include "os/File.h"
 
 namespace lumora {
 

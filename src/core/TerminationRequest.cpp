@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

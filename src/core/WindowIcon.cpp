@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/ByteOrder.h"
-#include "core/IconFile.h"
+#include "base/ByteOrder.h"
+#include "os/IconFile.h"
 
 namespace lumora {
 

@@ -29,7 +29,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/browser/ScriptValue.h"
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

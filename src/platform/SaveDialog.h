@@ -1,7 +1,7 @@
 // The modal save-file dialog the main window offers downloads with.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/AppTitle.h"
-#include "core/UnicodeCase.h"
+#include "base/UnicodeCase.h"
 
 namespace lumora {
 namespace {

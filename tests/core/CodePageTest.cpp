@@ -1,8 +1,8 @@
 // Windows-1252 by table, and the platform's ANSI code page against it.
 #include <gtest/gtest.h>
 
-#include "core/CodePage.h"
-#include "core/os/CodePage.h"
+#include "base/CodePage.h"
+#include "os/CodePage.h"
 
 namespace lumora {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/CommandLineParams.h"
-#include "core/os/CommandLine.h"
-#include "core/os/File.h"
+#include "os/CommandLine.h"
+#include "os/File.h"
 
 namespace lumora {
 namespace {

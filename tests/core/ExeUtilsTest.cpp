@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "core/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

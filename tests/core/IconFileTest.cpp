@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "core/IconFile.h"
-#include "core/ResourceUpdateError.h"
+#include "os/IconFile.h"
+#include "base/ResourceUpdateError.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"
 

@@ -2,10 +2,10 @@
 // and the key table.
 #include <gtest/gtest.h>
 
-#include "core/CodePage.h"
+#include "base/CodePage.h"
 #include "core/ConfigKeys.h"
 #include "core/IniFile.h"
-#include "core/Stream.h"
+#include "base/Stream.h"
 
 namespace lumora {
 namespace {

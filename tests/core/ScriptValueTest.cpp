@@ -2,7 +2,7 @@
 // rules a variant compares with an integer.
 #include <gtest/gtest.h>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/browser/ScriptValue.h"
 
 namespace lumora {

@@ -8,8 +8,8 @@
 #include <set>
 
 #include "core/StrUtils.h"
-#include "core/os/Locale.h"
-#include "core/os/SysColor.h"
+#include "os/Locale.h"
+#include "os/SysColor.h"
 
 namespace lumora {
 namespace {

@@ -1,7 +1,7 @@
 // UTF-8/UTF-16 conversions and the small text helpers.
 #include <gtest/gtest.h>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 namespace {

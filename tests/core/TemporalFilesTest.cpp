@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/TemporalFiles.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

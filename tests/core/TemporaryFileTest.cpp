@@ -6,8 +6,8 @@
 #include <set>
 
 #include "core/TemporaryFile.h"
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

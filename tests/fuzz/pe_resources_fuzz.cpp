@@ -9,7 +9,7 @@
 #include <exception>
 #include <vector>
 
-#include "core/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "core/pe/PeImage.h"
 #include "core/pe/PeResourceEditor.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/site/SiteRequestHandler.h"
 #include "core/zip/AbZipKit.h"

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbZipKit.h"
 #include "core/zip/ZipEntryStream.h"
 

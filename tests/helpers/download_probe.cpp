@@ -16,6 +16,7 @@
 #include "core/services/HostServices.h"
 #include "platform/OleSession.h"
 #include "platform/SaveDialog.h"
+#include "platform/SystemDesktop.h"
 
 using namespace lumora;
 
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
                   ToUtf8(request.FileName).c_str());
       std::fflush(stdout);
       return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
-    });
+    }, std::make_unique<TSystemDesktop>());
     for (int i = 1; i < argc; ++i) {
       const bool handled = services.HandleDownloableFiles(FromUtf8(argv[i]));
       std::printf("%s %d\n", argv[i], handled ? 1 : 0);

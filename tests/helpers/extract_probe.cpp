@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeUtils.h"
 #include "PrintProgress.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "core/os/File.h"
+#include "os/File.h"
 
 int main(int argc, char** argv) {
   const std::string path = lumora::ToUtf8(lumora::ExecutablePath());

@@ -6,10 +6,10 @@
 #include <exception>
 
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
 #include "core/TemporalFiles.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 using namespace lumora;
 

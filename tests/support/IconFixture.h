@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 
 namespace lumora::test {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora::test {
 

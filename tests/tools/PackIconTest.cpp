@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "core/IconFile.h"
+#include "os/IconFile.h"
 #include "core/pe/PeResourceEditor.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"
 #include "tools/PackFixtures.h"

@@ -8,7 +8,7 @@
 
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

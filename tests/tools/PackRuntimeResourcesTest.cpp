@@ -9,7 +9,7 @@
 #include <string>
 
 #include "pack/Packer.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "support/TestSupport.h"
 #include "tools/PackFixtures.h"
 

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/pe/PeFixture.h"
 #include "pack/PackChecks.h"
 #include "pack/RuntimeLocator.h"

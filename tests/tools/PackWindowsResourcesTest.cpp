@@ -8,14 +8,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/ByteOrder.h"
-#include "core/Exception.h"
-#include "core/ImageHeaders.h"
+#include "base/ByteOrder.h"
+#include "base/Exception.h"
+#include "os/ImageHeaders.h"
 #include "core/pe/PeImage.h"
 #include "core/pe/PeFixture.h"
 #include "core/pe/PeResourceEditor.h"
 #include "core/pe/VersionInfo.h"
-#include "core/IconFile.h"
+#include "os/IconFile.h"
 #include "pack/PackChecks.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/os/File.h"
+#include "os/File.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"
 #include "pack/SiteFilter.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "pack/SiteScanner.h"
 #include "support/TestSupport.h"
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
 #include "core/zip/AbZipKit.h"
 #include "core/zip/PkwareDecryptor.h"

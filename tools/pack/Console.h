@@ -2,7 +2,7 @@
 // (UTF-8, also on Windows), and the few file facts that differ by system.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

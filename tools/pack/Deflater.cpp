@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

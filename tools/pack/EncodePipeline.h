@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "pack/ZipWriter.h"
 
 namespace lumora {

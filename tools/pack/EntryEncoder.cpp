@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/zip/PkwareDecryptor.h"
 #include "pack/CompressedFormats.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "pack/Deflater.h"
 
 namespace lumora {

@@ -5,7 +5,8 @@
 // counting from the archive's first byte, without copying it out first.
 #pragma once
 
-#include "core/Stream.h"
+#include "base/Stream.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <span>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/TemporaryFile.h"
 
 namespace lumora {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "core/String.h"
-#include "core/os/File.h"
+#include "base/String.h"
+#include "os/File.h"
 
 namespace lumora {
 

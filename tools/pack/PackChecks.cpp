@@ -2,17 +2,17 @@
 
 #include <filesystem>
 
-#include "core/ByteOrder.h"
-#include "core/IconFile.h"
-#include "core/ImageHeaders.h"
-#include "core/Stream.h"
+#include "base/ByteOrder.h"
+#include "os/IconFile.h"
+#include "os/ImageHeaders.h"
+#include "base/Stream.h"
 #include "core/pe/VersionInfo.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "pack/PackageReader.h"
 
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
-#include "core/ImageHeaders.h"
+#include "base/Exception.h"
+#include "os/ImageHeaders.h"
 #include "pack/Packer.h"
 
 namespace lumora {

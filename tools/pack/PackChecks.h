@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "pack/RuntimeLocator.h"
 
 namespace lumora {

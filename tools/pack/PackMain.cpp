@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "pack/Console.h"
 #include "pack/PackageReader.h"
 #include "pack/Packer.h"

@@ -6,12 +6,13 @@
 #include <memory>
 #include <thread>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeHtmlSite.h"
-#include "core/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "core/zip/AbZipArchive.h"
 #include "pack/EncodePipeline.h"
 #include "pack/FileWindowStream.h"
+#include "os/File.h"
 
 namespace lumora {
 

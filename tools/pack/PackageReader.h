@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
-#include "core/IconFile.h"
-#include "core/ResourceUpdateError.h"
+#include "base/Exception.h"
+#include "os/IconFile.h"
+#include "base/ResourceUpdateError.h"
 #include "core/ExeHtmlSite.h"
 #include "core/ExeUtils.h"
 #include "core/WindowIcon.h"
-#include "core/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "core/IniFile.h"
 #include "core/StrUtils.h"
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/pe/PeCheckSum.h"
 #include "core/pe/PeResourceEditor.h"
 #include "core/pe/VersionInfo.h"
@@ -34,7 +34,7 @@
 #include "pack/TemplateLint.h"
 #include "pack/WindowsEngineLint.h"
 #include "pack/ZipWriter.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

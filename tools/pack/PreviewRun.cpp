@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "core/ConfigKeys.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/TemporaryFile.h"
 #include "pack/ChildProcess.h"
 #include "pack/PackChecks.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "pack/Packer.h"
 
 namespace lumora {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <iterator>
 
-#include "core/Exception.h"
-#include "core/ImageHeaders.h"
-#include "core/os/File.h"
+#include "base/Exception.h"
+#include "os/ImageHeaders.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

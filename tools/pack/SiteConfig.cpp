@@ -7,7 +7,7 @@
 #include "core/StrUtils.h"
 #include "core/style/StyleEngine.h"
 #include "pack/NearestName.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/IniFile.h"
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

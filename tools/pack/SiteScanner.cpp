@@ -4,7 +4,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

@@ -8,7 +8,7 @@
 #include "core/Pcre2Pattern.h"
 #include "core/site/TemplateDirective.h"
 #include "pack/NearestName.h"
-#include "core/os/CodePage.h"
+#include "os/CodePage.h"
 
 namespace lumora {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/zip/ZipRecords.h"
 #include "core/zip/PkwareDecryptor.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "pack/EntryEncoder.h"
 
 namespace lumora {

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Prints the table of src/core/UnicodeCase.cpp: Unicode's simple lower-case
+"""Prints the table of src/base/UnicodeCase.cpp: Unicode's simple lower-case
 mappings (one code point to one code point, the field of UnicodeData.txt),
 as runs of code points that share one offset, every code point or every
 other one. Python's unicodedata gives the Unicode version; str.lower() is

@@ -6,11 +6,11 @@
 #include <typeinfo>
 
 #include "core/CommandLineParams.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/GlobalMainForm.h"
 #include "core/bridge/JsConstants.h"
 #include "core/bridge/ScriptBridgeWire.h"
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 
 namespace lumora {
 namespace {

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/bridge/JsBrowser.h"
 #include "core/bridge/JsValue.h"
 

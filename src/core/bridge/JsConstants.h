@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

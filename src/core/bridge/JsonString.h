@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

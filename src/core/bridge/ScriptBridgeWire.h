@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/bridge/BrowserJs.h"
 
 namespace lumora {

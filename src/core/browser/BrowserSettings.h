@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

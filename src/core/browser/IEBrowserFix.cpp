@@ -1,8 +1,8 @@
 #include "core/browser/IEBrowserFix.h"
 
-#include "core/Exception.h"
-#include "core/os/File.h"
-#include "core/os/Registry.h"
+#include "base/Exception.h"
+#include "os/File.h"
+#include "os/Registry.h"
 
 namespace lumora {
 

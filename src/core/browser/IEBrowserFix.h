@@ -5,7 +5,7 @@
 // traces.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

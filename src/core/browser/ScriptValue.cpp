@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

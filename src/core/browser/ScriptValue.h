@@ -3,7 +3,7 @@
 // Objects and arrays come back as their text.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "core/ByteOrder.h"
-#include "core/Stream.h"
+#include "base/ByteOrder.h"
+#include "base/Stream.h"
 
 namespace lumora {
 

@@ -4,7 +4,7 @@
 // caller adds which file it was.
 #pragma once
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

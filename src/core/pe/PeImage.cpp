@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "core/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "core/pe/PeCheckSum.h"
 #include "core/pe/PeErrors.h"
 

@@ -1,8 +1,9 @@
 #include "core/pe/PeResourceEditor.h"
 
-#include "core/IconFile.h"
-#include "core/ResourceUpdateError.h"
-#include "core/Stream.h"
+#include "os/IconFile.h"
+#include "base/ResourceUpdateError.h"
+#include "base/Stream.h"
+#include "os/File.h"
 #include "core/pe/PeErrors.h"
 #include "core/pe/VersionInfo.h"
 

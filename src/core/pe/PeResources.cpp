@@ -4,7 +4,7 @@
 #include <set>
 #include <span>
 
-#include "core/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "core/pe/PeErrors.h"
 #include "core/pe/PeImage.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "core/pe/PeErrors.h"
 
 namespace lumora {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 
 namespace lumora {
 

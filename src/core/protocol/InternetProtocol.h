@@ -8,10 +8,10 @@
 #include <functional>
 #include <memory>
 
-#include "core/Exception.h"
-#include "core/Stream.h"
-#include "core/String.h"
-#include "core/os/UiThreadCall.h"
+#include "base/Exception.h"
+#include "base/Stream.h"
+#include "base/String.h"
+#include "os/UiThreadCall.h"
 
 namespace lumora {
 

@@ -3,7 +3,7 @@
 // fonts and WebAssembly are refused or misread without the right one.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Stream.h"
+#include "base/String.h"
 #include "core/protocol/EntryCache.h"
 
 namespace lumora {

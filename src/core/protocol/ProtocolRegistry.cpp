@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/protocol/InternetProtocol.h"
-#include "core/os/File.h"
-#include "core/os/ProtocolNamespace.h"
-#include "core/os/UiThreadCall.h"
+#include "os/File.h"
+#include "core/protocol/ProtocolNamespace.h"
+#include "os/UiThreadCall.h"
 
 namespace lumora {
 
@@ -23,6 +23,8 @@ class TProtocolRegistry {
   std::vector<std::pair<String, TInternetProtocol*>> List;
   // Exists exactly while List is not empty.
   std::unique_ptr<TProtocolNamespace> Namespace;
+  // What makes Namespace: the platform's URL layer, or none.
+  TProtocolNamespaceMaker NewNamespace;
 
   auto Find(const String& scheme) {
     return std::find_if(List.begin(), List.end(),
@@ -57,8 +59,10 @@ class TRegistryLock {
 
 }  // namespace
 
-void SetUpProtocolRegistry() {
-  if (!Registry) Registry = std::make_unique<TProtocolRegistry>();
+void SetUpProtocolRegistry(TProtocolNamespaceMaker newNamespace) {
+  if (Registry) return;
+  Registry = std::make_unique<TProtocolRegistry>();
+  Registry->NewNamespace = std::move(newNamespace);
 }
 
 void ReleaseProtocolRegistry() {
@@ -84,7 +88,10 @@ void AddProtocol(const String& scheme, TInternetProtocol& component) {
   const auto existing = registry.Find(scheme);
   if (existing != registry.List.end()) existing->second->SetActive(false);
   const bool first = registry.List.empty();
-  if (first) registry.Namespace = std::make_unique<TProtocolNamespace>();
+  if (first) {
+    registry.Namespace =
+        registry.NewNamespace ? registry.NewNamespace() : std::make_unique<TProtocolNamespace>();
+  }
   try {
     registry.Namespace->Register(scheme);
   } catch (...) {

@@ -10,16 +10,19 @@
 
 #include <memory>
 
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Stream.h"
+#include "base/String.h"
+#include "core/protocol/ProtocolNamespace.h"
 
 namespace lumora {
 
 class TInternetProtocol;
 
-// Creates the empty registry. Calling it again while one exists does
-// nothing.
-void SetUpProtocolRegistry();
+// Creates the empty registry, whose schemes reach the URL layer of the
+// namespaces newNamespace makes (none when it is empty: requests then come
+// only through RequestProtocolStream). Calling it again while one exists
+// does nothing.
+void SetUpProtocolRegistry(TProtocolNamespaceMaker newNamespace = {});
 // Deactivates every component still registered (which unregisters its
 // scheme), then frees the registry and the URL layer's objects.
 void ReleaseProtocolRegistry();

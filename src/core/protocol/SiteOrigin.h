@@ -9,7 +9,7 @@
 // origins (see docs/security.md); this check is the second wall.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

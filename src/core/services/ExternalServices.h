@@ -4,7 +4,7 @@
 // the archive, the registry store or the shell.
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -7,11 +7,10 @@
 #include "core/TemporalFiles.h"
 #include "core/TemporaryFile.h"
 #include "core/zip/AbZipKit.h"
-#include "core/os/File.h"
-#include "core/os/FileRename.h"
-#include "core/os/MessageBox.h"
-#include "core/os/Registry.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/FileRename.h"
+#include "os/Registry.h"
+#include "os/SysUtils.h"
 
 namespace lumora {
 namespace {
@@ -128,23 +127,7 @@ String DecodeUtf8(const std::vector<uint8_t>& bytes) {
 
 // --- THostDesktop -----------------------------------------------------------
 
-bool THostDesktop::ShellOpen(const String& path) { return TSysUtils::ShellOpen(path); }
-
-bool THostDesktop::ShellExec(const String& path, const String& parameters) {
-  return TSysUtils::ShellExec(path, parameters);
-}
-
 bool THostDesktop::RunsProgramsIn(const String& folder) { return FolderRunsPrograms(folder); }
-
-bool THostDesktop::StopCurrentSound() { return TSysUtils::StopCurrentSound(); }
-
-bool THostDesktop::PlaySoundFromStream(const TMemoryStream& stream, bool loop) {
-  return TSysUtils::PlaySoundFromStream(stream, loop);
-}
-
-void THostDesktop::ShowMessage(const String& text, const String& caption) {
-  ShowMessageBox(text, caption, mbOk);
-}
 
 // --- THostServices ----------------------------------------------------------
 

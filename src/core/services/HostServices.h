@@ -12,9 +12,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/Exception.h"
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Exception.h"
+#include "base/Stream.h"
+#include "base/String.h"
 #include "core/services/ExternalServices.h"
 
 namespace lumora {
@@ -37,22 +37,23 @@ struct TSaveDialogRequest {
 // Shows the modal save dialog; true when the user confirmed a file name.
 using TSaveDialogCallback = std::function<bool(TSaveDialogRequest& request)>;
 
-// The desktop facilities the services use. The defaults call TSysUtils
-// and the platform's message box; tests replace them to watch what would
-// have been opened or played.
+// The desktop facilities the services use. The program's own
+// (platform/SystemDesktop.h) call the OS layer's shell and sound and the
+// platform's message box; tests replace them to watch what would have been
+// opened or played.
 class THostDesktop {
  public:
   virtual ~THostDesktop() = default;
-  virtual bool ShellOpen(const String& path);
-  virtual bool ShellExec(const String& path, const String& parameters);
+  virtual bool ShellOpen(const String& path) = 0;
+  virtual bool ShellExec(const String& path, const String& parameters) = 0;
   // Whether a program copied into folder can start from there.
   virtual bool RunsProgramsIn(const String& folder);
-  virtual bool StopCurrentSound();
+  virtual bool StopCurrentSound() = 0;
   // Plays from the stream's memory, which stays untouched until the next
   // StopCurrentSound.
-  virtual bool PlaySoundFromStream(const TMemoryStream& stream, bool loop);
+  virtual bool PlaySoundFromStream(const TMemoryStream& stream, bool loop) = 0;
   // A plain message box: no icon, one OK button.
-  virtual void ShowMessage(const String& text, const String& caption);
+  virtual void ShowMessage(const String& text, const String& caption) = 0;
 };
 
 struct THostServicesSettings {
@@ -70,8 +71,7 @@ class THostServices final : public TExternalServices {
   // zipFile is the site object's reader (FZipFile) and temporalFiles the
   // process's list of temporary files; both outlive the services.
   THostServices(TAbZipKit& zipFile, TTemporalFiles& temporalFiles, THostServicesSettings settings,
-                TSaveDialogCallback saveDialog,
-                std::unique_ptr<THostDesktop> desktop = std::make_unique<THostDesktop>());
+                TSaveDialogCallback saveDialog, std::unique_ptr<THostDesktop> desktop);
   // Stops a sound that may still play from FLastSound before it goes.
   ~THostServices() override;
   THostServices(const THostServices&) = delete;

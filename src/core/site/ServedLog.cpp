@@ -1,5 +1,7 @@
 #include "core/site/ServedLog.h"
 
+#include "os/File.h"
+
 #include <cstdlib>
 #include <exception>
 #include <vector>

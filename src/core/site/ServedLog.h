@@ -13,8 +13,8 @@
 
 #include <memory>
 
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Stream.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -4,11 +4,11 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/StrUtils.h"
 #include "core/site/TemplateDirective.h"
 #include "core/site/TemplatePage.h"
-#include "core/CodePage.h"
+#include "base/CodePage.h"
 
 namespace lumora {
 

@@ -13,8 +13,8 @@
 #include <functional>
 #include <memory>
 
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Stream.h"
+#include "base/String.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/zip/AbZipKit.h"
 

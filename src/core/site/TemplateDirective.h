@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/Pcre2Pattern.h"
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

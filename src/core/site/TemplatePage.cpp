@@ -1,6 +1,6 @@
 #include "core/site/TemplatePage.h"
 
-#include "core/os/Locale.h"
+#include "os/Locale.h"
 
 namespace lumora {
 

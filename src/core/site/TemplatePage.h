@@ -22,7 +22,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

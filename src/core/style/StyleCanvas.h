@@ -4,7 +4,7 @@
 // the core (StyleWindowLayout.h, StyleWindowPainter.h).
 #pragma once
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/style/StyleDefinition.h"
 
 namespace lumora {

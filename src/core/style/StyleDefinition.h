@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

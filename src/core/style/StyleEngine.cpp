@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/style/StyleFile.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

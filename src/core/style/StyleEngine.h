@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/style/StyleDefinition.h"
-#include "core/os/StyleResources.h"
+#include "os/StyleResources.h"
 
 namespace lumora {
 

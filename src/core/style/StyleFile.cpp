@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace lumora {
 namespace {

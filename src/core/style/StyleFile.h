@@ -21,7 +21,7 @@
 #include <span>
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/style/StyleDefinition.h"
 
 namespace lumora {

@@ -12,7 +12,7 @@
 
 #include <string_view>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/style/StyleDefinition.h"
 
 namespace lumora {

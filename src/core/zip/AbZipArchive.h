@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbArchiveList.h"
 #include "core/zip/PkwareDecryptor.h"
 #include "core/zip/ZipNameDecoder.h"

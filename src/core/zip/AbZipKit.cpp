@@ -2,7 +2,7 @@
 
 #include "core/zip/ZipEntryStream.h"
 #include "core/zip/ZipErrors.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -15,8 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "core/Stream.h"
-#include "core/String.h"
+#include "base/Stream.h"
+#include "base/String.h"
 #include "core/zip/AbZipArchive.h"
 
 namespace lumora {

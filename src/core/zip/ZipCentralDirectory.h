@@ -1,7 +1,7 @@
 // Reading the central directory into the entry list.
 #pragma once
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbArchiveList.h"
 #include "core/zip/ZipNameDecoder.h"
 #include "core/zip/ZipRecords.h"

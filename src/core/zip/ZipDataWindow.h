@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/ZipByteSource.h"
 
 namespace lumora {

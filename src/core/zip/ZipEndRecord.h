@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/ZipRecords.h"
 
 namespace lumora {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/zip/ZipErrors.h"
 #include "core/zip/ZipExtractor.h"
 

@@ -24,7 +24,7 @@
 #include <string>
 #include <utility>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbZipItem.h"
 #include "core/zip/PkwareDecryptor.h"
 #include "core/zip/ZipDataWindow.h"

@@ -3,7 +3,7 @@
 // notification instead of reaching the caller.
 #pragma once
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 
 namespace lumora {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbZipItem.h"
 #include "core/zip/PkwareDecryptor.h"
 

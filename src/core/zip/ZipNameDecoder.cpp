@@ -4,7 +4,7 @@
 
 #include "core/zip/ZipLetterTables.h"
 #include "core/zip/ZipRecords.h"
-#include "core/os/CodePage.h"
+#include "os/CodePage.h"
 
 namespace lumora {
 

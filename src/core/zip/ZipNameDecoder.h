@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

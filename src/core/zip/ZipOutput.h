@@ -13,7 +13,7 @@
 #include <memory>
 #include <span>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/ZipCrcBacklog.h"
 
 namespace lumora {

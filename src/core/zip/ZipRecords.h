@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "core/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace lumora {
 

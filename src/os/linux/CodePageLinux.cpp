@@ -1,8 +1,8 @@
 // The code pages on Linux: fixed, whatever the environment's locale, so a
 // package reads the same on every machine.
-#include "core/CodePage.h"
-#include "core/zip/CodePage437.h"
-#include "core/os/CodePage.h"
+#include "base/CodePage.h"
+#include "base/CodePage437.h"
+#include "os/CodePage.h"
 
 namespace lumora {
 

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/CommandLineParams.h"
-#include "core/os/CommandLine.h"
+#include "os/CommandLine.h"
 
 namespace lumora {
 
@@ -22,7 +21,7 @@ String RawCommandLine() {
     arguments.push_back(FromUtf8(std::string_view(bytes).substr(start, end - start)));
     start = end + 1;
   }
-  return TCommandLineParams::JoinCommandLine(arguments);
+  return JoinCommandLine(arguments);
 }
 
 }  // namespace lumora

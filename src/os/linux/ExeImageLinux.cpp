@@ -1,9 +1,9 @@
 // Linux has no loaded image whose section table could be read from memory,
 // so the running executable's ELF headers are read from its file.
-#include "core/Exception.h"
-#include "core/ImageHeaders.h"
-#include "core/os/ExeImage.h"
-#include "core/os/File.h"
+#include "base/Exception.h"
+#include "os/ImageHeaders.h"
+#include "os/ExeImage.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -1,7 +1,7 @@
 // Linux programs carry no resources: their window icon comes from the
 // package instead, so icon replacement is for Windows programs only.
-#include "core/ResourceUpdateError.h"
-#include "core/os/ExeResources.h"
+#include "base/ResourceUpdateError.h"
+#include "os/ExeResources.h"
 
 namespace lumora {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "core/StrUtils.h"
-#include "core/os/File.h"
+#include "os/File.h"
+#include "os/Random.h"
 
 namespace lumora {
 
@@ -100,7 +100,7 @@ bool TFileHandle::LinkAs(const String& target) {
   // A file is there already, and a link never replaces one: the content
   // gets a fresh name beside it, which rename puts in its place at once.
   for (int draw = 0; draw < 100; ++draw) {
-    const std::string sibling = name + "." + ToUtf8(TStrUtils::RandomString(8)) + ".tmp";
+    const std::string sibling = name + "." + ToUtf8(RandomLetters(8)) + ".tmp";
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, sibling.c_str(), AT_SYMLINK_FOLLOW) != 0) {
       if (errno == EEXIST) continue;
       return false;

@@ -1,7 +1,7 @@
 // rename() replaces the target atomically within one file system.
 #include <cstdio>
 
-#include "core/os/FileRename.h"
+#include "os/FileRename.h"
 
 namespace lumora {
 

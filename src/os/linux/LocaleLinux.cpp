@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/os/Locale.h"
+#include "os/Locale.h"
 
 namespace lumora {
 

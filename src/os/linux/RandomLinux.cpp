@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "core/os/Random.h"
+#include "os/Random.h"
 
 namespace lumora {
 

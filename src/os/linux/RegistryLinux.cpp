@@ -31,7 +31,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/os/Registry.h"
+#include "os/Registry.h"
 
 namespace lumora {
 namespace {

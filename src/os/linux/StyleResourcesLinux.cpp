@@ -1,6 +1,6 @@
 // The style files of the running program: the generated table.
-#include "core/os/EmbeddedStyleTable.h"
-#include "core/os/StyleResources.h"
+#include "os/EmbeddedStyleTable.h"
+#include "os/StyleResources.h"
 
 namespace lumora {
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstddef>
 
-#include "core/os/SysColor.h"
+#include "os/SysColor.h"
 
 namespace lumora {
 

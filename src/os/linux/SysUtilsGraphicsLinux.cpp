@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 #include "os/linux/GLibPtr.h"
 
 namespace lumora {

@@ -5,8 +5,8 @@
 // (XWayland) only.
 #include <memory>
 
-#include "core/Exception.h"
-#include "core/os/SysUtils.h"
+#include "base/Exception.h"
+#include "os/SysUtils.h"
 
 // Last: Xlib defines macros (None, Status, True) that other headers use as
 // names.

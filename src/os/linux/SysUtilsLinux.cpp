@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Exception.h"
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "base/Exception.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "os/linux/GLibPtr.h"
 #include "os/linux/PrivateFolder.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "os/linux/GLibPtr.h"
 
 namespace lumora {

@@ -19,8 +19,8 @@
 #include <string>
 #include <thread>
 
-#include "core/Stream.h"
-#include "core/os/SysUtils.h"
+#include "base/Stream.h"
+#include "os/SysUtils.h"
 #include "os/linux/GLibPtr.h"
 
 namespace lumora {

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/os/UiThreadCall.h"
+#include "os/UiThreadCall.h"
 
 namespace lumora {
 

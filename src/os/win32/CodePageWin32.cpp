@@ -4,7 +4,7 @@
 #include <climits>
 #include <stdexcept>
 
-#include "core/os/CodePage.h"
+#include "os/CodePage.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

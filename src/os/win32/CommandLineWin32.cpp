@@ -1,7 +1,7 @@
 // The command line on Windows: the text the process was started with.
 #include <windows.h>
 
-#include "core/os/CommandLine.h"
+#include "os/CommandLine.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "core/ImageHeaders.h"
-#include "core/os/ExeImage.h"
+#include "os/ImageHeaders.h"
+#include "os/ExeImage.h"
 
 namespace lumora {
 

@@ -4,9 +4,9 @@
 // fails half-way is discarded so the file stays as it was.
 #include <windows.h>
 
-#include "core/IconFile.h"
-#include "core/ResourceUpdateError.h"
-#include "core/os/ExeResources.h"
+#include "os/IconFile.h"
+#include "base/ResourceUpdateError.h"
+#include "os/ExeResources.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

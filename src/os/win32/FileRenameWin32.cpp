@@ -2,7 +2,7 @@
 // step on the same volume; write-through waits until it is on disk.
 #include <windows.h>
 
-#include "core/os/FileRename.h"
+#include "os/FileRename.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

@@ -1,7 +1,7 @@
 // Files and folders on Windows through the Win32 file API.
 #include <windows.h>
 
-#include "core/os/File.h"
+#include "os/File.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

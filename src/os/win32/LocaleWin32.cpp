@@ -1,7 +1,7 @@
 // Locale facts on Windows from the national-language functions.
 #include <windows.h>
 
-#include "core/os/Locale.h"
+#include "os/Locale.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "core/os/Random.h"
+#include "os/Random.h"
 
 namespace lumora {
 

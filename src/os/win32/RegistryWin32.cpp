@@ -6,7 +6,7 @@
 
 #include <iterator>
 
-#include "core/os/Registry.h"
+#include "os/Registry.h"
 #include "os/win32/WideString.h"
 
 namespace lumora {

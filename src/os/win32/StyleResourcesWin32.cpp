@@ -2,7 +2,7 @@
 // the resource directory keeps sorted by name.
 #include <windows.h>
 
-#include "core/os/StyleResources.h"
+#include "os/StyleResources.h"
 
 namespace lumora {
 namespace {

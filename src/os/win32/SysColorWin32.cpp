@@ -1,7 +1,7 @@
 // System colours on Windows: the live values of the user's colour scheme.
 #include <windows.h>
 
-#include "core/os/SysColor.h"
+#include "os/SysColor.h"
 
 namespace lumora {
 

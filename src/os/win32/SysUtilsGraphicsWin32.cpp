@@ -6,7 +6,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 #include "os/win32/GdiHandles.h"
 #include "os/win32/WideString.h"
 

@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "core/os/UiThreadCall.h"
+#include "os/UiThreadCall.h"
 #include "os/win32/WindowClass.h"
 
 namespace lumora {

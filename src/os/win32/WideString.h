@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -1,7 +1,7 @@
 #include "os/win32/WindowClass.h"
 
-#include "core/Exception.h"
-#include "core/os/File.h"
+#include "base/Exception.h"
+#include "os/File.h"
 
 namespace lumora {
 

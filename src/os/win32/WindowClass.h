@@ -6,7 +6,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "core/String.h"
+#include "base/String.h"
 
 namespace lumora {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
@@ -18,14 +18,14 @@
 #include "core/protocol/SiteOrigin.h"
 #include "os/linux/GLibPtr.h"
 #include "os/linux/KeyCodes.h"
-#include "os/linux/ModalDialog.h"
-#include "os/linux/SchemeResponse.h"
-#include "os/linux/TerminationWatch.h"
-#include "os/linux/WebKitScheme.h"
-#include "platform/linux/WebKitMediaBridge.h"
-#include "os/linux/WebKitBridgeExtension.h"
-#include "os/linux/WebKitScriptBridge.h"
-#include "os/linux/style/StyledWindowsGtk.h"
+#include "platform/linux/ModalDialog.h"
+#include "platform/linux/browser/SchemeResponse.h"
+#include "platform/linux/TerminationWatch.h"
+#include "platform/linux/browser/WebKitScheme.h"
+#include "platform/linux/browser/WebKitMediaBridge.h"
+#include "platform/linux/browser/WebKitBridgeExtension.h"
+#include "platform/linux/browser/WebKitScriptBridge.h"
+#include "platform/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 

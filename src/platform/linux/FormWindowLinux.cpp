@@ -6,7 +6,7 @@
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
 #include "os/linux/KeyCodes.h"
-#include "os/linux/style/StyledWindowsGtk.h"
+#include "platform/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 

@@ -6,8 +6,8 @@
 // holds and deletes its temporary files on the way out. The signals are
 // caught from the start of the process: the handler notes the request
 // (start-up's long steps test it between blocks) and wakes whichever GLib
-// loop runs (os/linux/TerminationWatch.h): the main loop here, a modal
-// loop through its own watch (os/linux/ModalDialog.h, the password dialog).
+// loop runs (platform/linux/TerminationWatch.h): the main loop here, a modal
+// loop through its own watch (platform/linux/ModalDialog.h, the password dialog).
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <signal.h>
@@ -15,7 +15,7 @@
 #include <cstdio>
 
 #include "core/TerminationRequest.h"
-#include "os/linux/TerminationWatch.h"
+#include "platform/linux/TerminationWatch.h"
 #include "platform/MessageLoop.h"
 
 namespace lumora {

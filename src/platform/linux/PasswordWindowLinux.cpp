@@ -5,8 +5,8 @@
 #include "core/TerminationRequest.h"
 #include "platform/PasswordWindow.h"
 #include "os/linux/GLibPtr.h"
-#include "os/linux/TerminationWatch.h"
-#include "os/linux/style/StyledWindowsGtk.h"
+#include "platform/linux/TerminationWatch.h"
+#include "platform/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 

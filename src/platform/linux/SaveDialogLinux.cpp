@@ -10,8 +10,8 @@
 
 #include "platform/SaveDialog.h"
 #include "os/linux/GLibPtr.h"
-#include "os/linux/ModalDialog.h"
-#include "os/linux/style/StyledWindowsGtk.h"
+#include "platform/linux/ModalDialog.h"
+#include "platform/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 

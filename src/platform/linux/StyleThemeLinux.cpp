@@ -1,7 +1,7 @@
 // The style's look on Linux is the GTK CSS theme and the header bars of
-// os/linux/style/StyledWindowsGtk.h, which the message boxes below this
+// platform/linux/style/StyledWindowsGtk.h, which the message boxes below this
 // layer share.
-#include "os/linux/style/StyledWindowsGtk.h"
+#include "platform/linux/style/StyledWindowsGtk.h"
 #include "platform/StyleTheme.h"
 
 namespace lumora {

@@ -9,7 +9,7 @@
 #include "core/HandlerGuard.h"
 #include "os/win32/WideString.h"
 #include "os/win32/WindowClass.h"
-#include "os/win32/style/StyledFrameWin32.h"
+#include "platform/win32/style/StyledFrameWin32.h"
 #include "platform/FormWindow.h"
 #include "platform/win32/FormWindowStyle.h"
 #include "platform/win32/SessionEnd.h"

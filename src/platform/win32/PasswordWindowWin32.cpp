@@ -6,7 +6,7 @@
 #include "core/HandlerGuard.h"
 #include "os/win32/WideString.h"
 #include "os/win32/WindowClass.h"
-#include "os/win32/style/StyledFrameWin32.h"
+#include "platform/win32/style/StyledFrameWin32.h"
 #include "platform/PasswordWindow.h"
 
 namespace lumora {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "os/win32/WideString.h"
 #include "platform/SaveDialog.h"
 

@@ -1,8 +1,8 @@
 // The style canvas on a GDI DIB section.
 #include <windows.h>
 
-#include "core/Exception.h"
-#include "os/win32/style/GdiStyleCanvas.h"
+#include "base/Exception.h"
+#include "platform/win32/style/GdiStyleCanvas.h"
 #include "platform/StyleBitmap.h"
 
 namespace lumora {

@@ -1,7 +1,7 @@
 // On Windows the style is drawn by the windows themselves, each asking
-// the active style as it paints (os/win32/style/StyledFrameWin32.h): a
+// the active style as it paints (platform/win32/style/StyledFrameWin32.h): a
 // change only needs them redrawn.
-#include "os/win32/style/StyledFrameWin32.h"
+#include "platform/win32/style/StyledFrameWin32.h"
 #include "platform/StyleTheme.h"
 
 namespace lumora {

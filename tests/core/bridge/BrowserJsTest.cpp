@@ -12,7 +12,7 @@
 #include "core/CommandLineParams.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/bridge/JsConstants.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

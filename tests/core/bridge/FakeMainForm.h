@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/GlobalMainForm.h"
 
 namespace lumora::test {

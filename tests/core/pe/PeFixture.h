@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ImageHeaders.h"
+#include "os/ImageHeaders.h"
 #include "core/pe/PeResources.h"
 
 namespace lumora::test {

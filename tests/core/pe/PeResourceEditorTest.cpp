@@ -7,11 +7,11 @@
 #include <functional>
 #include <string>
 
-#include "core/ByteOrder.h"
-#include "core/Exception.h"
-#include "core/IconFile.h"
-#include "core/ImageHeaders.h"
-#include "core/Stream.h"
+#include "base/ByteOrder.h"
+#include "base/Exception.h"
+#include "os/IconFile.h"
+#include "os/ImageHeaders.h"
+#include "base/Stream.h"
 #include "core/pe/PeCheckSum.h"
 #include "core/pe/PeErrors.h"
 #include "core/pe/PeImage.h"

@@ -16,8 +16,8 @@
 #include "core/TemporalFiles.h"
 #include "core/services/HostServices.h"
 #include "core/zip/AbZipKit.h"
-#include "core/os/File.h"
-#include "core/os/Registry.h"
+#include "os/File.h"
+#include "os/Registry.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 

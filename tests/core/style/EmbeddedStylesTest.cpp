@@ -7,7 +7,7 @@
 
 #include "core/style/StyleContrast.h"
 #include "core/style/StyleFile.h"
-#include "core/os/StyleResources.h"
+#include "os/StyleResources.h"
 
 namespace lumora {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "ZipTestKit.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/zip/ZipEntryStream.h"
 #include "core/zip/ZipErrors.h"
 

@@ -7,6 +7,7 @@
 
 #include "ZipTestKit.h"
 #include "core/zip/ZipErrors.h"
+#include "os/File.h"
 
 namespace lumora::test {
 namespace {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "ZipTestKit.h"
-#include "core/CodePage.h"
-#include "core/zip/CodePage437.h"
+#include "base/CodePage.h"
+#include "base/CodePage437.h"
 #include "core/zip/ZipNameDecoder.h"
-#include "core/os/CodePage.h"
+#include "os/CodePage.h"
 
 namespace lumora::test {
 namespace {

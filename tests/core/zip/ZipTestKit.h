@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/zip/AbZipKit.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"

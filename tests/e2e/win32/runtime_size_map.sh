@@ -38,7 +38,7 @@ done
 echo "ok - the map accounts for the code, constants and unwind data"
 
 libraries="$(sed -n '/^Bytes per library/,/^$/p' <<<"$report" | awk 'NR > 2 { print $1 }')"
-for library in lumora lumora_core lumora_os lumora_desktop lumora_ui stdc++ pcre2-8 z; do
+for library in lumora lumora_base lumora_os lumora_os_desktop lumora_core lumora_ui stdc++ pcre2-8 z; do
   grep -qxF "$library" <<<"$libraries" || fail "no $library among the libraries: $(tr '\n' ' ' <<<"$libraries")"
 done
 echo "ok - the map names the runtime's libraries"

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "support/linux/GtkDialogScript.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ExeUtils.h"
-#include "core/ResourceUpdateError.h"
+#include "base/ResourceUpdateError.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

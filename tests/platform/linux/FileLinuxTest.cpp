@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/os/File.h"
+#include "os/File.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/browser/IEBrowserFix.h"
-#include "core/os/Registry.h"
+#include "os/Registry.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/os/Registry.h"
+#include "os/Registry.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -2,7 +2,7 @@
 // request text.
 #include <gtest/gtest.h>
 
-#include "os/linux/SchemeResponse.h"
+#include "platform/linux/browser/SchemeResponse.h"
 
 namespace lumora::test {
 namespace {

@@ -8,10 +8,10 @@
 #include <functional>
 
 #include "core/style/StyleFile.h"
-#include "core/os/StyleResources.h"
+#include "os/StyleResources.h"
 #include "platform/StyleTheme.h"
-#include "os/linux/style/StyleCss.h"
-#include "os/linux/style/StyledWindowsGtk.h"
+#include "platform/linux/style/StyleCss.h"
+#include "platform/linux/style/StyledWindowsGtk.h"
 
 namespace lumora {
 namespace {

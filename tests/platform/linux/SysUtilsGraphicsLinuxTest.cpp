@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 #include "support/IconFixture.h"
 #include "support/TestSupport.h"
 

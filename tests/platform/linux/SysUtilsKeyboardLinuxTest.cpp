@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/Exception.h"
-#include "core/os/SysUtils.h"
+#include "base/Exception.h"
+#include "os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 
 // Last: Xlib's macros (None, Status, True) clash with names in the headers

@@ -10,9 +10,9 @@
 
 #include <filesystem>
 
-#include "core/Exception.h"
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
+#include "base/Exception.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -15,7 +15,7 @@
 #include <sstream>
 #include <thread>
 
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

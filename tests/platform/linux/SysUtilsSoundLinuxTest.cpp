@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "core/Stream.h"
-#include "core/os/SysUtils.h"
+#include "base/Stream.h"
+#include "os/SysUtils.h"
 #include "platform/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/os/File.h"
-#include "core/os/SysUtils.h"
-#include "os/linux/BridgeExtensionImage.h"
+#include "os/File.h"
+#include "os/SysUtils.h"
+#include "platform/linux/browser/BridgeExtensionImage.h"
 #include "os/linux/GLibPtr.h"
-#include "os/linux/WebKitBridgeExtension.h"
+#include "platform/linux/browser/WebKitBridgeExtension.h"
 #include "support/TestSupport.h"
 
 namespace lumora::test {

@@ -18,7 +18,8 @@
 #include "core/protocol/ProtocolRegistry.h"
 #include "core/site/SiteRequestHandler.h"
 #include "core/zip/AbZipKit.h"
-#include "platform/linux/WebKitMediaBridge.h"
+#include "platform/linux/browser/WebKitMediaBridge.h"
+#include "platform/ProtocolNamespace.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 
@@ -215,7 +216,7 @@ TEST(WebKitSchemeLinux, ServesAPackagedPageWithItsResources) {
   std::vector<String> messages;
   TSiteRequestHandler handler(kit, u"site", [&](const String& text) { messages.push_back(text); });
 
-  SetUpProtocolRegistry();
+  SetUpProtocolRegistry(NewProtocolNamespace);
   std::map<String, int> requests;
   {
     TInternetProtocol lmp;

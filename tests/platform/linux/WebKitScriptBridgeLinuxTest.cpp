@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/bridge/ScriptBridgeWire.h"
-#include "os/linux/WebKitScriptBridge.h"
+#include "platform/linux/browser/WebKitScriptBridge.h"
 
 namespace lumora {
 namespace {

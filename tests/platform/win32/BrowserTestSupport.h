@@ -11,13 +11,14 @@
 #include <memory>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"
 
 #include "os/win32/WindowClass.h"
 #include "platform/win32/browser/Variant.h"
 #include "platform/win32/browser/WebBrowserHost.h"
+#include "platform/ProtocolNamespace.h"
 #include "os/win32/ComPtr.h"
 
 namespace lumora::test {
@@ -143,7 +144,7 @@ inline bool RaiseWindowClosing(IDispatch* sink, bool isChildWindow) {
 // good, see the protocol handler's tests.) OLE must be initialised first.
 struct TLmpServer {
   TLmpServer() {
-    SetUpProtocolRegistry();
+    SetUpProtocolRegistry(NewProtocolNamespace);
     Lmp.SetProtocol(u"lmp");
     Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
       Requests.push_back(request);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/Stream.h"
+#include "base/Stream.h"
 #include "core/bridge/JsConstants.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/protocol/ProtocolRegistry.h"

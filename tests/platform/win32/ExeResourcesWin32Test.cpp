@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "core/ExeUtils.h"
-#include "core/IconFile.h"
-#include "core/ImageHeaders.h"
-#include "core/ResourceUpdateError.h"
-#include "core/os/File.h"
+#include "os/IconFile.h"
+#include "os/ImageHeaders.h"
+#include "base/ResourceUpdateError.h"
+#include "os/File.h"
 #include "os/win32/WideString.h"
 #include "support/TestSupport.h"
 

@@ -20,8 +20,9 @@
 #include "core/protocol/ProtocolRegistry.h"
 #include "os/win32/WideString.h"
 #include "platform/OleSession.h"
-#include "os/win32/protocol/InternetProtocolHandler.h"
-#include "os/win32/protocol/InternetProtocolHandlerFactory.h"
+#include "platform/win32/browser/InternetProtocolHandler.h"
+#include "platform/win32/browser/InternetProtocolHandlerFactory.h"
+#include "platform/ProtocolNamespace.h"
 
 namespace lumora::test {
 namespace {
@@ -170,7 +171,7 @@ class ProtocolHandlerWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
     Baseline = TInternetProtocolHandler::LiveCount();
-    SetUpProtocolRegistry();
+    SetUpProtocolRegistry(NewProtocolNamespace);
     Lmp.SetProtocol(u"lmp");
     Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
       Requests.push_back(request);

@@ -10,10 +10,10 @@
 #include "app/RuntimeError.h"
 #include "app/StylesUtils.h"
 #include "core/AppTitle.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/ExeUtils.h"
-#include "core/os/File.h"
-#include "core/os/MessageBox.h"
+#include "os/File.h"
+#include "platform/MessageBox.h"
 #include "os/win32/WideString.h"
 #include "platform/win32/OwnWindow.h"
 #include "support/TestSupport.h"
@@ -110,16 +110,17 @@ TEST(MessageBoxWin32Test, TheStyleNotFoundBoxHasASingleCloseButton) {
 
 // The texts as the program composes them, each in the box it shows.
 TEST(MessageBoxWin32Test, TheProgramsOwnTextsAsItComposesThem) {
-  // A runtime without an archive (this test program carries none): the box,
-  // then the program ends with 0 and no copy is made.
+  // A runtime without an archive (this test program carries none): the box
+  // start-up shows for it, then the program ends with 0 and no copy is made.
   TScratchDir dir;
   const String copy = dir.File(u"copy.archive");
   int exitCode = -1;
   const TBoxSeen bare = SeenWhile(L"Error", [&] {
     try {
       TExeUtils().ExtractZipFromExe(copy);
-    } catch (const EImmediateExit& exit) {
+    } catch (const ENoAppendedArchive& exit) {
       exitCode = exit.ExitCode();
+      ShowMessageBox(ENoAppendedArchive::Text, u"Error", mbIconError | mbOk);
     }
   });
   ASSERT_TRUE(bare.Found);

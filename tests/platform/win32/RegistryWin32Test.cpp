@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "core/os/Random.h"
-#include "core/os/Registry.h"
+#include "os/Random.h"
+#include "os/Registry.h"
 
 namespace lumora {
 namespace {

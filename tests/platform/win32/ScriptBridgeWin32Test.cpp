@@ -25,13 +25,14 @@
 #include "core/TemporalFiles.h"
 #include "core/bridge/BrowserJs.h"
 #include "core/bridge/JsConstants.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "core/services/HostServices.h"
 #include "core/zip/AbZipKit.h"
 #include "os/win32/WideString.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "platform/OleSession.h"
+#include "platform/SystemDesktop.h"
 #include "platform/win32/BrowserTestSupport.h"
 #include "platform/win32/ImportHook.h"
 #include "platform/win32/browser/ComObject.h"
@@ -81,7 +82,7 @@ struct TRecordingBrowser final : TJsBrowser {
 };
 
 // The services' desktop without modal message boxes.
-struct TQuietDesktop final : THostDesktop {
+struct TQuietDesktop final : TSystemDesktop {
   std::vector<String>* Messages = nullptr;
   void ShowMessage(const String& text, const String&) override { Messages->push_back(text); }
 };

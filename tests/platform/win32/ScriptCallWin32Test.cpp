@@ -3,7 +3,7 @@
 // the values and the error texts come from a real script engine.
 #include <gtest/gtest.h>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "platform/OleSession.h"
 #include "platform/win32/browser/ScriptCall.h"
 #include "os/win32/ComPtr.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/ExeHtmlSite.h"
-#include "core/os/CodePage.h"
+#include "os/CodePage.h"
 #include "core/protocol/InternetProtocol.h"
 #include "core/site/SiteRequestHandler.h"
 #include "core/zip/AbZipKit.h"

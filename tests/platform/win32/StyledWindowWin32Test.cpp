@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/os/MessageBox.h"
+#include "platform/MessageBox.h"
 #include "core/style/StyleEngine.h"
 #include "core/style/StyleWindowLayout.h"
 #include "platform/FormWindow.h"

@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/Exception.h"
-#include "core/Stream.h"
+#include "base/Exception.h"
+#include "base/Stream.h"
 #include "core/TemporaryFile.h"
-#include "core/os/SysUtils.h"
+#include "os/SysUtils.h"
 #include "os/win32/WideString.h"
 #include "platform/win32/ImportHook.h"
 #include "support/TestSupport.h"

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "pack/ChildProcess.h"
 
 extern char** environ;

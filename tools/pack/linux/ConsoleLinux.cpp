@@ -2,9 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "pack/Console.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -6,9 +6,9 @@
 #include <atomic>
 
 #include "core/CommandLineParams.h"
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "pack/ChildProcess.h"
-#include "core/os/File.h"
+#include "os/File.h"
 
 namespace lumora {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/bridge/JsValue.h"
 
 namespace lumora {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "os/win32/WideString.h"
 #include "platform/win32/browser/Variant.h"
 

@@ -6,7 +6,7 @@
 
 #include <initializer_list>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/browser/ScriptValue.h"
 
 namespace lumora {

@@ -5,7 +5,7 @@
 #include <oaidl.h>
 #include <oleauto.h>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/bridge/JsValue.h"
 #include "core/browser/ScriptValue.h"
 

@@ -7,10 +7,10 @@
 #include <cwchar>
 #include <iterator>
 
-#include "core/Exception.h"
+#include "base/Exception.h"
 #include "core/HandlerGuard.h"
 #include "core/browser/BrowserSettings.h"
-#include "core/os/File.h"
+#include "os/File.h"
 #include "os/win32/WideString.h"
 #include "platform/win32/browser/BrowserEventSink.h"
 #include "platform/win32/browser/BrowserSite.h"

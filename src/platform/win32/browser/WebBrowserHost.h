@@ -13,7 +13,7 @@
 #include <initializer_list>
 #include <memory>
 
-#include "core/String.h"
+#include "base/String.h"
 #include "core/browser/ScriptValue.h"
 #include "os/win32/WindowClass.h"
 #include "platform/win32/browser/BrowserHostEvents.h"

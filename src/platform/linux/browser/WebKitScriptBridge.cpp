@@ -1,0 +1,234 @@
+#include "platform/linux/browser/WebKitScriptBridge.h"
+
+#include <gio/gunixfdlist.h>
+#include <glib-unix.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/bridge/ScriptBridgeWire.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr char kBridgeKey[] = "lumora-script-bridge";
+// What the extension sends with a page's end of its channel
+// (webext/BridgeExtension.cpp).
+constexpr char kChannelMessage[] = "lumora-bridge-channel";
+// A view's pages open a channel each; a process that sends more than this
+// is not our extension.
+constexpr size_t kMostChannels = 64;
+// The page waits for its answer and takes it at once; one that does not
+// for this long is stuck, and its channel is closed.
+constexpr int kAnswerTimeoutMs = 10000;
+// How long an answered channel waits for the page's next call, and how
+// long it may go on taking calls so before the main loop has its turn.
+constexpr long kNextCallMicroseconds = 200;
+constexpr gint64 kRunMicroseconds = 8000;
+// Most calls arrive whole in one read of this size.
+constexpr size_t kReceiveBytes = 64 * 1024;
+
+class TChannel;
+
+// A web view's link to its owner and the channels its pages opened.
+struct TViewBridge {
+  WebKitWebView* Web = nullptr;
+  const TExternalCallHandler* Handler = nullptr;
+  std::string SchemePrefix;  // "lmp:"
+  std::vector<std::shared_ptr<TChannel>> Channels;
+
+  ~TViewBridge();
+  // The handler for a call that arrives now: a copy, since the function
+  // may close the window and free the view; empty when the call is
+  // refused.
+  bool Accepts(TExternalCallHandler& handler) const {
+    const char* uri = webkit_web_view_get_uri(Web);
+    if (Handler == nullptr || uri == nullptr ||
+        g_ascii_strncasecmp(uri, SchemePrefix.c_str(), SchemePrefix.size()) != 0) {
+      return false;
+    }
+    handler = *Handler;
+    return true;
+  }
+  void Drop(const TChannel* channel) {
+    std::erase_if(Channels, [channel](const std::shared_ptr<TChannel>& c) { return c.get() == channel; });
+  }
+};
+
+// One page's channel: reads a call's frame as it arrives, without
+// blocking the loop, and answers it in one go.
+class TChannel : public std::enable_shared_from_this<TChannel> {
+ public:
+  TChannel(int fd, TViewBridge& owner) : FFd(fd), FOwner(&owner), FInput(kReceiveBytes) {}
+  ~TChannel() {
+    Orphan();
+    ::close(FFd);
+  }
+  TChannel(const TChannel&) = delete;
+  TChannel& operator=(const TChannel&) = delete;
+
+  void Start() {
+    // At the priority of input and of the other requests: a page that calls
+    // in a loop must not starve the window.
+    FSource = g_unix_fd_add_full(G_PRIORITY_DEFAULT, FFd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                                 OnReady, this, nullptr);
+  }
+  // The view is going: calls still to come are not answered.
+  void Orphan() {
+    FOwner = nullptr;
+    if (FSource != 0) g_source_remove(FSource);
+    FSource = 0;
+  }
+
+ private:
+  static gboolean OnReady(gint, GIOCondition, gpointer data) {
+    // Kept alive until the answer is out, whatever the call does to the view.
+    const std::shared_ptr<TChannel> self = static_cast<TChannel*>(data)->shared_from_this();
+    const gint64 until = g_get_monotonic_time() + kRunMicroseconds;
+    for (;;) {
+      const uint64_t answered = self->FAnswered;
+      if (!self->Receive()) break;
+      // A page that calls in a loop sends its next call moments after its
+      // answer: it is taken here, without a round of the main loop, for a
+      // while, and then the loop has its turn.
+      if (self->FAnswered == answered || self->FOwner == nullptr || g_get_monotonic_time() >= until ||
+          !self->NextCallComes()) {
+        return G_SOURCE_CONTINUE;
+      }
+    }
+    self->FSource = 0;
+    if (self->FOwner != nullptr) self->FOwner->Drop(self.get());
+    return G_SOURCE_REMOVE;
+  }
+
+  bool NextCallComes() const {
+    pollfd wait{FFd, POLLIN, 0};
+    const timespec limit{0, kNextCallMicroseconds * 1000};
+    return ::ppoll(&wait, 1, &limit, nullptr) > 0;
+  }
+
+  // Reads what has arrived and serves a call once its frame is whole.
+  // False when the channel is closed, broken or misused.
+  bool Receive() {
+    for (;;) {
+      const ssize_t got = ::recv(FFd, FInput.data() + FFilled, FInput.size() - FFilled, MSG_DONTWAIT);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
+      if (got == 0) return false;
+      FFilled += static_cast<size_t>(got);
+      if (FFilled < kBridgeFrameHeaderBytes) continue;
+      const uint32_t body = BridgeFrameBodySize(FInput.data());
+      if (body == 0 || body > kBridgeCallLimitBytes) return false;
+      const size_t whole = kBridgeFrameHeaderBytes + body;
+      if (FInput.size() < whole) FInput.resize(whole);
+      if (FFilled < whole) continue;
+      // The page sends nothing more before it has its answer.
+      if (FFilled > whole) return false;
+      const bool served = Serve(whole);
+      FFilled = 0;
+      // A large call's memory goes with it.
+      if (FInput.size() > kReceiveBytes) std::vector<uint8_t>(kReceiveBytes).swap(FInput);
+      return served;
+    }
+  }
+
+  bool Serve(size_t whole) {
+    int32_t id = 0;
+    std::vector<TJsValue> params;
+    if (!ParseBridgeCall(FInput.data() + kBridgeFrameHeaderBytes, whole - kBridgeFrameHeaderBytes, id, params)) {
+      return false;
+    }
+    TExternalCallHandler handler;
+    TJsValue result;
+    TJsError error{u"SecurityError", u"window.external: the program refuses calls from this page"};
+    bool ok = false;
+    if (FOwner != nullptr && FOwner->Accepts(handler)) ok = handler ? handler(id, params, result, error) : true;
+    ++FAnswered;
+    return Send(BridgeAnswerFrame(ok, result, error));
+  }
+
+  bool Send(const std::string& frame) {
+    const char* bytes = frame.data();
+    size_t left = frame.size();
+    while (left > 0) {
+      const ssize_t sent = ::send(FFd, bytes, left, MSG_DONTWAIT | MSG_NOSIGNAL);
+      if (sent > 0) {
+        bytes += sent;
+        left -= static_cast<size_t>(sent);
+        continue;
+      }
+      if (sent < 0 && errno == EINTR) continue;
+      if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        pollfd wait{FFd, POLLOUT, 0};
+        if (::poll(&wait, 1, kAnswerTimeoutMs) > 0 && (wait.revents & POLLOUT) != 0) continue;
+      }
+      return false;
+    }
+    return true;
+  }
+
+  int FFd;
+  TViewBridge* FOwner;
+  guint FSource = 0;
+  // The frame being read, FFilled bytes of it so far: room for most calls
+  // at once, more for a larger one while it is read.
+  std::vector<uint8_t> FInput;
+  size_t FFilled = 0;
+  uint64_t FAnswered = 0;
+};
+
+TViewBridge::~TViewBridge() {
+  for (const std::shared_ptr<TChannel>& channel : Channels) channel->Orphan();
+}
+
+bool IsSocket(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+gboolean OnUserMessage(WebKitWebView*, WebKitUserMessage* message, gpointer data) {
+  if (g_strcmp0(webkit_user_message_get_name(message), kChannelMessage) != 0) return FALSE;
+  auto& bridge = *static_cast<TViewBridge*>(data);
+  GUnixFDList* fds = webkit_user_message_get_fd_list(message);
+  if (fds == nullptr || g_unix_fd_list_get_length(fds) != 1 || bridge.Channels.size() >= kMostChannels) return TRUE;
+  const int fd = g_unix_fd_list_get(fds, 0, nullptr);  // a copy of our own
+  if (fd < 0) return TRUE;
+  if (!IsSocket(fd)) {
+    ::close(fd);
+    return TRUE;
+  }
+  auto channel = std::make_shared<TChannel>(fd, bridge);
+  channel->Start();
+  bridge.Channels.push_back(std::move(channel));
+  return TRUE;
+}
+
+}  // namespace
+
+void AddWebKitScriptBridge(WebKitWebView* web, const TExternalCallHandler& handler, const String& scheme) {
+  auto* bridge = new TViewBridge;
+  bridge->Web = web;
+  bridge->Handler = &handler;
+  bridge->SchemePrefix = ToUtf8(scheme) + ":";
+  // Freed with the web view, after its signal handlers are gone.
+  g_object_set_data_full(G_OBJECT(web), kBridgeKey, bridge,
+                         [](gpointer data) { delete static_cast<TViewBridge*>(data); });
+  g_signal_connect(web, "user-message-received", G_CALLBACK(OnUserMessage), bridge);
+}
+
+void DetachWebKitScriptBridge(WebKitWebView* web) {
+  if (auto* bridge = static_cast<TViewBridge*>(g_object_get_data(G_OBJECT(web), kBridgeKey))) {
+    bridge->Handler = nullptr;
+  }
+}
+
+}  // namespace lumora
