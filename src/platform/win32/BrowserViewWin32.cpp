@@ -3,6 +3,11 @@
 // made for the window that holds it: the control is created as a child of
 // that window, which it then fills.
 #include "platform/BrowserView.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
 #include "platform/FormWindow.h"
 #include "core/browser/BrowserSettings.h"
 #include "core/protocol/SiteOrigin.h"
@@ -27,6 +32,17 @@ bool MayCallTheProgram(const TWebBrowserHost* host, const TExternalCaller& calle
   return !caller.Named || IsSitePage(caller.DocumentURL);
 }
 
+// A frame the host could not name counts as another origin's.
+bool IsForeignFrame(StringView url) { return url.empty() || IsForeignPage(kSiteScheme, url); }
+
+// Whether the host shows a page of another origin at the top or in any
+// frame.
+bool ShowsOtherOrigins(const TWebBrowserHost& host) {
+  if (IsForeignPage(kSiteScheme, host.LocationURL())) return true;
+  const std::vector<String> frames = host.FrameURLs();
+  return std::any_of(frames.begin(), frames.end(), [](const String& url) { return IsForeignFrame(url); });
+}
+
 }  // namespace
 
 struct TBrowserView::TImpl {
@@ -34,10 +50,25 @@ struct TBrowserView::TImpl {
   bool IsChild = false;
   bool AllowTextSelect = false;
   String DialogCaption;
+  // The views of the program's main window and of every window opened
+  // from it, this one among them: a page in any of them can reach the
+  // others (opener, the window a script opened).
+  std::shared_ptr<std::vector<TBrowserView*>> Group;
+
+  // Whether a page of another origin is shown where it could reach this
+  // view's window: in this view (at the top or in a frame) or in another
+  // window of the group.
+  bool OtherOriginsAround() const {
+    return std::any_of(Group->begin(), Group->end(), [](const TBrowserView* view) {
+      return view->FImpl->Host && ShowsOtherOrigins(*view->FImpl->Host);
+    });
+  }
 };
 
 TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
   FImpl->IsChild = related != nullptr;
+  FImpl->Group = related ? related->FImpl->Group : std::make_shared<std::vector<TBrowserView*>>();
+  FImpl->Group->push_back(this);
   FImpl->Host = std::make_unique<TWebBrowserHost>(static_cast<HWND>(holder.NativeHandle()));
   TWebBrowserHost& host = *FImpl->Host;
   host.SetHostFlags(BrowserHostFlags(FImpl->AllowTextSelect));
@@ -57,7 +88,23 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
     }
     if (OnBeforeNavigate) OnBeforeNavigate(URL, Cancel);
   };
-  events.OnNewWindow = [this]() -> IDispatch* {
+  events.OnNewWindow = [this](const TNewWindowRequest& Request, bool& Cancel) -> IDispatch* {
+    // A page of another origin opens windows only on the user's action.
+    // NewWindow2 does not say who asks: while such a page is shown, the
+    // window waits for the NewWindow3 the control raises next, which does.
+    if (!Request.Described) {
+      if (ShowsOtherOrigins(*FImpl->Host)) return nullptr;
+    } else {
+      // A request that names no opener comes from the top page, unless a
+      // frame of another origin could have made it.
+      const String opener = !Request.OpenerURL.empty()           ? Request.OpenerURL
+                            : ShowsOtherOrigins(*FImpl->Host) ? String()
+                                                              : FImpl->Host->LocationURL();
+      if (!MayOpenWindow(kSiteScheme, opener, Request.UserAction)) {
+        Cancel = true;
+        return nullptr;
+      }
+    }
     TBrowserView* view = OnNewWindow ? OnNewWindow() : nullptr;
     if (!view || !view->FImpl->Host) return nullptr;
     return view->FImpl->Host->Application().Detach();
@@ -65,15 +112,20 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   events.OnNavigateComplete2 = [this](const String& URL) {
     if (OnNavigateComplete) OnNavigateComplete(URL);
   };
-  events.OnWindowClosing = [this](bool IsChildWindow, bool& Cancel) {
-    // Only a page of the site closes the program. A window a script opened
-    // may close itself whatever it shows, as in any browser; it is not the
-    // program.
-    if (!IsChildWindow && !IsSitePage(FImpl->Host->LocationURL())) {
+  events.OnWindowClosing = [this](bool, bool& Cancel) {
+    // Only a page of the site closes the program. The event does not say
+    // who asked: the top page, a frame of it (top.close()) or a page in
+    // another window (opener.close()); while any of them is of another
+    // origin the main window stays (the user's own close still works). A
+    // window a page opened is this program's too: it closes while it
+    // shows no page of another origin. Which window this is, the program
+    // knows, not the page.
+    const bool opened = FImpl->IsChild;
+    if (!MayCloseOnRequest(kSiteScheme, FImpl->Host->LocationURL(), opened, !opened && FImpl->OtherOriginsAround())) {
       Cancel = true;
       return;
     }
-    if (OnWindowClosing) OnWindowClosing(IsChildWindow);
+    if (OnWindowClosing) OnWindowClosing(opened);
   };
   events.OnWindowSetLeft = [this](int value) {
     if (OnWindowSetLeft) OnWindowSetLeft(value);
@@ -107,7 +159,10 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   holder.SetContent(*this);
 }
 
-TBrowserView::~TBrowserView() { FImpl->Host.reset(); }
+TBrowserView::~TBrowserView() {
+  FImpl->Host.reset();
+  std::erase(*FImpl->Group, this);
+}
 
 void TBrowserView::SetDialogCaption(const String& caption) { FImpl->DialogCaption = caption; }
 

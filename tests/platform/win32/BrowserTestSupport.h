@@ -137,6 +137,38 @@ inline bool RaiseWindowClosing(IDispatch* sink, bool isChildWindow) {
   return cancel != VARIANT_FALSE;
 }
 
+// Raises a new window's request on the sink as the control does: NewWindow2
+// (no opener named) when context is null, else NewWindow3 with the opener's
+// URL and the NWMF flags. target is the browser the handler gave, if any
+// (the caller releases it). True when the handler cancelled the request.
+inline bool RaiseNewWindow(IDispatch* sink, IDispatch*& target, const char16_t* context = nullptr, long flags = 0) {
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT targetOut, cancelOut, flagsValue, contextValue, urlValue;
+  ::VariantInit(&targetOut);
+  targetOut.vt = VT_BYREF | VT_DISPATCH;
+  targetOut.ppdispVal = &target;
+  ::VariantInit(&cancelOut);
+  cancelOut.vt = VT_BYREF | VT_BOOL;
+  cancelOut.pboolVal = &cancel;
+  TBstr contextText(context ? String(context) : String()), urlText(u"lmp://site/popup.html");
+  ::VariantInit(&flagsValue);
+  flagsValue.vt = VT_I4;
+  flagsValue.lVal = flags;
+  ::VariantInit(&contextValue);
+  contextValue.vt = VT_BSTR;
+  contextValue.bstrVal = contextText.Get();
+  ::VariantInit(&urlValue);
+  urlValue.vt = VT_BSTR;
+  urlValue.bstrVal = urlText.Get();
+  // Last first: bstrUrl, bstrUrlContext, dwFlags, Cancel, ppDisp.
+  VARIANT arguments[] = {urlValue, contextValue, flagsValue, cancelOut, targetOut};
+  const bool described = context != nullptr;
+  DISPPARAMS parameters{described ? arguments : arguments + 3, nullptr, described ? 5u : 2u, 0};
+  sink->Invoke(described ? DISPID_NEWWINDOW3 : DISPID_NEWWINDOW2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+               &parameters, nullptr, nullptr, nullptr);
+  return cancel != VARIANT_FALSE;
+}
+
 // The lmp scheme registered for the life of the object, answering every
 // request with a small page and recording what was asked. (Every request is
 // answered: Wine's urlmon keeps a handler whose Start refused alive for

@@ -10,6 +10,7 @@
 #include <olectl.h>
 #include <mshtmhst.h>
 #include <ole2.h>
+#include <shobjidl.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/bridge/BrowserJs.h"
@@ -380,8 +382,10 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
     Cancel = true;
   };
   int windows = 0;
-  Host->Events.OnNewWindow = [&]() -> IDispatch* {
+  std::vector<std::tuple<bool, String, bool>> requests;
+  Host->Events.OnNewWindow = [&](const TNewWindowRequest& Request, bool&) -> IDispatch* {
     ++windows;
+    requests.emplace_back(Request.Described, Request.OpenerURL, Request.UserAction);
     return Host->Application().Detach();
   };
 
@@ -458,6 +462,38 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
   EXPECT_EQ(windows, 1);
   EXPECT_EQ(cancel, VARIANT_FALSE);
   target->Release();
+
+  // Without a browser given, NewWindow3 hands on who asks and whether the
+  // user did (the user's flags, not the others); a handler's refusal, or
+  // its failure, cancels the request.
+  target = nullptr;
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(NWMF_USERINITED | NWMF_FIRST), cancelOut,
+                                       targetOut}),
+            S_OK);
+  ASSERT_NE(target, nullptr);
+  target->Release();
+  target = nullptr;
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(NWMF_FIRST), cancelOut, targetOut}), S_OK);
+  ASSERT_NE(target, nullptr);
+  target->Release();
+  target = nullptr;
+  const std::vector<std::tuple<bool, String, bool>> expectedRequests = {
+      {false, u"", false}, {true, u"lmp://site/index.html", true}, {true, u"lmp://site/index.html", false}};
+  EXPECT_EQ(requests, expectedRequests);
+  EXPECT_EQ(cancel, VARIANT_FALSE);
+  Host->Events.OnNewWindow = [](const TNewWindowRequest&, bool& Cancel) -> IDispatch* {
+    Cancel = true;
+    return nullptr;
+  };
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(0), cancelOut, targetOut}), S_OK);
+  EXPECT_EQ(cancel, VARIANT_TRUE);
+  cancel = VARIANT_FALSE;
+  const TPresentedErrors presented;
+  Host->Events.OnNewWindow = [](const TNewWindowRequest&, bool&) -> IDispatch* { throw Exception(u"no window"); };
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW2, {cancelOut, targetOut}), S_OK);
+  EXPECT_EQ(cancel, VARIANT_TRUE);
+  EXPECT_EQ(presented.Texts, std::vector<std::string>{"no window"});
+  EXPECT_EQ(target, nullptr);
 }
 
 TEST_F(WebBrowserHostWin32Test, WithoutAPageScriptCallsAndCommandsDoNothing) {

@@ -2,6 +2,7 @@
 
 #include <exdisp.h>
 #include <exdispid.h>
+#include <shobjidl.h>
 
 #include "core/HandlerGuard.h"
 #include "platform/win32/browser/BrowserHostEvents.h"
@@ -82,8 +83,22 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
         // One window per request: a browser is already given when the
         // control raises both events for it.
         if (target && !*target) {
+          TNewWindowRequest request;
+          if (dispIdMember == DISPID_NEWWINDOW3 && count == 5) {
+            const auto flags = static_cast<unsigned long>(VariantLong(Argument(parameters, 2)));
+            request.Described = true;
+            request.UserAction = (flags & (NWMF_USERINITED | NWMF_USERREQUESTED)) != 0;
+            request.OpenerURL = VariantText(Argument(parameters, 3));
+          }
           auto handler = events.OnNewWindow;
-          RunHandler([&] { *target = handler(); });
+          bool cancel = BoolOut(Argument(parameters, 1));
+          // A request whose check failed opens no window.
+          bool checked = false;
+          RunHandler([&] {
+            *target = handler(request, cancel);
+            checked = true;
+          });
+          if (cancel || !checked) SetBoolOut(Argument(parameters, 1), true);
         }
       }
       break;

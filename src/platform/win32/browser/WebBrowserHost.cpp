@@ -144,7 +144,40 @@ TComPtr<IDispatch> DocumentOf(IWebBrowser2* browser) {
   return document;
 }
 
+// Frames hold frames; a page cannot nest them without end, but a
+// document tree of the page's making is not walked without a bound.
+constexpr int kFrameDepth = 16;
+
+void CollectFrameURLs(IWebBrowser2* browser, std::vector<String>& urls, int depth) {
+  const TComPtr<IDispatch> document = DocumentOf(browser);
+  TComPtr<IOleContainer> container;
+  TComPtr<IEnumUnknown> objects;
+  if (!document || depth >= kFrameDepth ||
+      FAILED(document->QueryInterface(IID_IOleContainer, reinterpret_cast<void**>(container.Receive()))) ||
+      FAILED(container->EnumObjects(OLECONTF_EMBEDDINGS, objects.Receive())) || !objects) {
+    return;
+  }
+  for (;;) {
+    TComPtr<IUnknown> object;
+    if (objects->Next(1, object.Receive(), nullptr) != S_OK || !object) break;
+    TComPtr<IWebBrowser2> frame;
+    if (FAILED(object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(frame.Receive()))) || !frame) {
+      continue;
+    }
+    TBstr location;
+    frame->get_LocationURL(location.Receive());
+    urls.push_back(location.Text());
+    CollectFrameURLs(frame.Get(), urls, depth + 1);
+  }
+}
+
 }  // namespace
+
+std::vector<String> TWebBrowserHost::FrameURLs() const {
+  std::vector<String> urls;
+  CollectFrameURLs(FBrowser.Get(), urls, 0);
+  return urls;
+}
 
 TComPtr<IDispatch> TWebBrowserHost::ScriptDispatch() const {
   const TComPtr<IDispatch> document = DocumentOf(FBrowser.Get());

@@ -12,6 +12,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "core/String.h"
 #include "core/browser/ScriptValue.h"
@@ -54,6 +55,11 @@ class TWebBrowserHost {
   // The URL the control shows or is going to; empty before the first
   // navigation and after Close.
   String LocationURL() const;
+  // The URLs the frames of the shown page show, frames of frames too, as
+  // the frames' own browser objects name them (a frame of another origin
+  // included, whose document the host may not read); empty without a
+  // document.
+  std::vector<String> FrameURLs() const;
   // Calls the loaded page's script function name with arguments; no page:
   // an empty value. Raises the errors of CallScriptFunction.
   TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
