@@ -54,6 +54,12 @@ struct TBrowserView::TImpl {
   // from it, this one among them: a page in any of them can reach the
   // others (opener, the window a script opened).
   std::shared_ptr<std::vector<TBrowserView*>> Group;
+  // The site's pages this view has shown at the top: its history, as far
+  // as the site is concerned.
+  std::vector<String> ShownSitePages;
+  // The page the program itself is about to load at the top (the way back
+  // by a link), which a page of another origin may not.
+  String ProgramLoad;
 
   // Whether a page of another origin is shown where it could reach this
   // view's window: in this view (at the top or in a frame) or in another
@@ -77,16 +83,46 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   host.SetSilent(false);
 
   TBrowserHostEvents& events = host.Events;
-  events.OnBeforeNavigate2 = [this](const String& URL, const String& Headers, bool& Cancel) {
+  events.OnBeforeNavigate2 = [this](const String& URL, const String& Headers, bool TopLevel, bool& Cancel) {
+    // The program's own load of a page of the site (the way back by a
+    // link, below): already asked of the form.
+    if (TopLevel) {
+      const bool programLoad = !FImpl->ProgramLoad.empty() && URL == FImpl->ProgramLoad;
+      FImpl->ProgramLoad.clear();
+      if (programLoad) return;
+    }
     // A page of another origin gets nothing of the program: nothing is
     // saved or run for it. The event names the page that asked only
     // through its Referer (or Origin), which a page may withhold; the page
     // the browser shows at the top is the wall behind it.
-    if (IsForeignNavigation(kSiteScheme, URL, FImpl->Host->LocationURL(), InitiatorFromHeaders(Headers))) {
-      Cancel = true;
+    const String shown = FImpl->Host->LocationURL();
+    const TRequestInitiator initiator = InitiatorFromHeaders(Headers);
+    if (IsForeignNavigation(kSiteScheme, URL, shown, initiator)) {
+      // The way back after the user followed a link away: Back and Forward
+      // (the control's keys, the page's history.back()) lead the top
+      // window to a page of the site it showed before. The event does not
+      // say a navigation travels the history; a page of the site the
+      // window showed is what history holds, and loading it again at the
+      // top gives the foreign page nothing the Back key does not.
+      const bool wayBack = TopLevel && IsForeignPage(kSiteScheme, shown) &&
+                           !IsForeignRequest(kSiteScheme, initiator) &&
+                           std::find(FImpl->ShownSitePages.begin(), FImpl->ShownSitePages.end(), URL) !=
+                               FImpl->ShownSitePages.end() &&
+                           OnReturnToSite && OnReturnToSite(URL);
+      if (!wayBack) Cancel = true;
       return;
     }
     if (OnBeforeNavigate) OnBeforeNavigate(URL, Cancel);
+  };
+  events.OnUserFollowsLink = [this](const String& URL) {
+    // A link into the site the user followed on a page of another origin
+    // at the top: the program loads it at the top as its own navigation,
+    // without the page's Referer (which the site's scheme refuses), once
+    // the form has said it is no entry it would save or run.
+    if (!HasScheme(URL, kSiteScheme) || !IsForeignPage(kSiteScheme, FImpl->Host->LocationURL())) return;
+    if (!OnReturnToSite || !OnReturnToSite(URL)) return;
+    FImpl->ProgramLoad = URL;
+    FImpl->Host->Navigate(URL);
   };
   events.OnNewWindow = [this](const TNewWindowRequest& Request, bool& Cancel) -> IDispatch* {
     // A page of another origin opens windows only on the user's action.
@@ -110,6 +146,11 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
     return view->FImpl->Host->Application().Detach();
   };
   events.OnNavigateComplete2 = [this](const String& URL) {
+    const String top = FImpl->Host->LocationURL();
+    if (IsSitePage(top) && std::find(FImpl->ShownSitePages.begin(), FImpl->ShownSitePages.end(), top) ==
+                               FImpl->ShownSitePages.end()) {
+      FImpl->ShownSitePages.push_back(top);
+    }
     if (OnNavigateComplete) OnNavigateComplete(URL);
   };
   events.OnWindowClosing = [this](bool, bool& Cancel) {

@@ -84,9 +84,11 @@ inline TComPtr<IDispatch> EventSinkOf(TWebBrowserHost& host) {
 }
 
 // Raises BeforeNavigate2 on the sink as the control does: its seven
-// arguments by reference, with the navigation's URL and extra headers.
+// arguments by reference, with the navigation's URL and extra headers, for
+// the browser navigating (none: a frame's that is not the host's).
 // True when the handler cancelled it.
-inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const String& headers) {
+inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const String& headers,
+                                 IDispatch* navigating = nullptr) {
   TBstr urlText(url), headersText(headers);
   VARIANT urlValue, headersValue, none;
   ::VariantInit(&urlValue);
@@ -110,7 +112,8 @@ inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const Strin
   cancelOut.pboolVal = &cancel;
   VARIANT browser;
   ::VariantInit(&browser);
-  browser.vt = VT_DISPATCH;  // the browser (or frame) that navigates; not read
+  browser.vt = VT_DISPATCH;  // the browser (or frame) that navigates
+  browser.pdispVal = navigating;
   // Last first: Cancel, Headers, PostData, TargetFrameName, Flags, URL, pDisp.
   VARIANT arguments[] = {cancelOut,         byReference(headersValue), byReference(none), byReference(none),
                          byReference(none), byReference(urlValue),     browser};
@@ -118,6 +121,22 @@ inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const Strin
   sink->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
                nullptr);
   return cancel != VARIANT_FALSE;
+}
+
+// Raises NavigateComplete2 on the sink for the top browser's url, as the
+// control does once a page has arrived (Wine, without its HTML engine,
+// does not).
+inline void RaiseNavigateComplete2(IDispatch* sink, const String& url) {
+  TBstr urlText(url);
+  VARIANT arguments[2];
+  ::VariantInit(&arguments[0]);
+  arguments[0].vt = VT_BSTR;
+  arguments[0].bstrVal = urlText.Get();
+  ::VariantInit(&arguments[1]);
+  arguments[1].vt = VT_DISPATCH;
+  DISPPARAMS parameters{arguments, nullptr, 2, 0};
+  sink->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
+               nullptr, nullptr);
 }
 
 // Raises WindowClosing on the sink, as a page's window.close() makes the

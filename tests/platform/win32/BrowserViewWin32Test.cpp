@@ -5,6 +5,7 @@
 #include <mshtmhst.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -156,6 +157,66 @@ TEST_F(BrowserViewWin32Test, NavigationsIntoTheSiteFromOtherOriginsNeverReachThe
   reached.clear();
   EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u""));
   EXPECT_EQ(reached, std::vector<String>{u"lmp://site/x.exe"});
+}
+
+// After the user followed a link to another site, Back and Forward lead
+// to the site's pages the window showed, and a link into the site the user
+// follows is loaded by the program; nothing the foreign page asks for
+// itself gets into the site, and nothing of it reaches the form's
+// download handler.
+TEST_F(BrowserViewWin32Test, TheWayBackFromAPageOfAnotherOriginLeadsToTheSitesPagesOnly) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  std::vector<String> reached, asked;
+  view.OnBeforeNavigate = [&](const String& URL, bool&) { reached.push_back(URL); };
+  view.OnReturnToSite = [&](const String& URL) {
+    asked.push_back(URL);
+    return !URL.ends_with(u".exe");
+  };
+  const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
+  ASSERT_TRUE(sink);
+  const auto requested = [&](const String& request) {
+    return std::find(Server->Requests.begin(), Server->Requests.end(), request) != Server->Requests.end();
+  };
+  for (const char16_t* page : {u"lmp://site/index.html", u"lmp://site/b.html"}) {
+    view.Navigate(page);
+    ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == page; }));
+    RaiseNavigateComplete2(sink.Get(), page);
+  }
+  TForeignSite foreign;
+  foreign.Show(view);
+  reached.clear();
+
+  const TComPtr<IDispatch> top = Query<IDispatch>(HostOf(view).Browser().Get(), IID_IDispatch);
+  struct Case {
+    const char16_t* Url;
+    const char16_t* Headers;
+    bool Top;
+    bool Refused;
+  } cases[] = {
+      {u"lmp://site/index.html", u"", true, false},  // Back
+      {u"lmp://site/b.html", u"", true, false},      // Forward
+      {u"lmp://site/index.html", u"Referer: web://127.0.0.1:8000/page.html\r\n", true, true},  // the page's own
+      {u"lmp://site/index.html", u"", false, true},  // a frame
+      {u"lmp://site/other.html", u"", true, true},   // never shown
+      {u"lmp://site/x.exe", u"", true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RaiseBeforeNavigate2(sink.Get(), c.Url, c.Headers, c.Top ? top.Get() : nullptr), c.Refused)
+        << ToUtf8(c.Url) << ToUtf8(c.Headers) << c.Top;
+  }
+  EXPECT_TRUE(reached.empty());
+
+  // The user's link into the site: loaded at the top, unless it leads to
+  // an entry the form would save or run.
+  HostOf(view).ReportUserLink(u"lmp://site/x.exe");
+  HostOf(view).ReportUserLink(u"lmp://site/c.html");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"lmp://site/c.html"; }));
+  EXPECT_TRUE(requested(u"//site/c.html"));
+  EXPECT_FALSE(requested(u"//site/x.exe"));
+  EXPECT_TRUE(reached.empty());
+  EXPECT_EQ(asked, (std::vector<String>{u"lmp://site/index.html", u"lmp://site/b.html", u"lmp://site/x.exe",
+                                        u"lmp://site/c.html"}));
 }
 
 // window.close() closes the program only from a page of the site; a window

@@ -82,7 +82,7 @@ class WebBrowserHostWin32Test : public ::testing::Test {
 
 TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUrl) {
   std::vector<String> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool&) { navigations.push_back(URL); };
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool&) { navigations.push_back(URL); };
   Host->Navigate(u"lmp://site/pages/about.html?x=1");
   ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_EQ(navigations, std::vector<String>{u"lmp://site/pages/about.html?x=1"});
@@ -92,7 +92,7 @@ TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUr
 
 TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
   std::vector<String> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool& Cancel) {
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool& Cancel) {
     navigations.push_back(URL);
     Cancel = URL.ends_with(u".zip");
   };
@@ -111,7 +111,7 @@ TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
 // next one.
 TEST_F(WebBrowserHostWin32Test, AnErrorInAnEventHandlerIsPresentedAndGoesNoFurther) {
   const TPresentedErrors presented;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool& Cancel) {
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool& Cancel) {
     if (URL.ends_with(u"big.zip")) Cancel = true;
     if (URL.ends_with(u".zip")) throw Exception(u"Cannot create file \"C:\\nowhere\\big.zip\"");
   };
@@ -426,17 +426,22 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
       {"resizable", 0},                         {"closing", 1}};
   EXPECT_EQ(seen, expected);
 
-  // BeforeNavigate2 hands on the URL and the request's extra headers (the
-  // Referer), and the handler's Cancel comes back to the control.
-  std::vector<std::pair<String, String>> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String& Headers, bool& Cancel) {
-    navigations.emplace_back(URL, Headers);
+  // BeforeNavigate2 hands on the URL, the request's extra headers (the
+  // Referer) and whether the host's own browser navigates (not a frame's),
+  // and the handler's Cancel comes back to the control.
+  std::vector<std::tuple<String, String, bool>> navigations;
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String& Headers, bool TopLevel, bool& Cancel) {
+    navigations.emplace_back(URL, Headers, TopLevel);
     Cancel = URL.ends_with(u".exe");
   };
+  const auto top = Query<IDispatch>(Host->Browser().Get(), IID_IDispatch);
   EXPECT_TRUE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"));
-  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/a.html", u""));
-  const std::vector<std::pair<String, String>> expectedNavigations = {
-      {u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"}, {u"lmp://site/a.html", u""}};
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/a.html", u"", top.Get()));
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/f.html", u"", sink.Get()));
+  const std::vector<std::tuple<String, String, bool>> expectedNavigations = {
+      {u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n", false},
+      {u"lmp://site/a.html", u"", true},
+      {u"lmp://site/f.html", u"", false}};
   EXPECT_EQ(navigations, expectedNavigations);
 
   // NewWindow2 gives the browser that is to show the page; a NewWindow3

@@ -47,6 +47,14 @@ TComPtr<TBrowserEventSink> TBrowserEventSink::Create(TBrowserHostEvents& events)
 TBrowserEventSink::TBrowserEventSink(TBrowserHostEvents& events)
     : TDispatchObject(DIID_DWebBrowserEvents2), FEvents(&events) {}
 
+bool TBrowserEventSink::IsTopBrowser(const VARIANT& browser) const {
+  const VARIANT& value = Dereferenced(browser);
+  if (!FTopBrowser || value.vt != VT_DISPATCH || !value.pdispVal) return false;
+  TComPtr<IUnknown> identity;
+  if (FAILED(value.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive())))) return false;
+  return identity.Get() == FTopBrowser;
+}
+
 STDMETHODIMP TBrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
 STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
@@ -69,8 +77,9 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
         // A navigation whose check failed is not made: the control would
         // otherwise show, or offer to download, what the check was about.
         bool checked = false;
+        const bool topLevel = IsTopBrowser(Argument(parameters, 0));
         RunHandler([&] {
-          handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), cancel);
+          handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), topLevel, cancel);
           checked = true;
         });
         SetBoolOut(Argument(parameters, 6), cancel || !checked);

@@ -82,6 +82,14 @@ class TWebBrowserHost {
   // message was handled and must not be dispatched.
   bool TranslateAccelerator(MSG& message);
 
+  // Before a mouse message for a window inside the host is dispatched: a
+  // left button released over a link of the top page raises
+  // OnUserFollowsLink once the click has reached the page.
+  void NoteMouse(const MSG& message);
+  // Raises OnUserFollowsLink for URL from the host window's messages, after
+  // what the page does with the user's action.
+  void ReportUserLink(const String& URL);
+
   // The host whose window is window or holds it (the control's own windows
   // lie inside the host's), or nullptr.
   static TWebBrowserHost* FromWindow(HWND window);
@@ -101,7 +109,12 @@ class TWebBrowserHost {
   // The loaded document's script dispatch; empty without a document.
   TComPtr<IDispatch> ScriptDispatch() const;
 
+  // The address of the top page's link at point (client coordinates of
+  // the page's window), or of the focused one; empty when there is none.
+  String LinkAt(const POINT* point) const;
+
   TWindowHandle FWindow;
+  std::vector<String> FUserLinks;
   uint32_t FHostFlags = 0;
   bool FScriptErrorsHandled = true;
   TComPtr<TBrowserSite> FSite;
@@ -120,5 +133,8 @@ class TWebBrowserHost {
 // a browser goes to that browser's TranslateAccelerator. True when it was
 // handled and must not be dispatched.
 bool TranslateBrowserAccelerator(MSG& message);
+// For the message loop: a mouse message for a window inside a browser goes
+// to that browser's NoteMouse first.
+void NoteBrowserMouse(const MSG& message);
 
 }  // namespace lumora
