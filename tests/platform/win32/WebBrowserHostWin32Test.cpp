@@ -90,6 +90,25 @@ TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUr
   EXPECT_EQ(Requests(), std::vector<String>{u"//site/pages/about.html?x=1"});
 }
 
+// The mouse's back and forward buttons and the keyboard's Back and Forward
+// keys reach the window as application commands, which the control leaves
+// to its parent: the host takes them (and steps through the history: Wine's
+// control, without its HTML engine, keeps none to step through).
+TEST_F(WebBrowserHostWin32Test, BackAndForwardCommandsAreTheBrowsers) {
+  for (const char16_t* page : {u"lmp://site/a.html", u"lmp://site/b.html"}) {
+    Host->Navigate(page);
+    ASSERT_TRUE(PumpUntil([&] { return Host->LocationURL() == page; }));
+  }
+  const auto command = [&](int which, WORD device) {
+    return ::SendMessageW(Host->Handle(), WM_APPCOMMAND, reinterpret_cast<WPARAM>(Host->Handle()),
+                          MAKELPARAM(0, which | device));
+  };
+  EXPECT_EQ(command(APPCOMMAND_BROWSER_BACKWARD, FAPPCOMMAND_MOUSE), TRUE);
+  EXPECT_EQ(command(APPCOMMAND_BROWSER_FORWARD, FAPPCOMMAND_KEY), TRUE);
+  // Other commands are not the browser's: they go on to the form.
+  EXPECT_EQ(command(APPCOMMAND_VOLUME_UP, FAPPCOMMAND_KEY), FALSE);
+}
+
 TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
   std::vector<String> navigations;
   Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool& Cancel) {

@@ -351,6 +351,22 @@ LRESULT CALLBACK TWebBrowserHost::WindowProc(HWND window, UINT message, WPARAM w
   }
   auto* host = reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_SIZE && host) host->FitControl();
+  // The mouse's back and forward buttons and the keyboard's Back and
+  // Forward keys become application commands, which the control leaves to
+  // the windows around it (it steps on its own keys, Backspace and
+  // Alt+arrows, only). Whether the step may lead into the site is the
+  // navigation's own decision.
+  if (message == WM_APPCOMMAND && host && host->FBrowser) {
+    const int command = GET_APPCOMMAND_LPARAM(lParam);
+    if (command == APPCOMMAND_BROWSER_BACKWARD || command == APPCOMMAND_BROWSER_FORWARD) {
+      if (command == APPCOMMAND_BROWSER_BACKWARD) {
+        host->FBrowser->GoBack();
+      } else {
+        host->FBrowser->GoForward();
+      }
+      return TRUE;
+    }
+  }
   if (message == kUserLinkMessage && host && !host->FUserLinks.empty()) {
     const String link = host->FUserLinks.front();
     host->FUserLinks.erase(host->FUserLinks.begin());
