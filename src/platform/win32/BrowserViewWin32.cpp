@@ -74,7 +74,6 @@ struct TBrowserView::TImpl {
 TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
   FImpl->IsChild = related != nullptr;
   FImpl->Group = related ? related->FImpl->Group : std::make_shared<std::vector<TBrowserView*>>();
-  FImpl->Group->push_back(this);
   FImpl->Host = std::make_unique<TWebBrowserHost>(static_cast<HWND>(holder.NativeHandle()));
   TWebBrowserHost& host = *FImpl->Host;
   host.SetHostFlags(BrowserHostFlags(FImpl->AllowTextSelect));
@@ -198,6 +197,9 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
     return OnExternalCall(ID, Params, Result, Error) ? TExternalOutcome::Done : TExternalOutcome::Raised;
   };
   holder.SetContent(*this);
+  // Last: a view whose construction failed is never destroyed, and must
+  // not stay in the group.
+  FImpl->Group->push_back(this);
 }
 
 TBrowserView::~TBrowserView() {
