@@ -14,8 +14,10 @@
 //   control's keys: Alt+Left and Alt+Right, the keyboard's Back and
 //   Forward keys, the mouse's back and forward buttons, and Backspace
 //   (Shift+Backspace forward) that the page leaves alone (outside a text
-//   field). On Linux, history and a link the user follows also lead from
-//   a page of another origin back into the site (docs/security.md).
+//   field). History and a link the user follows also lead from a page of
+//   another origin back into the site (docs/security.md).
+// - A page of another origin closes no window of the program and opens
+//   windows only on the user's action.
 // - Pages of the site scheme have window.external from the start of their
 //   script. OnNavigateComplete is the event that means the page's script is
 //   ready: it is raised once the page has finished loading (WebKit: load

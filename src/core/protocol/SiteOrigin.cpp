@@ -59,4 +59,13 @@ bool IsForeignNavigation(StringView scheme, StringView url, StringView shownURL,
   return IsForeignRequest(scheme, initiator) || IsForeignPage(scheme, shownURL);
 }
 
+bool MayOpenWindow(StringView scheme, StringView openerURL, bool userAction) {
+  return userAction || HasScheme(openerURL, scheme);
+}
+
+bool MayCloseOnRequest(StringView scheme, StringView shownURL, bool openedByPage, bool otherOriginsShown) {
+  if (openedByPage) return !IsForeignPage(scheme, shownURL);
+  return HasScheme(shownURL, scheme) && !otherOriginsShown;
+}
+
 }  // namespace lumora

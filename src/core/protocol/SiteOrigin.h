@@ -48,4 +48,23 @@ bool IsForeignPage(StringView scheme, StringView shownURL);
 // other scheme's pages.
 bool IsForeignNavigation(StringView scheme, StringView url, StringView shownURL, const TRequestInitiator& initiator);
 
+// Whether a page may have a new window opened for it: only a page of
+// scheme does so by script alone; a page of any other origin, and a
+// blank or data: page, which another origin can make and fill, only on
+// the user's action (a click, a key), as browsers require of pop-ups.
+// openerURL is the URL of the page (or frame) that asks.
+bool MayOpenWindow(StringView scheme, StringView openerURL, bool userAction);
+
+// Whether a window may close on a close request that the browser raises
+// without naming who asked: a page's window.close(), a frame's
+// top.close(), another window's opener.close(). shownURL is the window's
+// top page; otherOriginsShown tells whether a page of another origin is
+// shown where it could have asked (a frame of the window, another window
+// of the program). The main window closes only for a page of scheme with
+// no such page around, whatever the cost to a site page that frames
+// another origin: its own close is then refused too, the user's close
+// button still works. A window a page opened closes while it shows no
+// page of another origin (about:blank, where it starts, is its opener's).
+bool MayCloseOnRequest(StringView scheme, StringView shownURL, bool openedByPage, bool otherOriginsShown);
+
 }  // namespace lumora

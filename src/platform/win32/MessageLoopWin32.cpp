@@ -4,6 +4,7 @@
 #include "core/HandlerGuard.h"
 #include "platform/MessageLoop.h"
 #include "platform/win32/SessionEnd.h"
+#include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
@@ -47,6 +48,8 @@ void RunMessageLoop() {
     // that browser (FormWindowWin32).
     const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
     if (key && PreDispatchKeyMessage(&message)) continue;
+    // A click on a link reaches the browser too, which notes where it went.
+    NoteBrowserMouse(message);
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

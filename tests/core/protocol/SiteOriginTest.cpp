@@ -76,5 +76,49 @@ TEST(SiteOriginTest, NavigationsIntoTheSiteNeedASitePageAtTheTop) {
   }
 }
 
+TEST(SiteOriginTest, OtherOriginsOpenWindowsOnTheUsersActionOnly) {
+  struct Case {
+    const char16_t* Opener;
+    bool User;
+    bool Opens;
+  } cases[] = {
+      {u"lmp://site/index.html", false, true},
+      {u"LMP://site/frame.html", false, true},
+      {u"http://127.0.0.1/frame.html", false, false},
+      {u"http://127.0.0.1/frame.html", true, true},
+      {u"about:blank", false, false},  // a blank frame another origin made
+      {u"data:text/html,x", false, false},
+      {u"lmpx://site/", false, false},
+      {u"", false, false},
+      {u"", true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MayOpenWindow(u"lmp", c.Opener, c.User), c.Opens) << ToUtf8(c.Opener) << " / " << c.User;
+  }
+}
+
+TEST(SiteOriginTest, AWindowClosesForNoPageOfAnotherOrigin) {
+  struct Case {
+    const char16_t* Shown;
+    bool Opened;
+    bool OthersShown;
+    bool Closes;
+  } cases[] = {
+      {u"lmp://site/index.html", false, false, true},
+      {u"lmp://site/index.html", false, true, false},  // a foreign frame or window may ask
+      {u"http://127.0.0.1/", false, false, false},
+      {u"about:blank", false, false, false},
+      {u"", false, false, false},
+      {u"lmp://site/popup.html", true, true, true},
+      {u"about:blank", true, false, true},  // where a new window starts
+      {u"http://127.0.0.1/", true, false, false},
+      {u"file:///C:/a.html", true, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MayCloseOnRequest(u"lmp", c.Shown, c.Opened, c.OthersShown), c.Closes)
+        << ToUtf8(c.Shown) << " / " << c.Opened << " / " << c.OthersShown;
+  }
+}
+
 }  // namespace
 }  // namespace lumora

@@ -85,9 +85,11 @@ inline TComPtr<IDispatch> EventSinkOf(TWebBrowserHost& host) {
 }
 
 // Raises BeforeNavigate2 on the sink as the control does: its seven
-// arguments by reference, with the navigation's URL and extra headers.
+// arguments by reference, with the navigation's URL and extra headers, for
+// the browser navigating (none: a frame's that is not the host's).
 // True when the handler cancelled it.
-inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const String& headers) {
+inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const String& headers,
+                                 IDispatch* navigating = nullptr) {
   TBstr urlText(url), headersText(headers);
   VARIANT urlValue, headersValue, none;
   ::VariantInit(&urlValue);
@@ -111,7 +113,8 @@ inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const Strin
   cancelOut.pboolVal = &cancel;
   VARIANT browser;
   ::VariantInit(&browser);
-  browser.vt = VT_DISPATCH;  // the browser (or frame) that navigates; not read
+  browser.vt = VT_DISPATCH;  // the browser (or frame) that navigates
+  browser.pdispVal = navigating;
   // Last first: Cancel, Headers, PostData, TargetFrameName, Flags, URL, pDisp.
   VARIANT arguments[] = {cancelOut,         byReference(headersValue), byReference(none), byReference(none),
                          byReference(none), byReference(urlValue),     browser};
@@ -119,6 +122,22 @@ inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const Strin
   sink->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
                nullptr);
   return cancel != VARIANT_FALSE;
+}
+
+// Raises NavigateComplete2 on the sink for the top browser's url, as the
+// control does once a page has arrived (Wine, without its HTML engine,
+// does not).
+inline void RaiseNavigateComplete2(IDispatch* sink, const String& url) {
+  TBstr urlText(url);
+  VARIANT arguments[2];
+  ::VariantInit(&arguments[0]);
+  arguments[0].vt = VT_BSTR;
+  arguments[0].bstrVal = urlText.Get();
+  ::VariantInit(&arguments[1]);
+  arguments[1].vt = VT_DISPATCH;
+  DISPPARAMS parameters{arguments, nullptr, 2, 0};
+  sink->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
+               nullptr, nullptr);
 }
 
 // Raises WindowClosing on the sink, as a page's window.close() makes the
@@ -135,6 +154,38 @@ inline bool RaiseWindowClosing(IDispatch* sink, bool isChildWindow) {
   DISPPARAMS parameters{arguments, nullptr, 2, 0};
   sink->Invoke(DISPID_WINDOWCLOSING, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
                nullptr);
+  return cancel != VARIANT_FALSE;
+}
+
+// Raises a new window's request on the sink as the control does: NewWindow2
+// (no opener named) when context is null, else NewWindow3 with the opener's
+// URL and the NWMF flags. target is the browser the handler gave, if any
+// (the caller releases it). True when the handler cancelled the request.
+inline bool RaiseNewWindow(IDispatch* sink, IDispatch*& target, const char16_t* context = nullptr, long flags = 0) {
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT targetOut, cancelOut, flagsValue, contextValue, urlValue;
+  ::VariantInit(&targetOut);
+  targetOut.vt = VT_BYREF | VT_DISPATCH;
+  targetOut.ppdispVal = &target;
+  ::VariantInit(&cancelOut);
+  cancelOut.vt = VT_BYREF | VT_BOOL;
+  cancelOut.pboolVal = &cancel;
+  TBstr contextText(context ? String(context) : String()), urlText(u"lmp://site/popup.html");
+  ::VariantInit(&flagsValue);
+  flagsValue.vt = VT_I4;
+  flagsValue.lVal = flags;
+  ::VariantInit(&contextValue);
+  contextValue.vt = VT_BSTR;
+  contextValue.bstrVal = contextText.Get();
+  ::VariantInit(&urlValue);
+  urlValue.vt = VT_BSTR;
+  urlValue.bstrVal = urlText.Get();
+  // Last first: bstrUrl, bstrUrlContext, dwFlags, Cancel, ppDisp.
+  VARIANT arguments[] = {urlValue, contextValue, flagsValue, cancelOut, targetOut};
+  const bool described = context != nullptr;
+  DISPPARAMS parameters{described ? arguments : arguments + 3, nullptr, described ? 5u : 2u, 0};
+  sink->Invoke(described ? DISPID_NEWWINDOW3 : DISPID_NEWWINDOW2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+               &parameters, nullptr, nullptr, nullptr);
   return cancel != VARIANT_FALSE;
 }
 

@@ -3,7 +3,9 @@
 // window.external answers pages of the site only.
 #include <gtest/gtest.h>
 #include <mshtmhst.h>
+#include <shobjidl.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -157,6 +159,66 @@ TEST_F(BrowserViewWin32Test, NavigationsIntoTheSiteFromOtherOriginsNeverReachThe
   EXPECT_EQ(reached, std::vector<String>{u"lmp://site/x.exe"});
 }
 
+// After the user followed a link to another site, Back and Forward lead
+// to the site's pages the window showed, and a link into the site the user
+// follows is loaded by the program; nothing the foreign page asks for
+// itself gets into the site, and nothing of it reaches the form's
+// download handler.
+TEST_F(BrowserViewWin32Test, TheWayBackFromAPageOfAnotherOriginLeadsToTheSitesPagesOnly) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  std::vector<String> reached, asked;
+  view.OnBeforeNavigate = [&](const String& URL, bool&) { reached.push_back(URL); };
+  view.OnReturnToSite = [&](const String& URL) {
+    asked.push_back(URL);
+    return !URL.ends_with(u".exe");
+  };
+  const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
+  ASSERT_TRUE(sink);
+  const auto requested = [&](const String& request) {
+    return std::find(Server->Requests.begin(), Server->Requests.end(), request) != Server->Requests.end();
+  };
+  for (const char16_t* page : {u"lmp://site/index.html", u"lmp://site/b.html"}) {
+    view.Navigate(page);
+    ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == page; }));
+    RaiseNavigateComplete2(sink.Get(), page);
+  }
+  TForeignSite foreign;
+  foreign.Show(view);
+  reached.clear();
+
+  const TComPtr<IDispatch> top = Query<IDispatch>(HostOf(view).Browser().Get(), IID_IDispatch);
+  struct Case {
+    const char16_t* Url;
+    const char16_t* Headers;
+    bool Top;
+    bool Refused;
+  } cases[] = {
+      {u"lmp://site/index.html", u"", true, false},  // Back
+      {u"lmp://site/b.html", u"", true, false},      // Forward
+      {u"lmp://site/index.html", u"Referer: web://127.0.0.1:8000/page.html\r\n", true, true},  // the page's own
+      {u"lmp://site/index.html", u"", false, true},  // a frame
+      {u"lmp://site/other.html", u"", true, true},   // never shown
+      {u"lmp://site/x.exe", u"", true, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RaiseBeforeNavigate2(sink.Get(), c.Url, c.Headers, c.Top ? top.Get() : nullptr), c.Refused)
+        << ToUtf8(c.Url) << ToUtf8(c.Headers) << c.Top;
+  }
+  EXPECT_TRUE(reached.empty());
+
+  // The user's link into the site: loaded at the top, unless it leads to
+  // an entry the form would save or run.
+  HostOf(view).ReportUserLink(u"lmp://site/x.exe");
+  HostOf(view).ReportUserLink(u"lmp://site/c.html");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"lmp://site/c.html"; }));
+  EXPECT_TRUE(requested(u"//site/c.html"));
+  EXPECT_FALSE(requested(u"//site/x.exe"));
+  EXPECT_TRUE(reached.empty());
+  EXPECT_EQ(asked, (std::vector<String>{u"lmp://site/index.html", u"lmp://site/b.html", u"lmp://site/x.exe",
+                                        u"lmp://site/c.html"}));
+}
+
 // window.close() closes the program only from a page of the site; a window
 // a script opened closes whatever it shows.
 TEST_F(BrowserViewWin32Test, OnlyASitePageClosesTheProgram) {
@@ -178,11 +240,115 @@ TEST_F(BrowserViewWin32Test, OnlyASitePageClosesTheProgram) {
   TForeignSite foreign;
   foreign.Show(view);
   EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));
-  EXPECT_FALSE(RaiseWindowClosing(sink.Get(), true));
   view.Navigate(u"about:blank");
   ASSERT_TRUE(PumpUntil([&] { return HostOf(view).LocationURL() == u"about:blank"; }));
   EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));
-  EXPECT_EQ(closings, (std::vector<bool>{false, true}));
+  EXPECT_EQ(closings, std::vector<bool>{false});
+}
+
+// The control's close event does not say who asked: the page, a frame of
+// it (top.close()) or another window (opener.close()). While a window of
+// the program shows a page of another origin, that page may be the one
+// asking, and the main window stays; a window a page opened closes while
+// it shows no page of another origin.
+TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsCloseNoWindowOfTheProgram) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  const std::unique_ptr<TFormWindow> popupWindow = TFormWindow::Create();
+  TBrowserView view(*window);
+  auto popup = std::make_unique<TBrowserView>(*popupWindow, &view);
+  std::vector<String> closings;
+  view.OnWindowClosing = [&](bool) { closings.push_back(u"main"); };
+  popup->OnWindowClosing = [&](bool) { closings.push_back(u"popup"); };
+  const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
+  const TComPtr<IDispatch> popupSink = EventSinkOf(HostOf(*popup));
+  ASSERT_TRUE(sink && popupSink);
+  view.Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Server->Requests.empty(); }));
+
+  TForeignSite foreign;
+  foreign.Show(*popup);
+  EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));       // its opener.close()
+  EXPECT_TRUE(RaiseWindowClosing(popupSink.Get(), true));   // its window.close()
+  EXPECT_TRUE(closings.empty());
+
+  // (The program's own load of a site page is refused as well while the
+  // foreign page is at the top: through about:blank.)
+  popup->Navigate(u"about:blank");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(*popup).LocationURL() == u"about:blank"; }));
+  popup->Navigate(u"lmp://site/popup.html");
+  ASSERT_TRUE(PumpUntil([&] { return HasScheme(HostOf(*popup).LocationURL(), u"lmp"); }));
+  EXPECT_FALSE(RaiseWindowClosing(popupSink.Get(), true));
+  EXPECT_FALSE(RaiseWindowClosing(sink.Get(), false));
+  // Gone, the popup's foreign page holds the main window no more.
+  foreign.Show(*popup);
+  popup.reset();
+  EXPECT_FALSE(RaiseWindowClosing(sink.Get(), false));
+  EXPECT_EQ(closings, (std::vector<String>{u"popup", u"main", u"main"}));
+}
+
+// A page of another origin (a frame's, as the control names the opener)
+// opens a window only on the user's action; the site's pages always. The
+// first event of a request (NewWindow2) names no opener: while a page of
+// another origin is shown, the window waits for the next (NewWindow3).
+TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsOpenWindowsOnlyOnTheUsersAction) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  TBrowserView view(*window);
+  std::vector<std::unique_ptr<TFormWindow>> windows;
+  std::vector<std::unique_ptr<TBrowserView>> popups;
+  view.OnNewWindow = [&] {
+    windows.push_back(TFormWindow::Create());
+    popups.push_back(std::make_unique<TBrowserView>(*windows.back(), &view));
+    return popups.back().get();
+  };
+  const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
+  ASSERT_TRUE(sink);
+  view.Navigate(u"lmp://site/index.html");
+  ASSERT_TRUE(PumpUntil([&] { return !Server->Requests.empty(); }));
+
+  constexpr long kUser = NWMF_USERINITED, kAsked = NWMF_USERREQUESTED, kFirst = NWMF_FIRST;
+  struct Case {
+    const char16_t* Context;
+    long Flags;
+    bool Opens;
+  } cases[] = {
+      {u"lmp://site/index.html", 0, true},
+      {u"LMP://site/frame.html", kFirst, true},
+      {u"http://127.0.0.1:8000/frame.html", 0, false},
+      {u"http://127.0.0.1:8000/frame.html", kFirst, false},
+      {u"http://127.0.0.1:8000/frame.html", kUser, true},
+      {u"https://example.com/", kAsked, true},
+      {u"about:blank", 0, false},  // a blank frame another origin may have made
+      {u"data:text/html,x", 0, false},
+      {u"about:blank", kUser | kFirst, true},
+  };
+  for (const Case& c : cases) {
+    const size_t before = popups.size();
+    IDispatch* target = nullptr;
+    EXPECT_EQ(RaiseNewWindow(sink.Get(), target, c.Context, c.Flags), !c.Opens) << ToUtf8(c.Context) << c.Flags;
+    EXPECT_EQ(popups.size(), before + (c.Opens ? 1 : 0)) << ToUtf8(c.Context) << c.Flags;
+    EXPECT_EQ(target != nullptr, c.Opens);
+    if (target) target->Release();
+  }
+
+  // A page of the site alone: NewWindow2 gives the window at once.
+  IDispatch* target = nullptr;
+  EXPECT_FALSE(RaiseNewWindow(sink.Get(), target));
+  ASSERT_NE(target, nullptr);
+  target->Release();
+
+  TForeignSite foreign;
+  foreign.Show(view);
+  const size_t before = popups.size();
+  target = nullptr;
+  EXPECT_FALSE(RaiseNewWindow(sink.Get(), target));
+  EXPECT_EQ(target, nullptr);
+  EXPECT_TRUE(RaiseNewWindow(sink.Get(), target, u"web://127.0.0.1:8000/page.html", 0));
+  EXPECT_EQ(target, nullptr);
+  EXPECT_EQ(popups.size(), before);
+  EXPECT_FALSE(RaiseNewWindow(sink.Get(), target, u"web://127.0.0.1:8000/page.html", kUser));
+  ASSERT_NE(target, nullptr);
+  target->Release();
+  EXPECT_EQ(popups.size(), before + 1);
 }
 
 TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
@@ -205,19 +371,7 @@ TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
     return popup.get();
   };
   IDispatch* target = nullptr;
-  VARIANT targetOut, cancelOut;
-  VARIANT_BOOL cancel = VARIANT_FALSE;
-  ::VariantInit(&targetOut);
-  targetOut.vt = VT_BYREF | VT_DISPATCH;
-  targetOut.ppdispVal = &target;
-  ::VariantInit(&cancelOut);
-  cancelOut.vt = VT_BYREF | VT_BOOL;
-  cancelOut.pboolVal = &cancel;
-  VARIANT arguments[] = {cancelOut, targetOut};
-  DISPPARAMS parameters{arguments, nullptr, 2, 0};
-  ASSERT_EQ(EventSinkOf(host)->Invoke(DISPID_NEWWINDOW2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
-                                      nullptr, nullptr, nullptr),
-            S_OK);
+  EXPECT_FALSE(RaiseNewWindow(EventSinkOf(host).Get(), target));
   ASSERT_TRUE(popup);
   EXPECT_TRUE(popup->IsChildWindow());
   // The control is given the popup's browser, as one COM identity.

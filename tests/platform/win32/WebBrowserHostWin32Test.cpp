@@ -10,6 +10,7 @@
 #include <olectl.h>
 #include <mshtmhst.h>
 #include <ole2.h>
+#include <shobjidl.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/bridge/BrowserJs.h"
@@ -80,7 +82,7 @@ class WebBrowserHostWin32Test : public ::testing::Test {
 
 TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUrl) {
   std::vector<String> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool&) { navigations.push_back(URL); };
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool&) { navigations.push_back(URL); };
   Host->Navigate(u"lmp://site/pages/about.html?x=1");
   ASSERT_TRUE(PumpUntil([&] { return !Requests().empty(); }));
   EXPECT_EQ(navigations, std::vector<String>{u"lmp://site/pages/about.html?x=1"});
@@ -88,9 +90,28 @@ TEST_F(WebBrowserHostWin32Test, NavigationAsksTheProtocolHandlerForExactlyThatUr
   EXPECT_EQ(Requests(), std::vector<String>{u"//site/pages/about.html?x=1"});
 }
 
+// The mouse's back and forward buttons and the keyboard's Back and Forward
+// keys reach the window as application commands, which the control leaves
+// to its parent: the host takes them (and steps through the history: Wine's
+// control, without its HTML engine, keeps none to step through).
+TEST_F(WebBrowserHostWin32Test, BackAndForwardCommandsAreTheBrowsers) {
+  for (const char16_t* page : {u"lmp://site/a.html", u"lmp://site/b.html"}) {
+    Host->Navigate(page);
+    ASSERT_TRUE(PumpUntil([&] { return Host->LocationURL() == page; }));
+  }
+  const auto command = [&](int which, WORD device) {
+    return ::SendMessageW(Host->Handle(), WM_APPCOMMAND, reinterpret_cast<WPARAM>(Host->Handle()),
+                          MAKELPARAM(0, which | device));
+  };
+  EXPECT_EQ(command(APPCOMMAND_BROWSER_BACKWARD, FAPPCOMMAND_MOUSE), TRUE);
+  EXPECT_EQ(command(APPCOMMAND_BROWSER_FORWARD, FAPPCOMMAND_KEY), TRUE);
+  // Other commands are not the browser's: they go on to the form.
+  EXPECT_EQ(command(APPCOMMAND_VOLUME_UP, FAPPCOMMAND_KEY), FALSE);
+}
+
 TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
   std::vector<String> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool& Cancel) {
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool& Cancel) {
     navigations.push_back(URL);
     Cancel = URL.ends_with(u".zip");
   };
@@ -109,7 +130,7 @@ TEST_F(WebBrowserHostWin32Test, BeforeNavigate2CancelStopsTheNavigation) {
 // next one.
 TEST_F(WebBrowserHostWin32Test, AnErrorInAnEventHandlerIsPresentedAndGoesNoFurther) {
   const TPresentedErrors presented;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool& Cancel) {
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String&, bool, bool& Cancel) {
     if (URL.ends_with(u"big.zip")) Cancel = true;
     if (URL.ends_with(u".zip")) throw Exception(u"Cannot create file \"C:\\nowhere\\big.zip\"");
   };
@@ -380,8 +401,10 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
     Cancel = true;
   };
   int windows = 0;
-  Host->Events.OnNewWindow = [&]() -> IDispatch* {
+  std::vector<std::tuple<bool, String, bool>> requests;
+  Host->Events.OnNewWindow = [&](const TNewWindowRequest& Request, bool&) -> IDispatch* {
     ++windows;
+    requests.emplace_back(Request.Described, Request.OpenerURL, Request.UserAction);
     return Host->Application().Detach();
   };
 
@@ -422,17 +445,22 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
       {"resizable", 0},                         {"closing", 1}};
   EXPECT_EQ(seen, expected);
 
-  // BeforeNavigate2 hands on the URL and the request's extra headers (the
-  // Referer), and the handler's Cancel comes back to the control.
-  std::vector<std::pair<String, String>> navigations;
-  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String& Headers, bool& Cancel) {
-    navigations.emplace_back(URL, Headers);
+  // BeforeNavigate2 hands on the URL, the request's extra headers (the
+  // Referer) and whether the host's own browser navigates (not a frame's),
+  // and the handler's Cancel comes back to the control.
+  std::vector<std::tuple<String, String, bool>> navigations;
+  Host->Events.OnBeforeNavigate2 = [&](const String& URL, const String& Headers, bool TopLevel, bool& Cancel) {
+    navigations.emplace_back(URL, Headers, TopLevel);
     Cancel = URL.ends_with(u".exe");
   };
+  const auto top = Query<IDispatch>(Host->Browser().Get(), IID_IDispatch);
   EXPECT_TRUE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"));
-  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/a.html", u""));
-  const std::vector<std::pair<String, String>> expectedNavigations = {
-      {u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n"}, {u"lmp://site/a.html", u""}};
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/a.html", u"", top.Get()));
+  EXPECT_FALSE(RaiseBeforeNavigate2(sink.Get(), u"lmp://site/f.html", u"", sink.Get()));
+  const std::vector<std::tuple<String, String, bool>> expectedNavigations = {
+      {u"lmp://site/x.exe", u"Referer: lmp://site/index.html\r\n", false},
+      {u"lmp://site/a.html", u"", true},
+      {u"lmp://site/f.html", u"", false}};
   EXPECT_EQ(navigations, expectedNavigations);
 
   // NewWindow2 gives the browser that is to show the page; a NewWindow3
@@ -458,6 +486,38 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
   EXPECT_EQ(windows, 1);
   EXPECT_EQ(cancel, VARIANT_FALSE);
   target->Release();
+
+  // Without a browser given, NewWindow3 hands on who asks and whether the
+  // user did (the user's flags, not the others); a handler's refusal, or
+  // its failure, cancels the request.
+  target = nullptr;
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(NWMF_USERINITED | NWMF_FIRST), cancelOut,
+                                       targetOut}),
+            S_OK);
+  ASSERT_NE(target, nullptr);
+  target->Release();
+  target = nullptr;
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(NWMF_FIRST), cancelOut, targetOut}), S_OK);
+  ASSERT_NE(target, nullptr);
+  target->Release();
+  target = nullptr;
+  const std::vector<std::tuple<bool, String, bool>> expectedRequests = {
+      {false, u"", false}, {true, u"lmp://site/index.html", true}, {true, u"lmp://site/index.html", false}};
+  EXPECT_EQ(requests, expectedRequests);
+  EXPECT_EQ(cancel, VARIANT_FALSE);
+  Host->Events.OnNewWindow = [](const TNewWindowRequest&, bool& Cancel) -> IDispatch* {
+    Cancel = true;
+    return nullptr;
+  };
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(0), cancelOut, targetOut}), S_OK);
+  EXPECT_EQ(cancel, VARIANT_TRUE);
+  cancel = VARIANT_FALSE;
+  const TPresentedErrors presented;
+  Host->Events.OnNewWindow = [](const TNewWindowRequest&, bool&) -> IDispatch* { throw Exception(u"no window"); };
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW2, {cancelOut, targetOut}), S_OK);
+  EXPECT_EQ(cancel, VARIANT_TRUE);
+  EXPECT_EQ(presented.Texts, std::vector<std::string>{"no window"});
+  EXPECT_EQ(target, nullptr);
 }
 
 TEST_F(WebBrowserHostWin32Test, WithoutAPageScriptCallsAndCommandsDoNothing) {

@@ -2,6 +2,7 @@
 
 #include <exdisp.h>
 #include <exdispid.h>
+#include <shobjidl.h>
 
 #include "core/HandlerGuard.h"
 #include "platform/win32/browser/BrowserHostEvents.h"
@@ -46,6 +47,14 @@ TComPtr<TBrowserEventSink> TBrowserEventSink::Create(TBrowserHostEvents& events)
 TBrowserEventSink::TBrowserEventSink(TBrowserHostEvents& events)
     : TDispatchObject(DIID_DWebBrowserEvents2), FEvents(&events) {}
 
+bool TBrowserEventSink::IsTopBrowser(const VARIANT& browser) const {
+  const VARIANT& value = Dereferenced(browser);
+  if (!FTopBrowser || value.vt != VT_DISPATCH || !value.pdispVal) return false;
+  TComPtr<IUnknown> identity;
+  if (FAILED(value.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive())))) return false;
+  return identity.Get() == FTopBrowser;
+}
+
 STDMETHODIMP TBrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
 STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS* pDispParams, VARIANT*,
@@ -68,8 +77,9 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
         // A navigation whose check failed is not made: the control would
         // otherwise show, or offer to download, what the check was about.
         bool checked = false;
+        const bool topLevel = IsTopBrowser(Argument(parameters, 0));
         RunHandler([&] {
-          handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), cancel);
+          handler(VariantText(Argument(parameters, 1)), VariantText(Argument(parameters, 5)), topLevel, cancel);
           checked = true;
         });
         SetBoolOut(Argument(parameters, 6), cancel || !checked);
@@ -82,8 +92,22 @@ STDMETHODIMP TBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, 
         // One window per request: a browser is already given when the
         // control raises both events for it.
         if (target && !*target) {
+          TNewWindowRequest request;
+          if (dispIdMember == DISPID_NEWWINDOW3 && count == 5) {
+            const auto flags = static_cast<unsigned long>(VariantLong(Argument(parameters, 2)));
+            request.Described = true;
+            request.UserAction = (flags & (NWMF_USERINITED | NWMF_USERREQUESTED)) != 0;
+            request.OpenerURL = VariantText(Argument(parameters, 3));
+          }
           auto handler = events.OnNewWindow;
-          RunHandler([&] { *target = handler(); });
+          bool cancel = BoolOut(Argument(parameters, 1));
+          // A request whose check failed opens no window.
+          bool checked = false;
+          RunHandler([&] {
+            *target = handler(request, cancel);
+            checked = true;
+          });
+          if (cancel || !checked) SetBoolOut(Argument(parameters, 1), true);
         }
       }
       break;

@@ -16,7 +16,14 @@ class TBrowserEventSink final : public TDispatchObject {
  public:
   static TComPtr<TBrowserEventSink> Create(TBrowserHostEvents& events);
   // Cuts the sink off its events: later calls do nothing.
-  void Detach() { FEvents = nullptr; }
+  void Detach() {
+    FEvents = nullptr;
+    FTopBrowser = nullptr;
+  }
+  // The host's own browser, whose navigations are the top window's: its
+  // COM identity, held without a reference (the host outlives it, and
+  // Detach forgets it).
+  void SetTopBrowser(IUnknown* browser) { FTopBrowser = browser; }
 
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
   // Events the host does not handle, or with arguments of another shape,
@@ -28,7 +35,11 @@ class TBrowserEventSink final : public TDispatchObject {
   explicit TBrowserEventSink(TBrowserHostEvents& events);
   ~TBrowserEventSink() override = default;
 
+  // Whether browser (an event's pDisp) is the top browser.
+  bool IsTopBrowser(const VARIANT& browser) const;
+
   TBrowserHostEvents* FEvents;
+  IUnknown* FTopBrowser = nullptr;
 };
 
 }  // namespace lumora

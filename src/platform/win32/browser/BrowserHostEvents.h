@@ -25,6 +25,16 @@ struct TExternalCaller {
   String DocumentURL;
 };
 
+// A request for a new window as the control describes it. NewWindow2 says
+// nothing of it (Described false); NewWindow3 names the page that asks
+// (its bstrUrlContext, a frame's own URL for a frame) and whether the user
+// asked (NWMF_USERINITED or NWMF_USERREQUESTED in its flags).
+struct TNewWindowRequest {
+  bool Described = false;
+  String OpenerURL;
+  bool UserAction = false;
+};
+
 // How a call of window.external ended.
 enum class TExternalOutcome {
   Done,     // the function ran (or did nothing), without an error
@@ -35,14 +45,19 @@ enum class TExternalOutcome {
 struct TBrowserHostEvents {
   // Before each navigation, frames too; Headers are the request's extra
   // headers ("Name: value" lines, the Referer among them), empty when
-  // there are none. Cancel true stops it.
-  std::function<void(const String& URL, const String& Headers, bool& Cancel)> OnBeforeNavigate2;
+  // there are none; TopLevel is true for the host's own browser, false for
+  // a frame's. Cancel true stops it.
+  std::function<void(const String& URL, const String& Headers, bool TopLevel, bool& Cancel)> OnBeforeNavigate2;
   // The page asks for a new window: return the Application object of the
   // browser that is to show it (with a reference for the caller), or
-  // nullptr to let the control decide. Raised for NewWindow2 and
-  // NewWindow3 alike.
-  std::function<IDispatch*()> OnNewWindow;
+  // nullptr and Cancel true to refuse the window. nullptr alone leaves the
+  // request to the control, or to the NewWindow3 the control raises after
+  // NewWindow2: raised for both until a browser is given.
+  std::function<IDispatch*(const TNewWindowRequest& Request, bool& Cancel)> OnNewWindow;
   std::function<void(const String& URL)> OnNavigateComplete2;
+  // The user clicked a link of the top page (or pressed Enter on it) that
+  // leads to URL; raised after the click has reached the page.
+  std::function<void(const String& URL)> OnUserFollowsLink;
   std::function<void(const String& URL)> OnDocumentComplete;
   // The page called window.close().
   std::function<void(bool IsChildWindow, bool& Cancel)> OnWindowClosing;

@@ -24,6 +24,11 @@ namespace lumora {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"LumoraWebBrowserHost";
+// Posted to the host window for each link the user followed.
+constexpr UINT kUserLinkMessage = WM_APP + 1;
+// A link lies inside a bounded number of elements; a page's tree is not
+// climbed without end.
+constexpr int kLinkDepth = 64;
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
 
@@ -70,11 +75,40 @@ TWebBrowserHost::TWebBrowserHost(HWND parent) {
 
 TWebBrowserHost::~TWebBrowserHost() { Close(); }
 
+namespace {
+
+// The address of the link (an A or AREA element with an address) that
+// element is or lies in; empty when there is none.
+String LinkOf(TComPtr<IHTMLElement> element) {
+  for (int depth = 0; element && depth < kLinkDepth; ++depth) {
+    TBstr href;
+    TComPtr<IHTMLAnchorElement> anchor;
+    TComPtr<IHTMLAreaElement> area;
+    if (SUCCEEDED(element->QueryInterface(IID_IHTMLAnchorElement, reinterpret_cast<void**>(anchor.Receive())))) {
+      anchor->get_href(href.Receive());
+      return href.Text();
+    }
+    if (SUCCEEDED(element->QueryInterface(IID_IHTMLAreaElement, reinterpret_cast<void**>(area.Receive())))) {
+      area->get_href(href.Receive());
+      return href.Text();
+    }
+    TComPtr<IHTMLElement> parent;
+    element->get_parentElement(parent.Receive());
+    element = parent;
+  }
+  return {};
+}
+
+}  // namespace
+
 void TWebBrowserHost::ConnectEvents() {
   TComPtr<IConnectionPointContainer> container;
   HRESULT result =
       FBrowser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.Receive()));
   if (SUCCEEDED(result)) result = container->FindConnectionPoint(DIID_DWebBrowserEvents2, FEventPoint.Receive());
+  TComPtr<IUnknown> identity;
+  if (SUCCEEDED(result)) result = FBrowser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.Receive()));
+  if (SUCCEEDED(result)) FEventSink->SetTopBrowser(identity.Get());
   if (SUCCEEDED(result)) result = FEventPoint->Advise(static_cast<IDispatch*>(FEventSink.Get()), &FEventCookie);
   if (FAILED(result)) {
     FEventPoint.Reset();
@@ -144,7 +178,40 @@ TComPtr<IDispatch> DocumentOf(IWebBrowser2* browser) {
   return document;
 }
 
+// Frames hold frames; a page cannot nest them without end, but a
+// document tree of the page's making is not walked without a bound.
+constexpr int kFrameDepth = 16;
+
+void CollectFrameURLs(IWebBrowser2* browser, std::vector<String>& urls, int depth) {
+  const TComPtr<IDispatch> document = DocumentOf(browser);
+  TComPtr<IOleContainer> container;
+  TComPtr<IEnumUnknown> objects;
+  if (!document || depth >= kFrameDepth ||
+      FAILED(document->QueryInterface(IID_IOleContainer, reinterpret_cast<void**>(container.Receive()))) ||
+      FAILED(container->EnumObjects(OLECONTF_EMBEDDINGS, objects.Receive())) || !objects) {
+    return;
+  }
+  for (;;) {
+    TComPtr<IUnknown> object;
+    if (objects->Next(1, object.Receive(), nullptr) != S_OK || !object) break;
+    TComPtr<IWebBrowser2> frame;
+    if (FAILED(object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(frame.Receive()))) || !frame) {
+      continue;
+    }
+    TBstr location;
+    frame->get_LocationURL(location.Receive());
+    urls.push_back(location.Text());
+    CollectFrameURLs(frame.Get(), urls, depth + 1);
+  }
+}
+
 }  // namespace
+
+std::vector<String> TWebBrowserHost::FrameURLs() const {
+  std::vector<String> urls;
+  CollectFrameURLs(FBrowser.Get(), urls, 0);
+  return urls;
+}
 
 TComPtr<IDispatch> TWebBrowserHost::ScriptDispatch() const {
   const TComPtr<IDispatch> document = DocumentOf(FBrowser.Get());
@@ -195,6 +262,10 @@ bool TWebBrowserHost::TranslateAccelerator(MSG& message) {
   if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
     const int key = static_cast<int>(message.wParam);
     if (IsDisabledCtrlShortcut(key, KeyIsDown(VK_CONTROL), KeyIsDown(VK_SHIFT), KeyIsDown(VK_MENU))) return true;
+    if (key == VK_RETURN && message.message == WM_KEYDOWN) {
+      const String link = LinkAt(nullptr);
+      if (!link.empty()) ReportUserLink(link);
+    }
     if (Events.OnKeyDown) {
       // A copy: Escape may close the window, and this host with it, closed
       // or destroyed; after the handler nothing of this object is touched
@@ -210,6 +281,36 @@ bool TWebBrowserHost::TranslateAccelerator(MSG& message) {
     return false;
   }
   return active->TranslateAccelerator(&message) == S_OK;
+}
+
+String TWebBrowserHost::LinkAt(const POINT* point) const {
+  const TComPtr<IDispatch> document = DocumentOf(FBrowser.Get());
+  TComPtr<IHTMLDocument2> html;
+  if (!document ||
+      FAILED(document->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(html.Receive())))) {
+    return {};
+  }
+  TComPtr<IHTMLElement> element;
+  if (point) {
+    html->elementFromPoint(point->x, point->y, element.Receive());
+  } else {
+    html->get_activeElement(element.Receive());
+  }
+  return LinkOf(element);
+}
+
+void TWebBrowserHost::NoteMouse(const MSG& message) {
+  if (!FWindow || message.message != WM_LBUTTONUP) return;
+  if (message.hwnd != FWindow.get() && !::IsChild(FWindow.get(), message.hwnd)) return;
+  const POINT point{static_cast<short>(LOWORD(message.lParam)), static_cast<short>(HIWORD(message.lParam))};
+  const String link = LinkAt(&point);
+  if (!link.empty()) ReportUserLink(link);
+}
+
+void TWebBrowserHost::ReportUserLink(const String& URL) {
+  if (!FWindow) return;
+  FUserLinks.push_back(URL);
+  ::PostMessageW(FWindow.get(), kUserLinkMessage, 0, 0);
 }
 
 void TWebBrowserHost::FitControl() {
@@ -238,6 +339,11 @@ bool TranslateBrowserAccelerator(MSG& message) {
   return host && host->TranslateAccelerator(message);
 }
 
+void NoteBrowserMouse(const MSG& message) {
+  if (message.message != WM_LBUTTONUP) return;
+  if (TWebBrowserHost* host = TWebBrowserHost::FromWindow(message.hwnd)) host->NoteMouse(message);
+}
+
 LRESULT CALLBACK TWebBrowserHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -245,6 +351,29 @@ LRESULT CALLBACK TWebBrowserHost::WindowProc(HWND window, UINT message, WPARAM w
   }
   auto* host = reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_SIZE && host) host->FitControl();
+  // The mouse's back and forward buttons and the keyboard's Back and
+  // Forward keys become application commands, which the control leaves to
+  // the windows around it (it steps on its own keys, Backspace and
+  // Alt+arrows, only). Whether the step may lead into the site is the
+  // navigation's own decision.
+  if (message == WM_APPCOMMAND && host && host->FBrowser) {
+    const int command = GET_APPCOMMAND_LPARAM(lParam);
+    if (command == APPCOMMAND_BROWSER_BACKWARD || command == APPCOMMAND_BROWSER_FORWARD) {
+      if (command == APPCOMMAND_BROWSER_BACKWARD) {
+        host->FBrowser->GoBack();
+      } else {
+        host->FBrowser->GoForward();
+      }
+      return TRUE;
+    }
+  }
+  if (message == kUserLinkMessage && host && !host->FUserLinks.empty()) {
+    const String link = host->FUserLinks.front();
+    host->FUserLinks.erase(host->FUserLinks.begin());
+    // A copy: the handler may close the host.
+    if (auto handler = host->Events.OnUserFollowsLink) RunHandler([&] { handler(link); });
+    return 0;
+  }
   // The focus given to the browser goes on to the page inside it.
   if (message == WM_SETFOCUS && host && host->FControl) {
     RECT client{};

@@ -12,6 +12,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "base/String.h"
 #include "core/browser/ScriptValue.h"
@@ -54,6 +55,11 @@ class TWebBrowserHost {
   // The URL the control shows or is going to; empty before the first
   // navigation and after Close.
   String LocationURL() const;
+  // The URLs the frames of the shown page show, frames of frames too, as
+  // the frames' own browser objects name them (a frame of another origin
+  // included, whose document the host may not read); empty without a
+  // document.
+  std::vector<String> FrameURLs() const;
   // Calls the loaded page's script function name with arguments; no page:
   // an empty value. Raises the errors of CallScriptFunction.
   TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
@@ -76,6 +82,14 @@ class TWebBrowserHost {
   // message was handled and must not be dispatched.
   bool TranslateAccelerator(MSG& message);
 
+  // Before a mouse message for a window inside the host is dispatched: a
+  // left button released over a link of the top page raises
+  // OnUserFollowsLink once the click has reached the page.
+  void NoteMouse(const MSG& message);
+  // Raises OnUserFollowsLink for URL from the host window's messages, after
+  // what the page does with the user's action.
+  void ReportUserLink(const String& URL);
+
   // The host whose window is window or holds it (the control's own windows
   // lie inside the host's), or nullptr.
   static TWebBrowserHost* FromWindow(HWND window);
@@ -95,7 +109,12 @@ class TWebBrowserHost {
   // The loaded document's script dispatch; empty without a document.
   TComPtr<IDispatch> ScriptDispatch() const;
 
+  // The address of the top page's link at point (client coordinates of
+  // the page's window), or of the focused one; empty when there is none.
+  String LinkAt(const POINT* point) const;
+
   TWindowHandle FWindow;
+  std::vector<String> FUserLinks;
   uint32_t FHostFlags = 0;
   bool FScriptErrorsHandled = true;
   TComPtr<TBrowserSite> FSite;
@@ -114,5 +133,8 @@ class TWebBrowserHost {
 // a browser goes to that browser's TranslateAccelerator. True when it was
 // handled and must not be dispatched.
 bool TranslateBrowserAccelerator(MSG& message);
+// For the message loop: a mouse message for a window inside a browser goes
+// to that browser's NoteMouse first.
+void NoteBrowserMouse(const MSG& message);
 
 }  // namespace lumora
