@@ -1,9 +1,12 @@
 # The Linux half of the runtime tests' platform adapter (wine.sh is the
 # Windows half); runtime.sh sources the one of this build. Each half says
-# how a packed program starts (RUN_PREFIX, run_built), what it leaves in its
-# temporary folder (left_temp_files), what it keeps in the settings store
-# (emulation_values) and the size of the X window a main window of a given
-# outer size gets (main_area); closing goes through close_window on both.
+# what runs a program of this build (RUN_PREFIX; runtime.sh's start_app,
+# start_program and run_built put it first), the build's runtime and append
+# helper, what a program leaves in its temporary folder (left_temp_files),
+# what it keeps in the settings store (emulation_values), paths as the
+# programs name them (native_path) and the size of the X window a main
+# window of a given outer size gets (main_area). Windows are found by title
+# and closed with close_window on both.
 
 PACKER="$LUMORA_BUILD/lumora-pack"
 CLOSE_WINDOW="$LUMORA_BUILD/tests/helpers/lumora_close_window"
@@ -15,10 +18,8 @@ APP_SUFFIX=.app
 # native_path PATH: PATH as the programs name it.
 native_path() { printf '%s' "$1"; }
 
-# run_built PROGRAM ARGS...: runs a program built for this platform, with
-# RUN_PREFIX before it.
+# What runs a program of this build: nothing, it runs itself.
 RUN_PREFIX=()
-run_built() { "$@"; }
 
 # The registry store of the programs started here.
 export XDG_CONFIG_HOME="$SCRATCH/config"

@@ -109,6 +109,8 @@ box_says() {
 # simple command, so the job is the program itself and a signal sent to pid
 # reaches it). start_app NAME [ARGS...]: the same for $SCRATCH/NAME.
 start_program() { "${RUN_PREFIX[@]}" "$@" & pid=$!; }
+# run_built PROGRAM [ARGS...]: runs a program of this build and waits for it.
+run_built() { "${RUN_PREFIX[@]}" "$@"; }
 start_app() {
   local name="$1"; shift
   start_program "$SCRATCH/$name$APP_SUFFIX" "$@"

@@ -1,8 +1,9 @@
 # The Windows half of the runtime tests' platform adapter (linux.sh says
-# what each half gives); runtime.sh sources it for a Windows build. The programs are packed by the Linux packer
-# beside this build (scripts/test builds it first) around this build's
-# runtime and run under Wine; the Linux build's close helper asks their X
-# windows to close the way a window manager's close button does.
+# what each half gives); runtime.sh sources it for a Windows build. The
+# programs are packed by the Linux packer beside this build (scripts/test
+# builds it first) around this build's runtime and run under Wine; the
+# Linux build's close helper asks their X windows to close the way a window
+# manager's close button does.
 
 LINUX_BUILD="${LUMORA_LINUX_BUILD:-$LUMORA_BUILD/../linux}"
 PACKER="$LINUX_BUILD/lumora-pack"
@@ -12,7 +13,6 @@ WINE_RUN="$LUMORA_SOURCE/scripts/wine-run"
 RUNTIME="$LUMORA_BUILD/lumora.exe"
 APPEND="$LUMORA_BUILD/tests/helpers/lumora_append.exe"
 RUN_PREFIX=("$WINE_RUN")
-run_built() { "$WINE_RUN" "$@"; }
 # The prefix of this build's architecture, as scripts/wine-run picks it.
 . "$LUMORA_SOURCE/scripts/lib/wine.sh"
 export LUMORA_WINE_ARCH="${LUMORA_WINE_ARCH:-win32}"
