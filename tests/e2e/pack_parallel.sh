@@ -44,10 +44,10 @@ archive_of "$SCRATCH/fast$EXE" "$SCRATCH/one.zip"
 pack --level 0 "$site" "$SCRATCH/stored$EXE" > /dev/null || fail "packing at level 0"
 archive_of "$SCRATCH/stored$EXE" "$SCRATCH/zero.zip"
 for level in nine one zero; do
-  unzip -tqq -P "$PASSWORD" "$SCRATCH/$level.zip" > /dev/null || fail "unzip -t at level $level"
-  7z t -p"$PASSWORD" "$SCRATCH/$level.zip" > /dev/null || fail "7z t at level $level"
+  unzip -tqq -P "$ARCHIVE_PASSWORD" "$SCRATCH/$level.zip" > /dev/null || fail "unzip -t at level $level"
+  7z t -p"$ARCHIVE_PASSWORD" "$SCRATCH/$level.zip" > /dev/null || fail "7z t at level $level"
 done
-python3 - "$SCRATCH" "$PASSWORD" <<'PY' || fail "methods and sizes by level"
+python3 - "$SCRATCH" "$ARCHIVE_PASSWORD" <<'PY' || fail "methods and sizes by level"
 import os, sys, zipfile
 folder, password = sys.argv[1], sys.argv[2].encode()
 def infos(level):

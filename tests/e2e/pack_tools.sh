@@ -26,18 +26,18 @@ mkdir -p "$SCRATCH/expected"
 cp -a "$site/." "$SCRATCH/expected/"
 { printf '\357\273\277'; cat "$site/lm-config"; } > "$SCRATCH/expected/lm-config"
 
-unzip -tqq -P "$PASSWORD" "$SCRATCH/site.zip" > /dev/null || fail "unzip -t"
-unzip -qq -P "$PASSWORD" "$SCRATCH/site.zip" -d "$SCRATCH/unzip" || fail "unzip"
+unzip -tqq -P "$ARCHIVE_PASSWORD" "$SCRATCH/site.zip" > /dev/null || fail "unzip -t"
+unzip -qq -P "$ARCHIVE_PASSWORD" "$SCRATCH/site.zip" -d "$SCRATCH/unzip" || fail "unzip"
 diff -r "$SCRATCH/expected" "$SCRATCH/unzip" || fail "unzip extracted other bytes"
 [ "$(unzip -Z1 "$SCRATCH/site.zip" | wc -l)" = 6 ] || fail "unzip lists $(unzip -Z1 "$SCRATCH/site.zip" | wc -l) entries"
 pass "unzip tests and extracts every entry byte for byte"
 
-7z t -p"$PASSWORD" "$SCRATCH/site.zip" > /dev/null || fail "7z t"
-7z x -y -p"$PASSWORD" -o"$SCRATCH/7z" "$SCRATCH/site.zip" > /dev/null || fail "7z x"
+7z t -p"$ARCHIVE_PASSWORD" "$SCRATCH/site.zip" > /dev/null || fail "7z t"
+7z x -y -p"$ARCHIVE_PASSWORD" -o"$SCRATCH/7z" "$SCRATCH/site.zip" > /dev/null || fail "7z x"
 diff -r "$SCRATCH/expected" "$SCRATCH/7z" || fail "7z extracted other bytes"
 pass "7z tests and extracts every entry byte for byte"
 
-python3 - "$SCRATCH/site.zip" "$PASSWORD" "$SCRATCH/python" <<'PY' || fail "python zipfile"
+python3 - "$SCRATCH/site.zip" "$ARCHIVE_PASSWORD" "$SCRATCH/python" <<'PY' || fail "python zipfile"
 import sys, zipfile
 archive = zipfile.ZipFile(sys.argv[1])
 archive.setpassword(sys.argv[2].encode())

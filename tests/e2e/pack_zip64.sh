@@ -40,15 +40,15 @@ PY
 pass "the end record escapes the count and points to a Zip64 record of $count entries"
 
 [ "$(unzip -Z1 "$SCRATCH/many.zip" | wc -l)" = "$count" ] || fail "unzip lists another count"
-unzip -tqq -P "$PASSWORD" "$SCRATCH/many.zip" > /dev/null || fail "unzip -t"
-[ "$(unzip -p -P "$PASSWORD" "$SCRATCH/many.zip" site/f065/65537.txt)" = "file 65537" ] || fail "unzip -p"
+unzip -tqq -P "$ARCHIVE_PASSWORD" "$SCRATCH/many.zip" > /dev/null || fail "unzip -t"
+[ "$(unzip -p -P "$ARCHIVE_PASSWORD" "$SCRATCH/many.zip" site/f065/65537.txt)" = "file 65537" ] || fail "unzip -p"
 pass "unzip lists and tests $count entries"
 
-7z t -p"$PASSWORD" "$SCRATCH/many.zip" > "$SCRATCH/7z.out" || fail "7z t"
+7z t -p"$ARCHIVE_PASSWORD" "$SCRATCH/many.zip" > "$SCRATCH/7z.out" || fail "7z t"
 grep -q "^Files: $count\$" "$SCRATCH/7z.out" || fail "7z counts $(grep '^Files' "$SCRATCH/7z.out")"
 pass "7z tests $count entries"
 
-python3 - "$SCRATCH/many.zip" "$PASSWORD" "$count" <<'PY' || fail "python zipfile"
+python3 - "$SCRATCH/many.zip" "$ARCHIVE_PASSWORD" "$count" <<'PY' || fail "python zipfile"
 import sys, zipfile
 archive = zipfile.ZipFile(sys.argv[1])
 archive.setpassword(sys.argv[2].encode())

@@ -1,13 +1,35 @@
-// Shared helpers of the unit tests: scratch folders, whole-file I/O and
-// environment variables set for one test.
+// Shared helpers of the unit tests: waiting for a condition, scratch
+// folders, whole-file I/O and environment variables set for one test.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "base/String.h"
 
 namespace lumora::test {
+
+// Between two polls of WaitUntil when nothing needs running: a short sleep.
+inline void PauseBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
+
+// Polls condition until it holds or limit has passed; true when it held.
+// Between polls it runs step: one pass of the thread's event loop
+// (RunMainLoopOnce, RunMessagesOnce in support/<platform>/) when what the
+// test waits for comes through that loop, else a short sleep. The one way
+// the unit tests wait; the limit only bounds a test that would otherwise
+// hang, so it is generous.
+template <typename Condition, typename Step = void (*)()>
+bool WaitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20),
+               Step step = &PauseBriefly) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    step();
+  }
+  return true;
+}
 
 // A fresh folder below the system temporary folder, removed with everything
 // in it when the object goes.

@@ -31,11 +31,18 @@ TEMP_FOLDER="$XDG_RUNTIME_DIR/lumora"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok - $*"; }
+# on PLATFORM: true when the test runs for that platform's build (linux,
+# win32); for the cases that only one system has.
+on() { [ "${LUMORA_PLATFORM:-linux}" = "$1" ]; }
+
+# The one password every packaged archive is encrypted with, read from
+# the header that defines it.
+ARCHIVE_PASSWORD="$(sed -n 's/.*kArchivePassword = "\(.*\)";/\1/p' "$LUMORA_SOURCE/src/core/ExeHtmlSite.h")"
+[ -n "$ARCHIVE_PASSWORD" ] || fail "no archive password in src/core/ExeHtmlSite.h"
 
 # wait_until SECONDS COMMAND...: runs COMMAND every tenth of a second until
 # it succeeds (true) or SECONDS have passed (false). The one way the tests
-# wait for something; a fixed sleep only where a test checks that nothing
-# happens for a while (still_running).
+# wait for something to happen.
 wait_until() {
   local seconds="$1"; shift
   local deadline=$((SECONDS + seconds))
@@ -44,6 +51,25 @@ wait_until() {
     sleep 0.1
   done
 }
+
+# expect_nothing_for SECONDS COMMAND...: true when COMMAND stays false for
+# SECONDS (it may be a fraction), checked every tenth of a second; false as
+# soon as it comes true. The one place a test waits out a time: that
+# something does not happen can only be seen by watching for a while, and
+# SECONDS is how long the thing would take at most if it did happen.
+expect_nothing_for() {
+  local seconds="$1"; shift
+  local deadline
+  deadline="$(awk -v now="$EPOCHREALTIME" -v s="$seconds" 'BEGIN { printf "%.0f", (now + s) * 1000 }')"
+  while ! "$@"; do
+    [ "$(awk -v now="$EPOCHREALTIME" 'BEGIN { printf "%.0f", now * 1000 }')" -lt "$deadline" ] || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# still_running PID SECONDS: true when the process lives on for SECONDS.
+still_running() { expect_nothing_for "$2" gone "$1"; }
 
 # first_window NAME: the id of the first visible window titled exactly NAME.
 first_window() {
@@ -100,17 +126,17 @@ gone() { ! kill -0 "$1" 2>/dev/null; }
 # temp_files: what the programs left in their temporary folder.
 temp_files() { ls -A "$TEMP_FOLDER" 2>/dev/null || true; }
 
+# focused WINDOW: true while WINDOW has the keyboard focus.
+focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+
 # press_key WINDOW KEY...: gives the window the keyboard focus and types the
 # keys as real input (Xvfb runs no window manager, so no activation, and
-# toolkits ignore synthetic events sent to a window).
+# toolkits ignore synthetic events sent to a window). The X server hands the
+# toolkit its focus event before the keys, so once the focus is seen here
+# the keys reach the window.
 press_key() {
   local window="$1"; shift
   xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-  sleep 0.2
+  wait_until 5 focused "$window" || true
   xdotool key --clearmodifiers "$@"
-}
-
-# password: the password packaged archives are encrypted with.
-password() {
-  sed -n 's/.*kArchivePassword = "\(.*\)";/\1/p' "$LUMORA_SOURCE/src/core/ExeHtmlSite.h"
 }

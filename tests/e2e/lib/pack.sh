@@ -2,7 +2,6 @@
 # packer runs natively or, for the Windows build, under LUMORA_EMULATOR; the
 # archives it writes are checked with the tools of this machine.
 
-PASSWORD='kv73Tr8mwq5Ds=n941zbg70fe3Lux=Ra64wq'
 EXE=""
 [ "${LUMORA_PLATFORM:-linux}" = win32 ] && EXE=".exe"
 PACKER="$LUMORA_BUILD/lumora-pack$EXE"
@@ -29,6 +28,6 @@ archive_of() {
 }
 
 # lm_config ARCHIVE: the stored configuration entry, as bytes in hex.
-lm_config() { unzip -p -P "$PASSWORD" "$1" lm-config | od -An -tx1 | tr -d ' \n'; }
+lm_config() { unzip -p -P "$ARCHIVE_PASSWORD" "$1" lm-config | od -An -tx1 | tr -d ' \n'; }
 
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }

@@ -1,23 +1,11 @@
 # Helpers of the runtime's window tests; source after common.sh. Sites are
-# packed with the real packer into programs below $SCRATCH.
-
-PACKER="$LUMORA_BUILD/lumora-pack"
-CLOSE_WINDOW="$LUMORA_BUILD/tests/helpers/lumora_close_window"
-# The registry store of the programs started here.
-export XDG_CONFIG_HOME="$SCRATCH/config"
-REGISTRY="$XDG_CONFIG_HOME/lumora/registry.sqlite3"
-# feature_values NAME: the browser emulation values stored for NAME, as
-# "type:hex" lines.
-feature_values() {
-  [ -f "$REGISTRY" ] || return 0
-  sqlite3 "$REGISTRY" "SELECT type || ':' || hex(data) FROM vals WHERE name = '$1' ORDER BY key;"
-}
+# packed with the real packer into programs below $SCRATCH, which run the
+# same way on both systems through the platform adapter sourced at the end
+# (linux.sh or wine.sh).
 
 # make_app NAME CONFIG_LINE...: packs $SCRATCH/NAME (its site/ folder
 # written by the caller) with an lm-config of the given lines into the
-# program $SCRATCH/NAME.app (NAME.exe for Windows, lib/wine.sh).
-PACK_RUNTIME=()
-APP_SUFFIX=.app
+# program $SCRATCH/NAME$APP_SUFFIX (NAME.app, NAME.exe for Windows).
 make_app() {
   local name="$1"; shift
   printf '[Lumora]\n' > "$SCRATCH/$name/lm-config"
@@ -59,8 +47,6 @@ visible_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc
 # windows_are TITLE COUNT: true when exactly COUNT windows have that title.
 windows_are() { [ "$(visible_windows "$1")" = "$2" ]; }
 
-# still_running PID SECONDS: true when the process lives after SECONDS.
-still_running() { sleep "$2"; kill -0 "$1" 2>/dev/null; }
 
 # size_of WINDOW: "WIDTHxHEIGHT".
 size_of() { xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: //p'; }
@@ -117,3 +103,68 @@ box_says() {
   box_part 2 > "$SCRATCH/box.txt"
   [ "$(cat "$SCRATCH/box.txt")" = "$2" ]
 }
+
+# start_program PROGRAM [ARGS...]: starts a program of this build as a job
+# of the test's shell (end_test ends it) and sets pid to its process (a
+# simple command, so the job is the program itself and a signal sent to pid
+# reaches it). start_app NAME [ARGS...]: the same for $SCRATCH/NAME.
+start_program() { "${RUN_PREFIX[@]}" "$@" & pid=$!; }
+# run_built PROGRAM [ARGS...]: runs a program of this build and waits for it.
+run_built() { "${RUN_PREFIX[@]}" "$@"; }
+start_app() {
+  local name="$1"; shift
+  start_program "$SCRATCH/$name$APP_SUFFIX" "$@"
+}
+
+# append_archive ARCHIVE PROGRAM: copies the bare runtime to PROGRAM and
+# appends ARCHIVE to it with the build's own helper.
+append_archive() {
+  cp "$RUNTIME" "$2"
+  run_built "$APPEND" "$1" "$2" > /dev/null || fail "appending $1 to $2"
+}
+
+# ended_clean PID PROGRAM: waits for the program started as PID to end, and
+# fails unless it ended with 0 and left neither a temporary file nor its
+# browser emulation values (PROGRAM is its file name).
+ended_clean() {
+  wait_exit "$1" 60
+  [ "$EXIT_CODE" = 0 ] || fail "$2 ended with $EXIT_CODE"
+  [ -z "$(left_temp_files)" ] || fail "$2 left its temporary files: $(left_temp_files)"
+  [ -z "$(emulation_values "$2")" ] || fail "$2 left its emulation values: $(emulation_values "$2")"
+}
+
+# save_as DIALOG NAME FILE: types NAME into the save dialog DIALOG and
+# presses Return, until FILE has content or the dialog is gone. Unit tests
+# may share the display and take the focus for a moment, so a name whose
+# keys went astray is typed again while the dialog still shows.
+save_as() {
+  local attempt
+  for attempt in 1 2 3; do
+    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    wait_until 5 focused "$1" || continue
+    xdotool key --clearmodifiers Home shift+End
+    xdotool type --delay 10 "$2"
+    xdotool key --clearmodifiers Return
+    wait_until 5 test -s "$3" && return 0
+    ! gone_window "$1" || return 0
+  done
+}
+
+# What the programs' protocol served: LUMORA_SERVED_LOG names a folder that
+# gets one file per answered request, "N.txt" (the request's line, then
+# the bytes), N counting from 1 in each program. log_served: the programs
+# started from here on log there. served_count: how many requests were
+# answered; served N: request N as "request|bytes" on one line; was_served
+# NAME: whether a request named NAME; clear_served: forget what was served.
+SERVED="$SCRATCH/served"
+mkdir -p "$SERVED"
+log_served() { LUMORA_SERVED_LOG="$(native_path "$SERVED")"; export LUMORA_SERVED_LOG; }
+served_count() { find "$SERVED" -name '*.txt' | wc -l; }
+served() { tr '\n' '|' < "$SERVED/$1.txt"; }
+was_served() { head -qn 1 "$SERVED"/*.txt 2>/dev/null | grep -q -- "$1"; }
+clear_served() { rm -f "$SERVED"/*.txt; }
+
+case "${LUMORA_PLATFORM:-linux}" in
+  win32) . "$LUMORA_SOURCE/tests/e2e/lib/wine.sh" ;;
+  *) . "$LUMORA_SOURCE/tests/e2e/lib/linux.sh" ;;
+esac

@@ -21,12 +21,11 @@ HTML
 make_app counting "IndexPage=site/index.html" "AppTitle=Counting" "AppEscapeClose=1"
 
 # asked_after N: the page reports N calls and no more follow.
+seen() { sed '1s/^\xEF\xBB\xBF//' "$COUNT" 2>/dev/null | tr -d '\r\n' || true; }
+seen_other_than() { [ "$(seen)" != "asked=$1" ]; }
 asked_after() {
   wait_until 10 grep -q "asked=$1" "$COUNT" 2>/dev/null || true
-  sleep 1.5
-  local seen
-  seen="$(sed '1s/^\xEF\xBB\xBF//' "$COUNT" 2>/dev/null | tr -d '\r\n' || true)"
-  [ "$seen" = "asked=$1" ] || fail "$2: expected asked=$1, the page saw '$seen'"
+  expect_nothing_for 1.5 seen_other_than "$1" || fail "$2: expected asked=$1, the page saw '$(seen)'"
 }
 
 "$SCRATCH/counting.app" & pid=$!

@@ -168,7 +168,7 @@ pass "a write killed midway leaves the old file and nothing beside it"
 # and starts. With no usable folder anywhere: the runtime-error box, and the
 # real cause on standard error.
 cp "$runtime" "$SCRATCH/app"
-(cd "$SCRATCH/plain" && zip -q -r -P "$(password)" ../plain.zip .)
+(cd "$SCRATCH/plain" && zip -q -r -P "$ARCHIVE_PASSWORD" ../plain.zip .)
 "$append" "$SCRATCH/plain.zip" "$SCRATCH/app" > /dev/null
 mkdir -p "$SCRATCH/blocked" "$SCRATCH/tmp"
 chmod 1777 "$SCRATCH/tmp"

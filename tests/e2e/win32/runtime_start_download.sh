@@ -7,7 +7,6 @@
 # program with 0 and leaves nothing.
 . "$(dirname "$0")/../lib/common.sh"
 . "$(dirname "$0")/../lib/runtime.sh"
-. "$(dirname "$0")/../lib/wine.sh"
 
 mkdir -p "$SCRATCH/starts/site/files"
 head -c 30000 /dev/urandom > "$SCRATCH/starts/site/files/a.zip"

@@ -175,7 +175,7 @@ TEST_F(RegistryLinuxTest, TheLogReachesTheDatabaseWhileTheStoreIsOpen) {
   for (int i = 0; i < 1500; ++i) {
     ASSERT_TRUE(registry.WriteValue(u"Log", u"v" + IntToStr(i), TRegValue::FromString(String(200, u'x'))));
   }
-  for (int wait = 0; wait < 200 && size() <= before; ++wait) ::usleep(50 * 1000);
+  test::WaitUntil([&] { return size() > before; }, std::chrono::seconds(10));
   EXPECT_GT(size(), before);
 }
 

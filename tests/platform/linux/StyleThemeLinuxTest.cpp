@@ -12,6 +12,8 @@
 #include "platform/StyleTheme.h"
 #include "platform/linux/style/StyleCss.h"
 #include "platform/linux/style/StyledWindowsGtk.h"
+#include "support/TestSupport.h"
+#include "support/linux/MainLoop.h"
 
 namespace lumora {
 namespace {
@@ -24,12 +26,7 @@ TStyleDefinition EmbeddedStyle(std::u16string_view resourceName) {
 }
 
 bool RunUntil(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    g_main_context_iteration(nullptr, FALSE);
-  }
-  return true;
+  return test::WaitUntil(done, std::chrono::seconds(10), test::RunMainLoopOnce);
 }
 
 uint32_t PixelAt(GdkPixbuf* pixbuf, int x, int y) {

@@ -14,18 +14,6 @@
 
 namespace lumora::test {
 
-// Polls condition until it holds or the time is up; true when it held. The
-// limit is generous: it only bounds a test that would otherwise hang.
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
 // A scratch folder that the new run of a test started by
 // LUMORA_EXPECT_IN_FRESH_PROCESS finds again: that run starts the test from
 // its beginning, and the environment hands it the first run's folder

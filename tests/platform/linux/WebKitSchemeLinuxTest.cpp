@@ -4,6 +4,7 @@
 // bridge) and new Audio(). The page tests itself and reports through
 // its title; a screenshot of the window is written to
 // $LUMORA_SCREENSHOT_DIR/webkit-scheme-page.png when that is set.
+#include <chrono>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -22,6 +23,7 @@
 #include "platform/ProtocolNamespace.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
+#include "support/linux/MainLoop.h"
 
 namespace lumora::test {
 namespace {
@@ -160,11 +162,7 @@ struct TWindow {
   // Runs the main loop until done() or the time is up.
   template <typename TDone>
   bool RunUntil(TDone done, int seconds) {
-    const gint64 end = g_get_monotonic_time() + seconds * G_USEC_PER_SEC;
-    while (!done() && g_get_monotonic_time() < end) {
-      if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
-    }
-    return done();
+    return test::WaitUntil(done, std::chrono::seconds(seconds), test::RunMainLoopOnce);
   }
 
   void SaveScreenshot(const std::string& path) {

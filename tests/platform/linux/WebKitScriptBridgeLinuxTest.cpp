@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <webkit2/webkit2.h>
 
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -18,6 +19,8 @@
 
 #include "core/bridge/ScriptBridgeWire.h"
 #include "platform/linux/browser/WebKitScriptBridge.h"
+#include "support/TestSupport.h"
+#include "support/linux/MainLoop.h"
 
 namespace lumora {
 namespace {
@@ -50,10 +53,8 @@ class WebKitScriptBridgeLinuxTest : public ::testing::Test {
   // Shows a page whose address is of the site (or of another scheme).
   void Show(const char* uri) {
     webkit_web_view_load_html(FWeb, "<p>page</p>", uri);
-    for (int i = 0; i < 2000 && g_strcmp0(webkit_web_view_get_uri(FWeb), uri) != 0; ++i) {
-      g_main_context_iteration(nullptr, FALSE);
-      g_usleep(1000);
-    }
+    test::WaitUntil([&] { return g_strcmp0(webkit_web_view_get_uri(FWeb), uri) == 0; }, std::chrono::seconds(20),
+                    test::RunMainLoopOnce);
     ASSERT_STREQ(webkit_web_view_get_uri(FWeb), uri);
   }
 
@@ -79,20 +80,22 @@ class WebKitScriptBridgeLinuxTest : public ::testing::Test {
   std::optional<std::string> Exchange(int page, const std::string& bytes) {
     EXPECT_EQ(::send(page, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
     std::string got;
-    for (int i = 0; i < 5000; ++i) {
-      g_main_context_iteration(nullptr, FALSE);
+    bool closed = false;
+    const auto answered = [&] {
       char buffer[4096];
       const ssize_t n = ::recv(page, buffer, sizeof buffer, MSG_DONTWAIT);
-      if (n == 0) return std::nullopt;
+      if (n == 0) closed = true;
       if (n > 0) got.append(buffer, static_cast<size_t>(n));
-      if (got.size() >= kBridgeFrameHeaderBytes &&
-          got.size() == kBridgeFrameHeaderBytes + BridgeFrameBodySize(reinterpret_cast<const uint8_t*>(got.data()))) {
-        return got.substr(kBridgeFrameHeaderBytes);
-      }
-      if (n < 0) g_usleep(1000);
+      return closed || (got.size() >= kBridgeFrameHeaderBytes &&
+                        got.size() == kBridgeFrameHeaderBytes +
+                                          BridgeFrameBodySize(reinterpret_cast<const uint8_t*>(got.data())));
+    };
+    if (!test::WaitUntil(answered, std::chrono::seconds(20), test::RunMainLoopOnce)) {
+      ADD_FAILURE() << "no answer";
+      return std::nullopt;
     }
-    ADD_FAILURE() << "no answer";
-    return std::nullopt;
+    if (closed) return std::nullopt;
+    return got.substr(kBridgeFrameHeaderBytes);
   }
 
   struct TAnswer {

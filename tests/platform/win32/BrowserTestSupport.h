@@ -20,22 +20,14 @@
 #include "platform/win32/browser/WebBrowserHost.h"
 #include "platform/ProtocolNamespace.h"
 #include "os/win32/ComPtr.h"
+#include "support/TestSupport.h"
+#include "support/win32/MessageLoop.h"
 
 namespace lumora::test {
 
 // Dispatches the thread's messages until done() holds or the time is up.
 inline bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-  }
-  return true;
+  return WaitUntil(done, limit, RunMessagesOnce);
 }
 
 // A plain top-level window for the host to live in. It stays hidden: the

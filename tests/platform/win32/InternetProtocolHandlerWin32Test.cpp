@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -23,6 +24,8 @@
 #include "platform/win32/browser/InternetProtocolHandler.h"
 #include "platform/win32/browser/InternetProtocolHandlerFactory.h"
 #include "platform/ProtocolNamespace.h"
+#include "support/TestSupport.h"
+#include "support/win32/MessageLoop.h"
 
 namespace lumora::test {
 namespace {
@@ -427,11 +430,7 @@ class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
 // Runs this thread's messages until done is true.
 template <typename TDone>
 void PumpUntil(TDone done) {
-  while (!done()) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-  }
+  EXPECT_TRUE(test::WaitUntil(done, std::chrono::seconds(20), test::RunMessagesOnce)) << "nothing came";
 }
 
 // Binds url to a stream on this thread and returns the bind's result, with

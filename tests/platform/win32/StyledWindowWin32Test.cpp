@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,8 @@
 #include "platform/StyleTheme.h"
 #include "platform/win32/OwnWindow.h"
 #include "platform/win32/TimerSteps.h"
+#include "support/TestSupport.h"
+#include "support/win32/MessageLoop.h"
 
 namespace lumora::test {
 namespace {
@@ -280,11 +283,7 @@ TEST_F(StyledWindowWin32Test, OurMessageBoxInTheStyleClosesOnEnterEscapeAndItsCa
 // Pumps until every scheduled step has run (two seconds at most), so that
 // no step of one test fires inside the next.
 void FinishSteps(size_t count) {
-  const DWORD end = ::GetTickCount() + 2000;
-  while (StepsRun() < count && static_cast<LONG>(end - ::GetTickCount()) > 0) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    Pump();
-  }
+  test::WaitUntil([&] { return StepsRun() >= count; }, std::chrono::seconds(2), test::RunMessagesOnce);
 }
 
 TEST_F(StyledWindowWin32Test, OurMessageBoxEndsWhenItsOwnerIsDestroyed) {

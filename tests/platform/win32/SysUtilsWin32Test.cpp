@@ -26,17 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::ReadWholeFile;
 using test::TScratchDir;
+using test::WaitUntil;
 using test::WriteWholeFile;
-
-// Polls until condition holds, at most about 20 seconds.
-template <typename Condition>
-bool WaitUntil(Condition condition) {
-  for (int i = 0; i < 1000; ++i) {
-    if (condition()) return true;
-    ::Sleep(20);
-  }
-  return condition();
-}
 
 class TComApartment {
  public:
