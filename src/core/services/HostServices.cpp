@@ -12,9 +12,13 @@
 #include "core/os/MessageBox.h"
 #include "core/os/Registry.h"
 #include "core/os/SysUtils.h"
+#include "core/protocol/SiteOrigin.h"
 
 namespace lumora {
 namespace {
+
+// The site's URLs start so.
+String SitePrefix() { return String(kSiteScheme) + u"://"; }
 
 #ifdef _WIN32
 constexpr StringView kFolderDelimiters = u"\\:";
@@ -463,7 +467,7 @@ String THostServices::OfferedSaveName(const String& entryName, const String& ext
 }
 
 bool THostServices::IsSavedOrRun(const String& url) const {
-  if (!StartsTextLocale(u"lmp://", url)) return false;
+  if (!StartsTextLocale(SitePrefix(), url)) return false;
   const String extension = UrlExtension(url);
   for (const String& list : {FSettings.ExtractExts, FSettings.ExecuteExts}) {
     for (const String& word : ExtensionWords(list)) {
@@ -478,7 +482,7 @@ bool THostServices::HandleDownloableFiles(const String& url) {
   const std::vector<String> extractWords = ExtensionWords(FSettings.ExtractExts);
   const std::vector<String> executeWords = ExtensionWords(FSettings.ExecuteExts);
   const String extension = UrlExtension(url);
-  const String entryName = TStrUtils::RemoveSideSlashes(RemoveText(url, u"lmp://"));
+  const String entryName = TStrUtils::RemoveSideSlashes(RemoveText(url, SitePrefix()));
 
   for (const String& word : extractWords) {
     if (word != extension) continue;

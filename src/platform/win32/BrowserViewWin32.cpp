@@ -2,56 +2,59 @@
 // (browser/WebBrowserHost) with the view's events and settings. A view is
 // made for the window that holds it: the control is created as a child of
 // that window, which it then fills.
+#include "core/browser/BrowserSettings.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
-#include "core/browser/BrowserSettings.h"
-#include "core/protocol/SiteOrigin.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 
 namespace lumora {
 
 namespace {
 
-constexpr char16_t kSiteScheme[] = u"lmp";
+class TBrowserViewWin32 final : public TBrowserView {
+ public:
+  TBrowserViewWin32(TFormWindow& holder, bool isChild)
+      : TBrowserView(isChild), FHost(std::make_unique<TWebBrowserHost>(static_cast<HWND>(holder.NativeHandle()))) {
+    FHost->SetRegisterAsBrowser(true);
+    FHost->SetRegisterAsDropTarget(false);
+    FHost->SetSilent(false);
+    ConnectEvents();
+  }
+  ~TBrowserViewWin32() override { FHost.reset(); }
 
-// window.external answers pages of the site only: a page of any other
-// origin finds no host function.
-bool IsSitePage(StringView url) { return HasScheme(url, kSiteScheme); }
+  // The control's Application object, for the control that asked for a new
+  // window.
+  IDispatch* Application() const { return FHost->Application().Detach(); }
 
-// A call reaches the program only while the browser shows a page of the
-// site and, when the script engine names the calling window, that
-// window's document is a page of the site too: a frame of another origin
-// inside a site page is refused.
-bool MayCallTheProgram(const TWebBrowserHost* host, const TExternalCaller& caller) {
-  if (!host || !IsSitePage(host->LocationURL())) return false;
-  return !caller.Named || IsSitePage(caller.DocumentURL);
-}
+ protected:
+  void SetAllowTextSelectImpl(bool allow) override { FHost->SetHostFlags(BrowserHostFlags(allow)); }
+  void SetScriptErrorActionImpl(TScriptErrorAction action) override {
+    FHost->SetScriptErrorsHandled(action == TScriptErrorAction::eaContinue);
+  }
+  void NavigateImpl(const String& url) override { FHost->Navigate(url); }
+  TScriptCall CallScriptImpl(const String& name, std::initializer_list<int> arguments) override {
+    return FHost->CallScript(name, arguments);
+  }
+  bool HasDocumentImpl() const override { return FHost->HasDocument(); }
+  String LocationURLImpl() const override { return FHost->LocationURL(); }
+  void ShowFindDialogImpl() override { FHost->ShowFindDialog(); }
+  void PrintPreviewImpl() override { FHost->PrintPreview(); }
+  void* NativeHandleImpl() const override { return FHost->Handle(); }
 
-}  // namespace
+ private:
+  void ConnectEvents();
 
-struct TBrowserView::TImpl {
-  std::unique_ptr<TWebBrowserHost> Host;
-  bool IsChild = false;
-  bool AllowTextSelect = false;
-  String DialogCaption;
+  std::unique_ptr<TWebBrowserHost> FHost;
 };
 
-TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
-  FImpl->IsChild = related != nullptr;
-  FImpl->Host = std::make_unique<TWebBrowserHost>(static_cast<HWND>(holder.NativeHandle()));
-  TWebBrowserHost& host = *FImpl->Host;
-  host.SetHostFlags(BrowserHostFlags(FImpl->AllowTextSelect));
-  host.SetRegisterAsBrowser(true);
-  host.SetRegisterAsDropTarget(false);
-  host.SetSilent(false);
-
-  TBrowserHostEvents& events = host.Events;
+void TBrowserViewWin32::ConnectEvents() {
+  TBrowserHostEvents& events = FHost->Events;
   events.OnBeforeNavigate2 = [this](const String& URL, const String& Headers, bool& Cancel) {
     // A page of another origin gets nothing of the program: nothing is
     // saved or run for it. The event names the page that asked only
     // through its Referer (or Origin), which a page may withhold; the page
     // the browser shows at the top is the wall behind it.
-    if (IsForeignNavigation(kSiteScheme, URL, FImpl->Host->LocationURL(), InitiatorFromHeaders(Headers))) {
+    if (IsRefusedNavigation(URL, InitiatorFromHeaders(Headers))) {
       Cancel = true;
       return;
     }
@@ -59,22 +62,14 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   };
   events.OnNewWindow = [this]() -> IDispatch* {
     TBrowserView* view = OnNewWindow ? OnNewWindow() : nullptr;
-    if (!view || !view->FImpl->Host) return nullptr;
-    return view->FImpl->Host->Application().Detach();
+    return view ? static_cast<TBrowserViewWin32*>(view)->Application() : nullptr;
   };
   events.OnNavigateComplete2 = [this](const String& URL) {
     if (OnNavigateComplete) OnNavigateComplete(URL);
   };
-  events.OnWindowClosing = [this](bool IsChildWindow, bool& Cancel) {
-    // Only a page of the site closes the program. A window a script opened
-    // may close itself whatever it shows, as in any browser; it is not the
-    // program.
-    if (!IsChildWindow && !IsSitePage(FImpl->Host->LocationURL())) {
-      Cancel = true;
-      return;
-    }
-    if (OnWindowClosing) OnWindowClosing(IsChildWindow);
-  };
+  // A window a script opened may close itself whatever it shows, as in any
+  // browser; it is not the program.
+  events.OnWindowClosing = [this](bool IsChildWindow, bool& Cancel) { Cancel = !PageClosesWindow(IsChildWindow); };
   events.OnWindowSetLeft = [this](int value) {
     if (OnWindowSetLeft) OnWindowSetLeft(value);
   };
@@ -93,53 +88,16 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   events.OnKeyDown = [this](int Key) {
     if (OnKeyDown) OnKeyDown(Key);
   };
-  events.OnGetIDsOfNames = [this](const String& name) {
-    if (!FImpl->Host || !IsSitePage(FImpl->Host->LocationURL())) return -1;
-    return TBrowserJs().FunctionIDByName(name);
-  };
-  events.OnMayInvoke = [this](const TExternalCaller& Caller) { return MayCallTheProgram(FImpl->Host.get(), Caller); };
+  events.OnGetIDsOfNames = [this](const String& name) { return ExternalID(name); };
+  events.OnMayInvoke = [this](const TExternalCaller& Caller) { return ExternalAnswers(Caller); };
   events.OnInvoke = [this](int32_t ID, const TExternalCaller& Caller, const std::vector<TJsValue>& Params,
-                           TJsValue& Result, TJsError& Error) {
-    if (!MayCallTheProgram(FImpl->Host.get(), Caller)) return TExternalOutcome::Refused;
-    if (!OnExternalCall) return TExternalOutcome::Done;
-    return OnExternalCall(ID, Params, Result, Error) ? TExternalOutcome::Done : TExternalOutcome::Raised;
-  };
-  holder.SetContent(*this);
+                           TJsValue& Result, TJsError& Error) { return CallExternal(ID, Caller, Params, Result, Error); };
 }
 
-TBrowserView::~TBrowserView() { FImpl->Host.reset(); }
+}  // namespace
 
-void TBrowserView::SetDialogCaption(const String& caption) { FImpl->DialogCaption = caption; }
-
-void TBrowserView::SetAllowTextSelect(bool allow) {
-  FImpl->AllowTextSelect = allow;
-  FImpl->Host->SetHostFlags(BrowserHostFlags(allow));
+std::unique_ptr<TBrowserView> TBrowserView::CreateImpl(TFormWindow& holder, TBrowserView* related) {
+  return std::make_unique<TBrowserViewWin32>(holder, related != nullptr);
 }
-
-void TBrowserView::SetScriptErrorAction(TScriptErrorAction action) {
-  FImpl->Host->SetScriptErrorsHandled(action == TScriptErrorAction::eaContinue);
-}
-
-void TBrowserView::Navigate(const String& url) { FImpl->Host->Navigate(url); }
-
-TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
-  return FImpl->Host->ExecScriptEx(name, arguments);
-}
-
-bool TBrowserView::HasDocument() const { return FImpl->Host->HasDocument(); }
-
-String TBrowserView::LocationURL() const { return FImpl->Host->LocationURL(); }
-
-void TBrowserView::ShowFindDialog() { FImpl->Host->ShowFindDialog(); }
-
-void TBrowserView::PrintPreview() { FImpl->Host->PrintPreview(); }
-
-void TBrowserView::EnableInspector() {}
-
-void TBrowserView::ReloadFromSite() {}
-
-bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }
-
-void* TBrowserView::NativeHandle() const { return FImpl->Host->Handle(); }
 
 }  // namespace lumora

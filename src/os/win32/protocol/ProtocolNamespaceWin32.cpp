@@ -1,6 +1,6 @@
 // The registry's schemes as temporary namespace handlers of the URL moniker
 // layer: registered with the session for this process only, all served by
-// one class factory of protocol handlers.
+// one class factory of protocol handlers, which share one cache of entries.
 #include <urlmon.h>
 
 #include "core/protocol/InternetProtocol.h"
@@ -22,12 +22,13 @@ String ErrorText(HRESULT result) { return SysErrorMessage(static_cast<uint32_t>(
 }  // namespace
 
 struct TProtocolNamespace::TImpl {
+  std::shared_ptr<TEntryCache> Cache = std::make_shared<TEntryCache>(kSiteEntryCacheBytes);
   TComPtr<IClassFactory> Factory;
   TComPtr<IInternetSession> Session;
 };
 
 TProtocolNamespace::TProtocolNamespace() : FImpl(std::make_unique<TImpl>()) {
-  FImpl->Factory = TInternetProtocolHandlerFactory::Create();
+  FImpl->Factory = TInternetProtocolHandlerFactory::Create(FImpl->Cache);
   const HRESULT result = ::CoInternetGetSession(0, FImpl->Session.Receive(), 0);
   // Without a session no scheme can be registered at all.
   if (FAILED(result) || !FImpl->Session) {
@@ -48,6 +49,8 @@ void TProtocolNamespace::Register(const String& scheme) {
 void TProtocolNamespace::Unregister(const String& scheme) {
   // Nothing to do about a failure: the scheme is forgotten either way.
   FImpl->Session->UnregisterNameSpace(FImpl->Factory.Get(), Wide(scheme).c_str());
+  // Nothing cached outlives the component that served it.
+  FImpl->Cache->Clear();
 }
 
 }  // namespace lumora

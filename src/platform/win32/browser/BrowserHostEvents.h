@@ -10,27 +10,9 @@
 #include <vector>
 
 #include "core/String.h"
-#include "core/bridge/JsValue.h"
+#include "core/bridge/BrowserJs.h"
 
 namespace lumora {
-
-struct TJsError;
-
-// Where a call of window.external comes from, as far as the script engine
-// says: Named when the engine handed the call a caller (IDispatchEx's
-// service provider) that leads to the calling window; DocumentURL is then
-// that window's document URL, empty when it could not be read.
-struct TExternalCaller {
-  bool Named = false;
-  String DocumentURL;
-};
-
-// How a call of window.external ended.
-enum class TExternalOutcome {
-  Done,     // the function ran (or did nothing), without an error
-  Raised,   // the function raised: the script is to see the error
-  Refused,  // the caller may not call the program: as if no such member
-};
 
 struct TBrowserHostEvents {
   // Before each navigation, frames too; Headers are the request's extra
