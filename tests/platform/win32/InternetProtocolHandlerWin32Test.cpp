@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -310,6 +311,28 @@ TEST_F(ProtocolHandlerWin32Test, RequestsOfPagesOfOtherSchemesAreRefused) {
       EXPECT_EQ(Requests.size(), answered) << label;
     }
   }
+}
+
+// A range of an entry that is not in memory (a large one decodes as it is
+// read): only its bytes are announced and read, and no cache keeps it.
+TEST_F(ProtocolHandlerWin32Test, ARangeOfAnEntryNotInMemoryIsReadFromTheRangesStart) {
+  const auto cache = std::make_shared<TEntryCache>(1024);
+  for (int round = 0; round < 2; ++round) {
+    const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create(cache);
+    TNegotiator negotiator(L"Range: bytes=3-6\r\n");
+    TRecordingSink sink;
+    sink.Negotiator = &negotiator;
+    ASSERT_EQ(handler->Start(L"lmp://site/ten.txt", &sink, nullptr, 0, 0), S_OK);
+    ASSERT_EQ(sink.Data.size(), 1u);
+    EXPECT_EQ(sink.Data[0].Progress, 4u);
+    char buffer[16] = {};
+    ULONG read = 0;
+    EXPECT_EQ(handler->Read(buffer, sizeof buffer, &read), S_FALSE);
+    EXPECT_EQ(std::string(buffer, read), "3456");
+    handler->Terminate(0);
+  }
+  EXPECT_EQ(Requests.size(), 2u);
+  EXPECT_EQ(cache->SizeBytes(), 0u);
 }
 
 TEST_F(ProtocolHandlerWin32Test, OperationsWithoutEffectHaveTheirFixedResults) {

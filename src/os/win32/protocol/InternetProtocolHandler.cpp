@@ -92,10 +92,6 @@ STDMETHODIMP TInternetProtocolHandler::Start(LPCWSTR szUrl, IInternetProtocolSin
                    ? std::numeric_limits<int32_t>::max()
                    : static_cast<int32_t>(size);
   StreamOffset = answer.Offset;
-  // A stream that decodes as it is read has a position of its own (it is
-  // never cached, so it serves this request only); an entry in memory may
-  // be shared with other requests and is read where it lies.
-  if (!dynamic_cast<TMemoryStream*>(Stream.get())) Stream->SetPosition(static_cast<int64_t>(StreamOffset));
   StreamPosition = 0;
   LockCount = 1;
   ProtSink = TComPtr<IInternetProtocolSink>(OIProtSink);
@@ -135,9 +131,15 @@ STDMETHODIMP TInternetProtocolHandler::Read(void* pv, ULONG cb, ULONG* pcbRead) 
     const ULONG left = static_cast<ULONG>(StreamSize - StreamPosition);
     const ULONG wanted = cb < left ? cb : left;
     if (auto* memory = dynamic_cast<TMemoryStream*>(Stream.get())) {
+      // An entry in memory may be shared with other requests (the cache):
+      // it is read where it lies, its position left alone.
       std::memcpy(pv, memory->Memory() + StreamOffset + static_cast<uint64_t>(StreamPosition), wanted);
       count = wanted;
     } else {
+      // A stream that decodes as it is read serves this request only (it
+      // is never cached); getting to a range's start decodes what lies
+      // before it, here, on the thread that reads.
+      if (StreamPosition == 0) Stream->SetPosition(static_cast<int64_t>(StreamOffset));
       count = static_cast<ULONG>(Stream->Read(pv, wanted));
     }
   }
