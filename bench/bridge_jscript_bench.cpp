@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     THostServices services(zip, temporal, THostServicesSettings{.ExeDir = folder}, nullptr);
     TServicesMainForm mainForm(services, u"bench");
     const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-    TBrowserView view(*window);
+    const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+    TBrowserView& view = *viewOwner;
     TNoBrowser browser;
     view.OnExternalCall = [&](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
       return TBrowserJs().ExecuteForScript(browser, ID, Params, &Result, Error);

@@ -23,7 +23,7 @@ TBrowserForm::TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TB
   }
   // The view is made for the window that holds it: the main window's
   // client area, or the form's own window.
-  WebBrowser = std::make_unique<TBrowserView>(embedded ? mainWindow : *Window, related);
+  WebBrowser = TBrowserView::Create(embedded ? mainWindow : *Window, related);
   WebBrowser->OnNavigateComplete = [this](const String& URL) { WebBrowserNavigateComplete2(URL); };
   FormCreate();
 }

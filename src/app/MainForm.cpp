@@ -28,7 +28,6 @@ namespace {
 constexpr int kResourceMinWidth = 300;
 constexpr int kResourceMinHeight = 200;
 constexpr int kEscape = 27;
-constexpr char16_t kSiteScheme[] = u"lmp";
 
 const TMemIniFile& Config() { return *ExeHtmlSite->FIniFile; }
 
@@ -65,7 +64,7 @@ void TMainForm::FormCreate() {
   TrayIcon.SetVisible(ReadConfigBool(Config(), TConfigKeyId::UseTrayIcon));
   FAppRootDir = ReadConfigString(Config(), TConfigKeyId::RootDirName);
   FEscapeClose = ReadConfigBool(Config(), TConfigKeyId::AppEscapeClose);
-  FIndexFile = u"lmp://" + ReadConfigString(Config(), TConfigKeyId::IndexPage);
+  FIndexFile = String(kSiteScheme) + u"://" + ReadConfigString(Config(), TConfigKeyId::IndexPage);
   FExtractExts = ReadConfigString(Config(), TConfigKeyId::ExtractFileExts);
   FExecuteExts = ReadConfigString(Config(), TConfigKeyId::ExecuteFileExts);
   FWindow->SetWidth(ReadConfigInteger(Config(), TConfigKeyId::AppWindowWidth));
@@ -122,7 +121,7 @@ void TMainForm::RegisterSiteProtocol() {
       *ExeHtmlSite->FZipFile, ReadConfigString(Config(), TConfigKeyId::RootDirName),
       [](const String& text) { ShowMessageBox(text, ApplicationTitle(), mbOk); });
   FLmpProtocol = std::make_unique<TInternetProtocol>();
-  FLmpProtocol->SetProtocol(u"lmp");
+  FLmpProtocol->SetProtocol(String(kSiteScheme));
   TSiteRequestHandler* handler = FRequestHandler.get();
   FServedLog = TServedLog::FromEnvironment();
   TServedLog* log = FServedLog.get();

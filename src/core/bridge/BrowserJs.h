@@ -32,6 +32,22 @@ struct TJsError {
 using TExternalCallHandler =
     std::function<bool(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)>;
 
+// Where a call of window.external comes from, as far as the browser says:
+// Named when it names the calling document (the Windows script engine
+// hands the call a caller that leads to the calling window); DocumentURL
+// is then that document's URL, empty when it could not be read.
+struct TExternalCaller {
+  bool Named = false;
+  String DocumentURL;
+};
+
+// How a call of window.external ended.
+enum class TExternalOutcome {
+  Done,     // the function ran (or did nothing), without an error
+  Raised,   // the function raised: the script is to see the error
+  Refused,  // the caller may not call the program: as if no such member
+};
+
 class TBrowserJs {
  public:
   // The identifier of the table row named name (only the letters A-Z are

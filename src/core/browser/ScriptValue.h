@@ -27,4 +27,26 @@ struct TScriptValue {
 // (Double)") for a text that is no number.
 bool ScriptValueEquals(const TScriptValue& value, int number);
 
+// How a browser's call of a page's function ended.
+struct TScriptCall {
+  enum class TOutcome { Returned, Missing, Failed };
+  TOutcome Outcome = TOutcome::Returned;
+  TScriptValue Value;  // Returned: the function's value
+  // Failed: the script error's own description and source (empty when the
+  // engine gave none).
+  String Description, Source;
+
+  static TScriptCall Returned(TScriptValue value) { return {TOutcome::Returned, std::move(value), {}, {}}; }
+  static TScriptCall Missing() { return {TOutcome::Missing, {}, {}, {}}; }
+  static TScriptCall Failed(String description, String source) {
+    return {TOutcome::Failed, {}, std::move(description), std::move(source)};
+  }
+};
+
+// The value of call, or its error as the browser component raises it:
+// Exception "This object does not support this method" when the page has
+// no such function, "Method call unsuccessful. <description> (<source>)."
+// when the call failed.
+TScriptValue ScriptCallValue(const TScriptCall& call);
+
 }  // namespace lumora

@@ -3,6 +3,7 @@
 namespace lumora {
 
 TEntryCache::TEntry TEntryCache::Find(const std::string& key) {
+  const std::lock_guard hold(FLock);
   const auto found = FIndex.find(key);
   if (found == FIndex.end()) return nullptr;
   FItems.splice(FItems.begin(), FItems, found->second);
@@ -10,6 +11,7 @@ TEntryCache::TEntry TEntryCache::Find(const std::string& key) {
 }
 
 void TEntryCache::Put(const std::string& key, TEntry entry) {
+  const std::lock_guard hold(FLock);
   const auto found = FIndex.find(key);
   if (found != FIndex.end()) {
     FSize -= found->second->Size;
@@ -31,9 +33,15 @@ void TEntryCache::Put(const std::string& key, TEntry entry) {
 }
 
 void TEntryCache::Clear() {
+  const std::lock_guard hold(FLock);
   FItems.clear();
   FIndex.clear();
   FSize = 0;
+}
+
+size_t TEntryCache::SizeBytes() const {
+  const std::lock_guard hold(FLock);
+  return FSize;
 }
 
 }  // namespace lumora

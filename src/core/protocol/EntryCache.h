@@ -4,6 +4,7 @@
 
 #include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -11,8 +12,12 @@
 
 namespace lumora {
 
+// What a URL layer keeps of the site's entries for range requests.
+inline constexpr size_t kSiteEntryCacheBytes = 256u * 1024u * 1024u;
+
 // Least recently used entries are dropped first once their bytes exceed the
-// capacity. Not safe for concurrent use: its owner calls it on one thread.
+// capacity. Safe for concurrent use: the Windows URL layer starts requests
+// on threads of its own.
 class TEntryCache {
  public:
   using TEntry = std::shared_ptr<TStream>;
@@ -26,7 +31,7 @@ class TEntryCache {
   void Put(const std::string& key, TEntry entry);
   void Clear();
 
-  size_t SizeBytes() const { return FSize; }
+  size_t SizeBytes() const;
 
  private:
   struct TItem {
@@ -34,6 +39,7 @@ class TEntryCache {
     TEntry Entry;
     size_t Size;
   };
+  mutable std::mutex FLock;
   size_t FCapacity;
   size_t FSize = 0;
   std::list<TItem> FItems;  // most recently used first

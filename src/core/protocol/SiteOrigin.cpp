@@ -33,8 +33,8 @@ bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator) {
   return false;
 }
 
-TRequestInitiator InitiatorFromHeaders(StringView headers) {
-  TRequestInitiator initiator;
+String RequestHeader(StringView headers, StringView name) {
+  String found;
   while (!headers.empty()) {
     const size_t end = headers.find(u'\n');
     StringView line = headers.substr(0, end);
@@ -42,12 +42,13 @@ TRequestInitiator InitiatorFromHeaders(StringView headers) {
     if (!line.empty() && line.back() == u'\r') line.remove_suffix(1);
     const size_t colon = line.find(u':');
     if (colon == StringView::npos) continue;
-    const StringView name = TrimBlanks(line.substr(0, colon));
-    const StringView value = TrimBlanks(line.substr(colon + 1));
-    if (SameAsciiText(name, u"Origin")) initiator.Origin = String(value);
-    if (SameAsciiText(name, u"Referer")) initiator.Referer = String(value);
+    if (SameAsciiText(TrimBlanks(line.substr(0, colon)), name)) found = String(TrimBlanks(line.substr(colon + 1)));
   }
-  return initiator;
+  return found;
+}
+
+TRequestInitiator InitiatorFromHeaders(StringView headers) {
+  return {RequestHeader(headers, u"Origin"), RequestHeader(headers, u"Referer")};
 }
 
 bool IsForeignPage(StringView scheme, StringView shownURL) {

@@ -13,6 +13,9 @@
 
 namespace lumora {
 
+// The scheme the site's pages and entries are served under.
+inline constexpr StringView kSiteScheme = u"lmp";
+
 struct TRequestInitiator {
   String Origin;   // the Origin header's value; empty when there is none
   String Referer;  // the Referer header's value; empty when there is none
@@ -29,9 +32,13 @@ bool HasScheme(StringView url, StringView scheme);
 // at all (the program's own navigation) is not foreign.
 bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator);
 
-// The Origin and Referer of a block of request headers ("Name: value" lines
-// ended by CR LF, as the browser hands them to a navigation or a protocol
-// handler); names ignore letter case, values lose surrounding blanks.
+// The value of header name in a block of request headers ("Name: value"
+// lines ended by CR LF, as the browser hands them to a navigation or a
+// protocol handler): names ignore letter case, values lose surrounding
+// blanks; the last line of that name counts, empty when there is none.
+String RequestHeader(StringView headers, StringView name);
+
+// The Origin and Referer of a block of request headers (RequestHeader).
 TRequestInitiator InitiatorFromHeaders(StringView headers);
 
 // Whether the page a view shows at the top (shownURL) belongs to another

@@ -11,9 +11,13 @@
 #include "os/FileRename.h"
 #include "os/Registry.h"
 #include "os/SysUtils.h"
+#include "core/protocol/SiteOrigin.h"
 
 namespace lumora {
 namespace {
+
+// The site's URLs start so.
+String SitePrefix() { return String(kSiteScheme) + u"://"; }
 
 #ifdef _WIN32
 constexpr StringView kFolderDelimiters = u"\\:";
@@ -446,7 +450,7 @@ String THostServices::OfferedSaveName(const String& entryName, const String& ext
 }
 
 bool THostServices::IsSavedOrRun(const String& url) const {
-  if (!StartsTextLocale(u"lmp://", url)) return false;
+  if (!StartsTextLocale(SitePrefix(), url)) return false;
   const String extension = UrlExtension(url);
   for (const String& list : {FSettings.ExtractExts, FSettings.ExecuteExts}) {
     for (const String& word : ExtensionWords(list)) {
@@ -461,7 +465,7 @@ bool THostServices::HandleDownloableFiles(const String& url) {
   const std::vector<String> extractWords = ExtensionWords(FSettings.ExtractExts);
   const std::vector<String> executeWords = ExtensionWords(FSettings.ExecuteExts);
   const String extension = UrlExtension(url);
-  const String entryName = TStrUtils::RemoveSideSlashes(RemoveText(url, u"lmp://"));
+  const String entryName = TStrUtils::RemoveSideSlashes(RemoveText(url, SitePrefix()));
 
   for (const String& word : extractWords) {
     if (word != extension) continue;

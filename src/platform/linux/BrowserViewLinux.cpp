@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/Exception.h"
+#include "core/browser/BrowserSettings.h"
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "core/HandlerGuard.h"
@@ -31,11 +32,7 @@ namespace lumora {
 
 namespace {
 
-// The site scheme, whose pages get the media bridge.
-constexpr char16_t kSiteScheme[] = u"lmp";
 constexpr char kCloseHandler[] = "lumoraWindowClose";
-// The view's data that holds the caption of the page's dialogs.
-constexpr char kDialogCaption[] = "lumora-dialog-caption";
 // How long ExecScriptEx waits for a page function.
 constexpr guint kScriptTimeoutMs = 10000;
 // How often that wait looks whether the page is asking the user something.
@@ -121,36 +118,56 @@ String Property(JSCValue* object, const char* name) {
 
 }  // namespace
 
-struct TBrowserView::TImpl {
+class TBrowserViewLinux final : public TBrowserView {
+ public:
+  TBrowserViewLinux(TBrowserView* related);
+  ~TBrowserViewLinux() override;
+
+  // The rules, for the view's signal handlers below.
+  using TBrowserView::IsRefusedNavigation;
+  using TBrowserView::PageClosesWindow;
+  using TBrowserView::ShowsForeignPage;
+
+ protected:
+  void SetAllowTextSelectImpl(bool allow) override;
+  void SetScriptErrorActionImpl(TScriptErrorAction action) override;
+  void NavigateImpl(const String& url) override;
+  TScriptCall CallScriptImpl(const String& name, std::initializer_list<int> arguments) override;
+  bool HasDocumentImpl() const override;
+  String LocationURLImpl() const override;
+  void ShowFindDialogImpl() override;
+  void PrintPreviewImpl() override;
+  void EnableInspectorImpl() override;
+  void ReloadFromSiteImpl() override;
+  void* NativeHandleImpl() const override { return View; }
+
+ private:
   GtkWidget* View = nullptr;
   WebKitUserContentManager* Manager = nullptr;
-  bool IsChild = false;
-  bool AllowTextSelect = true;
-  TScriptErrorAction ErrorAction = TScriptErrorAction::eaContinue;
   WebKitUserStyleSheet* NoSelectSheet = nullptr;
   // window.external's web process extension, in place while views exist.
   std::unique_ptr<TWebKitBridgeExtension> BridgeExtension;
+  // What the page's calls of window.external reach.
+  TExternalCall ExternalCall;
 };
 
 namespace {
 
-TBrowserView* Self(gpointer data) { return static_cast<TBrowserView*>(data); }
+TBrowserViewLinux* Self(gpointer data) { return static_cast<TBrowserViewLinux*>(data); }
 
 // The page the view shows; the empty text before its first.
 String ShownURL(WebKitWebView* view) {
   const char* uri = webkit_web_view_get_uri(view);
   return uri ? FromUtf8(uri) : String();
 }
-bool ShowsForeignPage(WebKitWebView* view) { return IsForeignPage(kSiteScheme, ShownURL(view)); }
-
-GtkWidget* OnCreate(WebKitWebView* view, WebKitNavigationAction* action, gpointer data) {
+GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
+  TBrowserViewLinux* self = Self(data);
   // A page of another origin at the top opens a window only on the user's
   // action (its frames, and those of site pages, are held to the same by
   // the web process extension, which knows which frame asks).
-  if (ShowsForeignPage(view) && !webkit_navigation_action_is_user_gesture(action)) {
+  if (self->ShowsForeignPage() && !webkit_navigation_action_is_user_gesture(action)) {
     return nullptr;
   }
-  TBrowserView* self = Self(data);
   TBrowserView* created = nullptr;
   RunHandler([self, &created] {
     if (self->OnNewWindow) created = self->OnNewWindow();
@@ -211,9 +228,9 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
   // frame asked, but it does say which page the view shows, and a foreign
   // page at the top may not navigate into the site either.
   // (about:blank, where a new window starts, is its opener's.)
-  const String shown = ShownURL(view);
+  TBrowserViewLinux* self = Self(data);
   const WebKitNavigationType kind = webkit_navigation_action_get_navigation_type(action);
-  if (IsForeignNavigation(kSiteScheme, url, shown, {})) {
+  if (self->IsRefusedNavigation(url, {})) {
     // The way back to the site after the user followed a link away: the
     // history the user (or the page) steps back through holds only pages
     // that were shown. (A link into the site that the user clicks never
@@ -222,7 +239,6 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
     webkit_policy_decision_ignore(decision);
     return TRUE;
   }
-  TBrowserView* self = Self(data);
   bool cancel = false;
   // The handler gets the URL as the scheme handler reads requests: with
   // non-ASCII characters as they are, not as WebKit's UTF-8 escapes.
@@ -248,13 +264,9 @@ void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
 }
 
 void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer data) {
-  TBrowserView* self = Self(data);
+  TBrowserViewLinux* self = Self(data);
   const bool child = self->IsChildWindow();
-  // A copy: the handler may free the view, and the event with it.
-  auto handler = self->OnWindowClosing;
-  RunHandler([&handler, child] {
-    if (handler) handler(child);
-  });
+  RunHandler([self, child] { self->PageClosesWindow(child); });
 }
 
 // A link into the site the user clicked on a page of another origin: the
@@ -262,10 +274,10 @@ void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer
 // serves it, while every request the foreign page itself makes stays
 // refused. Nothing is saved or run for it.
 void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer data) {
-  TBrowserView* self = Self(data);
+  TBrowserViewLinux* self = Self(data);
   auto* view = static_cast<WebKitWebView*>(self->NativeHandle());
   TGCharPtr uri(jsc_value_to_string(webkit_javascript_result_get_js_value(message)));
-  if (!uri || !ShowsForeignPage(view) || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) return;
+  if (!uri || !self->ShowsForeignPage() || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) return;
   const String target = UrlFromWebKit(uri.get());
   bool allowed = false;
   RunHandler([&] { allowed = self->OnReturnToSite && self->OnReturnToSite(target); });
@@ -279,9 +291,9 @@ void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message,
 // of the site can send. A window a page opened keeps the native close, but
 // only while it shows a page of the site (or the about:blank it starts
 // with, its opener's).
-void OnNativeClose(WebKitWebView* view, gpointer data) {
+void OnNativeClose(WebKitWebView*, gpointer data) {
   if (!Self(data)->IsChildWindow()) return;
-  if (ShowsForeignPage(view)) return;
+  if (Self(data)->ShowsForeignPage()) return;
   OnCloseMessage(nullptr, nullptr, data);
 }
 
@@ -350,9 +362,13 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer data) {
   if (IsRedelivery(widget, event)) return OnHistoryKey(widget, event, true);
   TBrowserView* self = Self(data);
   const int key = VirtualKeyOf(event->keyval);
-  // Ctrl with the letter Y alone is swallowed (it would redo in an editor).
+  // The Ctrl shortcuts the browser never sees; any modifier beyond Ctrl and
+  // Shift (Alt, Super) counts as Alt.
   const guint modifiers = event->state & gtk_accelerator_get_default_mod_mask();
-  if (modifiers == GDK_CONTROL_MASK && key == 'Y') return TRUE;
+  if (IsDisabledCtrlShortcut(key, (modifiers & GDK_CONTROL_MASK) != 0, (modifiers & GDK_SHIFT_MASK) != 0,
+                             (modifiers & ~(GDK_CONTROL_MASK | GDK_SHIFT_MASK)) != 0)) {
+    return TRUE;
+  }
   // A copy: Escape may close the window and free the view.
   auto handler = self->OnKeyDown;
   if (handler && key != 0) RunHandler([&handler, key] { handler(key); });
@@ -380,8 +396,8 @@ struct TScriptWait {
 // alert, confirm, prompt and the leave-page question as the program's own
 // dialogs, titled with the form's caption (WebKit's own are titled
 // "JavaScript - " and the page's address). The page waits while one shows.
-gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpointer) {
-  const auto* caption = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kDialogCaption));
+gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpointer data) {
+  const std::string caption = ToUtf8(Self(data)->DialogCaption());
   const WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(request);
   GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view));
   GtkWidget* dialog = gtk_message_dialog_new(
@@ -390,7 +406,7 @@ gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpoint
       type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_MESSAGE_WARNING : GTK_MESSAGE_QUESTION,
       type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_BUTTONS_OK : GTK_BUTTONS_OK_CANCEL, "%s",
       webkit_script_dialog_get_message(request));
-  gtk_window_set_title(GTK_WINDOW(dialog), caption ? caption : "");
+  gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
   GtkWidget* entry = nullptr;
@@ -414,32 +430,36 @@ gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpoint
 
 }  // namespace
 
-TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(std::make_unique<TImpl>()) {
+TBrowserViewLinux::TBrowserViewLinux(TBrowserView* related) : TBrowserView(related != nullptr) {
   // Before the view: its web process may start as soon as it exists.
-  FImpl->BridgeExtension = std::make_unique<TWebKitBridgeExtension>(webkit_web_context_get_default(), kSiteScheme);
-  FImpl->Manager = webkit_user_content_manager_new();
-  FImpl->IsChild = related != nullptr;
+  BridgeExtension = std::make_unique<TWebKitBridgeExtension>(webkit_web_context_get_default(), String(kSiteScheme));
+  Manager = webkit_user_content_manager_new();
   GtkWidget* view;
   if (related != nullptr) {
     view = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related->NativeHandle(),
-                                   "user-content-manager", FImpl->Manager, nullptr));
+                                   "user-content-manager", Manager, nullptr));
   } else {
-    view = webkit_web_view_new_with_user_content_manager(FImpl->Manager);
+    view = webkit_web_view_new_with_user_content_manager(Manager);
   }
-  FImpl->View = view;
+  View = view;
   g_object_ref_sink(view);
 
-  AddWebKitMediaBridge(FImpl->Manager, kSiteScheme);
-  AddWebKitScriptBridge(WEBKIT_WEB_VIEW(view), OnExternalCall, kSiteScheme);
+  AddWebKitMediaBridge(Manager, String(kSiteScheme));
+  ExternalCall = [this](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
+    // The page names no calling frame here: the web process extension
+    // gives window.external only to frames of the site.
+    return CallExternal(ID, {}, Params, Result, Error);
+  };
+  AddWebKitScriptBridge(WEBKIT_WEB_VIEW(view), ExternalCall);
   WebKitUserScript* script =
       webkit_user_script_new(CloseSource(kCloseScript).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                              WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-  webkit_user_content_manager_add_script(FImpl->Manager, script);
+  webkit_user_content_manager_add_script(Manager, script);
   webkit_user_script_unref(script);
-  AddPrivateListener(FImpl->Manager, kCloseListener, kCloseHandler);
-  g_signal_connect(FImpl->Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
-  AddPrivateListener(FImpl->Manager, kReturnListener, kReturnHandler);
-  g_signal_connect(FImpl->Manager, "script-message-received::lumoraReturnToSite", G_CALLBACK(OnReturnMessage), this);
+  AddPrivateListener(Manager, kCloseListener, kCloseHandler);
+  g_signal_connect(Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
+  AddPrivateListener(Manager, kReturnListener, kReturnHandler);
+  g_signal_connect(Manager, "script-message-received::lumoraReturnToSite", G_CALLBACK(OnReturnMessage), this);
 
   WebKitWebView* web = WEBKIT_WEB_VIEW(view);
   // Pages may open windows from script, not only from a click.
@@ -456,21 +476,20 @@ TBrowserView::TBrowserView(TFormWindow& holder, TBrowserView* related) : FImpl(s
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   // Drops are refused: the view is no drop target at all.
   gtk_drag_dest_unset(view);
-  holder.SetContent(*this);
 }
 
-TBrowserView::~TBrowserView() {
-  WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
+TBrowserViewLinux::~TBrowserViewLinux() {
+  WebKitWebView* web = WEBKIT_WEB_VIEW(View);
   g_signal_handlers_disconnect_by_data(web, this);
   // The view outlives this object until the idle below: calls still on
   // their way must not find it.
   DetachWebKitScriptBridge(web);
-  g_signal_handlers_disconnect_by_data(FImpl->Manager, this);
-  if (FImpl->NoSelectSheet) webkit_user_style_sheet_unref(FImpl->NoSelectSheet);
+  g_signal_handlers_disconnect_by_data(Manager, this);
+  if (NoSelectSheet) webkit_user_style_sheet_unref(NoSelectSheet);
   // The view may be the one whose signal is being handled right now: it
   // leaves its window now and is destroyed once control is back in the loop.
-  if (GtkWidget* parent = gtk_widget_get_parent(FImpl->View)) {
-    gtk_container_remove(GTK_CONTAINER(parent), FImpl->View);
+  if (GtkWidget* parent = gtk_widget_get_parent(View)) {
+    gtk_container_remove(GTK_CONTAINER(parent), View);
   }
   g_idle_add(
       +[](gpointer widget) -> gboolean {
@@ -478,44 +497,38 @@ TBrowserView::~TBrowserView() {
         g_object_unref(widget);
         return G_SOURCE_REMOVE;
       },
-      FImpl->View);
-  g_object_unref(FImpl->Manager);
+      View);
+  g_object_unref(Manager);
 }
 
-void TBrowserView::SetDialogCaption(const String& caption) {
-  g_object_set_data_full(G_OBJECT(FImpl->View), kDialogCaption, g_strdup(ToUtf8(caption).c_str()), g_free);
-}
-
-void TBrowserView::SetAllowTextSelect(bool allow) {
-  FImpl->AllowTextSelect = allow;
-  if (allow && FImpl->NoSelectSheet) {
-    webkit_user_content_manager_remove_all_style_sheets(FImpl->Manager);
-    webkit_user_style_sheet_unref(FImpl->NoSelectSheet);
-    FImpl->NoSelectSheet = nullptr;
-  } else if (!allow && !FImpl->NoSelectSheet) {
-    FImpl->NoSelectSheet =
+void TBrowserViewLinux::SetAllowTextSelectImpl(bool allow) {
+  if (allow && NoSelectSheet) {
+    webkit_user_content_manager_remove_all_style_sheets(Manager);
+    webkit_user_style_sheet_unref(NoSelectSheet);
+    NoSelectSheet = nullptr;
+  } else if (!allow && !NoSelectSheet) {
+    NoSelectSheet =
         webkit_user_style_sheet_new(kNoSelectSheet, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                     WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
-    webkit_user_content_manager_add_style_sheet(FImpl->Manager, FImpl->NoSelectSheet);
+    webkit_user_content_manager_add_style_sheet(Manager, NoSelectSheet);
   }
 }
 
-void TBrowserView::SetScriptErrorAction(TScriptErrorAction action) {
+void TBrowserViewLinux::SetScriptErrorActionImpl(TScriptErrorAction action) {
   // WebKit shows no script-error prompt of its own: with eaAskUser the
   // page's console messages, errors included, are written to the program's
   // standard error (the setting's name says "stdout", but WebKit's web
   // process logs them to standard error, which it shares with us); with
   // eaContinue they stay quiet. Scripts go on in both.
-  FImpl->ErrorAction = action;
-  WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(FImpl->View));
+  WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(View));
   webkit_settings_set_enable_write_console_messages_to_stdout(settings,
                                                              action == TScriptErrorAction::eaAskUser);
 }
 
-void TBrowserView::EnableInspector() {
-  WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
+void TBrowserViewLinux::EnableInspectorImpl() {
+  WebKitWebView* web = WEBKIT_WEB_VIEW(View);
   webkit_settings_set_enable_developer_extras(webkit_web_view_get_settings(web), TRUE);
-  g_object_set_data(G_OBJECT(FImpl->View), "lumora-inspector", GINT_TO_POINTER(1));
+  g_object_set_data(G_OBJECT(View), "lumora-inspector", GINT_TO_POINTER(1));
   // The inspector opens in a window of its own instead of taking half of
   // the site's window, which keeps the size the configuration gave it.
   g_signal_connect(webkit_web_view_get_inspector(web), "attach",
@@ -532,23 +545,22 @@ void TBrowserView::EnableInspector() {
                    nullptr);
 }
 
-void TBrowserView::ReloadFromSite() {
+void TBrowserViewLinux::ReloadFromSiteImpl() {
   // The scheme's cache of entries would answer with the old bytes.
-  ForgetWebKitSchemeEntries(webkit_web_view_get_context(WEBKIT_WEB_VIEW(FImpl->View)), kSiteScheme);
-  webkit_web_view_reload_bypass_cache(WEBKIT_WEB_VIEW(FImpl->View));
+  ForgetWebKitSchemeEntries(webkit_web_view_get_context(WEBKIT_WEB_VIEW(View)), String(kSiteScheme));
+  webkit_web_view_reload_bypass_cache(WEBKIT_WEB_VIEW(View));
 }
 
-void TBrowserView::Navigate(const String& url) {
-  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(FImpl->View), ToUtf8(url).c_str());
+void TBrowserViewLinux::NavigateImpl(const String& url) {
+  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(View), ToUtf8(url).c_str());
 }
 
-String TBrowserView::LocationURL() const { return ShownURL(WEBKIT_WEB_VIEW(FImpl->View)); }
+String TBrowserViewLinux::LocationURLImpl() const { return ShownURL(WEBKIT_WEB_VIEW(View)); }
 
-bool TBrowserView::HasDocument() const { return webkit_web_view_get_uri(WEBKIT_WEB_VIEW(FImpl->View)) != nullptr; }
+bool TBrowserViewLinux::HasDocumentImpl() const { return webkit_web_view_get_uri(WEBKIT_WEB_VIEW(View)) != nullptr; }
 
-TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
-  if (!HasDocument()) return {};
-  WebKitWebView* web = WEBKIT_WEB_VIEW(FImpl->View);
+TScriptCall TBrowserViewLinux::CallScriptImpl(const String& name, std::initializer_list<int> arguments) {
+  WebKitWebView* web = WEBKIT_WEB_VIEW(View);
   std::string args;
   for (int argument : arguments) {
     if (!args.empty()) args += ",";
@@ -612,33 +624,27 @@ TScriptValue TBrowserView::ExecScriptEx(const String& name, std::initializer_lis
   if (!wait->Done) {
     wait->Abandoned = true;
     static_cast<void>(wait.release());
-    throw Exception(
-        Format(u"Method call unsuccessful. %s (%s).", {String(u"Operation was cancelled"), String(u"WebKit")}));
+    return TScriptCall::Failed(u"Operation was cancelled", u"WebKit");
   }
 
   TGObjectPtr<JSCValue> result(std::exchange(wait->Result, nullptr));
-  if (wait->Error != nullptr) {
-    throw Exception(Format(u"Method call unsuccessful. %s (%s).", {FromUtf8(wait->Error->message), String(u"WebKit")}));
-  }
+  if (wait->Error != nullptr) return TScriptCall::Failed(FromUtf8(wait->Error->message), u"WebKit");
   if (!result || !jsc_value_is_object(result.get())) return {};
   const String kind = Property(result.get(), "k");
-  if (kind == u"missing") throw Exception(u"This object does not support this method");
-  if (kind == u"error") {
-    throw Exception(Format(u"Method call unsuccessful. %s (%s).",
-                           {Property(result.get(), "m"), Property(result.get(), "s")}));
-  }
+  if (kind == u"missing") return TScriptCall::Missing();
+  if (kind == u"error") return TScriptCall::Failed(Property(result.get(), "m"), Property(result.get(), "s"));
   const String type = Property(result.get(), "t");
   TGObjectPtr<JSCValue> value(jsc_value_object_get_property(result.get(), "v"));
   if (type == u"undefined" || !value) return {};
-  if (type == u"null") return TScriptValue::Null();
-  if (type == u"boolean") return TScriptValue::Boolean(jsc_value_to_boolean(value.get()));
-  if (type == u"number") return TScriptValue::Number(jsc_value_to_double(value.get()));
-  return TScriptValue::Text(JscString(value.get()));
+  if (type == u"null") return TScriptCall::Returned(TScriptValue::Null());
+  if (type == u"boolean") return TScriptCall::Returned(TScriptValue::Boolean(jsc_value_to_boolean(value.get())));
+  if (type == u"number") return TScriptCall::Returned(TScriptValue::Number(jsc_value_to_double(value.get())));
+  return TScriptCall::Returned(TScriptValue::Text(JscString(value.get())));
 }
 
-void TBrowserView::ShowFindDialog() {
-  WebKitFindController* finder = webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(FImpl->View));
-  GtkWidget* toplevel = gtk_widget_get_toplevel(FImpl->View);
+void TBrowserViewLinux::ShowFindDialogImpl() {
+  WebKitFindController* finder = webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(View));
+  GtkWidget* toplevel = gtk_widget_get_toplevel(View);
   GtkWidget* dialog = gtk_dialog_new_with_buttons("Find", GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
                                                   GTK_DIALOG_DESTROY_WITH_PARENT, "_Close", GTK_RESPONSE_CLOSE,
                                                   nullptr);
@@ -664,16 +670,16 @@ void TBrowserView::ShowFindDialog() {
   gtk_widget_show_all(dialog);
 }
 
-void TBrowserView::PrintPreview() {
-  TGObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(WEBKIT_WEB_VIEW(FImpl->View)));
-  GtkWidget* toplevel = gtk_widget_get_toplevel(FImpl->View);
+void TBrowserViewLinux::PrintPreviewImpl() {
+  TGObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(WEBKIT_WEB_VIEW(View)));
+  GtkWidget* toplevel = gtk_widget_get_toplevel(View);
   RunForeignModalDialog([&] {
     webkit_print_operation_run_dialog(operation.get(), GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr);
   });
 }
 
-bool TBrowserView::IsChildWindow() const { return FImpl->IsChild; }
-
-void* TBrowserView::NativeHandle() const { return FImpl->View; }
+std::unique_ptr<TBrowserView> TBrowserView::CreateImpl(TFormWindow&, TBrowserView* related) {
+  return std::make_unique<TBrowserViewLinux>(related);
+}
 
 }  // namespace lumora

@@ -35,7 +35,7 @@ class BrowserViewTest : public ::testing::Test {
   // Loads url into FView inside a window and waits until it has loaded.
   void Load(const String& url) {
     FWindow = TFormWindow::Create();
-    FView = std::make_unique<TBrowserView>(*FWindow);
+    FView = TBrowserView::Create(*FWindow);
     FWindow->Show();
     FView->OnNavigateComplete = [this](const String& URL) { FLoaded.push_back(URL); };
     FView->Navigate(url);
@@ -110,8 +110,8 @@ TEST_F(BrowserViewTest, MissingAndFailingFunctionsRaise) {
 
 TEST_F(BrowserViewTest, WithoutAPageThereIsNothingToCall) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
-  EXPECT_EQ(view.ExecScriptEx(u"appCanClose", {0}).Kind, TScriptValue::TKind::Empty);
+  const std::unique_ptr<TBrowserView> view = TBrowserView::Create(*window);
+  EXPECT_EQ(view->ExecScriptEx(u"appCanClose", {0}).Kind, TScriptValue::TKind::Empty);
 }
 
 TEST_F(BrowserViewTest, BeforeNavigateCanCancel) {
@@ -126,6 +126,24 @@ TEST_F(BrowserViewTest, BeforeNavigateCanCancel) {
   EXPECT_TRUE(FLoaded.empty());
   // The first page is still there to be called.
   EXPECT_EQ(FView->ExecScriptEx(u"num", {1, 2}).NumberValue, 12);
+}
+
+// Text cannot be selected until the form allows it, as the configuration's
+// default has it; form fields keep their selection either way.
+TEST_F(BrowserViewTest, TextSelectionIsOffUntilAllowed) {
+  const char16_t page[] =
+      u"data:text/html,<script>function selection(i) {"
+      u" return getComputedStyle(document.querySelectorAll('p, input')[i]).webkitUserSelect; }</script>"
+      u"<p>text</p><input>";
+  Load(page);
+  EXPECT_EQ(ToUtf8(FView->ExecScriptEx(u"selection", {0}).TextValue), "none");
+  EXPECT_NE(ToUtf8(FView->ExecScriptEx(u"selection", {1}).TextValue), "none");
+  FView->SetAllowTextSelect(true);
+  FLoaded.clear();
+  FView->Navigate(page);
+  Pump(2000, [this] { return !FLoaded.empty(); });
+  ASSERT_FALSE(FLoaded.empty());
+  EXPECT_NE(ToUtf8(FView->ExecScriptEx(u"selection", {0}).TextValue), "none");
 }
 
 // alert, confirm and prompt show the program's own dialogs, titled with

@@ -1,8 +1,10 @@
 // The browser view's end of window.external's channel: a real web view is
 // handed one end of a socket pair as the web process extension hands it,
 // and the test plays the page's process on the other end. Calls reach the
-// handler only while the view shows a page of the site and its owner is
-// attached; anything but whole calls within the limit closes the channel.
+// owner only while it is attached, and the page sees what the owner
+// decided (here, as the browser view does, it refuses calls unless the view
+// shows a page of the site); anything but whole calls within the limit
+// closes the channel.
 #include <gio/gunixfdlist.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -31,15 +33,17 @@ class WebKitScriptBridgeLinuxTest : public ::testing::Test {
     if (!gtk_init_check(nullptr, nullptr)) GTEST_SKIP() << "no display";
     FWeb = WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new()));
     FHandler = [this](int32_t id, const std::vector<TJsValue>& params, TJsValue& result, TJsError& error) {
+      const char* uri = webkit_web_view_get_uri(FWeb);
+      if (uri == nullptr || !g_str_has_prefix(uri, "lmp:")) return TExternalOutcome::Refused;
       FCalls.push_back({id, params});
       if (id == 0) {
         error = {u"EFOpenError", u"Cannot open"};
-        return false;
+        return TExternalOutcome::Raised;
       }
       result = TJsValue::Text(u"answer");
-      return true;
+      return TExternalOutcome::Done;
     };
-    AddWebKitScriptBridge(FWeb, FHandler, u"lmp");
+    AddWebKitScriptBridge(FWeb, FHandler);
   }
 
   void TearDown() override {
@@ -118,7 +122,7 @@ class WebKitScriptBridgeLinuxTest : public ::testing::Test {
     std::vector<TJsValue> Params;
   };
   WebKitWebView* FWeb = nullptr;
-  TExternalCallHandler FHandler;
+  TExternalCall FHandler;
   std::vector<TCall> FCalls;
   std::vector<int> FPages;
 };

@@ -58,7 +58,8 @@ class BrowserViewWin32Test : public ::testing::Test {
 
 TEST_F(BrowserViewWin32Test, ExternalAnswersPagesOfTheSiteOnly) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   std::vector<String> navigations;
   view.OnBeforeNavigate = [&](const String& URL, bool&) { navigations.push_back(URL); };
   EXPECT_EQ(ExternalID(view, L"appReadFile"), -1);  // no page yet
@@ -108,7 +109,8 @@ struct TForeignSite {
 // origin asked for, nor while such a page is at the top.
 TEST_F(BrowserViewWin32Test, NavigationsIntoTheSiteFromOtherOriginsNeverReachTheForm) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   std::vector<String> reached;
   view.OnBeforeNavigate = [&](const String& URL, bool&) { reached.push_back(URL); };
   const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
@@ -223,7 +225,8 @@ TEST_F(BrowserViewWin32Test, TheWayBackFromAPageOfAnotherOriginLeadsToTheSitesPa
 // a script opened closes whatever it shows.
 TEST_F(BrowserViewWin32Test, OnlyASitePageClosesTheProgram) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   std::vector<bool> closings;
   view.OnWindowClosing = [&](bool IsChildWindow) { closings.push_back(IsChildWindow); };
   const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
@@ -353,7 +356,8 @@ TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsOpenWindowsOnlyOnTheUsersAction)
 
 TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   TWebBrowserHost& host = HostOf(view);
   EXPECT_EQ(host.HostFlags(), 0x100007u);
   view.SetAllowTextSelect(true);
@@ -367,7 +371,7 @@ TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
   const std::unique_ptr<TFormWindow> popupWindow = TFormWindow::Create();
   std::unique_ptr<TBrowserView> popup;
   view.OnNewWindow = [&] {
-    popup = std::make_unique<TBrowserView>(*popupWindow, &view);
+    popup = TBrowserView::Create(*popupWindow, &view);
     return popup.get();
   };
   IDispatch* target = nullptr;
@@ -386,7 +390,8 @@ TEST_F(BrowserViewWin32Test, SettingsReachTheHostAndNewWindowsGetTheirView) {
 // form from anywhere), the form's own to the form.
 TEST_F(BrowserViewWin32Test, TheLoopHandsKeysToTheBrowserOrTheFormTheyAreFor) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   const auto form = static_cast<HWND>(window->NativeHandle());
   const auto browser = static_cast<HWND>(view.NativeHandle());
   const TWindowHandle field(

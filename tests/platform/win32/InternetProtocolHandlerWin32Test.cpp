@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -316,6 +317,28 @@ TEST_F(ProtocolHandlerWin32Test, RequestsOfPagesOfOtherSchemesAreRefused) {
   }
 }
 
+// A range of an entry that is not in memory (a large one decodes as it is
+// read): only its bytes are announced and read, and no cache keeps it.
+TEST_F(ProtocolHandlerWin32Test, ARangeOfAnEntryNotInMemoryIsReadFromTheRangesStart) {
+  const auto cache = std::make_shared<TEntryCache>(1024);
+  for (int round = 0; round < 2; ++round) {
+    const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create(cache);
+    TNegotiator negotiator(L"Range: bytes=3-6\r\n");
+    TRecordingSink sink;
+    sink.Negotiator = &negotiator;
+    ASSERT_EQ(handler->Start(L"lmp://site/ten.txt", &sink, nullptr, 0, 0), S_OK);
+    ASSERT_EQ(sink.Data.size(), 1u);
+    EXPECT_EQ(sink.Data[0].Progress, 4u);
+    char buffer[16] = {};
+    ULONG read = 0;
+    EXPECT_EQ(handler->Read(buffer, sizeof buffer, &read), S_FALSE);
+    EXPECT_EQ(std::string(buffer, read), "3456");
+    handler->Terminate(0);
+  }
+  EXPECT_EQ(Requests.size(), 2u);
+  EXPECT_EQ(cache->SizeBytes(), 0u);
+}
+
 TEST_F(ProtocolHandlerWin32Test, OperationsWithoutEffectHaveTheirFixedResults) {
   const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create();
   EXPECT_EQ(handler->Continue(nullptr), S_OK);
@@ -359,9 +382,14 @@ TEST_F(ProtocolHandlerWin32Test, FactoryMakesHandlersOnlyForTheirInterfaces) {
 // is announced, and the bind's result comes with OnStopBinding.
 class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
  public:
-  // The Referer the bind adds, as a browser does for a page's request;
-  // null: no negotiator.
+  // The Referer and the Range the bind adds, as a browser does for a
+  // page's request and a media element for a part of it; both null: no
+  // negotiator.
   const wchar_t* Referer = nullptr;
+  const wchar_t* Range = nullptr;
+  // What the negotiator was told of the answer; 0 and empty when nothing.
+  DWORD ResponseCode = 0;
+  std::wstring ResponseHeaders;
   std::string Bytes;
   // The content type the URL layer passed on, empty when none.
   std::wstring MimeType;
@@ -374,7 +402,7 @@ class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
       AddRef();
       return S_OK;
     }
-    if (Referer && IsEqualIID(riid, IID_IHttpNegotiate)) {
+    if ((Referer || Range) && IsEqualIID(riid, IID_IHttpNegotiate)) {
       *ppv = static_cast<IHttpNegotiate*>(this);
       AddRef();
       return S_OK;
@@ -383,10 +411,17 @@ class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
     return E_NOINTERFACE;
   }
   STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* added) override {
-    *added = TaskMemoryCopy(std::wstring(L"Referer: ") + Referer + L"\r\n");
+    std::wstring headers;
+    if (Referer) headers += std::wstring(L"Referer: ") + Referer + L"\r\n";
+    if (Range) headers += std::wstring(L"Range: ") + Range + L"\r\n";
+    *added = TaskMemoryCopy(headers);
     return S_OK;
   }
-  STDMETHODIMP OnResponse(DWORD, LPCWSTR, LPCWSTR, LPWSTR*) override { return S_OK; }
+  STDMETHODIMP OnResponse(DWORD code, LPCWSTR headers, LPCWSTR, LPWSTR*) override {
+    ResponseCode = code;
+    ResponseHeaders = headers ? headers : L"";
+    return S_OK;
+  }
   // Lives on the binding thread's stack until the bind has stopped.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -433,17 +468,12 @@ void PumpUntil(TDone done) {
   EXPECT_TRUE(test::WaitUntil(done, std::chrono::seconds(20), test::RunMessagesOnce)) << "nothing came";
 }
 
-// Binds url to a stream on this thread and returns the bind's result, with
-// the content type the URL layer reported, if asked for. With a referer,
-// the bind's callback negotiates the request and adds it as a browser
-// does.
-HRESULT Bind(const wchar_t* url, std::string& bytes, std::wstring* mimeType = nullptr,
-             const wchar_t* referer = nullptr) {
+// Binds url to a stream on this thread through callback and returns the
+// bind's result; what arrived is in callback.
+HRESULT Bind(const wchar_t* url, TBindCallback& callback) {
   TComPtr<IMoniker> moniker;
   HRESULT result = ::CreateURLMonikerEx(nullptr, url, moniker.Receive(), URL_MK_UNIFORM);
   if (FAILED(result)) return result;
-  TBindCallback callback;
-  callback.Referer = referer;
   TComPtr<IBindCtx> context;
   result = ::CreateAsyncBindCtx(0, &callback, nullptr, context.Receive());
   if (FAILED(result)) return result;
@@ -451,9 +481,20 @@ HRESULT Bind(const wchar_t* url, std::string& bytes, std::wstring* mimeType = nu
   result = moniker->BindToStorage(context.Get(), nullptr, IID_IStream, reinterpret_cast<void**>(stream.Receive()));
   if (FAILED(result)) return result;
   PumpUntil([&] { return callback.Stopped; });
+  return callback.Result;
+}
+
+// Bind with the bytes that arrived, with the content type the URL layer
+// reported, if asked for. With a referer, the bind's callback negotiates
+// the request and adds it as a browser does.
+HRESULT Bind(const wchar_t* url, std::string& bytes, std::wstring* mimeType = nullptr,
+             const wchar_t* referer = nullptr) {
+  TBindCallback callback;
+  callback.Referer = referer;
+  const HRESULT result = Bind(url, callback);
   bytes = callback.Bytes;
   if (mimeType) *mimeType = callback.MimeType;
-  return callback.Result;
+  return result;
 }
 
 // Binds on a worker thread while this (the user-interface) thread runs a
@@ -564,6 +605,62 @@ TEST_F(ProtocolHandlerWin32Test, ContentTypeIsReportedThroughTheUrlLayer) {
     EXPECT_EQ(sink.Reports, expected);
     handler->Terminate(0);
   }
+}
+
+// Through the real URL layer: a bind that asks for a range, as a media
+// element does, is told 206 with the Content-Range and gets those bytes
+// only; a range beyond the end is told 416 and gets none. The entry is
+// looked up once for all the ranges asked of it (the cache the handlers
+// share); a bind without a range gets the whole entry, looked up anew.
+TEST_F(ProtocolHandlerWin32Test, RangesAreAnsweredWithTheirBytesThroughTheUrlLayer) {
+  // Entries in memory, as the site's request handler gives them: those are
+  // kept for ranges.
+  Lmp.SetOnRequestStream([this](TInternetProtocol&, const String& request, std::unique_ptr<TStream>& stream) {
+    Requests.push_back(request);
+    auto entry = std::make_unique<TMemoryStream>();
+    entry->WriteBuffer("0123456789", 10);
+    entry->SetPosition(0);
+    stream = std::move(entry);
+  });
+  struct TCase {
+    const wchar_t* Range;
+    DWORD Status;
+    const char* Bytes;
+    const wchar_t* ContentRange;  // empty: no such header
+  } cases[] = {
+      {L"bytes=2-5", 206, "2345", L"Content-Range: bytes 2-5/10\r\n"},
+      {L"bytes=7-", 206, "789", L"Content-Range: bytes 7-9/10\r\n"},
+      {L"bytes=-2", 206, "89", L"Content-Range: bytes 8-9/10\r\n"},
+      {L"bytes=4-100", 206, "456789", L"Content-Range: bytes 4-9/10\r\n"},
+      {L"bytes=10-", 416, "", L"Content-Range: bytes */10\r\n"},
+      {L"bytes=0-1,4-5", 200, "0123456789", L""},  // several ranges: the whole entry
+  };
+  for (const TCase& c : cases) {
+    const std::string label = ToUtf8(FromWide(c.Range));
+    TBindCallback callback;
+    callback.Range = c.Range;
+    ASSERT_EQ(Bind(L"lmp://site/clip.mp4", callback), S_OK) << label;
+    EXPECT_EQ(callback.Bytes, c.Bytes) << label;
+    EXPECT_EQ(callback.ResponseCode, c.Status) << label;
+    EXPECT_NE(callback.ResponseHeaders.find(L"Accept-Ranges: bytes\r\n"), std::wstring::npos) << label;
+    EXPECT_NE(callback.ResponseHeaders.find(L"Content-Length: " + std::to_wstring(std::strlen(c.Bytes)) + L"\r\n"),
+              std::wstring::npos)
+        << label;
+    if (*c.ContentRange) {
+      EXPECT_NE(callback.ResponseHeaders.find(c.ContentRange), std::wstring::npos) << label;
+    } else {
+      EXPECT_EQ(callback.ResponseHeaders.find(L"Content-Range"), std::wstring::npos) << label;
+    }
+  }
+  EXPECT_EQ(Requests, std::vector<String>{u"//site/clip.mp4"});
+
+  TBindCallback whole;
+  whole.Referer = L"lmp://site/index.html";
+  ASSERT_EQ(Bind(L"lmp://site/clip.mp4", whole), S_OK);
+  EXPECT_EQ(whole.Bytes, "0123456789");
+  EXPECT_EQ(whole.ResponseCode, 200u);
+  EXPECT_EQ(Requests.size(), 2u);
+  EXPECT_EQ(TInternetProtocolHandler::LiveCount(), Baseline);
 }
 
 TEST_F(ProtocolHandlerWin32Test, UnregisteredSchemeIsNoLongerServed) {

@@ -151,7 +151,7 @@ class ScriptBridgeWin32Test : public ::testing::Test {
     MainForm = std::make_unique<TServicesMainForm>(*Services, u"Bridge");
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Lumora Test");
 
-    View = std::make_unique<TBrowserView>(*Window);
+    View = TBrowserView::Create(*Window);
     View->OnExternalCall = [this](int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error) {
       return TBrowserJs().ExecuteForScript(Browser, ID, Params, &Result, Error);
     };
@@ -387,7 +387,8 @@ TEST_F(ScriptBridgeWin32Test, TheSharedServiceCasesAnswerAsOnLinux) {
 // the script site's service provider.
 TEST_F(ScriptBridgeWin32Test, CallsFromDocumentsOfOtherOriginsAreRefused) {
   const std::unique_ptr<TFormWindow> frameWindow = TFormWindow::Create();
-  TBrowserView frame(*frameWindow);
+  const std::unique_ptr<TBrowserView> frameOwner = TBrowserView::Create(*frameWindow);
+  TBrowserView& frame = *frameOwner;
   const auto frameBrowser = [&] {
     const auto window = static_cast<HWND>(frame.NativeHandle());
     return reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(window, GWLP_USERDATA))->Browser();

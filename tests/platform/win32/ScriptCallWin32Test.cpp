@@ -57,7 +57,7 @@ TEST_F(ScriptCallWin32Test, ValuesComeBackAsThePageReturnsThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.Name));
-    const TScriptValue value = CallScriptFunction(*Script.Get(), c.Name, c.Arguments);
+    const TScriptValue value = ScriptCallValue(CallScriptFunction(*Script.Get(), c.Name, c.Arguments));
     EXPECT_EQ(value.Kind, c.Kind);
     EXPECT_EQ(value.NumberValue, c.Number);
     EXPECT_EQ(value.BooleanValue, c.Flag);
@@ -67,13 +67,13 @@ TEST_F(ScriptCallWin32Test, ValuesComeBackAsThePageReturnsThem) {
 
 TEST_F(ScriptCallWin32Test, MissingAndFailingFunctionsRaiseTheComponentsTexts) {
   try {
-    CallScriptFunction(*Script.Get(), u"appCanClosed", {0});
+    ScriptCallValue(CallScriptFunction(*Script.Get(), u"appCanClosed", {0}));
     ADD_FAILURE() << "no error for a missing function";
   } catch (const Exception& error) {
     EXPECT_EQ(error.Message(), u"This object does not support this method");
   }
   try {
-    CallScriptFunction(*Script.Get(), u"fails", {});
+    ScriptCallValue(CallScriptFunction(*Script.Get(), u"fails", {}));
     ADD_FAILURE() << "no error for a failing function";
   } catch (const Exception& error) {
     // Wine's JScript reports the error to its site and hands an outside

@@ -18,7 +18,7 @@ namespace lumora {
 namespace {
 
 struct TSchemeState {
-  TEntryCache Cache{kWebKitEntryCacheBytes};
+  TEntryCache Cache{kSiteEntryCacheBytes};
 };
 
 std::string DataKey(const std::string& scheme) { return "lumora-scheme:" + scheme; }

@@ -19,8 +19,6 @@ typedef struct _WebKitWebContext WebKitWebContext;
 
 namespace lumora {
 
-inline constexpr size_t kWebKitEntryCacheBytes = 256u * 1024u * 1024u;
-
 // Registers scheme on context, once: WebKit keeps a scheme for the life of
 // the context, so later calls for the same scheme do nothing. The registry
 // decides per request whether a component still serves it. Raises

@@ -41,24 +41,10 @@ class TChannel;
 
 // A web view's link to its owner and the channels its pages opened.
 struct TViewBridge {
-  WebKitWebView* Web = nullptr;
-  const TExternalCallHandler* Handler = nullptr;
-  std::string SchemePrefix;  // "lmp:"
+  const TExternalCall* Call = nullptr;
   std::vector<std::shared_ptr<TChannel>> Channels;
 
   ~TViewBridge();
-  // The handler for a call that arrives now: a copy, since the function
-  // may close the window and free the view; empty when the call is
-  // refused.
-  bool Accepts(TExternalCallHandler& handler) const {
-    const char* uri = webkit_web_view_get_uri(Web);
-    if (Handler == nullptr || uri == nullptr ||
-        g_ascii_strncasecmp(uri, SchemePrefix.c_str(), SchemePrefix.size()) != 0) {
-      return false;
-    }
-    handler = *Handler;
-    return true;
-  }
   void Drop(const TChannel* channel) {
     std::erase_if(Channels, [channel](const std::shared_ptr<TChannel>& c) { return c.get() == channel; });
   }
@@ -147,11 +133,13 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
     if (!ParseBridgeCall(FInput.data() + kBridgeFrameHeaderBytes, whole - kBridgeFrameHeaderBytes, id, params)) {
       return false;
     }
-    TExternalCallHandler handler;
     TJsValue result;
-    TJsError error{u"SecurityError", u"window.external: the program refuses calls from this page"};
-    bool ok = false;
-    if (FOwner != nullptr && FOwner->Accepts(handler)) ok = handler ? handler(id, params, result, error) : true;
+    TJsError error;
+    // A copy: the function may close the window and free the view.
+    const TExternalCall call = FOwner != nullptr && FOwner->Call != nullptr ? *FOwner->Call : TExternalCall();
+    const TExternalOutcome outcome = call ? call(id, params, result, error) : TExternalOutcome::Refused;
+    if (outcome == TExternalOutcome::Refused) error = {u"SecurityError", u"window.external: the program refuses calls from this page"};
+    const bool ok = outcome == TExternalOutcome::Done;
     ++FAnswered;
     return Send(BridgeAnswerFrame(ok, result, error));
   }
@@ -214,11 +202,9 @@ gboolean OnUserMessage(WebKitWebView*, WebKitUserMessage* message, gpointer data
 
 }  // namespace
 
-void AddWebKitScriptBridge(WebKitWebView* web, const TExternalCallHandler& handler, const String& scheme) {
+void AddWebKitScriptBridge(WebKitWebView* web, const TExternalCall& call) {
   auto* bridge = new TViewBridge;
-  bridge->Web = web;
-  bridge->Handler = &handler;
-  bridge->SchemePrefix = ToUtf8(scheme) + ":";
+  bridge->Call = &call;
   // Freed with the web view, after its signal handlers are gone.
   g_object_set_data_full(G_OBJECT(web), kBridgeKey, bridge,
                          [](gpointer data) { delete static_cast<TViewBridge*>(data); });
@@ -227,7 +213,7 @@ void AddWebKitScriptBridge(WebKitWebView* web, const TExternalCallHandler& handl
 
 void DetachWebKitScriptBridge(WebKitWebView* web) {
   if (auto* bridge = static_cast<TViewBridge*>(g_object_get_data(G_OBJECT(web), kBridgeKey))) {
-    bridge->Handler = nullptr;
+    bridge->Call = nullptr;
   }
 }
 

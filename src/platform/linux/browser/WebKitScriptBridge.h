@@ -7,6 +7,9 @@
 // name exists that another program could open.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "base/String.h"
 #include "core/bridge/BrowserJs.h"
 
@@ -14,11 +17,16 @@ typedef struct _WebKitWebView WebKitWebView;
 
 namespace lumora {
 
-// Answers the window.external calls of web's pages through handler, which
+// A call of window.external as the view answers it: the view decides
+// whether the page may call at all (Refused: the page sees a
+// SecurityError).
+using TExternalCall = std::function<TExternalOutcome(int32_t ID, const std::vector<TJsValue>& Params,
+                                                     TJsValue& Result, TJsError& Error)>;
+
+// Answers the window.external calls of web's pages through call, which
 // belongs to the view that holds web and must outlive the link (see
-// DetachWebKitScriptBridge). Only calls made while web shows a page of
-// scheme reach the handler; the rest are refused.
-void AddWebKitScriptBridge(WebKitWebView* web, const TExternalCallHandler& handler, const String& scheme);
+// DetachWebKitScriptBridge).
+void AddWebKitScriptBridge(WebKitWebView* web, const TExternalCall& call);
 
 // Undoes AddWebKitScriptBridge's link from web to its owner, for an owner
 // that goes before its web view: later calls from web are refused.

@@ -10,20 +10,9 @@
 #include <vector>
 
 #include "base/String.h"
-#include "core/bridge/JsValue.h"
+#include "core/bridge/BrowserJs.h"
 
 namespace lumora {
-
-struct TJsError;
-
-// Where a call of window.external comes from, as far as the script engine
-// says: Named when the engine handed the call a caller (IDispatchEx's
-// service provider) that leads to the calling window; DocumentURL is then
-// that window's document URL, empty when it could not be read.
-struct TExternalCaller {
-  bool Named = false;
-  String DocumentURL;
-};
 
 // A request for a new window as the control describes it. NewWindow2 says
 // nothing of it (Described false); NewWindow3 names the page that asks
@@ -33,13 +22,6 @@ struct TNewWindowRequest {
   bool Described = false;
   String OpenerURL;
   bool UserAction = false;
-};
-
-// How a call of window.external ended.
-enum class TExternalOutcome {
-  Done,     // the function ran (or did nothing), without an error
-  Raised,   // the function raised: the script is to see the error
-  Refused,  // the caller may not call the program: as if no such member
 };
 
 struct TBrowserHostEvents {

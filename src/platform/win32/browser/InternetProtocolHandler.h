@@ -1,9 +1,12 @@
 // The URL layer's handler of one request for a registered scheme: Start
 // refuses a request made by a page of another scheme (its Referer or
-// Origin, as the bind's negotiator adds them), else takes the core's answer (core/protocol/ProtocolAnswer.h, made on the
-// user-interface thread), reports its content type and announces it as
-// fully available; Read hands it out; the last of Terminate and
-// UnlockRequest frees it.
+// Origin, as the bind's negotiator adds them), else takes the core's
+// answer (core/protocol/ProtocolAnswer.h, made on the user-interface
+// thread) to the request's Range, with the entry cache its factory shares,
+// tells the negotiator its status and headers (206 and Content-Range for a
+// range), reports its content type and announces it as fully available;
+// Read hands out its bytes; the last of Terminate and UnlockRequest frees
+// it.
 #pragma once
 
 #include <urlmon.h>
@@ -13,14 +16,16 @@
 #include <memory>
 
 #include "base/Stream.h"
+#include "core/protocol/EntryCache.h"
 #include "os/win32/ComPtr.h"
 
 namespace lumora {
 
 class TInternetProtocolHandler final : public IInternetProtocol {
  public:
-  // A new handler holding one reference, which the caller takes over.
-  static TComPtr<IInternetProtocol> Create();
+  // A new handler holding one reference, which the caller takes over; it
+  // keeps the entries ranges are asked of in cache, when there is one.
+  static TComPtr<IInternetProtocol> Create(std::shared_ptr<TEntryCache> cache = nullptr);
 
   // How many handlers exist in the process: every one the URL layer made
   // must be gone once it has released them all.
@@ -47,7 +52,7 @@ class TInternetProtocolHandler final : public IInternetProtocol {
   STDMETHODIMP UnlockRequest() override;
 
  private:
-  TInternetProtocolHandler();
+  explicit TInternetProtocolHandler(std::shared_ptr<TEntryCache> cache);
   ~TInternetProtocolHandler();
 
   // Frees the answer and lets the sink go.
@@ -57,7 +62,10 @@ class TInternetProtocolHandler final : public IInternetProtocol {
 
   std::atomic<ULONG> FRefCount{1};
   TComPtr<IInternetProtocolSink> ProtSink;
+  std::shared_ptr<TEntryCache> Cache;
   std::shared_ptr<TStream> Stream;
+  // Where the bytes to send start in Stream; StreamPosition counts from there.
+  uint64_t StreamOffset = 0;
   int32_t StreamPosition = 0;
   int32_t StreamSize = 0;
   int32_t LockCount = 0;

@@ -4,9 +4,9 @@
 
 namespace lumora {
 
-TComPtr<IClassFactory> TInternetProtocolHandlerFactory::Create() {
+TComPtr<IClassFactory> TInternetProtocolHandlerFactory::Create(std::shared_ptr<TEntryCache> cache) {
   // A COM object owns itself; its last Release deletes it.
-  return TComPtr<IClassFactory>::Adopt(new TInternetProtocolHandlerFactory());
+  return TComPtr<IClassFactory>::Adopt(new TInternetProtocolHandlerFactory(std::move(cache)));
 }
 
 STDMETHODIMP TInternetProtocolHandlerFactory::QueryInterface(REFIID riid, void** ppv) {
@@ -37,7 +37,7 @@ STDMETHODIMP TInternetProtocolHandlerFactory::CreateInstance(IUnknown* pUnkOuter
   // of every failed request); refused, the caller asks again without outer.
   if (pUnkOuter) return CLASS_E_NOAGGREGATION;
   if (!IsEqualIID(riid, IID_IInternetProtocol) && !IsEqualIID(riid, IID_IUnknown)) return E_NOINTERFACE;
-  const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create();
+  const TComPtr<IInternetProtocol> handler = TInternetProtocolHandler::Create(FCache);
   // The interface asked for, with its own reference; the creation reference
   // goes with `handler`.
   return handler->QueryInterface(riid, ppv);

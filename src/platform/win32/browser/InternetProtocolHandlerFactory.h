@@ -4,15 +4,18 @@
 #include <urlmon.h>
 
 #include <atomic>
+#include <memory>
 
+#include "core/protocol/EntryCache.h"
 #include "os/win32/ComPtr.h"
 
 namespace lumora {
 
 class TInternetProtocolHandlerFactory final : public IClassFactory {
  public:
-  // A new factory holding one reference, which the caller takes over.
-  static TComPtr<IClassFactory> Create();
+  // A new factory holding one reference, which the caller takes over. Its
+  // handlers share cache (none: they keep nothing).
+  static TComPtr<IClassFactory> Create(std::shared_ptr<TEntryCache> cache = nullptr);
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -27,10 +30,11 @@ class TInternetProtocolHandlerFactory final : public IClassFactory {
   STDMETHODIMP LockServer(BOOL fLock) override;
 
  private:
-  TInternetProtocolHandlerFactory() = default;
+  explicit TInternetProtocolHandlerFactory(std::shared_ptr<TEntryCache> cache) : FCache(std::move(cache)) {}
   ~TInternetProtocolHandlerFactory() = default;
 
   std::atomic<ULONG> FRefCount{1};
+  std::shared_ptr<TEntryCache> FCache;
 };
 
 }  // namespace lumora

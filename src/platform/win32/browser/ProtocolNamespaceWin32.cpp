@@ -1,8 +1,11 @@
 // The registry's schemes as temporary namespace handlers of the URL moniker
 // layer: registered with the session for this process only, all served by
-// one class factory of protocol handlers.
+// one class factory of protocol handlers, which share one cache of entries.
 #include <urlmon.h>
 
+#include <memory>
+
+#include "core/protocol/EntryCache.h"
 #include "core/protocol/InternetProtocol.h"
 #include "os/File.h"
 #include "platform/ProtocolNamespace.h"
@@ -23,7 +26,7 @@ String ErrorText(HRESULT result) { return SysErrorMessage(static_cast<uint32_t>(
 class TUrlMonikerNamespace final : public TProtocolNamespace {
  public:
   TUrlMonikerNamespace() {
-    FFactory = TInternetProtocolHandlerFactory::Create();
+    FFactory = TInternetProtocolHandlerFactory::Create(FCache);
     const HRESULT result = ::CoInternetGetSession(0, FSession.Receive(), 0);
     // Without a session no scheme can be registered at all.
     if (FAILED(result) || !FSession) {
@@ -42,9 +45,12 @@ class TUrlMonikerNamespace final : public TProtocolNamespace {
   void Unregister(const String& scheme) override {
     // Nothing to do about a failure: the scheme is forgotten either way.
     FSession->UnregisterNameSpace(FFactory.Get(), Wide(scheme).c_str());
+    // Nothing cached outlives the component that served it.
+    FCache->Clear();
   }
 
  private:
+  std::shared_ptr<TEntryCache> FCache = std::make_shared<TEntryCache>(kSiteEntryCacheBytes);
   TComPtr<IClassFactory> FFactory;
   TComPtr<IInternetSession> FSession;
 };

@@ -34,15 +34,25 @@ struct TTaskMemFree {
 
 }  // namespace
 
-TRequestInitiator InitiatorOf(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo) {
-  TComPtr<IHttpNegotiate> negotiator = NegotiatorOf(sink);
-  if (!negotiator) negotiator = NegotiatorOf(bindInfo);
-  if (!negotiator) return {};
+TBindRequest BindRequestOf(LPCWSTR url, IInternetProtocolSink* sink, IInternetBindInfo* bindInfo) {
+  TBindRequest request;
+  request.Negotiator = NegotiatorOf(sink);
+  if (!request.Negotiator) request.Negotiator = NegotiatorOf(bindInfo);
+  if (!request.Negotiator) return request;
   LPWSTR added = nullptr;
-  const HRESULT result = negotiator->BeginningTransaction(url, L"", 0, &added);
+  const HRESULT result = request.Negotiator->BeginningTransaction(url, L"", 0, &added);
   const std::unique_ptr<wchar_t, TTaskMemFree> headers(added);
-  if (FAILED(result) || !headers) return {};
-  return InitiatorFromHeaders(FromWide(headers.get()));
+  if (SUCCEEDED(result) && headers) request.Headers = FromWide(headers.get());
+  return request;
+}
+
+void TBindRequest::Respond(int status, const std::wstring& headers) const {
+  if (!Negotiator) return;
+  const wchar_t* reason = status == 206 ? L" Partial Content" : status == 416 ? L" Range Not Satisfiable" : L" OK";
+  const std::wstring response = L"HTTP/1.1 " + std::to_wstring(status) + reason + L"\r\n" + headers + L"\r\n";
+  LPWSTR asked = nullptr;
+  Negotiator->OnResponse(static_cast<DWORD>(status), response.c_str(), nullptr, &asked);
+  const std::unique_ptr<wchar_t, TTaskMemFree> unused(asked);
 }
 
 }  // namespace lumora

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "base/Exception.h"
 #include "os/win32/WideString.h"
 #include "platform/win32/browser/Variant.h"
 
@@ -23,13 +22,11 @@ struct TExceptionInfo {
 
 }  // namespace
 
-TScriptValue CallScriptFunction(IDispatch& script, const String& name, std::initializer_list<int> arguments) {
+TScriptCall CallScriptFunction(IDispatch& script, const String& name, std::initializer_list<int> arguments) {
   std::wstring wideName = Wide(name);
   LPOLESTR names[] = {wideName.data()};
   DISPID id = DISPID_UNKNOWN;
-  if (FAILED(script.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
-    throw Exception(u"This object does not support this method");
-  }
+  if (FAILED(script.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return TScriptCall::Missing();
 
   // The call's arguments go last first.
   std::vector<VARIANT> values(arguments.size());
@@ -48,10 +45,9 @@ TScriptValue CallScriptFunction(IDispatch& script, const String& name, std::init
                                         result.Get(), &error.Info, &argumentError);
   if (FAILED(outcome)) {
     if (outcome == DISP_E_EXCEPTION && error.Info.pfnDeferredFillIn) error.Info.pfnDeferredFillIn(&error.Info);
-    throw Exception(u"Method call unsuccessful. " + error.Text(error.Info.bstrDescription) + u" (" +
-                    error.Text(error.Info.bstrSource) + u").");
+    return TScriptCall::Failed(error.Text(error.Info.bstrDescription), error.Text(error.Info.bstrSource));
   }
-  return ScriptValueOf(*result);
+  return TScriptCall::Returned(ScriptValueOf(*result));
 }
 
 }  // namespace lumora

@@ -11,11 +11,9 @@
 
 namespace lumora {
 
-// Calls name on script with arguments (numbers) and returns its value.
-// Raises Exception "This object does not support this method" when script
-// has no such name, and "Method call unsuccessful. <description>
-// (<source>)." when the call fails (the script error's own description and
-// source; empty when the engine gave none).
-TScriptValue CallScriptFunction(IDispatch& script, const String& name, std::initializer_list<int> arguments);
+// Calls name on script with arguments (numbers): its value, Missing when
+// script has no such name, Failed with the script error's own description
+// and source when the call fails (ScriptCallValue gives the errors).
+TScriptCall CallScriptFunction(IDispatch& script, const String& name, std::initializer_list<int> arguments);
 
 }  // namespace lumora

@@ -225,7 +225,7 @@ TComPtr<IDispatch> TWebBrowserHost::ScriptDispatch() const {
 
 bool TWebBrowserHost::HasDocument() const { return static_cast<bool>(ScriptDispatch()); }
 
-TScriptValue TWebBrowserHost::ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+TScriptCall TWebBrowserHost::CallScript(const String& name, std::initializer_list<int> arguments) {
   const TComPtr<IDispatch> script = ScriptDispatch();
   if (!script) return {};
   return CallScriptFunction(*script.Get(), name, arguments);

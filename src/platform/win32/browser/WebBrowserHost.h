@@ -61,8 +61,12 @@ class TWebBrowserHost {
   // document.
   std::vector<String> FrameURLs() const;
   // Calls the loaded page's script function name with arguments; no page:
-  // an empty value. Raises the errors of CallScriptFunction.
-  TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments);
+  // an empty value. Raises the errors of ScriptCallValue.
+  TScriptValue ExecScriptEx(const String& name, std::initializer_list<int> arguments) {
+    return ScriptCallValue(CallScript(name, arguments));
+  }
+  // The call, and how it ended; no page: an empty value returned.
+  TScriptCall CallScript(const String& name, std::initializer_list<int> arguments);
   // True while the control holds a document whose script can be called.
   bool HasDocument() const;
   // The control's find dialog and its print preview (no prompt); nothing
