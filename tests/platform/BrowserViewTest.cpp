@@ -81,21 +81,26 @@ TEST(BrowserView, ScriptCallsRaiseTheBrowserComponentsErrors) {
 }
 
 // window.close() closes the program only from a page of the site at the
-// top; a window a page opened is its backend's to judge.
+// top, and not while a page of another origin is shown where it could have
+// asked; a window a page opened closes while it shows no page of another
+// origin.
 TEST(BrowserView, OnlyAPageOfTheSiteClosesTheProgram) {
   struct TCase {
     const char16_t* Shown;
     bool IsChild;
+    bool OtherOrigins;
     bool Closes;
   } cases[] = {
-      {u"lmp://site/index.html", false, true},
-      {u"LMP://site/index.html", false, true},
-      {u"", false, false},  // no page yet
-      {u"about:blank", false, false},
-      {u"http://127.0.0.1:8000/page.html", false, false},
-      {u"lmpx://site/index.html", false, false},
-      {u"http://127.0.0.1:8000/page.html", true, true},
-      {u"lmp://site/index.html", true, true},
+      {u"lmp://site/index.html", false, false, true},
+      {u"LMP://site/index.html", false, false, true},
+      {u"lmp://site/index.html", false, true, false},  // a foreign frame or popup may be asking
+      {u"", false, false, false},                      // no page yet
+      {u"about:blank", false, false, false},
+      {u"http://127.0.0.1:8000/page.html", false, false, false},
+      {u"lmpx://site/index.html", false, false, false},
+      {u"lmp://site/index.html", true, false, true},
+      {u"about:blank", true, false, true},  // where a window a page opened starts
+      {u"http://127.0.0.1:8000/page.html", true, false, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(ToUtf8(c.Shown) + (c.IsChild ? " (child)" : ""));
@@ -103,7 +108,7 @@ TEST(BrowserView, OnlyAPageOfTheSiteClosesTheProgram) {
     view.Navigate(c.Shown);
     std::vector<bool> raised;
     view.OnWindowClosing = [&](bool IsChildWindow) { raised.push_back(IsChildWindow); };
-    EXPECT_EQ(view.PageClosesWindow(c.IsChild), c.Closes);
+    EXPECT_EQ(view.PageClosesWindow(c.IsChild, c.OtherOrigins), c.Closes);
     EXPECT_EQ(raised, c.Closes ? std::vector<bool>{c.IsChild} : std::vector<bool>{});
   }
   // The handler may free the view.

@@ -168,7 +168,8 @@ TEST_F(BrowserViewWin32Test, NavigationsIntoTheSiteFromOtherOriginsNeverReachThe
 // download handler.
 TEST_F(BrowserViewWin32Test, TheWayBackFromAPageOfAnotherOriginLeadsToTheSitesPagesOnly) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   std::vector<String> reached, asked;
   view.OnBeforeNavigate = [&](const String& URL, bool&) { reached.push_back(URL); };
   view.OnReturnToSite = [&](const String& URL) {
@@ -257,8 +258,9 @@ TEST_F(BrowserViewWin32Test, OnlyASitePageClosesTheProgram) {
 TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsCloseNoWindowOfTheProgram) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
   const std::unique_ptr<TFormWindow> popupWindow = TFormWindow::Create();
-  TBrowserView view(*window);
-  auto popup = std::make_unique<TBrowserView>(*popupWindow, &view);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
+  std::unique_ptr<TBrowserView> popup = TBrowserView::Create(*popupWindow, &view);
   std::vector<String> closings;
   view.OnWindowClosing = [&](bool) { closings.push_back(u"main"); };
   popup->OnWindowClosing = [&](bool) { closings.push_back(u"popup"); };
@@ -295,12 +297,13 @@ TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsCloseNoWindowOfTheProgram) {
 // another origin is shown, the window waits for the next (NewWindow3).
 TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsOpenWindowsOnlyOnTheUsersAction) {
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
-  TBrowserView view(*window);
+  const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);
+  TBrowserView& view = *viewOwner;
   std::vector<std::unique_ptr<TFormWindow>> windows;
   std::vector<std::unique_ptr<TBrowserView>> popups;
   view.OnNewWindow = [&] {
     windows.push_back(TFormWindow::Create());
-    popups.push_back(std::make_unique<TBrowserView>(*windows.back(), &view));
+    popups.push_back(TBrowserView::Create(*windows.back(), &view));
     return popups.back().get();
   };
   const TComPtr<IDispatch> sink = EventSinkOf(HostOf(view));
