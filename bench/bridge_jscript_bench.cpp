@@ -26,6 +26,7 @@
 #include "platform/BrowserView.h"
 #include "platform/FormWindow.h"
 #include "platform/OleSession.h"
+#include "platform/SystemDesktop.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 #include "support/ServicesMainForm.h"
 #include "support/win32/JScriptHost.h"
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
 
     TAbZipKit zip;  // no site: the calls timed read no entry
     TTemporalFiles temporal;
-    THostServices services(zip, temporal, THostServicesSettings{.ExeDir = folder}, nullptr);
+    THostServices services(zip, temporal, THostServicesSettings{.ExeDir = folder}, nullptr,
+                           std::make_unique<TSystemDesktop>());
     TServicesMainForm mainForm(services, u"bench");
     const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
     const std::unique_ptr<TBrowserView> viewOwner = TBrowserView::Create(*window);

@@ -76,7 +76,7 @@ const std::array<TJsFunction, 25> JsFunctions = {{
     {kJsWebPreview, u"webPreview", 0, kAnyArgs, [](TCall& c) { c.Browser.PrintPreview(); }},
     {kJsAppPlayWav, u"appPlayWav", 1, 2,
      [](TCall& c) { c.Services().PlayWavSound(c.Text(0), c.Count() == 2 && c.Arg(1).ToInt16() != 0); }},
-    {kJsAppStopWav, u"appStopWav", 0, kAnyArgs, [](TCall&) { TSysUtils::StopCurrentSound(); }},
+    {kJsAppStopWav, u"appStopWav", 0, kAnyArgs, [](TCall& c) { c.Services().StopSound(); }},
     {kJsAppOpenFile, u"appOpenFile", 1, 1, [](TCall& c) { c.Services().OpenFile(c.Text(0)); }},
     {kJsAppParamStr, u"appParamStr", 1, 1,
      [](TCall& c) {
@@ -89,7 +89,7 @@ const std::array<TJsFunction, 25> JsFunctions = {{
     {kJsAppOpenFileWith, u"appOpenFileWith", 2, 2,
      [](TCall& c) { c.Services().OpenFileWith(c.Text(0), c.Text(1)); }},
     // The last argument is the target, however many there are.
-    {kJsAppShellExec, u"appShellExec", 1, kAnyArgs, [](TCall& c) { TSysUtils::ShellOpen(c.Text(c.Count() - 1)); }},
+    {kJsAppShellExec, u"appShellExec", 1, kAnyArgs, [](TCall& c) { c.Services().ShellOpen(c.Text(c.Count() - 1)); }},
     {kJsAppReadFile, u"appReadFile", 1, 1, [](TCall& c) { c.Returns(c.Services().ReadFile(c.Text(0))); }},
     {kJsAppWriteFile, u"appWriteFile", 2, 2, [](TCall& c) { c.Services().WriteFile(c.Text(0), c.Text(1)); }},
     {kJsAppMinimize, u"appMinimize", 0, kAnyArgs, [](TCall& c) { c.Browser.MinimizeApplication(); }},

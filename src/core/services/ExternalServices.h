@@ -21,6 +21,11 @@ class TExternalServices {
   virtual bool OpenFile(const String& filePath) = 0;
   virtual bool OpenFileWith(const String& execPath, const String& filePath) = 0;
   virtual bool PlayWavSound(const String& wavPath, bool loop) = 0;
+  // Stops whatever sound plays; services without a desktop play none.
+  virtual bool StopSound() { return false; }
+  // Opens path with the shell as it is given; services without a desktop
+  // open nothing.
+  virtual bool ShellOpen(const String& /*path*/) { return false; }
   // True when the navigation to url was a download and must be cancelled.
   virtual bool HandleDownloableFiles(const String& url) = 0;
   // True when a navigation to url would be such a download (a save or a

@@ -419,6 +419,10 @@ bool THostServices::RemoveRegistry(const String& Key, const String& ValueName) {
   return registry.DeleteValue(Key, ValueName);
 }
 
+bool THostServices::StopSound() { return FDesktop->StopCurrentSound(); }
+
+bool THostServices::ShellOpen(const String& path) { return FDesktop->ShellOpen(path); }
+
 String THostServices::GetPCName() { return TSysUtils::GetComputerNetName(); }
 String THostServices::GetPCUserName() { return TSysUtils::GetUserFromWindows(); }
 String THostServices::GetUserDocsDir() { return TSysUtils::GetUserDocumentsDirPath(); }

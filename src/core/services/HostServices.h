@@ -102,6 +102,9 @@ class THostServices final : public TExternalServices {
   bool OpenFileWith(const String& execPath, const String& filePath) override;
   // Plays a WAVE file from disk (the path as given) or from the site.
   bool PlayWavSound(const String& wavPath, bool loop) override;
+  // The desktop's, without the services' own bookkeeping.
+  bool StopSound() override;
+  bool ShellOpen(const String& path) override;
   bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) override;
   String ReadRegistry(const String& Key, const String& ValueName) override;
   bool RemoveRegistry(const String& Key, const String& ValueName) override;
