@@ -18,7 +18,7 @@
 #include "platform/FormWindow.h"
 #include "platform/MessageLoop.h"
 #include "platform/OleSession.h"
-#include "platform/win32/BrowserTestSupport.h"
+#include "support/win32/BrowserTestSupport.h"
 #include "platform/win32/browser/ComObject.h"
 
 namespace lumora::test {

@@ -11,7 +11,7 @@
 #include "platform/FormWindow.h"
 #include "platform/MessageLoop.h"
 #include "platform/win32/FormWindowStyle.h"
-#include "platform/win32/ImportHook.h"
+#include "support/win32/ImportHook.h"
 
 namespace lumora::test {
 namespace {

@@ -15,7 +15,7 @@
 #include "os/File.h"
 #include "platform/MessageBox.h"
 #include "os/win32/WideString.h"
-#include "platform/win32/OwnWindow.h"
+#include "support/win32/OwnWindow.h"
 #include "support/TestSupport.h"
 
 namespace lumora::test {

@@ -9,8 +9,8 @@
 
 #include "app/RestrictedForm.h"
 #include "platform/PasswordWindow.h"
-#include "platform/win32/OwnWindow.h"
-#include "platform/win32/TimerSteps.h"
+#include "support/win32/OwnWindow.h"
+#include "support/win32/TimerSteps.h"
 
 namespace lumora::test {
 namespace {

@@ -17,8 +17,8 @@
 #include "platform/FormWindow.h"
 #include "platform/PasswordWindow.h"
 #include "platform/StyleTheme.h"
-#include "platform/win32/OwnWindow.h"
-#include "platform/win32/TimerSteps.h"
+#include "support/win32/OwnWindow.h"
+#include "support/win32/TimerSteps.h"
 #include "support/TestSupport.h"
 #include "support/win32/MessageLoop.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/TrayIcon.h"
-#include "platform/win32/ImportHook.h"
+#include "support/win32/ImportHook.h"
 
 namespace lumora::test {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "base/Exception.h"
 #include "os/SysUtils.h"
-#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/linux/SysUtilsTestSupport.h"
 
 // Last: Xlib's macros (None, Status, True) clash with names in the headers
 // above.

@@ -11,7 +11,7 @@
 
 #include "base/Stream.h"
 #include "os/SysUtils.h"
-#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -14,7 +14,7 @@
 #include "core/protocol/InternetProtocol.h"
 #include "core/site/SiteRequestHandler.h"
 #include "core/zip/AbZipKit.h"
-#include "platform/win32/ImportHook.h"
+#include "support/win32/ImportHook.h"
 #include "support/TestSupport.h"
 #include "support/ZipWriter.h"
 

@@ -13,7 +13,7 @@
 #include "base/Exception.h"
 #include "os/File.h"
 #include "os/SysUtils.h"
-#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "os/SysUtils.h"
-#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "os/Registry.h"
-#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

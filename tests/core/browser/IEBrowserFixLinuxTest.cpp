@@ -4,7 +4,7 @@
 
 #include "core/browser/IEBrowserFix.h"
 #include "os/Registry.h"
-#include "platform/linux/SysUtilsTestSupport.h"
+#include "support/linux/SysUtilsTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -17,7 +17,7 @@
 #include "core/TemporaryFile.h"
 #include "os/SysUtils.h"
 #include "os/win32/WideString.h"
-#include "platform/win32/ImportHook.h"
+#include "support/win32/ImportHook.h"
 #include "support/TestSupport.h"
 
 namespace lumora {

@@ -37,7 +37,7 @@
 #include "platform/win32/browser/Variant.h"
 #include "platform/win32/browser/WebBrowserHost.h"
 #include "platform/win32/browser/InternetProtocolHandler.h"
-#include "platform/win32/BrowserTestSupport.h"
+#include "support/win32/BrowserTestSupport.h"
 
 namespace lumora::test {
 namespace {
