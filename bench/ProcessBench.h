@@ -34,16 +34,14 @@ inline const std::string kPassword = "kv73Tr8mwq5Ds=n941zbg70fe3Lux=Ra64wq";
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string RandomBytes(std::mt19937_64& random, size_t count) {
   std::string bytes(count, '\0');
   for (size_t i = 0; i + 8 <= count; i += 8) {
     const uint64_t value = random();
-    std::copy_n(reinterpret_cast<const char*>(&value), 8,
-                bytes.begin() + static_cast<ptrdiff_t>(i));
+    std::copy_n(reinterpret_cast<const char*>(&value), 8, bytes.begin() + static_cast<ptrdiff_t>(i));
   }
   return bytes;
 }
@@ -65,16 +63,12 @@ class TTextMaker {
   }
 
   std::string Make(size_t size, int kind) {
-    static const char* const kHtml[] = {"<p>",      "</p>\n",     "<div class=\"", "\">",
-                                        "</div>\n", "<a href=\"", ".html\">",      "</a>",
-                                        "<li>",     "</li>\n"};
+    static const char* const kHtml[] = {"<p>",        "</p>\n",   "<div class=\"", "\">",  "</div>\n",
+                                        "<a href=\"", ".html\">", "</a>",          "<li>", "</li>\n"};
     static const char* const kCss[] = {" {\n  margin: ", "px;\n  color: #", ";\n}\n.",
                                        " > .",           "  padding: 0 ",   "em;\n"};
-    static const char* const kJs[] = {"function ", "(a, b) {\n  return ",
-                                      " + ",       ";\n}\n",
-                                      "const ",    " = ",
-                                      "if (",      ") {\n",
-                                      "}\n",       "this."};
+    static const char* const kJs[] = {
+        "function ", "(a, b) {\n  return ", " + ", ";\n}\n", "const ", " = ", "if (", ") {\n", "}\n", "this."};
     std::string text;
     text.reserve(size + 64);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -120,8 +114,7 @@ class TSiteWriter {
     for (int i = 0; i < count; ++i) {
       static const char* const kExtensions[] = {".html", ".css", ".js"};
       const int kind = i % 3;
-      Put("site/pages/" + std::to_string(i / 100) + "/page" + std::to_string(i) +
-              kExtensions[kind],
+      Put("site/pages/" + std::to_string(i / 100) + "/page" + std::to_string(i) + kExtensions[kind],
           text.Make(2000 + random() % 24000, kind));
     }
   }
@@ -163,8 +156,8 @@ inline TRun Run(const std::string& command, const fs::path& folder = fs::current
   if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     Fail("failed: " + command);
   }
-  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-          CpuSeconds(usage), usage.ru_maxrss};
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds(usage),
+          usage.ru_maxrss};
 }
 
 // Each program's best run of rounds. The programs take turns round by round,

@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
   std::ofstream(folder / "site" / "site" / "small.txt") << "0123456789";
   std::ofstream(folder / "site" / "lm-config") << "[Lumora]\nIndexPage=site/index.html\nAppTitle=bench\n";
   const std::vector<std::string> ours = RunPage(LUMORA_RUNTIME_PATH, calls, folder / "this");
-  const std::vector<std::string> theirs = other.empty() ? std::vector<std::string>() : RunPage(other, calls, folder / "other");
+  const std::vector<std::string> theirs =
+      other.empty() ? std::vector<std::string>() : RunPage(other, calls, folder / "other");
   fs::remove_all(folder);
   if (ours.empty() || (!other.empty() && theirs.empty())) return 1;
   std::cout << "window.external calls, mean of " << calls << " each:\n";

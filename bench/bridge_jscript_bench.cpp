@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "the browser never asked for the page\n");
       return 1;
     }
-    auto* host = reinterpret_cast<TWebBrowserHost*>(
-        ::GetWindowLongPtrW(static_cast<HWND>(view.NativeHandle()), GWLP_USERDATA));
+    auto* host =
+        reinterpret_cast<TWebBrowserHost*>(::GetWindowLongPtrW(static_cast<HWND>(view.NativeHandle()), GWLP_USERDATA));
     TComPtr<IDispatch> external = host->External();
     TJScriptSite site;
     site.External = external.Get();
@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no JScript engine\n");
         return 1;
       }
-      const std::string text = "var calls = " + std::to_string(calls) + ", results = '" +
-                               JsQuoted(ToUtf8(results)) + "';\n" + kScript;
+      const std::string text =
+          "var calls = " + std::to_string(calls) + ", results = '" + JsQuoted(ToUtf8(results)) + "';\n" + kScript;
       engine.Parse(text);
       engine.Run();
     }

@@ -55,8 +55,10 @@ double SecondsIn(TCopy copy) {
 // The floor: the same blocks through the same file handles, nothing else.
 void BareCopy(const fs::path& from, const fs::path& to) {
   using namespace lumora;
-  TFileHandle source = TFileHandle::Open(from.u16string(), TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
-  TFileHandle target = TFileHandle::Open(to.u16string(), TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
+  TFileHandle source =
+      TFileHandle::Open(from.u16string(), TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
+  TFileHandle target =
+      TFileHandle::Open(to.u16string(), TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
   std::vector<uint8_t> buffer(TExeUtils::kCopyBlockSize);
   for (;;) {
     const int64_t got = source.Read(buffer.data(), TExeUtils::kCopyBlockSize);
@@ -94,10 +96,9 @@ int main(int argc, char** argv) {
   for (int round = 0; round < 5; ++round) {
     ours = std::min(ours, SecondsIn([&] { OurCopy(payload, dir / "copy1"); }));
     floor = std::min(floor, SecondsIn([&] { BareCopy(payload, dir / "copy2"); }));
-    program_ = std::min(program_, SecondsOf("\"" + program.string() + "\" \"" + (dir / "copy3").string() +
-                                            "\" > /dev/null"));
-    reference = std::min(reference, SecondsOf("cp \"" + payload.string() + "\" \"" +
-                                              (dir / "copy4").string() + "\""));
+    program_ =
+        std::min(program_, SecondsOf("\"" + program.string() + "\" \"" + (dir / "copy3").string() + "\" > /dev/null"));
+    reference = std::min(reference, SecondsOf("cp \"" + payload.string() + "\" \"" + (dir / "copy4").string() + "\""));
   }
   const double mb = static_cast<double>(megabytes);
   std::printf("container copy of %zu MB, best of 5:\n", megabytes);

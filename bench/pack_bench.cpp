@@ -35,24 +35,20 @@ TSiteWriter MakeSite(const fs::path& root, double megabytes) {
   for (int i = 0; i < pictures; ++i) {
     const bool jpeg = i % 3 != 0;
     const std::string signature = jpeg ? "\xFF\xD8\xFF\xE0" : "\x89PNG\r\n\x1A\n";
-    site.Put("site/img/" + std::to_string(i / 100) + "/pic" + std::to_string(i) +
-            (jpeg ? ".jpg" : ".png"),
-        signature + RandomBytes(random, 10000 + random() % 80000));
+    site.Put("site/img/" + std::to_string(i / 100) + "/pic" + std::to_string(i) + (jpeg ? ".jpg" : ".png"),
+             signature + RandomBytes(random, 10000 + random() % 80000));
   }
   const struct {
     const char* Name;
     std::string Signature;
     int Megabytes;
   } media[] = {
-      {"site/media/intro.mp4", "\0\0\0 ftypisom"s, 22},
-      {"site/media/theme.mp3", "ID3\x04", 28},
-      {"site/media/tour.webm", "\x1A\x45\xDF\xA3", 34},
-      {"site/media/talk.mp4", "\0\0\0 ftypmp42"s, 41},
+      {"site/media/intro.mp4", "\0\0\0 ftypisom"s, 22}, {"site/media/theme.mp3", "ID3\x04", 28},
+      {"site/media/tour.webm", "\x1A\x45\xDF\xA3", 34}, {"site/media/talk.mp4", "\0\0\0 ftypmp42"s, 41},
       {"site/media/film.mp4", "\0\0\0 ftypisom"s, 48},
   };
   for (const auto& m : media) {
-    site.Put(m.Name,
-        m.Signature + RandomBytes(random, static_cast<size_t>(m.Megabytes * scale * 1048576)));
+    site.Put(m.Name, m.Signature + RandomBytes(random, static_cast<size_t>(m.Megabytes * scale * 1048576)));
   }
   return site;
 }
@@ -68,8 +64,7 @@ TRun LibzipReadAll(const fs::path& archivePath) {
   std::vector<char> buffer(256 * 1024);
   const zip_int64_t count = zip_get_num_entries(archive, 0);
   for (zip_int64_t i = 0; i < count; ++i) {
-    zip_file_t* file =
-        zip_fopen_index_encrypted(archive, static_cast<zip_uint64_t>(i), 0, kPassword.c_str());
+    zip_file_t* file = zip_fopen_index_encrypted(archive, static_cast<zip_uint64_t>(i), 0, kPassword.c_str());
     if (file == nullptr) Fail("zip_fopen_index_encrypted");
     zip_int64_t got = 0;
     while ((got = zip_fread(file, buffer.data(), buffer.size())) > 0) {
@@ -94,8 +89,7 @@ void Line(const char* what, const TRun& run, double reference) {
 int main(int argc, char** argv) {
   const double megabytes = argc > 1 ? std::atof(argv[1]) : 300.0;
   const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
-  const fs::path work =
-      fs::temp_directory_path() / ("lumora-bench-pack-" + std::to_string(getpid()));
+  const fs::path work = fs::temp_directory_path() / ("lumora-bench-pack-" + std::to_string(getpid()));
   const fs::path site = work / "site";
   fs::create_directories(site);
   const std::string pack = LUMORA_PACK_PATH;
@@ -103,32 +97,29 @@ int main(int argc, char** argv) {
 
   const TSiteWriter written = MakeSite(site, megabytes);
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::printf("Site: %zu files, %.1f MB; %u processors; load average %.2f at the start\n",
-              written.Files(), static_cast<double>(written.Bytes()) / 1e6, cores, LoadAverage());
+  std::printf("Site: %zu files, %.1f MB; %u processors; load average %.2f at the start\n", written.Files(),
+              static_cast<double>(written.Bytes()) / 1e6, cores, LoadAverage());
 
   // Packing. Every program starts without its output: zip would otherwise
   // update an existing archive.
   const auto packWith = [&](const std::string& options, const fs::path& out) {
     return [&, options, out] {
       fs::remove(out);
-      return Run(Quoted(pack) + " " + options + " --runtime " + Quoted(runtime) + " " +
-                 Quoted(site) + " " + Quoted(out));
+      return Run(Quoted(pack) + " " + options + " --runtime " + Quoted(runtime) + " " + Quoted(site) + " " +
+                 Quoted(out));
     };
   };
   const fs::path oursOut = work / "ours";
-  const std::vector<TRun> packing =
-      Best(rounds, {packWith("", oursOut), packWith("--jobs 1", work / "ours-1"),
-                    packWith("--level 1", work / "ours-fast"),
-                    [&] {
-                      fs::remove(work / "zip.zip");
-                      return Run("zip -q -r -9 -P '" + kPassword + "' ../zip.zip .", site);
-                    },
-                    [&] {
-                      fs::remove(work / "7z.zip");
-                      return Run("7z a -bd -tzip -mm=Deflate -mem=ZipCrypto -p'" + kPassword +
-                                     "' ../7z.zip .",
-                                 site);
-                    }});
+  const std::vector<TRun> packing = Best(
+      rounds, {packWith("", oursOut), packWith("--jobs 1", work / "ours-1"), packWith("--level 1", work / "ours-fast"),
+               [&] {
+                 fs::remove(work / "zip.zip");
+                 return Run("zip -q -r -9 -P '" + kPassword + "' ../zip.zip .", site);
+               },
+               [&] {
+                 fs::remove(work / "7z.zip");
+                 return Run("7z a -bd -tzip -mm=Deflate -mem=ZipCrypto -p'" + kPassword + "' ../7z.zip .", site);
+               }});
   const TRun& ours = packing[0];
   const TRun& oursOne = packing[1];
   const TRun& oursFast = packing[2];
@@ -148,9 +139,8 @@ int main(int argc, char** argv) {
 
   const auto size = [&](int64_t archive) {
     char text[96];
-    std::snprintf(
-        text, sizeof text, "%lld bytes (%+.2f%% against zip -9)", static_cast<long long>(archive),
-        100.0 * static_cast<double>(archive - zipArchive) / static_cast<double>(zipArchive));
+    std::snprintf(text, sizeof text, "%lld bytes (%+.2f%% against zip -9)", static_cast<long long>(archive),
+                  100.0 * static_cast<double>(archive - zipArchive) / static_cast<double>(zipArchive));
     return std::string(text);
   };
   std::printf("\nPacking (best of %d; speed as a multiple of zip -9's):\n", rounds);
@@ -160,24 +150,23 @@ int main(int argc, char** argv) {
   Line("lumora-pack --level 1", oursFast, zip.Seconds);
   Line("lumora-pack", ours, zip.Seconds);
   std::printf("  archives: zip -9 %lld bytes; 7z %s; lumora-pack %s; --level 1 %s\n",
-              static_cast<long long>(zipArchive), size(sevenArchive).c_str(),
-              size(oursArchive).c_str(), size(fastArchive).c_str());
-  std::printf("  lumora-pack on %u threads: %.2fx as fast as on one\n", cores,
-              oursOne.Seconds / ours.Seconds);
+              static_cast<long long>(zipArchive), size(sevenArchive).c_str(), size(oursArchive).c_str(),
+              size(fastArchive).c_str());
+  std::printf("  lumora-pack on %u threads: %.2fx as fast as on one\n", cores, oursOne.Seconds / ours.Seconds);
 
   // Checking: every reader gets the same bare archive.
   const fs::path bare = work / "bare.zip";
-  if (std::system(("tail -c +" + std::to_string(runtimeSize + 1) + " " + Quoted(oursOut) + " > " +
-                   Quoted(bare))
-                      .c_str()) != 0) {
+  if (std::system(
+          ("tail -c +" + std::to_string(runtimeSize + 1) + " " + Quoted(oursOut) + " > " + Quoted(bare)).c_str()) !=
+      0) {
     Fail("cutting the archive out of the package");
   }
   // Checking is quick: more rounds.
   const std::vector<TRun> checking =
-      Best(3 * rounds, {[&] { return Run(Quoted(pack) + " --verify " + Quoted(bare)); },
-                        [&] { return Run(Quoted(pack) + " --verify --jobs 1 " + Quoted(bare)); },
-                        [&] { return Run("7z t -p'" + kPassword + "' " + Quoted(bare)); },
-                        [&] { return LibzipReadAll(bare); }});
+      Best(3 * rounds,
+           {[&] { return Run(Quoted(pack) + " --verify " + Quoted(bare)); },
+            [&] { return Run(Quoted(pack) + " --verify --jobs 1 " + Quoted(bare)); },
+            [&] { return Run("7z t -p'" + kPassword + "' " + Quoted(bare)); }, [&] { return LibzipReadAll(bare); }});
   const TRun& verify = checking[0];
   const TRun& verifyOne = checking[1];
   const TRun& sevenTest = checking[2];

@@ -52,8 +52,18 @@ double BestSeconds(const std::function<void()>& run, int rounds = kRounds) {
 }
 
 std::string Filler(std::mt19937& random, size_t size) {
-  static const char* const kWords[] = {"<div class=\"item\">", "</div>", "lorem", "ipsum", "<p>", "</p>\n",
-                                       "dolor", "<span>", "</span>", "sit", "amet", "color"};
+  static const char* const kWords[] = {"<div class=\"item\">",
+                                       "</div>",
+                                       "lorem",
+                                       "ipsum",
+                                       "<p>",
+                                       "</p>\n",
+                                       "dolor",
+                                       "<span>",
+                                       "</span>",
+                                       "sit",
+                                       "amet",
+                                       "color"};
   std::string text;
   while (text.size() < size) text += std::string(kWords[random() % std::size(kWords)]) + ' ';
   text.resize(size);
@@ -88,9 +98,10 @@ std::vector<std::string> AddResourcePage(TEntries& entries, std::mt19937& random
       page += "<script src=\"" + name + "\"></script>\n";
     } else {
       name = "res/p" + std::to_string(i) + ".svg";
-      entries["site/" + name] = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect width=\"8\" "
-                                "height=\"8\" fill=\"#" + std::to_string(100 + i % 800) + "\"/><!-- " +
-                                Filler(random, 1500) + " --></svg>";
+      entries["site/" + name] =
+          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"><rect width=\"8\" "
+          "height=\"8\" fill=\"#" +
+          std::to_string(100 + i % 800) + "\"/><!-- " + Filler(random, 1500) + " --></svg>";
       body += "<img src=\"" + name + "\">";
     }
     names.push_back("site/" + name);
@@ -225,8 +236,7 @@ int main() {
     const double plain = BestSeconds([&] { replaceAll(TTemplatePage::TStrategy::Plain); });
     handlerTimes[n] = handler;
     plainTimes[n] = plain;
-    std::printf("  %5d %12.2f %14.1f %16.2f %16.2f\n", n, handler * 1e3, handler * 1e6 / n, pieces * 1e3,
-                plain * 1e3);
+    std::printf("  %5d %12.2f %14.1f %16.2f %16.2f\n", n, handler * 1e3, handler * 1e6 / n, pieces * 1e3, plain * 1e3);
   }
   std::printf("  500 / 50 directives: handler %.1fx, plain search %.1fx (linear: 10x, quadratic: 100x)\n",
               handlerTimes[500] / handlerTimes[50], plainTimes[500] / plainTimes[50]);
@@ -242,8 +252,8 @@ int main() {
       WebKitLoadSeconds(lmp);
       const double fromLmp = BestSeconds([&] { WebKitLoadSeconds(lmp); }, 3);
       const double fromFile = BestSeconds([&] { WebKitLoadSeconds(file); }, 3);
-      std::printf("  %-12s lmp: %7.1f ms   file: %7.1f ms   lmp / file: %.2fx\n", page, fromLmp * 1e3,
-                  fromFile * 1e3, fromLmp / fromFile);
+      std::printf("  %-12s lmp: %7.1f ms   file: %7.1f ms   lmp / file: %.2fx\n", page, fromLmp * 1e3, fromFile * 1e3,
+                  fromLmp / fromFile);
     }
   } else {
     std::printf("WebKitGTK page load: skipped (no display)\n");

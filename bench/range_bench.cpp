@@ -98,11 +98,12 @@ int main(int argc, char** argv) {
         return bytes;
       },
       expected);
-  for (const TKind& kind : {TKind{"stored, encrypted", 0, "pw"}, TKind{"deflated, encrypted", 8, "pw"},
-                            TKind{"stored", 0, ""}}) {
+  for (const TKind& kind :
+       {TKind{"stored, encrypted", 0, "pw"}, TKind{"deflated, encrypted", 8, "pw"}, TKind{"stored", 0, ""}}) {
     const String archive = dir.File(u"site.zip");
-    test::WriteWholeFile(archive, test::BuildZip({{.Name = "entry.bin", .Data = data, .Method = kind.Method,
-                                                   .Password = kind.Password}}));
+    test::WriteWholeFile(
+        archive,
+        test::BuildZip({{.Name = "entry.bin", .Data = data, .Method = kind.Method, .Password = kind.Password}}));
     TAbZipKit kit;
     kit.SetPassword("pw");
     kit.SetFileName(archive);
@@ -126,7 +127,8 @@ int main(int argc, char** argv) {
                 whole.PeakGrowthKiB / 1024.0, streamed.Seconds, streamed.PeakGrowthKiB / 1024.0, file.Seconds,
                 file.PeakGrowthKiB / 1024.0);
   }
-  std::printf("(the entry stream's best for an encrypted stored entry is a repeated range: the streams over an\n"
-              " entry share seek points, so only the first range decrypts from the entry's start)\n");
+  std::printf(
+      "(the entry stream's best for an encrypted stored entry is a repeated range: the streams over an\n"
+      " entry share seek points, so only the first range decrypts from the entry's start)\n");
   return 0;
 }

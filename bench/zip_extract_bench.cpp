@@ -44,10 +44,10 @@ double BestSeconds(const std::function<void()>& run) {
 }
 
 std::string Page(std::mt19937& random, size_t size) {
-  static const char* const kWords[] = {"the", "site", "page", "<div class=\"item\">", "</div>",
-                                       "function", "return", "var", "style", "color:", "#fff;",
-                                       "margin", "<a href=\"../index.html\">", "</a>", "lorem",
-                                       "ipsum", "dolor", "table", "<p>", "</p>\n"};
+  static const char* const kWords[] = {
+      "the",    "site",  "page",   "<div class=\"item\">",       "</div>", "function", "return", "var",   "style",
+      "color:", "#fff;", "margin", "<a href=\"../index.html\">", "</a>",   "lorem",    "ipsum",  "dolor", "table",
+      "<p>",    "</p>\n"};
   std::string text;
   text.reserve(size + 32);
   while (text.size() < size) {
@@ -94,8 +94,7 @@ std::vector<TEntryData> EncryptedData(const std::string& archive, const TAbArchi
   std::vector<TEntryData> out;
   for (size_t i = 0; i < items.Count(); ++i) {
     const auto* local = reinterpret_cast<const uint8_t*>(archive.data()) + items[i].RelativeOffset;
-    const size_t start = items[i].RelativeOffset + zip::kLocalHeaderSize +
-                         ReadU16(local + 26) + ReadU16(local + 28);
+    const size_t start = items[i].RelativeOffset + zip::kLocalHeaderSize + ReadU16(local + 26) + ReadU16(local + 28);
     const auto* begin = reinterpret_cast<const uint8_t*>(archive.data()) + start;
     out.push_back({ToUtf8(items[i].FileName), {begin, begin + items[i].CompressedSize}});
   }
@@ -155,8 +154,7 @@ int main(int argc, char** argv) {
       zip_stat_t stat;
       zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
       std::vector<uint8_t> out(stat.size);
-      zip_file_t* file = zip_fopen_index_encrypted(archive, static_cast<zip_uint64_t>(i), 0,
-                                                   kPassword.c_str());
+      zip_file_t* file = zip_fopen_index_encrypted(archive, static_cast<zip_uint64_t>(i), 0, kPassword.c_str());
       if (file == nullptr) Fail("zip_fopen_index_encrypted");
       if (zip_fread(file, out.data(), out.size()) != static_cast<zip_int64_t>(out.size())) {
         Fail("zip_fread");
@@ -177,8 +175,8 @@ int main(int argc, char** argv) {
   });
 
   const double mb = 1024.0 * 1024.0;
-  std::printf("site archive: %zu entries, %.1f MiB extracted from %.1f MiB encrypted\n",
-              items.Count(), plainBytes / mb, cipherBytes / mb);
+  std::printf("site archive: %zu entries, %.1f MiB extracted from %.1f MiB encrypted\n", items.Count(), plainBytes / mb,
+              cipherBytes / mb);
   std::printf("  TAbZipKit     %7.1f ms  %7.1f MiB/s\n", ours * 1e3, plainBytes / mb / ours);
   std::printf("  libzip        %7.1f ms  %7.1f MiB/s\n", libzip * 1e3, plainBytes / mb / libzip);
   std::printf("  decrypt only  %7.1f ms  %7.1f MiB/s\n", floor * 1e3, plainBytes / mb / floor);
@@ -188,9 +186,10 @@ int main(int argc, char** argv) {
   // Opening a 50,000-entry archive.
   std::vector<test::TZipTestEntry> many;
   for (int i = 0; i < 50000; ++i) {
-    many.push_back({.Name = "site/section" + std::to_string(i / 100) + "/page" +
-                            std::to_string(i) + ".html",
-                    .Data = "x", .Method = 0, .Password = kPassword});
+    many.push_back({.Name = "site/section" + std::to_string(i / 100) + "/page" + std::to_string(i) + ".html",
+                    .Data = "x",
+                    .Method = 0,
+                    .Password = kPassword});
   }
   const fs::path manyPath = dir / "many.zip";
   WriteFile(manyPath, test::BuildZip(many));

@@ -13,8 +13,7 @@ constexpr int kDefaultClientHeight = 302;
 
 }  // namespace
 
-TBrowserForm::TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TBrowserView* related,
-                           bool embedded)
+TBrowserForm::TBrowserForm(TBrowserFormList& popups, TFormWindow& mainWindow, TBrowserView* related, bool embedded)
     : FPopups(popups), FMainWindow(mainWindow) {
   if (!embedded) {
     Window = TFormWindow::Create();

@@ -31,7 +31,6 @@ constexpr int kEscape = 27;
 
 const TMemIniFile& Config() { return *ExeHtmlSite->FIniFile; }
 
-
 }  // namespace
 
 TMainForm::TMainForm(TBrowserFormList& popups) : FPopups(popups) {
@@ -81,7 +80,7 @@ void TMainForm::FormCreate() {
     const int minHeight = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMinHeight);
     const int maxHeight = ReadConfigInteger(Config(), TConfigKeyId::AppWindowMaxHeight);
     FWindow->SetSizeConstraints(minWidth > 0 ? minWidth : kResourceMinWidth, maxWidth > 0 ? maxWidth : 0,
-                               minHeight > 0 ? minHeight : kResourceMinHeight, maxHeight > 0 ? maxHeight : 0);
+                                minHeight > 0 ? minHeight : kResourceMinHeight, maxHeight > 0 ? maxHeight : 0);
     if (ReadConfigInteger(Config(), TConfigKeyId::AppWindowOrder) == 1) FWindow->SetStayOnTop(true);
   }
   FWindow->SetCaption(FAppTitle);
@@ -92,9 +91,9 @@ void TMainForm::FormCreate() {
   settings.ExecuteExts = FExecuteExts;
   settings.Title = FAppTitle;
   FServices = std::make_unique<THostServices>(
-      *ExeHtmlSite->FZipFile, *TemporalFiles, settings, [](TSaveDialogRequest& request) {
-        return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
-      }, std::make_unique<TSystemDesktop>());
+      *ExeHtmlSite->FZipFile, *TemporalFiles, settings,
+      [](TSaveDialogRequest& request) { return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName); },
+      std::make_unique<TSystemDesktop>());
   CreateBrowserForm();
 }
 

@@ -82,8 +82,7 @@ int RunApplication() {
     try {
       TIEBrowserFix::Initialize();
     } catch (const std::exception& error) {
-      std::fprintf(stderr, "The browser emulation values were not written, starting without them: %s\n",
-                   error.what());
+      std::fprintf(stderr, "The browser emulation values were not written, starting without them: %s\n", error.what());
     }
     CheckTermination();
   } catch (const ENoAppendedArchive& request) {

@@ -17,9 +17,7 @@ void TStylesUtils::TrySetStyle(const String& themeName, bool showError) {
     ShowMessageBox(StyleNotFoundText(themeName), ApplicationTitle(), mbIconError | mbClose);
 }
 
-String TStylesUtils::StyleNotFoundText(const String& themeName) {
-  return Format(u"Style '%s' not found", {themeName});
-}
+String TStylesUtils::StyleNotFoundText(const String& themeName) { return Format(u"Style '%s' not found", {themeName}); }
 
 void TStylesUtils::GetAvailables(TStringList& list, bool sorted) {
   list.SetSorted(false);

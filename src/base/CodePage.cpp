@@ -41,8 +41,8 @@ std::string EncodeWindows1252(StringView text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
-    const bool pairStart = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
-                           text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    const bool pairStart =
+        unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
     if (pairStart) ++i;
     const int byte = EncodeUnit(unit);
     out += byte < 0 ? '?' : static_cast<char>(byte);

@@ -12,11 +12,9 @@ namespace lumora {
 // error code in parentheses.
 class EResourceUpdateError : public Exception {
  public:
-  explicit EResourceUpdateError(StringView text)
-      : Exception(u"Resource update error: " + String(text)) {}
+  explicit EResourceUpdateError(StringView text) : Exception(u"Resource update error: " + String(text)) {}
   EResourceUpdateError(StringView text, uint32_t code)
-      : Exception(u"Resource update error: " + String(text) + u" (" +
-                  IntToStr(static_cast<int64_t>(code)) + u")") {}
+      : Exception(u"Resource update error: " + String(text) + u" (" + IntToStr(static_cast<int64_t>(code)) + u")") {}
 };
 
 }  // namespace lumora

@@ -14,8 +14,8 @@ String ApplicationTitleOf(const String& executablePath) {
   const size_t dot = name.rfind(u'.');
   if (dot != String::npos) name.erase(dot);
   // The first character may be a surrogate pair.
-  const bool pair = name.size() >= 2 && name[0] >= 0xD800 && name[0] <= 0xDBFF && name[1] >= 0xDC00 &&
-                    name[1] <= 0xDFFF;
+  const bool pair =
+      name.size() >= 2 && name[0] >= 0xD800 && name[0] <= 0xDBFF && name[1] >= 0xDC00 && name[1] <= 0xDFFF;
   const size_t first = name.empty() ? 0 : (pair ? 2 : 1);
   return name.substr(0, first) + LowerCaseUnicode(StringView(name).substr(first));
 }

@@ -28,8 +28,7 @@ void TExeUtils::CopyBlocks(TStream& source, TStream& target, int64_t length, con
   std::vector<uint8_t> buffer(TExeUtils::kCopyBlockSize);
   int64_t copied = 0;
   while (copied < length) {
-    const int64_t got = source.Read(
-        buffer.data(), std::min<int64_t>(TExeUtils::kCopyBlockSize, length - copied));
+    const int64_t got = source.Read(buffer.data(), std::min<int64_t>(TExeUtils::kCopyBlockSize, length - copied));
     if (got <= 0) {
       throw EStreamError(Format(u"Cannot read file \"%s\". It ended after %s of %s bytes",
                                 {sourcePath, IntToStr(copied), IntToStr(length)}));

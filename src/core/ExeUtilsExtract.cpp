@@ -15,8 +15,7 @@ void TExeUtils::ExtractZipFromExe(const String& ZipPath) {
   // ends where the signature starts.
   const int64_t exeLength = GetExeLength();
   const int64_t archiveEnd = AppendedDataEnd(ExecutablePath(), imageEnd);
-  const int64_t length =
-      (archiveEnd >= 0 && archiveEnd < exeLength ? archiveEnd : exeLength) - imageEnd;
+  const int64_t length = (archiveEnd >= 0 && archiveEnd < exeLength ? archiveEnd : exeLength) - imageEnd;
   if (length == 0) {
     throw ENoAppendedArchive();
   }

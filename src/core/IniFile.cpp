@@ -29,9 +29,7 @@ String DecodeUtf16(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
-bool StartsWith(std::string_view bytes, std::string_view mark) {
-  return bytes.substr(0, mark.size()) == mark;
-}
+bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 
 }  // namespace
 
@@ -92,8 +90,7 @@ void TMemIniFile::SetStrings(const std::vector<String>& lines) {
     if (current == nullptr || equals == StringView::npos) continue;
     const StringView name = Trim(text.substr(0, equals));
     const StringView value = Trim(text.substr(equals + 1));
-    const auto [slot, added] =
-        current->Index.emplace(UpperCaseLocale(name), current->Entries.size());
+    const auto [slot, added] = current->Index.emplace(UpperCaseLocale(name), current->Entries.size());
     if (added) {
       current->Entries.push_back({String(name), String(value)});
     } else {
@@ -110,8 +107,7 @@ const TMemIniFile::TEntry* TMemIniFile::FindEntry(StringView section, StringView
   return &found->second.Entries[slot->second];
 }
 
-String TMemIniFile::ReadString(StringView section, StringView key,
-                               StringView defaultValue) const {
+String TMemIniFile::ReadString(StringView section, StringView key, StringView defaultValue) const {
   const TEntry* entry = FindEntry(section, key);
   return String(entry ? StringView(entry->Value) : defaultValue);
 }
@@ -151,8 +147,7 @@ bool TMemIniFile::TryParseInteger(StringView text, int32_t& value) {
   return true;
 }
 
-int32_t TMemIniFile::ReadInteger(StringView section, StringView key,
-                                 int32_t defaultValue) const {
+int32_t TMemIniFile::ReadInteger(StringView section, StringView key, int32_t defaultValue) const {
   const TEntry* entry = FindEntry(section, key);
   int32_t value = 0;
   return entry && TryParseInteger(entry->Value, value) ? value : defaultValue;
@@ -168,13 +163,9 @@ std::vector<String> TMemIniFile::SectionNames() const {
   return names;
 }
 
-bool TMemIniFile::SectionExists(StringView section) const {
-  return FSections.count(UpperCaseLocale(section)) != 0;
-}
+bool TMemIniFile::SectionExists(StringView section) const { return FSections.count(UpperCaseLocale(section)) != 0; }
 
-bool TMemIniFile::ValueExists(StringView section, StringView key) const {
-  return FindEntry(section, key) != nullptr;
-}
+bool TMemIniFile::ValueExists(StringView section, StringView key) const { return FindEntry(section, key) != nullptr; }
 
 std::vector<String> TMemIniFile::ReadSection(StringView section) const {
   std::vector<String> names;

@@ -30,8 +30,8 @@ TPcre2Pattern::TPcre2Pattern(std::string_view pattern, uint32_t options, TNewlin
   if (newline == TNewline::AnyUnicode) pcre2_set_newline(context.get(), PCRE2_NEWLINE_ANY);
   int error = 0;
   PCRE2_SIZE errorOffset = 0;
-  FCode = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options | PCRE2_UTF,
-                        &error, &errorOffset, context.get());
+  FCode = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options | PCRE2_UTF, &error,
+                        &errorOffset, context.get());
   if (!FCode) throw Exception(ErrorText(error));
   // Without JIT support the interpreter does the same work, only slower.
   pcre2_jit_compile(FCode, PCRE2_JIT_COMPLETE);

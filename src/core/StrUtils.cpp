@@ -49,9 +49,7 @@ String TStrUtils::ColorToWebRGB(TColor ColorToConvert, bool IncludePrefixChar) {
   return out;
 }
 
-String TStrUtils::FormatByteSize(int64_t bytes) {
-  return FormatByteSize(bytes, SystemDecimalSeparator());
-}
+String TStrUtils::FormatByteSize(int64_t bytes) { return FormatByteSize(bytes, SystemDecimalSeparator()); }
 
 String TStrUtils::FormatByteSizeForUser(int64_t bytes) {
   // The user's number format is taken once, like the process-wide format
@@ -66,8 +64,7 @@ String TStrUtils::FormatByteSize(int64_t bytes, char16_t decimalSeparator) {
     int64_t Divisor;
     const char16_t* Suffix;
   };
-  constexpr TUnit kUnits[] = {
-      {int64_t{1} << 30, u" GB"}, {int64_t{1} << 20, u" MB"}, {int64_t{1} << 10, u" KB"}};
+  constexpr TUnit kUnits[] = {{int64_t{1} << 30, u" GB"}, {int64_t{1} << 20, u" MB"}, {int64_t{1} << 10, u" KB"}};
   TUnit unit{1, u" bytes"};
   for (const TUnit& candidate : kUnits) {
     if (bytes > candidate.Divisor) {
@@ -102,8 +99,8 @@ String TStrUtils::UrlEncode(StringView str) {
   String out;
   out.reserve(str.size());
   for (const char16_t c : str) {
-    const bool plain = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
-                       (c >= u'0' && c <= u'9') || c == u'-' || c == u'.' || c == u'_';
+    const bool plain = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' ||
+                       c == u'.' || c == u'_';
     if (plain) {
       out += c;
     } else {
@@ -152,8 +149,7 @@ TArrayStrings TStrUtils::ExplodeStrings(StringView separator, StringView str) {
   TArrayStrings pieces;
   size_t start = 0;
   if (!separator.empty()) {
-    for (size_t found; (found = str.find(separator, start)) != StringView::npos;
-         start = found + separator.size()) {
+    for (size_t found; (found = str.find(separator, start)) != StringView::npos; start = found + separator.size()) {
       pieces.emplace_back(str.substr(start, found - start));
     }
   }
@@ -176,8 +172,7 @@ String TStrUtils::GetGUID() {
   // A version 4 (random) GUID, as the platforms' own generators make them:
   // version 4 in the top nibble of the third field, RFC 4122 variant bits
   // 10 at the top of the fourth.
-  const uint32_t data1 = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                         (static_cast<uint32_t>(bytes[3]) << 24);
+  const uint32_t data1 = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
   const uint32_t data2 = bytes[4] | (bytes[5] << 8);
   const uint32_t data3 = ((bytes[6] | (bytes[7] << 8)) & 0x0FFFu) | 0x4000u;
   bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
@@ -199,9 +194,7 @@ String TStrUtils::GetGUID() {
 
 String TStrUtils::RandomString(int32_t strLen) { return RandomLetters(strLen); }
 
-String TStrUtils::RemoveQueryFromUri(StringView uri) {
-  return String(uri.substr(0, uri.find_first_of(u"?#")));
-}
+String TStrUtils::RemoveQueryFromUri(StringView uri) { return String(uri.substr(0, uri.find_first_of(u"?#"))); }
 
 String TStrUtils::RemoveSideSlashes(StringView str) {
   const size_t first = str.find_first_not_of(u'/');

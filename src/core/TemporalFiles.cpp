@@ -13,8 +13,8 @@ constexpr uint32_t kRetryPauseMilliseconds = 100;
 }  // namespace
 
 void TTemporalFiles::Add(const String& path) {
-  const bool known = std::any_of(FFileList.begin(), FFileList.end(),
-                                 [&path](const String& f) { return SameTextLocale(f, path); });
+  const bool known =
+      std::any_of(FFileList.begin(), FFileList.end(), [&path](const String& f) { return SameTextLocale(f, path); });
   if (!known) FFileList.push_back(path);
 }
 

@@ -29,8 +29,7 @@ bool RemoveFolder(const String& folder) { return RemoveTree(folder) && !Director
 // Whether name is prefix, ten ASCII letters and extension, as
 // CreateTemporaryFile names files.
 bool IsRandomName(StringView name, StringView prefix, StringView extension) {
-  if (name.size() != prefix.size() + 10 + extension.size() || !name.starts_with(prefix) ||
-      !name.ends_with(extension)) {
+  if (name.size() != prefix.size() + 10 + extension.size() || !name.starts_with(prefix) || !name.ends_with(extension)) {
     return false;
   }
   for (const char16_t c : name.substr(prefix.size(), 10)) {
@@ -79,8 +78,7 @@ TTemporaryFile CreateTemporaryFile(const String& folder, StringView extension, b
   uint32_t error = 0;
   for (int draw = 0; draw < kMostDraws; ++draw) {
     String path = folder + String(prefix) + TStrUtils::RandomString(10) + String(extension);
-    TFileHandle file = TFileHandle::Open(path, TFileAccess::ReadWrite, TFileShare::ReadWrite,
-                                         TFileCreation::CreateNew);
+    TFileHandle file = TFileHandle::Open(path, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateNew);
     if (!file.IsOpen()) {
       error = file.OpenError();
       if (IsFileExistsError(error)) continue;
@@ -106,8 +104,7 @@ int RemoveStaleTemporaryFiles() {
     if (DirectoryExists(path)) {
       // A folder outlives its lock only when its program ended while a
       // start-up was removing it: the lock is deleted first.
-      if (IsProgramFolderName(name) && !FileExists(path + String(kLockExtension)) &&
-          RemoveFolder(path)) {
+      if (IsProgramFolderName(name) && !FileExists(path + String(kLockExtension)) && RemoveFolder(path)) {
         ++removed;
       }
     } else if (IsRandomName(name, kProgramFolderPrefix, kLockExtension)) {

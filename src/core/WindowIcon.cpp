@@ -11,9 +11,7 @@ namespace {
 
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1A\n", 8);
 
-const uint8_t* At(std::string_view bytes, size_t at) {
-  return reinterpret_cast<const uint8_t*>(bytes.data() + at);
-}
+const uint8_t* At(std::string_view bytes, size_t at) { return reinterpret_cast<const uint8_t*>(bytes.data() + at); }
 
 bool SideOk(uint32_t side) { return side >= 1 && side <= TWindowIcon::kMaxSide; }
 

@@ -38,8 +38,7 @@ class TFileHandle {
   TFileHandle& operator=(const TFileHandle&) = delete;
 
   // Never throws: check IsOpen() and OpenError().
-  static TFileHandle Open(const String& path, TFileAccess access, TFileShare share,
-                          TFileCreation creation);
+  static TFileHandle Open(const String& path, TFileAccess access, TFileShare share, TFileCreation creation);
 
   // An open file in folder that has no name yet (Linux: O_TMPFILE), for
   // content no one may see, nor find left over, before it is complete.

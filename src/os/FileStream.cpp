@@ -7,8 +7,7 @@ namespace lumora {
 
 namespace {
 
-TFileHandle OpenOrRaise(const String& path, TFileAccess access, TFileShare share,
-                        TFileCreation creation) {
+TFileHandle OpenOrRaise(const String& path, TFileAccess access, TFileShare share, TFileCreation creation) {
   TFileHandle handle = TFileHandle::Open(path, access, share, creation);
   if (!handle.IsOpen()) {
     const String reason = SysErrorMessage(handle.OpenError());
@@ -22,8 +21,7 @@ TFileHandle OpenOrRaise(const String& path, TFileAccess access, TFileShare share
 
 }  // namespace
 
-TFileStream::TFileStream(const String& path, TFileAccess access, TFileShare share,
-                         TFileCreation creation)
+TFileStream::TFileStream(const String& path, TFileAccess access, TFileShare share, TFileCreation creation)
     : FFileName(path), FHandle(OpenOrRaise(path, access, share, creation)) {}
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {

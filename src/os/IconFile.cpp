@@ -58,8 +58,7 @@ std::vector<TIconImage> TIconFile::Images(const std::vector<uint8_t>& bytes) {
   return images;
 }
 
-std::vector<uint8_t> TIconFile::GroupDirectory(const std::vector<uint8_t>& bytes, uint16_t reserved,
-                                               uint16_t type) {
+std::vector<uint8_t> TIconFile::GroupDirectory(const std::vector<uint8_t>& bytes, uint16_t reserved, uint16_t type) {
   const uint16_t count = ImageCount(bytes);
   std::vector<uint8_t> group(kHeaderSize + kGroupEntrySize * count);
   auto putWord = [&group](size_t at, uint16_t value) {

@@ -49,8 +49,7 @@ class TIconFile {
   // The group directory for a valid icon file: the given reserved and type
   // fields, the image count, then for image j the first 12 bytes of its
   // file entry and the resource identifier j + 1.
-  static std::vector<uint8_t> GroupDirectory(const std::vector<uint8_t>& bytes, uint16_t reserved,
-                                             uint16_t type);
+  static std::vector<uint8_t> GroupDirectory(const std::vector<uint8_t>& bytes, uint16_t reserved, uint16_t type);
 
   // Reads a group directory found in an executable. Only entries that lie
   // within size are reported, so a damaged group claiming more images than

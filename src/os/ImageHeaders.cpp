@@ -31,8 +31,8 @@ int64_t PeFileHeader(const THeaderReader& read) {
   uint16_t mz = 0;
   uint32_t peOffset = 0;
   uint32_t signature = 0;
-  if (!ReadLe(read, 0, mz) || mz != 0x5A4D || !ReadLe(read, 0x3C, peOffset) ||
-      !ReadLe(read, peOffset, signature) || signature != 0x00004550) {
+  if (!ReadLe(read, 0, mz) || mz != 0x5A4D || !ReadLe(read, 0x3C, peOffset) || !ReadLe(read, peOffset, signature) ||
+      signature != 0x00004550) {
     return -1;
   }
   return int64_t{peOffset} + 4;
@@ -53,8 +53,7 @@ int64_t PeImageEnd(const THeaderReader& read) {
   const auto fileHeader = static_cast<uint64_t>(header);
   uint16_t sectionCount = 0;
   uint16_t optionalHeaderSize = 0;
-  if (!ReadLe(read, fileHeader + 2, sectionCount) ||
-      !ReadLe(read, fileHeader + 16, optionalHeaderSize)) {
+  if (!ReadLe(read, fileHeader + 2, sectionCount) || !ReadLe(read, fileHeader + 16, optionalHeaderSize)) {
     return -1;
   }
   const uint64_t table = fileHeader + 20 + optionalHeaderSize;
@@ -62,8 +61,7 @@ int64_t PeImageEnd(const THeaderReader& read) {
   for (uint16_t i = 0; i < sectionCount; ++i) {
     uint32_t rawSize = 0;
     uint32_t rawPointer = 0;
-    if (!ReadLe(read, table + 40ull * i + 16, rawSize) ||
-        !ReadLe(read, table + 40ull * i + 20, rawPointer)) {
+    if (!ReadLe(read, table + 40ull * i + 16, rawSize) || !ReadLe(read, table + 40ull * i + 20, rawPointer)) {
       return -1;
     }
     // An unsigned 32-bit sum, as the loader's own fields are.
@@ -87,8 +85,7 @@ int64_t PeCertificateTableStart(const THeaderReader& read) {
   uint32_t offset = 0;
   uint32_t size = 0;
   if (countField == 0 || entry + 8 > optionalSize || !ReadLe(read, optional + countField, count) ||
-      count <= kSecurityEntry || !ReadLe(read, optional + entry, offset) ||
-      !ReadLe(read, optional + entry + 4, size)) {
+      count <= kSecurityEntry || !ReadLe(read, optional + entry, offset) || !ReadLe(read, optional + entry + 4, size)) {
     return -1;
   }
   return offset != 0 && size != 0 ? int64_t{offset} : int64_t{-1};
@@ -96,7 +93,11 @@ int64_t PeCertificateTableStart(const THeaderReader& read) {
 
 int64_t ElfImageEnd(const THeaderReader& read) {
   uint8_t ident[16];
-  if (!read(0, ident, sizeof ident) || std::memcmp(ident, "\x7F" "ELF", 4) != 0) return -1;
+  if (!read(0, ident, sizeof ident) || std::memcmp(ident,
+                                                   "\x7F"
+                                                   "ELF",
+                                                   4) != 0)
+    return -1;
   const bool is64 = ident[4] == 2;
   if ((ident[4] != 1 && !is64) || ident[5] != 1) return -1;  // little-endian only
 
@@ -112,9 +113,8 @@ int64_t ElfImageEnd(const THeaderReader& read) {
     shoff = sh32;
   }
   const uint64_t sizes = is64 ? 52 : 40;
-  ok = ok && ReadLe(read, sizes, ehsize) && ReadLe(read, sizes + 2, phentsize) &&
-       ReadLe(read, sizes + 4, phnum) && ReadLe(read, sizes + 6, shentsize) &&
-       ReadLe(read, sizes + 8, shnum);
+  ok = ok && ReadLe(read, sizes, ehsize) && ReadLe(read, sizes + 2, phentsize) && ReadLe(read, sizes + 4, phnum) &&
+       ReadLe(read, sizes + 6, shentsize) && ReadLe(read, sizes + 8, shnum);
   if (!ok || phnum > kMaxTableEntries || shnum > kMaxTableEntries) return -1;
 
   uint64_t end = ehsize;
@@ -140,12 +140,10 @@ int64_t ElfImageEnd(const THeaderReader& read) {
     uint32_t type = 0;
     uint64_t offset = 0, size = 0;
     if (is64) {
-      ok = ReadLe(read, entry + 4, type) && ReadLe(read, entry + 24, offset) &&
-           ReadLe(read, entry + 32, size);
+      ok = ReadLe(read, entry + 4, type) && ReadLe(read, entry + 24, offset) && ReadLe(read, entry + 32, size);
     } else {
       uint32_t o = 0, s = 0;
-      ok = ReadLe(read, entry + 4, type) && ReadLe(read, entry + 16, o) &&
-           ReadLe(read, entry + 20, s);
+      ok = ReadLe(read, entry + 4, type) && ReadLe(read, entry + 16, o) && ReadLe(read, entry + 20, s);
       offset = o;
       size = s;
     }
@@ -159,8 +157,7 @@ namespace {
 
 THeaderReader FileReader(TFileHandle& file) {
   return [&file](uint64_t offset, void* out, size_t count) {
-    if (offset > static_cast<uint64_t>(INT64_MAX) ||
-        file.Seek(static_cast<int64_t>(offset), 0) < 0) {
+    if (offset > static_cast<uint64_t>(INT64_MAX) || file.Seek(static_cast<int64_t>(offset), 0) < 0) {
       return false;
     }
     return file.Read(out, static_cast<int64_t>(count)) == static_cast<int64_t>(count);
@@ -168,8 +165,7 @@ THeaderReader FileReader(TFileHandle& file) {
 }
 
 TFileHandle OpenForHeaders(const String& path) {
-  return TFileHandle::Open(path, TFileAccess::Read, TFileShare::ReadWrite,
-                           TFileCreation::OpenExisting);
+  return TFileHandle::Open(path, TFileAccess::Read, TFileShare::ReadWrite, TFileCreation::OpenExisting);
 }
 
 }  // namespace

@@ -36,8 +36,8 @@ String TRegValue::AsText() const {
 
 uint32_t TRegValue::AsDWord() const {
   if (Data.size() < 4) return 0;
-  return static_cast<uint32_t>(Data[0]) | static_cast<uint32_t>(Data[1]) << 8 |
-         static_cast<uint32_t>(Data[2]) << 16 | static_cast<uint32_t>(Data[3]) << 24;
+  return static_cast<uint32_t>(Data[0]) | static_cast<uint32_t>(Data[1]) << 8 | static_cast<uint32_t>(Data[2]) << 16 |
+         static_cast<uint32_t>(Data[3]) << 24;
 }
 
 }  // namespace lumora

@@ -24,17 +24,13 @@ String TSysUtils::GetProgramFilesDirPath() {
   return IncludeTrailingPathDelimiter(GetSpecialFolderPath(kCsidlProgramFiles));
 }
 
-String TSysUtils::GetUserDesktopDirPath() {
-  return IncludeTrailingPathDelimiter(GetSpecialFolderPath(kCsidlDesktop));
-}
+String TSysUtils::GetUserDesktopDirPath() { return IncludeTrailingPathDelimiter(GetSpecialFolderPath(kCsidlDesktop)); }
 
 String TSysUtils::GetUserDocumentsDirPath() {
   return IncludeTrailingPathDelimiter(GetSpecialFolderPath(kCsidlPersonal));
 }
 
-String TSysUtils::GetUserAppDataDirPath() {
-  return IncludeTrailingPathDelimiter(GetSpecialFolderPath(kCsidlAppData));
-}
+String TSysUtils::GetUserAppDataDirPath() { return IncludeTrailingPathDelimiter(GetSpecialFolderPath(kCsidlAppData)); }
 
 int64_t TSysUtils::GetSizeOfFile(const String& filePath) { return FindFileSize(filePath); }
 

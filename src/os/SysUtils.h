@@ -105,8 +105,7 @@ class TSysUtils {
   // folders), then every other entry, each group in the platform's order.
   // An empty list when rootDir is no folder; raises an Exception when the
   // folder cannot be read.
-  static void GetDirectoryFiles(const String& rootDir, bool includeDirs,
-                                std::vector<String>& fileList);
+  static void GetDirectoryFiles(const String& rootDir, bool includeDirs, std::vector<String>& fileList);
 
   // The full path of path followed by "..", worked out on the text alone
   // (made absolute against the current folder, "." and ".." folded, links

@@ -23,12 +23,18 @@ std::vector<TFormWindow*>& WindowList() {
 
 TWindowFrame TWindowFrame::ForBorderStyle(int style) {
   switch (style) {
-    case bsNone: return {false, false, Normal};
-    case bsSingle: return {true, false, Normal};
-    case bsDialog: return {true, false, Dialog};
-    case bsToolWindow: return {true, false, Utility};
-    case bsSizeToolWin: return {true, true, Utility};
-    default: return {true, true, Normal};  // bsSizeable and values without a style of their own
+    case bsNone:
+      return {false, false, Normal};
+    case bsSingle:
+      return {true, false, Normal};
+    case bsDialog:
+      return {true, false, Dialog};
+    case bsToolWindow:
+      return {true, false, Utility};
+    case bsSizeToolWin:
+      return {true, true, Utility};
+    default:
+      return {true, true, Normal};  // bsSizeable and values without a style of their own
   }
 }
 

@@ -17,8 +17,6 @@ bool TSystemDesktop::PlaySoundFromStream(const TMemoryStream& stream, bool loop)
   return TSysUtils::PlaySoundFromStream(stream, loop);
 }
 
-void TSystemDesktop::ShowMessage(const String& text, const String& caption) {
-  ShowMessageBox(text, caption, mbOk);
-}
+void TSystemDesktop::ShowMessage(const String& text, const String& caption) { ShowMessageBox(text, caption, mbOk); }
 
 }  // namespace lumora

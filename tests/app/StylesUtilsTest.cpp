@@ -114,8 +114,7 @@ TEST_F(StylesUtilsTest, PreviewDrawsEveryStyleInItsOwnPalette) {
         {"default face", sample.DefaultButton.Left + sample.DefaultButton.Width() / 2, sample.DefaultButton.Top + 3,
          Role::ButtonPressed},
     };
-    if (style.Metric(TStyleMetric::FrameWidth) > 0)
-      spots.push_back({"frame", width / 2, height - 1, Role::Frame});
+    if (style.Metric(TStyleMetric::FrameWidth) > 0) spots.push_back({"frame", width / 2, height - 1, Role::Frame});
     for (const Spot& spot : spots)
       EXPECT_EQ(picture.Pixel(spot.x, spot.y), Opaque(style.Color(spot.role))) << spot.what;
 

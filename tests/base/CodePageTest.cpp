@@ -26,11 +26,14 @@ TEST(CodePage, Windows1252RoundTripsEveryByte) {
 }
 
 TEST(CodePage, Windows1252WritesQuestionMarksForWhatItLacks) {
-  struct Case { String text; std::string bytes; };
+  struct Case {
+    String text;
+    std::string bytes;
+  };
   const Case cases[] = {
       {u"caf\u00E9 \u20AC", "caf\xE9 \x80"},
-      {u"\u0100", "?"},                            // no best-fit "A"
-      {u"a\U0001F600b", "a?b"},                    // one "?" for a whole pair
+      {u"\u0100", "?"},                                 // no best-fit "A"
+      {u"a\U0001F600b", "a?b"},                         // one "?" for a whole pair
       {String(u"a") + char16_t(0xD800) + u"b", "a?b"},  // a lone surrogate
       {u"", ""},
   };

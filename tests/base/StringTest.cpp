@@ -13,12 +13,17 @@ TEST(String, Utf8RoundTripKeepsSurrogatePairs) {
 }
 
 TEST(String, MalformedUtf8BecomesReplacementCharacters) {
-  struct Case { std::string bytes; bool valid; };
+  struct Case {
+    std::string bytes;
+    bool valid;
+  };
   const Case cases[] = {
-      {"plain", true},          {"\xC3\xBC", true},  {"\xC0\xAF", false},  // overlong
-      {"\xED\xA0\x80", false},  // surrogate
+      {"plain", true},
+      {"\xC3\xBC", true},
+      {"\xC0\xAF", false},          // overlong
+      {"\xED\xA0\x80", false},      // surrogate
       {"\xF4\x90\x80\x80", false},  // above U+10FFFF
-      {"\xE2\x82", false},      // truncated
+      {"\xE2\x82", false},          // truncated
   };
   for (const auto& c : cases) {
     EXPECT_EQ(IsValidUtf8(c.bytes), c.valid) << c.bytes;

@@ -24,7 +24,9 @@ TEST(CommandLineParamsTest, SplitsAsTheRuntimeLibraryDoes) {
       {u"\"C:\\Program Files\\p.exe\" x", {u"C:\\Program Files\\p.exe", u"x"}},
       {u"prog a\"b c\"d e", {u"prog", u"ab cd", u"e"}},
       {u"prog \"\"a \"\" b", {u"prog", u"a", u"b"}},  // empty quotes before an argument vanish
-      {u"prog\ta\x01" u"b", {u"prog", u"a", u"b"}},    // any control character separates
+      {u"prog\ta\x01"
+       u"b",
+       {u"prog", u"a", u"b"}},  // any control character separates
       {u"prog \"unterminated arg", {u"prog", u"unterminated arg"}},
       {u"prog \"\"", {u"prog"}},
       {u"prog a\\\"b", {u"prog", u"a\\b"}},  // no backslash escapes here

@@ -20,8 +20,7 @@ std::map<std::string, std::string> RunSite(const std::string& fixture, int& exit
   TScratchDir dir;
   const std::string archive =
       fixture.empty() ? std::string() : ReadWholeFile(FromUtf8(LUMORA_FIXTURES_DIR "/site/" + fixture));
-  const std::string output =
-      test::RunWithAppended(dir, LUMORA_SITE_PROBE_PATH, archive, "", exitCode);
+  const std::string output = test::RunWithAppended(dir, LUMORA_SITE_PROBE_PATH, archive, "", exitCode);
   std::map<std::string, std::string> values;
   std::istringstream lines(output);
   std::string line;
@@ -47,10 +46,17 @@ TEST(ExeHtmlSite, WithoutConfigurationEveryKeyTakesItsDefault) {
   EXPECT_EQ(site["registered"], "1");
   EXPECT_EQ(site["copy-after-exit"], "0");
   const std::map<std::string, std::string> defaults = {
-      {"AppTheme", "Windows"},      {"AppTitle", ""},           {"UseTrayIcon", "false"},
-      {"IndexPage", ""},            {"ExtractFileExts", "zip mp3 mp4"},
-      {"ExecuteFileExts", "exe"},   {"AppWindowWidth", "800"},  {"AppWindowHeight", "600"},
-      {"HideJsErrors", "true"},     {"AllowCopyText", "false"}, {"AppBorderStyle", "2"},
+      {"AppTheme", "Windows"},
+      {"AppTitle", ""},
+      {"UseTrayIcon", "false"},
+      {"IndexPage", ""},
+      {"ExtractFileExts", "zip mp3 mp4"},
+      {"ExecuteFileExts", "exe"},
+      {"AppWindowWidth", "800"},
+      {"AppWindowHeight", "600"},
+      {"HideJsErrors", "true"},
+      {"AllowCopyText", "false"},
+      {"AppBorderStyle", "2"},
       {"AppWindowOrder", "0"},
   };
   for (const auto& [key, value] : defaults) EXPECT_EQ(site[key], value) << key;
@@ -62,18 +68,17 @@ TEST(ExeHtmlSite, ReadsAUtf16ConfigurationByItsRules) {
   ASSERT_EQ(exitCode, 0);
   EXPECT_EQ(site["AppTitle"], "Second Title");  // the later of two keys wins
   EXPECT_EQ(site["IndexPage"], "site/index.html");
-  EXPECT_EQ(site["AppWindowWidth"], "1024");      // 0x400
-  EXPECT_EQ(site["AppWindowHeight"], "600");      // not a number: the default
-  EXPECT_EQ(site["UseTrayIcon"], "false");        // "true" is no integer
-  EXPECT_EQ(site["AppEscapeClose"], "true");      // -1
-  EXPECT_EQ(site["ExtractFileExts"], "");         // present and empty
+  EXPECT_EQ(site["AppWindowWidth"], "1024");  // 0x400
+  EXPECT_EQ(site["AppWindowHeight"], "600");  // not a number: the default
+  EXPECT_EQ(site["UseTrayIcon"], "false");    // "true" is no integer
+  EXPECT_EQ(site["AppEscapeClose"], "true");  // -1
+  EXPECT_EQ(site["ExtractFileExts"], "");     // present and empty
 }
 
 TEST(ExeHtmlSite, ANonArchiveIsAnErrorAndNothingIsLeft) {
   int exitCode = -1;
   TScratchDir dir;
-  const std::string output = test::RunWithAppended(dir, LUMORA_SITE_PROBE_PATH,
-                                                   std::string(5000, 'x'), "", exitCode);
+  const std::string output = test::RunWithAppended(dir, LUMORA_SITE_PROBE_PATH, std::string(5000, 'x'), "", exitCode);
   EXPECT_EQ(exitCode, 4) << output;
   EXPECT_NE(output.find("Invalid file - not a PKZip file"), std::string::npos) << output;
 }

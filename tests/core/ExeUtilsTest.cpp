@@ -37,7 +37,10 @@ void Watch(TExeUtils& utils, TEvents& events) {
 
 TEST(AppendZipToExe, AppendsInBlocksAndReportsProgress) {
   TScratchDir dir;
-  struct Case { size_t size; size_t blocks; };
+  struct Case {
+    size_t size;
+    size_t blocks;
+  };
   for (const Case c : {Case{10240 * 3, 3}, Case{10240 * 3 + 1, 4}, Case{5, 1}, Case{0, 0}}) {
     const std::string exe = "MZ-runtime-image";
     const std::string zip = PatternBytes(c.size);
@@ -63,11 +66,9 @@ TEST(AppendZipToExe, MissingFilesRaiseTheirMessages) {
     TExeUtils().AppendZipToExe(dir.File(u"site.zip"), dir.File(u"absent.exe"));
     FAIL() << "no error";
   } catch (const EFOpenError& error) {
-    EXPECT_EQ(error.Message().rfind(u"Cannot open file \"" + dir.File(u"absent.exe") + u"\". ", 0),
-              0u);
+    EXPECT_EQ(error.Message().rfind(u"Cannot open file \"" + dir.File(u"absent.exe") + u"\". ", 0), 0u);
   }
-  EXPECT_THROW(TExeUtils().AppendZipToExe(dir.File(u"absent.zip"), dir.File(u"site.zip")),
-               EFOpenError);
+  EXPECT_THROW(TExeUtils().AppendZipToExe(dir.File(u"absent.zip"), dir.File(u"site.zip")), EFOpenError);
 }
 
 // The probe program copies whatever is appended to itself into copy.zip.
@@ -77,7 +78,10 @@ std::string RunProbe(const TScratchDir& dir, const std::string& payload, int& ex
 }
 
 TEST(ExtractZipFromExe, CopiesExactlyTheAppendedBytes) {
-  struct Case { size_t size; size_t reads; };
+  struct Case {
+    size_t size;
+    size_t reads;
+  };
   for (const Case c : {Case{10240 * 2, 2}, Case{10240 * 2 + 1, 3}, Case{1, 1}}) {
     TScratchDir dir;
     const std::string payload = PatternBytes(c.size, static_cast<unsigned>(c.size));
@@ -102,8 +106,7 @@ TEST(ExtractZipFromExe, CopiesExactlyTheAppendedBytes) {
 
 TEST(ImageHeaders, TheTestProgramHasNothingAppended) {
   const auto self = std::filesystem::path(LUMORA_PROBE_PATH);
-  EXPECT_EQ(ImageEndOfFile(self.u16string()),
-            static_cast<int64_t>(std::filesystem::file_size(self)));
+  EXPECT_EQ(ImageEndOfFile(self.u16string()), static_cast<int64_t>(std::filesystem::file_size(self)));
 }
 
 TEST(ImageHeaders, ForgedHeadersAreRefusedOrBounded) {
@@ -114,8 +117,8 @@ TEST(ImageHeaders, ForgedHeadersAreRefusedOrBounded) {
   pe[1] = 'Z';
   pe[0x3C] = 0x40;
   pe.replace(0x40, 4, std::string("PE\0\0", 4));
-  pe[0x44 + 2] = 1;    // one section
-  pe[0x44 + 16] = 0;   // no optional header
+  pe[0x44 + 2] = 1;   // one section
+  pe[0x44 + 16] = 0;  // no optional header
   const size_t section = 0x44 + 20;
   const uint32_t rawSize = 0x20, rawPointer = 0xFFFFFFF0;
   for (int i = 0; i < 4; ++i) {
@@ -130,7 +133,10 @@ TEST(ImageHeaders, ForgedHeadersAreRefusedOrBounded) {
     };
   };
   EXPECT_EQ(PeImageEnd(reader(pe)), 0x10);
-  const std::string truncatedElf("\x7F" "ELF\x02\x01", 6);
+  const std::string truncatedElf(
+      "\x7F"
+      "ELF\x02\x01",
+      6);
   EXPECT_EQ(ElfImageEnd(reader(truncatedElf)), -1);
   EXPECT_EQ(PeImageEnd(reader(truncatedElf)), -1);
   EXPECT_EQ(ElfImageEnd(reader(pe)), -1);

@@ -33,9 +33,7 @@ TEST(IniFile, EveryEncodingReadsTheSame) {
   const String text = u"[Lumora]\r\nAppTitle=Caf\u00E9 \u20AC\r\n";
   const String expected = u"Caf\u00E9 \u20AC";
   const std::string encodings[] = {
-      "\xEF\xBB\xBF" + ToUtf8(text),
-      Utf16Bytes(text, false),
-      Utf16Bytes(text, true),
+      "\xEF\xBB\xBF" + ToUtf8(text), Utf16Bytes(text, false), Utf16Bytes(text, true),
       EncodeWindows1252(text),  // no mark: the ANSI code page
   };
   for (const auto& bytes : encodings) EXPECT_EQ(Title(Load(bytes)), expected) << bytes;
@@ -45,7 +43,11 @@ TEST(IniFile, EveryEncodingReadsTheSame) {
 }
 
 TEST(IniFile, LineRules) {
-  struct Case { const char* what; std::string text; String title; };
+  struct Case {
+    const char* what;
+    std::string text;
+    String title;
+  };
   const Case cases[] = {
       {"LF ends", "[Lumora]\nAppTitle=x\n", u"x"},
       {"CR ends", "[Lumora]\rAppTitle=x\rOther=y", u"x"},
@@ -77,8 +79,7 @@ TEST(IniFile, NamesMatchBeyondAscii) {
 }
 
 TEST(IniFile, Sections) {
-  const TMemIniFile ini =
-      Load("[Lumora]\nB=1\nA=2\nb=3\nNoValue\n=empty name\n[Empty]\n[]\nX=1");
+  const TMemIniFile ini = Load("[Lumora]\nB=1\nA=2\nb=3\nNoValue\n=empty name\n[Empty]\n[]\nX=1");
   EXPECT_EQ(ini.ReadSection(u"lumora"), (std::vector<String>{u"B", u"A", u""}));
   EXPECT_EQ(ini.ReadString(u"Lumora", u"b", u""), u"3");
   EXPECT_TRUE(ini.SectionExists(u"EMPTY"));
@@ -89,20 +90,44 @@ TEST(IniFile, Sections) {
 }
 
 TEST(IniFile, Integers) {
-  struct Case { String value; int32_t result; };
+  struct Case {
+    String value;
+    int32_t result;
+  };
   constexpr int32_t kDefault = -77;
   const Case cases[] = {
-      {u"0", 0},        {u"42", 42},       {u"00012", 12},      {u"+7", 7},
-      {u"-12", -12},    {u"-0", 0},        {u"0x400", 1024},    {u"0X1f", 31},
-      {u"$400", 1024},  {u"0xFFFFFFFF", -1}, {u"$0000000000A", 10},
-      {u"2147483647", INT32_MAX},          {u"-2147483648", INT32_MIN},
+      {u"0", 0},
+      {u"42", 42},
+      {u"00012", 12},
+      {u"+7", 7},
+      {u"-12", -12},
+      {u"-0", 0},
+      {u"0x400", 1024},
+      {u"0X1f", 31},
+      {u"$400", 1024},
+      {u"0xFFFFFFFF", -1},
+      {u"$0000000000A", 10},
+      {u"2147483647", INT32_MAX},
+      {u"-2147483648", INT32_MIN},
       // Everything else gives the default.
-      {u"2147483648", kDefault},  {u"-2147483649", kDefault},
-      {u"99999999999999999999", kDefault},  {u"0x100000000", kDefault},
-      {u"", kDefault},  {u"$", kDefault},  {u"0x", kDefault},  {u"0x-1", kDefault},
-      {u"-0x10", kDefault},  {u"-$10", kDefault},  {u"-", kDefault},  {u"+", kDefault},
-      {u"12a", kDefault},  {u"1 2", kDefault},  {u"1e3", kDefault},  {u"1.0", kDefault},
-      {u"true", kDefault},  {u"\u0663", kDefault},  // an Arabic-Indic digit
+      {u"2147483648", kDefault},
+      {u"-2147483649", kDefault},
+      {u"99999999999999999999", kDefault},
+      {u"0x100000000", kDefault},
+      {u"", kDefault},
+      {u"$", kDefault},
+      {u"0x", kDefault},
+      {u"0x-1", kDefault},
+      {u"-0x10", kDefault},
+      {u"-$10", kDefault},
+      {u"-", kDefault},
+      {u"+", kDefault},
+      {u"12a", kDefault},
+      {u"1 2", kDefault},
+      {u"1e3", kDefault},
+      {u"1.0", kDefault},
+      {u"true", kDefault},
+      {u"\u0663", kDefault},  // an Arabic-Indic digit
   };
   for (const auto& c : cases) {
     const TMemIniFile ini = Load("\xEF\xBB\xBF[S]\nK=" + ToUtf8(c.value));
@@ -113,11 +138,13 @@ TEST(IniFile, Integers) {
 }
 
 TEST(IniFile, Booleans) {
-  struct Case { const char* value; bool whenTrue, whenFalse; };
+  struct Case {
+    const char* value;
+    bool whenTrue, whenFalse;
+  };
   const Case cases[] = {
-      {"1", true, true},    {"-1", true, true},     {"2", true, true},
-      {"0", false, false},  {"true", true, false},  {"false", true, false},
-      {"", true, false},
+      {"1", true, true},     {"-1", true, true},     {"2", true, true}, {"0", false, false},
+      {"true", true, false}, {"false", true, false}, {"", true, false},
   };
   for (const auto& c : cases) {
     const TMemIniFile ini = Load(std::string("[S]\nK=") + c.value);
@@ -137,20 +164,20 @@ TEST(IniFile, MalformedInputNeverFails) {
     EXPECT_TRUE(Load(markOnly).ReadSection(u"Lumora").empty());
   }
   // A UTF-16 NUL in the middle ends the text.
-  EXPECT_EQ(Title(Load(Utf16Bytes(String(u"[Lumora]\nAppTitle=x") + u'\0' + u"\nAppTitle=y",
-                                  false))),
-            u"x");
+  EXPECT_EQ(Title(Load(Utf16Bytes(String(u"[Lumora]\nAppTitle=x") + u'\0' + u"\nAppTitle=y", false))), u"x");
   // Lone surrogates stay as they are; bad UTF-8 becomes U+FFFD.
   const String lone = String(u"a") + char16_t(0xDC00) + u"b";
   EXPECT_EQ(Title(Load(Utf16Bytes(u"[Lumora]\nAppTitle=" + lone, false))), lone);
-  EXPECT_EQ(Title(Load("\xEF\xBB\xBF[Lumora]\nAppTitle=a\xC0\xAF" "b")), u"a\uFFFD\uFFFDb");
+  EXPECT_EQ(Title(Load("\xEF\xBB\xBF[Lumora]\nAppTitle=a\xC0\xAF"
+                       "b")),
+            u"a\uFFFD\uFFFDb");
 }
 
 TEST(IniFile, HugeLines) {
   const std::string value(4 << 20, 'v');
   const std::string garbage(1 << 20, '[');
-  const TMemIniFile ini = Load(garbage + "\n[Lumora]\n" + garbage + "\nAppTitle=" + value + "\n" +
-                               std::string(1 << 20, '='));
+  const TMemIniFile ini =
+      Load(garbage + "\n[Lumora]\n" + garbage + "\nAppTitle=" + value + "\n" + std::string(1 << 20, '='));
   EXPECT_EQ(ToUtf8(Title(ini)), value);
   EXPECT_EQ(ini.ReadSection(u"Lumora"), (std::vector<String>{u"AppTitle", u""}));
 }

@@ -23,7 +23,9 @@ String RandomUnits(std::mt19937& random, size_t length, char16_t limit) {
 }
 
 TEST(StrUtils, UrlEncode) {
-  struct Case { String in, out; };
+  struct Case {
+    String in, out;
+  };
   const Case cases[] = {
       {u"", u""},
       {u"a b/~", u"a%20b%2F%7E"},
@@ -38,12 +40,14 @@ TEST(StrUtils, UrlEncode) {
 }
 
 TEST(StrUtils, UrlDecode) {
-  struct Case { String in, out; };
+  struct Case {
+    String in, out;
+  };
   const Case cases[] = {
       {u"", u""},
       {u"a+b%2Fc%2b", u"a b/c+"},
-      {u"%41%4", u"A\u0004"},           // one digit at the very end is enough
-      {u"%C3%A9", u"\u00C3\u00A9"},     // escapes are not combined as UTF-8
+      {u"%41%4", u"A\u0004"},        // one digit at the very end is enough
+      {u"%C3%A9", u"\u00C3\u00A9"},  // escapes are not combined as UTF-8
       {u"%ff%00", String(u"\u00FF") + u'\0'},
       {u"plain", u"plain"},
       // Every bad escape discards the whole text.
@@ -53,7 +57,7 @@ TEST(StrUtils, UrlDecode) {
       {u"ok%", u""},
       {u"%%41", u""},
       {u"%+1", u""},
-      {u"%\u0661\u0662", u""},          // non-ASCII digits are not hex digits
+      {u"%\u0661\u0662", u""},  // non-ASCII digits are not hex digits
   };
   for (const auto& c : cases) EXPECT_EQ(TStrUtils::UrlDecode(c.in), c.out) << ToUtf8(c.in);
 }
@@ -70,17 +74,22 @@ TEST(StrUtils, UrlDecodeRestoresWhatUrlEncodeWrote) {
 }
 
 TEST(StrUtils, RemoveSideSlashesAndQuery) {
-  struct Case { String in, out; };
+  struct Case {
+    String in, out;
+  };
   const Case slashes[] = {
-      {u"//pages/a.html//", u"pages/a.html"}, {u"///", u""},     {u"/", u""},
-      {u"", u""},          {u"\\a\\", u"\\a\\"},                 {u"a//b", u"a//b"},
+      {u"//pages/a.html//", u"pages/a.html"},
+      {u"///", u""},
+      {u"/", u""},
+      {u"", u""},
+      {u"\\a\\", u"\\a\\"},
+      {u"a//b", u"a//b"},
   };
   for (const auto& c : slashes) {
     EXPECT_EQ(TStrUtils::RemoveSideSlashes(c.in), c.out) << ToUtf8(c.in);
   }
   const Case queries[] = {
-      {u"page.html?x=1#top", u"page.html"}, {u"a#b?c", u"a"}, {u"a/b.html", u"a/b.html"},
-      {u"?x", u""},                          {u"", u""},
+      {u"page.html?x=1#top", u"page.html"}, {u"a#b?c", u"a"}, {u"a/b.html", u"a/b.html"}, {u"?x", u""}, {u"", u""},
   };
   for (const auto& c : queries) {
     EXPECT_EQ(TStrUtils::RemoveQueryFromUri(c.in), c.out) << ToUtf8(c.in);
@@ -88,7 +97,10 @@ TEST(StrUtils, RemoveSideSlashesAndQuery) {
 }
 
 TEST(StrUtils, ExplodeAndImplode) {
-  struct Case { String separator, text; TArrayStrings pieces; };
+  struct Case {
+    String separator, text;
+    TArrayStrings pieces;
+  };
   const Case cases[] = {
       {u"::", u"a::b", {u"a", u"b"}},
       {u",", u"", {u""}},
@@ -127,18 +139,21 @@ TEST(StrUtils, RepeatString) {
 
 TEST(StrUtils, FormatByteSize) {
   const String sep(1, SystemDecimalSeparator());
-  struct Case { int64_t bytes; String text; };
+  struct Case {
+    int64_t bytes;
+    String text;
+  };
   const Case cases[] = {
       {0, u" bytes"},
       {1, u"1 bytes"},
       {-5, u"-5 bytes"},
       {INT64_MIN, u"-9223372036854775808 bytes"},
-      {1024, u"1024 bytes"},                     // units start strictly above
-      {1025, u"1 KB"},                           // 1.00 loses its zeros
-      {1126, u"1" + sep + u"1 KB"},              // 1.0996 rounds to 1.10
-      {1152, u"1" + sep + u"13 KB"},             // exactly 1.125: half goes up
+      {1024, u"1024 bytes"},          // units start strictly above
+      {1025, u"1 KB"},                // 1.00 loses its zeros
+      {1126, u"1" + sep + u"1 KB"},   // 1.0996 rounds to 1.10
+      {1152, u"1" + sep + u"13 KB"},  // exactly 1.125: half goes up
       {1536, u"1" + sep + u"5 KB"},
-      {2047, u"2 KB"},                           // rounding carries into the units
+      {2047, u"2 KB"},  // rounding carries into the units
       {1048576, u"1024 KB"},
       {1048577, u"1 MB"},
       {1073741824, u"1024 MB"},

@@ -52,8 +52,7 @@ TEST(TemporalFiles, GivesUpOnAFileThatWillNotGo) {
   TScratchDir dir;
   const String file = dir.File(u"held");
   WriteWholeFile(file, "x");
-  TFileHandle held =
-      TFileHandle::Open(file, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
+  TFileHandle held = TFileHandle::Open(file, TFileAccess::Read, TFileShare::None, TFileCreation::OpenExisting);
   ASSERT_TRUE(held.IsOpen());
   const auto started = std::chrono::steady_clock::now();
   {

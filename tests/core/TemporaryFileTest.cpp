@@ -27,7 +27,8 @@ class TemporaryFileTest : public ::testing::Test {
 
   std::set<std::string> Names() {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(ToUtf8(TSysUtils::GetTemporalDir())))) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(ToUtf8(TSysUtils::GetTemporalDir())))) {
       names.insert(entry.path().filename().string());
     }
     return names;

@@ -18,8 +18,7 @@ using namespace lumora;
 namespace {
 
 // A valid icon file of one 1 x 1 image.
-const std::vector<uint8_t> kIcon = {0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1, 0, 32, 0, 4, 0, 0, 0, 22, 0, 0, 0,
-                                    1, 2, 3, 4};
+const std::vector<uint8_t> kIcon = {0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1, 0, 32, 0, 4, 0, 0, 0, 22, 0, 0, 0, 1, 2, 3, 4};
 
 }  // namespace
 

@@ -9,12 +9,8 @@
 namespace lumora::test {
 
 inline void PrintProgressEvents(TExeUtils& utils) {
-  utils.OnProgressMax = [](TExeUtils&, int64_t max) {
-    std::printf("max %lld\n", static_cast<long long>(max));
-  };
-  utils.OnProgressPos = [](TExeUtils&, int64_t pos) {
-    std::printf("pos %lld\n", static_cast<long long>(pos));
-  };
+  utils.OnProgressMax = [](TExeUtils&, int64_t max) { std::printf("max %lld\n", static_cast<long long>(max)); };
+  utils.OnProgressPos = [](TExeUtils&, int64_t pos) { std::printf("pos %lld\n", static_cast<long long>(pos)); };
 }
 
 }  // namespace lumora::test

@@ -33,12 +33,15 @@ int main(int argc, char** argv) {
     settings.ExtractExts = ReadConfigString(ini, TConfigKeyId::ExtractFileExts);
     settings.ExecuteExts = ReadConfigString(ini, TConfigKeyId::ExecuteFileExts);
     settings.Title = u"Downloads";
-    THostServices services(*ExeHtmlSite->FZipFile, *TemporalFiles, settings, [](TSaveDialogRequest& request) {
-      std::printf("dialog %s %s [%s]\n", ToUtf8(request.DefaultExt).c_str(), ToUtf8(request.Filter).c_str(),
-                  ToUtf8(request.FileName).c_str());
-      std::fflush(stdout);
-      return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
-    }, std::make_unique<TSystemDesktop>());
+    THostServices services(
+        *ExeHtmlSite->FZipFile, *TemporalFiles, settings,
+        [](TSaveDialogRequest& request) {
+          std::printf("dialog %s %s [%s]\n", ToUtf8(request.DefaultExt).c_str(), ToUtf8(request.Filter).c_str(),
+                      ToUtf8(request.FileName).c_str());
+          std::fflush(stdout);
+          return RunSaveDialog(request.Filter, request.DefaultExt, request.FileName);
+        },
+        std::make_unique<TSystemDesktop>());
     for (int i = 1; i < argc; ++i) {
       const bool handled = services.HandleDownloableFiles(FromUtf8(argv[i]));
       std::printf("%s %d\n", argv[i], handled ? 1 : 0);

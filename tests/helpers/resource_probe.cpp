@@ -87,8 +87,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "no version resource\n");
     return 1;
   }
-  for (const wchar_t* name : {L"ProductName", L"FileDescription", L"CompanyName", L"LegalCopyright",
-                              L"FileVersion", L"ProductVersion", L"OriginalFilename"}) {
+  for (const wchar_t* name : {L"ProductName", L"FileDescription", L"CompanyName", L"LegalCopyright", L"FileVersion",
+                              L"ProductVersion", L"OriginalFilename"}) {
     wchar_t* value = nullptr;
     UINT length = 0;
     const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
@@ -100,9 +100,8 @@ int wmain(int argc, wchar_t** argv) {
   UINT length = 0;
   if (::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length)) {
     lines += "fixed FileVersion=" + std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
-             std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
-             std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
-             std::to_string(LOWORD(fixed->dwFileVersionLS)) + "\n";
+             std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) +
+             "." + std::to_string(LOWORD(fixed->dwFileVersionLS)) + "\n";
   }
   if (!Write(folder + L"version.txt", lines)) status = 1;
   return status;

@@ -31,17 +31,22 @@ int main() {
   const String copy = ExeHtmlSite->ArchiveCopyPath();
   std::printf("copy %s\n", ToUtf8(copy).c_str());
   std::printf("copy-exists %d\n", FileExists(copy) ? 1 : 0);
-  std::printf("registered %d\n",
-              !TemporalFiles->Files().empty() && TemporalFiles->Files().front() == copy ? 1 : 0);
+  std::printf("registered %d\n", !TemporalFiles->Files().empty() && TemporalFiles->Files().front() == copy ? 1 : 0);
   const TMemIniFile& ini = *ExeHtmlSite->FIniFile;
   const auto keys = ConfigKeys();
   for (size_t i = 0; i < keys.size(); ++i) {
     const auto id = static_cast<TConfigKeyId>(i);
     String value;
     switch (keys[i].Type) {
-      case TConfigKeyType::Text: value = ReadConfigString(ini, id); break;
-      case TConfigKeyType::Integer: value = IntToStr(ReadConfigInteger(ini, id)); break;
-      case TConfigKeyType::Boolean: value = ReadConfigBool(ini, id) ? u"true" : u"false"; break;
+      case TConfigKeyType::Text:
+        value = ReadConfigString(ini, id);
+        break;
+      case TConfigKeyType::Integer:
+        value = IntToStr(ReadConfigInteger(ini, id));
+        break;
+      case TConfigKeyType::Boolean:
+        value = ReadConfigBool(ini, id) ? u"true" : u"false";
+        break;
     }
     std::printf("%s=%s\n", ToUtf8(keys[i].Name).c_str(), ToUtf8(value).c_str());
   }

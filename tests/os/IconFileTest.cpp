@@ -60,8 +60,7 @@ TEST(IconFileTest, LoadAppliesTheSizeCapAndTheValidityTest) {
       {"empty file", "", invalid},
       {"five bytes", std::string(5, '\0'), invalid},
       {"an executable", "MZ" + IconBytes(0, {}, 64).substr(2), invalid},
-      {"M and Z as 16-bit values", std::string("M\0Z\0", 4) + IconBytes(0, {}, 64).substr(4),
-       invalid},
+      {"M and Z as 16-bit values", std::string("M\0Z\0", 4) + IconBytes(0, {}, 64).substr(4), invalid},
   };
   TScratchDir dir;
   for (const TCase& c : cases) {

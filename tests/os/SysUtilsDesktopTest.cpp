@@ -55,10 +55,10 @@ TEST(SysUtilsTest, IconFileIsDrawnPremultipliedTopDown) {
   ASSERT_EQ(bitmap.Width, 32);
   ASSERT_EQ(bitmap.Height, 32);
   ASSERT_EQ(bitmap.Pixels.size(), 32u * 32u * 4u);
-  EXPECT_TRUE(PixelIs(bitmap, 3, 3, {0, 0, 255, 255}));     // red, top left
-  EXPECT_TRUE(PixelIs(bitmap, 28, 3, {0, 255, 0, 255}));    // green, top right
-  EXPECT_TRUE(PixelIs(bitmap, 3, 28, {128, 0, 0, 128}));    // half-transparent blue
-  EXPECT_TRUE(PixelIs(bitmap, 28, 28, {0, 0, 0, 0}));       // transparent
+  EXPECT_TRUE(PixelIs(bitmap, 3, 3, {0, 0, 255, 255}));   // red, top left
+  EXPECT_TRUE(PixelIs(bitmap, 28, 3, {0, 255, 0, 255}));  // green, top right
+  EXPECT_TRUE(PixelIs(bitmap, 3, 28, {128, 0, 0, 128}));  // half-transparent blue
+  EXPECT_TRUE(PixelIs(bitmap, 28, 28, {0, 0, 0, 0}));     // transparent
 }
 
 TEST(SysUtilsTest, SmallIconsAreScaledToTheIconSize) {

@@ -19,9 +19,7 @@ using test::ReadWholeFile;
 using test::TScratchDir;
 using test::WriteWholeFile;
 
-String Joined(const String& folder, StringView name) {
-  return IncludeTrailingPathDelimiter(folder) + String(name);
-}
+String Joined(const String& folder, StringView name) { return IncludeTrailingPathDelimiter(folder) + String(name); }
 
 void MakeFolder(const String& path) { std::filesystem::create_directories(std::filesystem::path(path)); }
 
@@ -35,8 +33,7 @@ TEST(SysUtilsTest, SizeOfFileIsMinusOneZeroOrTheFull64BitSize) {
   // Sparse on the file systems the tests run on, so it costs no disk.
   const int64_t big = (int64_t{5} << 30) + 3;
   {
-    TFileStream file(scratch.File(u"big.bin"), TFileAccess::Write, TFileShare::None,
-                     TFileCreation::CreateAlways);
+    TFileStream file(scratch.File(u"big.bin"), TFileAccess::Write, TFileShare::None, TFileCreation::CreateAlways);
     file.SetSize(big);
   }
   EXPECT_EQ(TSysUtils::GetSizeOfFile(scratch.File(u"big.bin")), big);
@@ -142,9 +139,8 @@ TEST(SysUtilsTest, FoldersEndInExactlyOneSeparator) {
   EXPECT_NE(temporal[temporal.size() - 2], PathDelim);
   EXPECT_TRUE(DirectoryExists(temporal));
 
-  for (const String& folder :
-       {TSysUtils::GetUserDocumentsDirPath(), TSysUtils::GetUserDesktopDirPath(),
-        TSysUtils::GetUserAppDataDirPath(), TSysUtils::GetProgramFilesDirPath()}) {
+  for (const String& folder : {TSysUtils::GetUserDocumentsDirPath(), TSysUtils::GetUserDesktopDirPath(),
+                               TSysUtils::GetUserAppDataDirPath(), TSysUtils::GetProgramFilesDirPath()}) {
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), PathDelim) << ToUtf8(folder);
   }
@@ -163,10 +159,9 @@ TEST(SysUtilsTest, ByteSizesUseTheUsersDecimalSeparator) {
   const char16_t separator = UserDecimalSeparator();
   const String half = String(u"1") + separator + u"5 KB";
   EXPECT_EQ(TStrUtils::FormatByteSizeForUser(1536), half);
-  for (const int64_t bytes : {int64_t{0}, int64_t{1024}, int64_t{1025}, int64_t{1536},
-                              int64_t{3} << 20, int64_t{1073741825}, (int64_t{5} << 30) + 7}) {
-    EXPECT_EQ(TStrUtils::FormatByteSizeForUser(bytes), TStrUtils::FormatByteSize(bytes, separator))
-        << bytes;
+  for (const int64_t bytes : {int64_t{0}, int64_t{1024}, int64_t{1025}, int64_t{1536}, int64_t{3} << 20,
+                              int64_t{1073741825}, (int64_t{5} << 30) + 7}) {
+    EXPECT_EQ(TStrUtils::FormatByteSizeForUser(bytes), TStrUtils::FormatByteSize(bytes, separator)) << bytes;
     if (separator == SystemDecimalSeparator()) {
       EXPECT_EQ(TStrUtils::FormatByteSizeForUser(bytes), TStrUtils::FormatByteSize(bytes)) << bytes;
     }

@@ -97,10 +97,14 @@ TEST(FormWindow, BorderStyles) {
     F frame;
   };
   const TCase cases[] = {
-      {bsNone, {false, false, F::Normal}},     {bsSingle, {true, false, F::Normal}},
-      {bsSizeable, {true, true, F::Normal}},   {bsDialog, {true, false, F::Dialog}},
-      {bsToolWindow, {true, false, F::Utility}}, {bsSizeToolWin, {true, true, F::Utility}},
-      {-1, {true, true, F::Normal}},           {99, {true, true, F::Normal}},
+      {bsNone, {false, false, F::Normal}},
+      {bsSingle, {true, false, F::Normal}},
+      {bsSizeable, {true, true, F::Normal}},
+      {bsDialog, {true, false, F::Dialog}},
+      {bsToolWindow, {true, false, F::Utility}},
+      {bsSizeToolWin, {true, true, F::Utility}},
+      {-1, {true, true, F::Normal}},
+      {99, {true, true, F::Normal}},
   };
   for (const TCase& c : cases) {
     TRecordingWindow window;

@@ -36,8 +36,7 @@ std::string IconFile(int size, PixelAt pixelAt) {
   for (int y = size - 1; y >= 0; --y) {  // rows bottom-up
     for (int x = 0; x < size; ++x) {
       const TPixel p = pixelAt(x, y);
-      image += {static_cast<char>(p.B), static_cast<char>(p.G), static_cast<char>(p.R),
-                static_cast<char>(p.A)};
+      image += {static_cast<char>(p.B), static_cast<char>(p.G), static_cast<char>(p.R), static_cast<char>(p.A)};
     }
   }
   const int maskRow = ((size + 31) / 32) * 4;
@@ -70,10 +69,9 @@ inline ::testing::AssertionResult PixelIs(const TBitmap& bitmap, int x, int y, T
       near(actual.A, expected.A)) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure()
-         << "pixel " << x << "," << y << " is B" << +actual.B << " G" << +actual.G << " R"
-         << +actual.R << " A" << +actual.A << ", not B" << +expected.B << " G" << +expected.G
-         << " R" << +expected.R << " A" << +expected.A;
+  return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is B" << +actual.B << " G" << +actual.G << " R"
+                                       << +actual.R << " A" << +actual.A << ", not B" << +expected.B << " G"
+                                       << +expected.G << " R" << +expected.R << " A" << +expected.A;
 }
 
 // ExtractExeIcon finds no icon in path and leaves the bitmap as it was.
@@ -83,8 +81,7 @@ inline ::testing::AssertionResult HasNoIcon(const String& path) {
   if (TSysUtils::ExtractExeIcon(path, bitmap)) {
     return ::testing::AssertionFailure() << ToUtf8(path) << " has an icon";
   }
-  if (bitmap.Width != before.Width || bitmap.Height != before.Height ||
-      bitmap.Pixels != before.Pixels) {
+  if (bitmap.Width != before.Width || bitmap.Height != before.Height || bitmap.Pixels != before.Pixels) {
     return ::testing::AssertionFailure() << "the bitmap changed for " << ToUtf8(path);
   }
   return ::testing::AssertionSuccess();

@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
   const fs::path runtime = folder / "run";
   fs::create_directory(runtime);
   fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
-  const lumora::test::TScopedEnv tmp("TMPDIR", folder.string()),
-      runtimeVariable("XDG_RUNTIME_DIR", runtime.string());
+  const lumora::test::TScopedEnv tmp("TMPDIR", folder.string()), runtimeVariable("XDG_RUNTIME_DIR", runtime.string());
 #endif
   return RUN_ALL_TESTS();
 }

@@ -17,8 +17,8 @@ std::filesystem::path AsPath(const String& path) { return std::filesystem::path(
 
 TScratchDir::TScratchDir() {
   std::random_device random;
-  const auto base = std::filesystem::temp_directory_path() /
-                    ("lumora-test-" + std::to_string(random()) + std::to_string(random()));
+  const auto base =
+      std::filesystem::temp_directory_path() / ("lumora-test-" + std::to_string(random()) + std::to_string(random()));
   std::filesystem::create_directories(base);
   FPath = base.u16string();
 }
@@ -44,16 +44,14 @@ void WriteWholeFile(const String& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string RunWithAppended(const TScratchDir& dir, const std::string& programPath,
-                            const std::string& payload, const std::string& arguments,
-                            int& exitCode) {
+std::string RunWithAppended(const TScratchDir& dir, const std::string& programPath, const std::string& payload,
+                            const std::string& arguments, int& exitCode) {
   const std::filesystem::path source(programPath);
   const auto program = AsPath(dir.File(u"program")).replace_extension(source.extension());
   std::filesystem::copy_file(source, program, std::filesystem::copy_options::overwrite_existing);
   WriteWholeFile(program.u16string(), ReadWholeFile(program.u16string()) + payload);
   const auto output = AsPath(dir.File(u"program.out")).string();
-  const std::string command =
-      "\"" + program.string() + "\" " + arguments + " > \"" + output + "\"";
+  const std::string command = "\"" + program.string() + "\" " + arguments + " > \"" + output + "\"";
 #ifdef _WIN32
   // cmd /c drops the first and the last quote of a command line that has
   // more than two; an outer pair keeps the inner ones intact.

@@ -53,9 +53,8 @@ std::string ReadWholeFile(const String& path);
 // Copies the program at programPath into dir, appends payload to the copy,
 // runs it with arguments (already quoted) and returns what it printed;
 // exitCode gets the process's exit code.
-std::string RunWithAppended(const TScratchDir& dir, const std::string& programPath,
-                            const std::string& payload, const std::string& arguments,
-                            int& exitCode);
+std::string RunWithAppended(const TScratchDir& dir, const std::string& programPath, const std::string& payload,
+                            const std::string& arguments, int& exitCode);
 void WriteWholeFile(const String& path, const std::string& bytes);
 
 // Sets (or with no value, removes) an environment variable until the object

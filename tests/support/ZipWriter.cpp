@@ -53,8 +53,7 @@ std::string Le32(uint32_t v) { return Le16(static_cast<uint16_t>(v)) + Le16(stat
 std::string Le64(uint64_t v) { return Le32(static_cast<uint32_t>(v)) + Le32(static_cast<uint32_t>(v >> 32)); }
 
 uint32_t Crc32(std::string_view data) {
-  return static_cast<uint32_t>(
-      ::crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+  return static_cast<uint32_t>(::crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
 std::string ExtraBlock(uint16_t id, std::string_view data) {
@@ -83,26 +82,25 @@ std::string BuildZip(const std::vector<TZipTestEntry>& entries, const TZipTestOp
   for (const auto& entry : entries) {
     const uint32_t crc = entry.Crc.value_or(Crc32(entry.Data));
     const uint64_t size = entry.DeclaredSize.value_or(entry.Data.size());
-    std::string payload = entry.Compressed ? *entry.Compressed
+    std::string payload = entry.Compressed    ? *entry.Compressed
                           : entry.Method == 8 ? DeflateRaw(entry.Data)
                                               : entry.Data;
     uint16_t flags = entry.ExtraFlags;
     if (!entry.Password.empty()) {
       flags |= 1;
-      const uint8_t check = entry.DataDescriptor ? static_cast<uint8_t>(entry.ModTime >> 8)
-                                                 : static_cast<uint8_t>(crc >> 24);
+      const uint8_t check =
+          entry.DataDescriptor ? static_cast<uint8_t>(entry.ModTime >> 8) : static_cast<uint8_t>(crc >> 24);
       payload = Encrypt(entry.Password, check, payload);
     }
     if (entry.DataDescriptor) flags |= 8;
     const uint64_t offset = archive.size();
 
-    archive += Le32(0x04034B50) + Le16(entry.VersionNeeded) + Le16(flags) + Le16(entry.Method) +
-               Le16(entry.ModTime) + Le16(entry.ModDate);
+    archive += Le32(0x04034B50) + Le16(entry.VersionNeeded) + Le16(flags) + Le16(entry.Method) + Le16(entry.ModTime) +
+               Le16(entry.ModDate);
     if (entry.DataDescriptor) {
       archive += Le32(0) + Le32(0) + Le32(0);
     } else {
-      archive += Le32(crc) + Le32(static_cast<uint32_t>(payload.size())) +
-                 Le32(static_cast<uint32_t>(size));
+      archive += Le32(crc) + Le32(static_cast<uint32_t>(payload.size())) + Le32(static_cast<uint32_t>(size));
     }
     archive += Le16(static_cast<uint16_t>(entry.Name.size())) + Le16(0) + entry.Name + payload;
     if (entry.DataDescriptor) {
@@ -118,12 +116,11 @@ std::string BuildZip(const std::vector<TZipTestEntry>& entries, const TZipTestOp
       extra = ExtraBlock(1, Le64(size) + Le64(payload.size()) + Le64(offset)) + extra;
       compressed32 = size32 = offset32 = 0xFFFFFFFF;
     }
-    directory += Le32(0x02014B50) + Le16(entry.VersionMadeBy) + Le16(entry.VersionNeeded) +
-                 Le16(flags) + Le16(entry.Method) + Le16(entry.ModTime) + Le16(entry.ModDate) +
-                 Le32(crc) + Le32(compressed32) + Le32(size32) +
-                 Le16(static_cast<uint16_t>(entry.Name.size())) +
-                 Le16(static_cast<uint16_t>(extra.size())) + Le16(0) + Le16(0) + Le16(0) +
-                 Le32(0) + Le32(offset32) + entry.Name + extra;
+    directory += Le32(0x02014B50) + Le16(entry.VersionMadeBy) + Le16(entry.VersionNeeded) + Le16(flags) +
+                 Le16(entry.Method) + Le16(entry.ModTime) + Le16(entry.ModDate) + Le32(crc) + Le32(compressed32) +
+                 Le32(size32) + Le16(static_cast<uint16_t>(entry.Name.size())) +
+                 Le16(static_cast<uint16_t>(extra.size())) + Le16(0) + Le16(0) + Le16(0) + Le32(0) + Le32(offset32) +
+                 entry.Name + extra;
   }
 
   const uint64_t directoryOffset = archive.size();
@@ -131,11 +128,11 @@ std::string BuildZip(const std::vector<TZipTestEntry>& entries, const TZipTestOp
   const uint64_t count = entries.size();
   if (options.Zip64) {
     const uint64_t recordOffset = archive.size();
-    archive += Le32(0x06064B50) + Le64(44) + Le16(45) + Le16(45) + Le32(0) + Le32(0) +
-               Le64(count) + Le64(count) + Le64(directory.size()) + Le64(directoryOffset);
+    archive += Le32(0x06064B50) + Le64(44) + Le16(45) + Le16(45) + Le32(0) + Le32(0) + Le64(count) + Le64(count) +
+               Le64(directory.size()) + Le64(directoryOffset);
     archive += Le32(0x07064B50) + Le32(0) + Le64(recordOffset) + Le32(1);
-    archive += Le32(0x06054B50) + Le16(0xFFFF) + Le16(0xFFFF) + Le16(0xFFFF) + Le16(0xFFFF) +
-               Le32(0xFFFFFFFF) + Le32(0xFFFFFFFF);
+    archive += Le32(0x06054B50) + Le16(0xFFFF) + Le16(0xFFFF) + Le16(0xFFFF) + Le16(0xFFFF) + Le32(0xFFFFFFFF) +
+               Le32(0xFFFFFFFF);
   } else {
     archive += Le32(0x06054B50) + Le16(0) + Le16(0) + Le16(static_cast<uint16_t>(count)) +
                Le16(static_cast<uint16_t>(count)) + Le32(static_cast<uint32_t>(directory.size())) +

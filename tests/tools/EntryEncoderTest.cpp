@@ -30,8 +30,7 @@ std::string Text(size_t count) {
 }
 
 bool Recognizes(const std::string& start) {
-  return TCompressedFormats::Recognizes(
-      {reinterpret_cast<const uint8_t*>(start.data()), start.size()});
+  return TCompressedFormats::Recognizes({reinterpret_cast<const uint8_t*>(start.data()), start.size()});
 }
 
 TEST(CompressedFormatsTest, KnowsTheCompressedFormatsByTheirFirstBytes) {
@@ -104,12 +103,8 @@ TEST(EntryEncoderTest, ChoosesTheMethodWithoutCompressingLargeFilesInVain) {
       {"small random", RandomBytes(20000, 1), {kZipMethodDeflated, kZipMethodStored}},
       // A large one is judged by its first block.
       {"large random", RandomBytes(3 * block.size(), 2), {kZipMethodStored}},
-      {"large, random first block",
-       RandomBytes(block.size(), 3) + Text(3 * block.size()),
-       {kZipMethodStored}},
-      {"large, text first block",
-       Text(block.size()) + RandomBytes(block.size(), 4),
-       {kZipMethodDeflated}},
+      {"large, random first block", RandomBytes(block.size(), 3) + Text(3 * block.size()), {kZipMethodStored}},
+      {"large, text first block", Text(block.size()) + RandomBytes(block.size(), 4), {kZipMethodDeflated}},
       // A known format is stored even when it would compress.
       {"JPEG signature", jpeg + Text(3000), {kZipMethodStored}},
   };
@@ -152,9 +147,7 @@ TEST(PkwareKeysTest, EncryptingWhileChecksummingGivesWhatEachGivesAlone) {
     both.EncryptAndChecksum(together.data() + half, count - half, crc);
     alone.Encrypt(apart.data(), count);
     EXPECT_EQ(together, apart) << count;
-    EXPECT_EQ(crc, crc32(0, reinterpret_cast<const Bytef*>(plain.data()),
-                         static_cast<uInt>(plain.size())))
-        << count;
+    EXPECT_EQ(crc, crc32(0, reinterpret_cast<const Bytef*>(plain.data()), static_cast<uInt>(plain.size()))) << count;
   }
 }
 

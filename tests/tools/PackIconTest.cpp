@@ -32,8 +32,8 @@ TEST(PackIconTest, TheIconGoesInBeforeTheArchive) {
   TPacker::Pack(options, nullptr);
 
   EXPECT_EQ(TPackageReader::List(options.Output).size(), 2u);
-  HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(options.Output.c_str()),
-                                    nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(options.Output.c_str()), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   HRSRC group = ::FindResourceExW(module, RT_GROUP_ICON, L"MAINICON", 1033);
   ASSERT_NE(group, nullptr);
@@ -43,8 +43,8 @@ TEST(PackIconTest, TheIconGoesInBeforeTheArchive) {
 
 // The bytes of a resource of a program in one language, or nothing.
 std::string ResourceBytes(const String& program, LPCWSTR type, LPCWSTR name, WORD language) {
-  HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(program.c_str()), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(program.c_str()), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return {};
   std::string bytes;
   if (HRSRC found = ::FindResourceExW(module, type, name, language)) {
@@ -66,7 +66,9 @@ TEST(PackIconTest, ThePortableWriterAgreesWithWindows) {
   fs::copy_file(fs::path(host), fs::path(viaWindows));
   fs::copy_file(fs::path(host), fs::path(viaPacker));
   const String icon = dir.File(u"two.ico");
-  std::string file = test::IconFile(16, [](int x, int) { return test::TPixel{0, 0, 255, x < 8 ? uint8_t{255} : uint8_t{0}}; });
+  std::string file = test::IconFile(16, [](int x, int) {
+    return test::TPixel{0, 0, 255, x < 8 ? uint8_t{255} : uint8_t{0}};
+  });
   test::WriteWholeFile(icon, file);
 
   TExeUtils::ChangeExeIcon(viaWindows, icon);

@@ -21,8 +21,7 @@ TEST(PackNamesTest, NamesPagesCannotLoadAreWarnedAbout) {
   const fs::path site = fs::path(dir.File(u"site"));
   fs::create_directories(site / "site" / "part#2");
   test::WriteWholeFile((site / "lm-config").u16string(), "[Lumora]\r\nIndexPage=site/index.html\r\n");
-  std::vector<String> names{u"site/index.html", u"site/a b%20c.html", u"site/notes#1.html",
-                            u"site/part#2/page.html"};
+  std::vector<String> names{u"site/index.html", u"site/a b%20c.html", u"site/notes#1.html", u"site/part#2/page.html"};
 #ifndef _WIN32
   names.push_back(u"site/what?.txt");  // no Windows file name holds "?"
 #endif

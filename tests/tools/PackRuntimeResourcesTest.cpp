@@ -18,8 +18,8 @@ namespace {
 
 // The bytes of one resource of a program, or nothing.
 std::string ResourceOf(const String& program, LPCWSTR type, LPCWSTR name) {
-  HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(program.c_str()), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(program.c_str()), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return {};
   std::string bytes;
   if (HRSRC resource = ::FindResourceW(module, name, type)) {
@@ -79,8 +79,8 @@ TEST(PackRuntimeResourcesTest, PackingWithAnIconKeepsManifestAndVersion) {
     EXPECT_EQ(ResourceOf(options.Output, type, name), before);
   }
   // The icon did change: the packed program's main group lists no image.
-  HMODULE module = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(options.Output.c_str()), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module =
+      ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(options.Output.c_str()), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   HRSRC group = ::FindResourceW(module, L"MAINICON", RT_GROUP_ICON);
   ASSERT_NE(group, nullptr);

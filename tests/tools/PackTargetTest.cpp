@@ -54,10 +54,12 @@ TEST(PackTargetTest, EachTargetIsLookedForInstalledThenInItsBuildFolder) {
 // The smallest ELF file: a 64-bit header with no tables.
 std::string ElfProgram() {
   std::string bytes(64, '\0');
-  bytes.replace(0, 4, "\x7F" "ELF");
-  bytes[4] = 2;   // 64-bit
-  bytes[5] = 1;   // little-endian
-  bytes[52] = 64; // header size
+  bytes.replace(0, 4,
+                "\x7F"
+                "ELF");
+  bytes[4] = 2;    // 64-bit
+  bytes[5] = 1;    // little-endian
+  bytes[52] = 64;  // header size
   return bytes;
 }
 
@@ -91,9 +93,9 @@ TEST(PackTargetTest, TheRuntimesKindDecidesAndMustMatchTheTarget) {
         TPackChecks::CheckTarget(path, std::nullopt);
         ADD_FAILURE() << "no error";
       } catch (const Exception& error) {
-        EXPECT_EQ(error.Message(),
-                  u"\"" + path + u"\" is a Windows program for machine type 0xAA64, which no target "
-                  u"runs: the Windows runtimes are for i386 (32-bit) and x86-64 (64-bit)");
+        EXPECT_EQ(error.Message(), u"\"" + path +
+                                       u"\" is a Windows program for machine type 0xAA64, which no target "
+                                       u"runs: the Windows runtimes are for i386 (32-bit) and x86-64 (64-bit)");
       }
       continue;
     }
@@ -109,8 +111,7 @@ TEST(PackTargetTest, TheRuntimesKindDecidesAndMustMatchTheTarget) {
         ADD_FAILURE() << "no error for --target " << ToUtf8(TRuntimeLocator::TargetName(target));
       } catch (const Exception& error) {
         EXPECT_EQ(error.Message(), u"--target " + String(TRuntimeLocator::TargetName(target)) +
-                                       u", but the runtime \"" + path + u"\" is a " +
-                                       c.Display + u" program");
+                                       u", but the runtime \"" + path + u"\" is a " + c.Display + u" program");
       }
     }
   }

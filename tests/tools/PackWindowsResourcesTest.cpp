@@ -30,19 +30,16 @@ namespace {
 // resource.
 String WriteRuntime(const test::TScratchDir& dir, const test::TPeFormat& format = test::kPe32) {
   TPeResources resources;
-  resources.Set(TResourceKey::FromId(TPeResources::kIcon), TResourceKey::FromId(1), 1033,
-                test::Bytes("old image"));
+  resources.Set(TResourceKey::FromId(TPeResources::kIcon), TResourceKey::FromId(1), 1033, test::Bytes("old image"));
   std::vector<uint8_t> group(20, 0);
   group[2] = 1;
   group[4] = 1;
   group[18] = 1;
-  resources.Set(TResourceKey::FromId(TPeResources::kGroupIcon), TResourceKey::FromText(u"MAINICON"),
-                1033, group);
+  resources.Set(TResourceKey::FromId(TPeResources::kGroupIcon), TResourceKey::FromText(u"MAINICON"), 1033, group);
   TVersionInfo version;
   version.SetString(u"OriginalFilename", u"lumora.exe");
   version.SetString(u"ProductName", u"Lumora");
-  resources.Set(TResourceKey::FromId(TPeResources::kVersion), TResourceKey::FromId(1), 1033,
-                version.Build());
+  resources.Set(TResourceKey::FromId(TPeResources::kVersion), TResourceKey::FromId(1), 1033, version.Build());
   const std::vector<uint8_t> program = test::MakeProgram(resources, format);
   const String path = dir.File(u"runtime.exe");
   test::WriteWholeFile(path, std::string(program.begin(), program.end()));
@@ -51,8 +48,8 @@ String WriteRuntime(const test::TScratchDir& dir, const test::TPeFormat& format 
 
 TVersionInfo VersionOf(const String& program) {
   const TPeResourceEditor editor(program);
-  const TResource* resource = editor.Resources().Find(TResourceKey::FromId(TPeResources::kVersion),
-                                                      TResourceKey::FromId(1));
+  const TResource* resource =
+      editor.Resources().Find(TResourceKey::FromId(TPeResources::kVersion), TResourceKey::FromId(1));
   EXPECT_NE(resource, nullptr);
   return resource ? TVersionInfo::Parse(resource->Data) : TVersionInfo();
 }
@@ -86,8 +83,8 @@ TEST(PackWindowsResourcesTest, IconAndStringsGoIntoTheProgram) {
     EXPECT_EQ(ReadU32(bytes.data() + test::kCheckSumAt), TPeImage::CheckSum(bytes, test::kCheckSumAt));
     EXPECT_EQ(PeMachineOfFile(options.Output), format.Machine);
     const TPeResourceEditor editor(options.Output);
-    const TResource* image = editor.Resources().Find(TResourceKey::FromId(TPeResources::kIcon),
-                                                     TResourceKey::FromId(1));
+    const TResource* image =
+        editor.Resources().Find(TResourceKey::FromId(TPeResources::kIcon), TResourceKey::FromId(1));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->Data.size(), 16u * 16 * 4 + 40 + 16 * 4);
   }
@@ -102,8 +99,7 @@ TEST(PackWindowsResourcesTest, UnknownNamesAndBadIconsWriteNothing) {
     TPacker::Pack(options, nullptr);
     ADD_FAILURE() << "no error";
   } catch (const Exception& error) {
-    EXPECT_NE(error.Message().find(u"\"Comments\" is not a version string"), String::npos)
-        << error.what();
+    EXPECT_NE(error.Message().find(u"\"Comments\" is not a version string"), String::npos) << error.what();
   }
   options.VersionStrings.clear();
   test::WriteWholeFile(dir.File(u"app.ico"), std::string{0, 0, 1, 0, 1, 0});
@@ -141,12 +137,11 @@ TEST(PackWindowsResourcesTest, PngIconIsMadeIntoAnIconFile) {
   TPacker::Pack(options, [&](const String& warning) { warnings.push_back(warning); });
   EXPECT_TRUE(warnings.empty());
   const TPeResourceEditor editor(options.Output);
-  const TResource* image = editor.Resources().Find(TResourceKey::FromId(TPeResources::kIcon),
-                                                   TResourceKey::FromId(1));
+  const TResource* image = editor.Resources().Find(TResourceKey::FromId(TPeResources::kIcon), TResourceKey::FromId(1));
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(std::string(image->Data.begin(), image->Data.end()), png);
-  const TResource* group = editor.Resources().Find(TResourceKey::FromId(TPeResources::kGroupIcon),
-                                                   TResourceKey::FromText(u"MAINICON"));
+  const TResource* group =
+      editor.Resources().Find(TResourceKey::FromId(TPeResources::kGroupIcon), TResourceKey::FromText(u"MAINICON"));
   ASSERT_NE(group, nullptr);
   ASSERT_EQ(group->Data.size(), 20u);
   // One image: 256 is written as 0, 48 as it is, 32 bits a pixel.
@@ -203,9 +198,10 @@ TEST(PackWindowsResourcesTest, NameAndVersionWarnings) {
                              u"extension, so name it"),
             String::npos)
       << ToUtf8(warnings[0]);
-  EXPECT_EQ(warnings[1], u"FileVersion \"v1.2-beta\" is written as text only: the numeric version (the one "
-                         u"Windows and installers compare) is set only by one to four dot-separated numbers "
-                         u"up to 65535, such as FileVersion=1.2.0");
+  EXPECT_EQ(warnings[1],
+            u"FileVersion \"v1.2-beta\" is written as text only: the numeric version (the one "
+            u"Windows and installers compare) is set only by one to four dot-separated numbers "
+            u"up to 65535, such as FileVersion=1.2.0");
 }
 
 }  // namespace

@@ -17,15 +17,12 @@ TEST(SiteConfigTest, EntryBytesAreUtf8WithAByteOrderMark) {
   const TCase cases[] = {
       {"UTF-8 with a mark stays as it is", kBom + "[Lumora]\r\nAppTitle=Caf\xC3\xA9",
        kBom + "[Lumora]\r\nAppTitle=Caf\xC3\xA9"},
-      {"UTF-8 without a mark gets one", "[Lumora]\nAppTitle=Caf\xC3\xA9\n",
-       kBom + "[Lumora]\nAppTitle=Caf\xC3\xA9\n"},
-      {"UTF-16LE is converted", std::string("\xFF\xFE[\0L\0]\0\n\0\xE9\0", 12),
-       kBom + "[L]\n\xC3\xA9"},
+      {"UTF-8 without a mark gets one", "[Lumora]\nAppTitle=Caf\xC3\xA9\n", kBom + "[Lumora]\nAppTitle=Caf\xC3\xA9\n"},
+      {"UTF-16LE is converted", std::string("\xFF\xFE[\0L\0]\0\n\0\xE9\0", 12), kBom + "[L]\n\xC3\xA9"},
       {"UTF-16BE is converted", std::string("\xFE\xFF\0[\0L\0]\0\n\0\xE9\x20\xAC", 14),
        kBom + "[L]\n\xC3\xA9\xE2\x82\xAC"},
       // Not UTF-8 and no mark: the runtime would have read the ANSI code page.
-      {"ANSI text is converted", "AppTitle=Caf\xE9 \x80",
-       kBom + "AppTitle=Caf\xC3\xA9 \xE2\x82\xAC"},
+      {"ANSI text is converted", "AppTitle=Caf\xE9 \x80", kBom + "AppTitle=Caf\xC3\xA9 \xE2\x82\xAC"},
       {"an empty file gets a mark", "", kBom},
   };
   for (const TCase& c : cases) EXPECT_EQ(TSiteConfig::EntryBytes(c.File), c.Stored) << c.What;
@@ -40,15 +37,12 @@ TConfigFindings Findings(const std::string& text, bool allowUnknownKeys = false)
 std::vector<String> Warnings(const std::string& text) { return Findings(text).Warnings; }
 
 TEST(SiteConfigTest, WarnsAboutWhatTheRuntimeIgnores) {
-  EXPECT_EQ(Warnings("[Lumora]\nIndexPage=a.html\nappwindowwidth=0x400\nUseTrayIcon=-1\n"),
-            std::vector<String>{});
-  EXPECT_EQ(
-      Warnings("[Lumora]\nIndexPage=a.html\nWindowColour=blue\n"),
-      std::vector<String>{u"unknown key \"WindowColour\" in lm-config: the runtime does not read it"});
+  EXPECT_EQ(Warnings("[Lumora]\nIndexPage=a.html\nappwindowwidth=0x400\nUseTrayIcon=-1\n"), std::vector<String>{});
+  EXPECT_EQ(Warnings("[Lumora]\nIndexPage=a.html\nWindowColour=blue\n"),
+            std::vector<String>{u"unknown key \"WindowColour\" in lm-config: the runtime does not read it"});
   EXPECT_EQ(Warnings("[Lumora]\nUseTrayIcon=true\nAppWindowWidth=\n"),
-            (std::vector<String>{
-                u"UseTrayIcon = \"true\" is not a number: the runtime uses the default 0",
-                u"AppWindowWidth = \"\" is not a number: the runtime uses the default 800"}));
+            (std::vector<String>{u"UseTrayIcon = \"true\" is not a number: the runtime uses the default 0",
+                                 u"AppWindowWidth = \"\" is not a number: the runtime uses the default 800"}));
   EXPECT_EQ(Warnings("[Settings]\nIndexPage=a.html\n"),
             std::vector<String>{u"lm-config has no [Lumora] section: every key takes its default"});
 }
@@ -99,8 +93,9 @@ TEST(SiteConfigTest, WarnsWhenAppThemeNamesNoStyle) {
   const TConfigFindings empty = Findings("[Lumora]\nAppTheme=\n");
   EXPECT_TRUE(empty.Warnings.empty());
   ASSERT_EQ(empty.Errors.size(), 1u);
-  EXPECT_EQ(empty.Errors[0], u"AppTheme is empty: the program would show \"Style '' not found\" at every start. "
-                             u"Remove the line for the native look, or name a style (see styles.md)");
+  EXPECT_EQ(empty.Errors[0],
+            u"AppTheme is empty: the program would show \"Style '' not found\" at every start. "
+            u"Remove the line for the native look, or name a style (see styles.md)");
 }
 
 TEST(SiteConfigTest, AMistypedSectionIsNamed) {
@@ -117,13 +112,11 @@ TEST(SiteConfigTest, AMistypedKeyIsAnErrorNamingTheKnownKey) {
     const char16_t* Meant;
   };
   const TCase cases[] = {
-      {"AppPasword", u"AppPassword"},     // a letter left out
-      {"AppTitel", u"AppTitle"},          // two letters swapped
-      {"IndexPge", u"IndexPage"},
-      {"RootDirNames", u"RootDirName"},   // a letter too many
-      {"apppassword2", u"AppPassword"},   // letter case does not count
-      {"HideJSErrorz", u"HideJsErrors"},
-      {"Title", u"AppTitle"},             // "App" left out
+      {"AppPasword", u"AppPassword"},                                        // a letter left out
+      {"AppTitel", u"AppTitle"},                                             // two letters swapped
+      {"IndexPge", u"IndexPage"},         {"RootDirNames", u"RootDirName"},  // a letter too many
+      {"apppassword2", u"AppPassword"},                                      // letter case does not count
+      {"HideJSErrorz", u"HideJsErrors"},  {"Title", u"AppTitle"},            // "App" left out
       {"WindowWidth", u"AppWindowWidth"},
   };
   for (const TCase& c : cases) {

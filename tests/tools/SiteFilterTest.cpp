@@ -23,18 +23,30 @@ TEST(SiteFilterTest, GlobPatterns) {
     bool Matches;
   };
   const TCase cases[] = {
-      {"*.psd", "draft.psd", true},        {"*.psd", "a/draft.psd", false},
-      {"*.PSD", "draft.psd", true},        {"*~", "notes.html~", true},
-      {"*~", "notes.html", false},         {".*.swp", ".index.html.swp", true},
-      {"#*#", "#notes#", true},            {"a/**/b", "a/b", true},
-      {"a/**/b", "a/x/y/b", true},         {"a/*/b", "a/x/y/b", false},
-      {"**/*.map", "x.map", true},         {"**/*.map", "js/lib/x.map", true},
-      {"?.txt", "\xC3\xA9.txt", true},     {"?.txt", "ab.txt", false},
-      {"[abc].txt", "B.txt", true},        {"[!abc].txt", "b.txt", false},
-      {"[a-c]x", "cx", true},              {"[a-c]x", "dx", false},
-      {"\\*.txt", "*.txt", true},          {"\\*.txt", "a.txt", false},
-      {"[unclosed", "[unclosed", false},   {"", "", true},
-      {"*", "", true},                     {"a*b*c", "abxbyc", true},
+      {"*.psd", "draft.psd", true},
+      {"*.psd", "a/draft.psd", false},
+      {"*.PSD", "draft.psd", true},
+      {"*~", "notes.html~", true},
+      {"*~", "notes.html", false},
+      {".*.swp", ".index.html.swp", true},
+      {"#*#", "#notes#", true},
+      {"a/**/b", "a/b", true},
+      {"a/**/b", "a/x/y/b", true},
+      {"a/*/b", "a/x/y/b", false},
+      {"**/*.map", "x.map", true},
+      {"**/*.map", "js/lib/x.map", true},
+      {"?.txt", "\xC3\xA9.txt", true},
+      {"?.txt", "ab.txt", false},
+      {"[abc].txt", "B.txt", true},
+      {"[!abc].txt", "b.txt", false},
+      {"[a-c]x", "cx", true},
+      {"[a-c]x", "dx", false},
+      {"\\*.txt", "*.txt", true},
+      {"\\*.txt", "a.txt", false},
+      {"[unclosed", "[unclosed", false},
+      {"", "", true},
+      {"*", "", true},
+      {"a*b*c", "abxbyc", true},
   };
   for (const TCase& c : cases) {
     EXPECT_EQ(TSiteFilter::GlobMatch(c.Pattern, c.Text), c.Matches) << c.Pattern << " against " << c.Text;
@@ -98,8 +110,9 @@ TEST(SiteFilterTest, PackingLeavesOutLeftoversAndEarlierPrograms) {
   for (const TPackageEntry& entry : TPackageReader::List(options.Output)) names.push_back(entry.Name);
   EXPECT_EQ(names, (std::vector<String>{u"lm-config", u"site/index.html"}));
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_EQ(warnings[0], u"left out \"site/old-app\": it is a program packed by lumora-pack; write programs "
-                         u"outside SOURCE_DIR so they are not packed into the next one");
+  EXPECT_EQ(warnings[0],
+            u"left out \"site/old-app\": it is a program packed by lumora-pack; write programs "
+            u"outside SOURCE_DIR so they are not packed into the next one");
 
   // Everything, without the built-in patterns (the earlier program aside).
   options.DefaultExcludes = false;

@@ -31,8 +31,7 @@ class SiteScannerTest : public ::testing::Test {
     FWarnings.clear();
     std::vector<std::string> names;
     for (const TSiteFile& file : TSiteScanner::Scan(
-             Root().u16string(), exclude,
-             [this](const String& warning) { FWarnings.push_back(ToUtf8(warning)); })) {
+             Root().u16string(), exclude, [this](const String& warning) { FWarnings.push_back(ToUtf8(warning)); })) {
       names.push_back(file.Name);
     }
     return names;
@@ -49,8 +48,7 @@ TEST_F(SiteScannerTest, NamesAreRelativeWithSlashesInByteOrder) {
   Write("a/b/c.txt", "deep");
   Write("\xC3\xA9t\xC3\xA9.html");
   fs::create_directories(Root() / "empty");
-  EXPECT_EQ(Names(), (std::vector<std::string>{"A.txt", "a/b/c.txt", "a/z.txt", "b.txt",
-                                               "\xC3\xA9t\xC3\xA9.html"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A.txt", "a/b/c.txt", "a/z.txt", "b.txt", "\xC3\xA9t\xC3\xA9.html"}));
   const std::vector<TSiteFile> files = TSiteScanner::Scan(Root().u16string(), u"", nullptr);
   EXPECT_EQ(test::ReadWholeFile(files[1].Path), "deep");
   EXPECT_EQ(files[1].Size, 4);
@@ -60,11 +58,9 @@ TEST_F(SiteScannerTest, NamesAreRelativeWithSlashesInByteOrder) {
 TEST_F(SiteScannerTest, LeavesOutThePackageBeingWritten) {
   Write("index.html");
   Write("out/app.exe");
-  EXPECT_EQ(Names((Root() / "out" / "app.exe").u16string()),
-            std::vector<std::string>{"index.html"});
+  EXPECT_EQ(Names((Root() / "out" / "app.exe").u16string()), std::vector<std::string>{"index.html"});
   // Named through another path to the same file.
-  EXPECT_EQ(Names((Root() / "out" / ".." / "out" / "app.exe").u16string()),
-            std::vector<std::string>{"index.html"});
+  EXPECT_EQ(Names((Root() / "out" / ".." / "out" / "app.exe").u16string()), std::vector<std::string>{"index.html"});
 }
 
 TEST_F(SiteScannerTest, MissingFolderIsAnError) { EXPECT_THROW(Names(), Exception); }
@@ -80,8 +76,7 @@ TEST_F(SiteScannerTest, FollowsLinksInsideTheSiteOnly) {
   fs::create_symlink("missing.html", Root() / "broken.html");
   ASSERT_EQ(::mkfifo((Root() / "pipe").c_str(), 0600), 0);
 
-  EXPECT_EQ(Names(),
-            (std::vector<std::string>{"alias/index.html", "pages/index.html", "start.html"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"alias/index.html", "pages/index.html", "start.html"}));
   const std::vector<TSiteFile> files = TSiteScanner::Scan(Root().u16string(), u"", nullptr);
   EXPECT_EQ(test::ReadWholeFile(files[2].Path), "target");
 

@@ -27,14 +27,16 @@ TEST(TemplateLintTest, LinesAreCountedAsThePatternCountsThem) {
   // line 5.
   const std::vector<String> warnings = Check("a\nb\r\nc\rd\f<!--template:x.html-->");
   ASSERT_EQ(warnings.size(), 1u);
-  EXPECT_TRUE(warnings[0].starts_with(u"site/index.html:5: template \"x.html\" includes nothing")) << ToUtf8(warnings[0]);
+  EXPECT_TRUE(warnings[0].starts_with(u"site/index.html:5: template \"x.html\" includes nothing"))
+      << ToUtf8(warnings[0]);
 }
 
 TEST(TemplateLintTest, EveryBadDirectiveIsReportedInPageOrder) {
-  const std::vector<String> warnings =
-      Check("<!-- template:a.html -->\n<!--template:b.html--> <!--template:parts/head.html--> <!--template:data.txt-->");
+  const std::vector<String> warnings = Check(
+      "<!-- template:a.html -->\n<!--template:b.html--> <!--template:parts/head.html--> <!--template:data.txt-->");
   ASSERT_EQ(warnings.size(), 3u);
-  EXPECT_TRUE(warnings[0].starts_with(u"site/index.html:1: \"<!-- template:a.html -->\" looks like")) << ToUtf8(warnings[0]);
+  EXPECT_TRUE(warnings[0].starts_with(u"site/index.html:1: \"<!-- template:a.html -->\" looks like"))
+      << ToUtf8(warnings[0]);
   EXPECT_TRUE(warnings[1].starts_with(u"site/index.html:2: template \"b.html\"")) << ToUtf8(warnings[1]);
   EXPECT_TRUE(warnings[2].starts_with(u"site/index.html:2: template \"data.txt\"")) << ToUtf8(warnings[2]);
 }

@@ -11,7 +11,8 @@ namespace {
 
 std::vector<String> Constructs(const std::vector<TEngineFinding>& findings) {
   std::vector<String> what;
-  for (const TEngineFinding& finding : findings) what.push_back(IntToStr(static_cast<int64_t>(finding.Line)) + u" " + finding.What);
+  for (const TEngineFinding& finding : findings)
+    what.push_back(IntToStr(static_cast<int64_t>(finding.Line)) + u" " + finding.What);
   return what;
 }
 
@@ -22,7 +23,8 @@ TEST(WindowsEngineLintTest, EachNewerScriptConstructIsFoundOnItsLine) {
   };
   const TCase cases[] = {
       {"var f = x =>\n  x + 1;", {u"1 arrow functions (=>)"}},
-      {"var a;\nfor (let i = 0; i < 3; i++) a = i;", {u"2 let or const in a for loop's head (all iterations share one binding)"}},
+      {"var a;\nfor (let i = 0; i < 3; i++) a = i;",
+       {u"2 let or const in a for loop's head (all iterations share one binding)"}},
       {"for (const k in o) {}", {u"1 let or const in a for loop's head (all iterations share one binding)"}},
       {"class Note extends Base {}", {u"1 classes"}},
       {"var C = class {};", {u"1 classes"}},
@@ -78,12 +80,13 @@ TEST(WindowsEngineLintTest, ValidEs5RaisesNothing) {
 
 TEST(WindowsEngineLintTest, CssCustomPropertiesAndGrid) {
   EXPECT_EQ(Constructs(TWindowsEngineLint::CheckCss(":root {\n  --accent: #06c;\n}\na { color: var(--accent); }\n"
-                                                     ".g { display: grid;\n grid-template-columns: 1fr 1fr; }")),
+                                                    ".g { display: grid;\n grid-template-columns: 1fr 1fr; }")),
             (std::vector<String>{u"2 custom properties (--name)", u"4 custom properties (var())", u"5 CSS grid",
                                  u"6 CSS grid"}));
-  EXPECT_EQ(Constructs(TWindowsEngineLint::CheckCss("/* --x: 1; display: grid */ .grid:hover, a[href=\"--x:1\"] "
-                                                     "{ content: 'var(--x)'; display: -ms-grid; -ms-grid-columns: 1fr; }")),
-            std::vector<String>{});
+  EXPECT_EQ(
+      Constructs(TWindowsEngineLint::CheckCss("/* --x: 1; display: grid */ .grid:hover, a[href=\"--x:1\"] "
+                                              "{ content: 'var(--x)'; display: -ms-grid; -ms-grid-columns: 1fr; }")),
+      std::vector<String>{});
 }
 
 TEST(WindowsEngineLintTest, HtmlInlineScriptStyleAndModules) {

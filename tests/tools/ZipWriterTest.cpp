@@ -97,8 +97,7 @@ class TRuntimeReader {
   std::vector<std::string> FFailures;
 };
 
-void ExpectRuntimeReads(const std::vector<uint8_t>& archive,
-                        const std::vector<TEntryData>& entries) {
+void ExpectRuntimeReads(const std::vector<uint8_t>& archive, const std::vector<TEntryData>& entries) {
   TRuntimeReader reader(archive);
   ASSERT_EQ(reader.Items().Count(), entries.size());
   for (const TEntryData& entry : entries) {
@@ -108,9 +107,7 @@ void ExpectRuntimeReads(const std::vector<uint8_t>& archive,
 }
 
 #ifndef _WIN32
-bool HasTool(const std::string& name) {
-  return std::system(("command -v " + name + " > /dev/null 2>&1").c_str()) == 0;
-}
+bool HasTool(const std::string& name) { return std::system(("command -v " + name + " > /dev/null 2>&1").c_str()) == 0; }
 
 std::string Quoted(const String& path) { return "'" + ToUtf8(path) + "'"; }
 
@@ -131,25 +128,20 @@ void ExpectToolsExtract(const std::vector<uint8_t>& bytes, const std::vector<TEn
       "sys.exit(1 if z.testzip() else z.extractall(sys.argv[3]))\n";
   test::WriteWholeFile(scratch.File(u"extract.py"), python);
   const std::vector<TTool> tools = {
-      {"unzip",
-       "unzip -tqq -P '" + kPassword + "' %A && unzip -qq -P '" + kPassword + "' %A -d %D"},
-      {"7z", "7z t -p'" + kPassword + "' %A > /dev/null && 7z x -y -p'" + kPassword +
-                 "' -o%D %A > /dev/null"},
+      {"unzip", "unzip -tqq -P '" + kPassword + "' %A && unzip -qq -P '" + kPassword + "' %A -d %D"},
+      {"7z", "7z t -p'" + kPassword + "' %A > /dev/null && 7z x -y -p'" + kPassword + "' -o%D %A > /dev/null"},
       {"python3", "python3 " + Quoted(scratch.File(u"extract.py")) + " %A '" + kPassword + "' %D"},
   };
   for (const TTool& tool : tools) {
     if (!HasTool(tool.Program)) continue;
     const String folder = scratch.File(FromUtf8(tool.Program));
     std::string command = tool.Command;
-    for (size_t at; (at = command.find("%A")) != std::string::npos;)
-      command.replace(at, 2, Quoted(archive));
-    for (size_t at; (at = command.find("%D")) != std::string::npos;)
-      command.replace(at, 2, Quoted(folder));
+    for (size_t at; (at = command.find("%A")) != std::string::npos;) command.replace(at, 2, Quoted(archive));
+    for (size_t at; (at = command.find("%D")) != std::string::npos;) command.replace(at, 2, Quoted(folder));
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const TEntryData& entry : entries) {
       const auto path = std::filesystem::path(folder) / std::filesystem::u8path(entry.Name);
-      EXPECT_EQ(test::ReadWholeFile(path.u16string()), entry.Bytes)
-          << tool.Program << " " << entry.Name;
+      EXPECT_EQ(test::ReadWholeFile(path.u16string()), entry.Bytes) << tool.Program << " " << entry.Name;
     }
   }
 }
@@ -183,8 +175,7 @@ TEST(ZipWriterTest, RuntimeReaderGetsEveryEntryBack) {
   }
   // Deflate where it pays, stored where it does not or for nothing at all.
   const auto method = [&](const char* name) {
-    return reader.Items()[static_cast<size_t>(reader.Items().Find(FromUtf8(name)))]
-        .Header.CompressionMethod;
+    return reader.Items()[static_cast<size_t>(reader.Items().Find(FromUtf8(name)))].Header.CompressionMethod;
   };
   EXPECT_EQ(method("site/big.txt"), 8);
   EXPECT_EQ(method("site/index.html"), 8);
@@ -202,14 +193,11 @@ TEST(ZipWriterTest, PasswordCheckByteIsTheCrcHighByte) {
   TPkwareKeys keys(kPassword);
   keys.Decrypt(header, sizeof header);
   EXPECT_EQ(header[11], local.CRC32 >> 24);
-  EXPECT_EQ(local.CRC32,
-            static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(content.data()),
-                                        static_cast<uInt>(content.size()))));
+  EXPECT_EQ(local.CRC32, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(content.data()),
+                                                     static_cast<uInt>(content.size()))));
 }
 
-TEST(ZipWriterTest, SameEntriesGiveSameBytes) {
-  EXPECT_EQ(WriteArchive(MixedSite()), WriteArchive(MixedSite()));
-}
+TEST(ZipWriterTest, SameEntriesGiveSameBytes) { EXPECT_EQ(WriteArchive(MixedSite()), WriteArchive(MixedSite())); }
 
 // The encryption headers come from each entry's name and content, so two
 // entries never share a key stream, not even with equal content.
@@ -335,13 +323,11 @@ std::unique_ptr<TStream> MemoryContent(const std::string& bytes) {
   return content;
 }
 
-std::vector<uint8_t> WriteInParallel(const std::vector<TEntryData>& entries,
-                                     const TPipelineOptions& options,
+std::vector<uint8_t> WriteInParallel(const std::vector<TEntryData>& entries, const TPipelineOptions& options,
                                      const std::function<void(int64_t)>& onProgress = nullptr) {
   std::vector<TPipelineEntry> list;
   for (const TEntryData& entry : entries) {
-    list.push_back({TZipEntryInfo{entry.Name, 0x6000, 0x5A21},
-                    [&entry] { return MemoryContent(entry.Bytes); }});
+    list.push_back({TZipEntryInfo{entry.Name, 0x6000, 0x5A21}, [&entry] { return MemoryContent(entry.Bytes); }});
   }
   TMemoryStream archive;
   TZipWriter writer(archive, kPassword);
@@ -357,10 +343,8 @@ TEST(ZipWriterTest, ThreadsWriteTheBytesOfOneWriter) {
   const std::vector<TEntryData> entries = ManyEntries();
   const std::vector<uint8_t> expected = WriteArchive(entries);
   ExpectRuntimeReads(expected, entries);
-  const TPipelineOptions cases[] = {{.Jobs = 1},
-                                    {.Jobs = 4},
-                                    {.Jobs = 4, .BudgetPerJob = 1},
-                                    {.Jobs = 3, .BudgetPerJob = 100000}};
+  const TPipelineOptions cases[] = {
+      {.Jobs = 1}, {.Jobs = 4}, {.Jobs = 4, .BudgetPerJob = 1}, {.Jobs = 3, .BudgetPerJob = 100000}};
   for (const TPipelineOptions& options : cases) {
     EXPECT_EQ(WriteInParallel(entries, options), expected)
         << options.Jobs << " threads, budget " << options.BudgetPerJob;
@@ -392,8 +376,8 @@ TEST(ZipWriterTest, ThreadsRaiseTheFirstFailingEntry) {
                       return MemoryContent(entry.Bytes);
                     }});
   }
-  for (const TPipelineOptions& options : {TPipelineOptions{.Jobs = 1}, TPipelineOptions{.Jobs = 4},
-                                          TPipelineOptions{.Jobs = 4, .BudgetPerJob = 1}}) {
+  for (const TPipelineOptions& options :
+       {TPipelineOptions{.Jobs = 1}, TPipelineOptions{.Jobs = 4}, TPipelineOptions{.Jobs = 4, .BudgetPerJob = 1}}) {
     TMemoryStream archive;
     TZipWriter writer(archive, kPassword);
     try {
@@ -406,9 +390,7 @@ TEST(ZipWriterTest, ThreadsRaiseTheFirstFailingEntry) {
 }
 
 #ifndef _WIN32
-TEST(ZipWriterTest, IndependentToolsExtractEveryEntry) {
-  ExpectToolsExtract(WriteArchive(MixedSite()), MixedSite());
-}
+TEST(ZipWriterTest, IndependentToolsExtractEveryEntry) { ExpectToolsExtract(WriteArchive(MixedSite()), MixedSite()); }
 #endif
 
 }  // namespace

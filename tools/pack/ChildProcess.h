@@ -40,8 +40,8 @@ class TChildProcess {
   // program runs; when it returns true the program is asked to reload its
   // site (Linux: SIGUSR2; Windows programs cannot be asked, see
   // CanAskToReload).
-  static int Run(const String& program, const std::vector<String>& arguments,
-                 const TEnvironment& environment = {}, const std::function<bool()>& everyTick = {});
+  static int Run(const String& program, const std::vector<String>& arguments, const TEnvironment& environment = {},
+                 const std::function<bool()>& everyTick = {});
 
   // Whether a program of this system can be asked to reload its site.
   static bool CanAskToReload();

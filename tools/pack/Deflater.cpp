@@ -22,8 +22,7 @@ struct TDeflater::TState {
 };
 
 TDeflater::TDeflater(int level) : FState(std::make_unique<TState>()), FOutput(kOutputSize) {
-  if (deflateInit2(&FState->Stream, level, Z_DEFLATED, kWindowBits, kMemoryLevel,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(&FState->Stream, level, Z_DEFLATED, kWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY) != Z_OK) {
     throw Exception(std::string("Cannot start the Deflate compressor"));
   }
 }

@@ -26,10 +26,8 @@ TDosDateTime DosDateTimeFromUnix(int64_t seconds) {
   if (year < 1980) return kEarliest;
   if (year > 2107) return kLatest;
   TDosDateTime result;
-  result.Time =
-      static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
-  result.Date =
-      static_cast<uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  result.Time = static_cast<uint16_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+  result.Date = static_cast<uint16_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
   return result;
 }
 

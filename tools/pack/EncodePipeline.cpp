@@ -42,14 +42,12 @@ struct TCancelled {};
 
 class TPipeline {
  public:
-  TPipeline(const std::vector<TPipelineEntry>& entries, TZipWriter& writer,
-            const TPipelineOptions& options)
+  TPipeline(const std::vector<TPipelineEntry>& entries, TZipWriter& writer, const TPipelineOptions& options)
       : FEntries(entries),
         FWriter(writer),
         FOptions(options),
         FSlots(entries.size()),
-        FBudget(std::max<int64_t>(1, options.BudgetPerJob) *
-                TEncodePipeline::ThreadCount(options.Jobs)) {}
+        FBudget(std::max<int64_t>(1, options.BudgetPerJob) * TEncodePipeline::ThreadCount(options.Jobs)) {}
 
   void Run(const std::function<void(int64_t)>& onProgress) {
     int64_t reported = -1;
@@ -57,8 +55,7 @@ class TPipeline {
       const int64_t read = FBytesRead.load(std::memory_order_relaxed);
       if (onProgress && read != reported) onProgress(reported = read);
     };
-    const size_t threads =
-        std::min(FEntries.size(), static_cast<size_t>(TEncodePipeline::ThreadCount(FOptions.Jobs)));
+    const size_t threads = std::min(FEntries.size(), static_cast<size_t>(TEncodePipeline::ThreadCount(FOptions.Jobs)));
     TThreads workers(*this, threads);
     for (size_t index = 0; index < FEntries.size(); ++index) WriteEntry(index, report);
   }
@@ -152,8 +149,7 @@ class TPipeline {
   // The entry being written may always queue up to one budget of its own,
   // so that the writer is never left waiting on a thread that waits for it.
   bool MayQueue(size_t index, int64_t size) const {
-    return FQueued == 0 || FQueued + size <= FBudget ||
-           (index == FWriting && FSlots[index].Queued < FBudget);
+    return FQueued == 0 || FQueued + size <= FBudget || (index == FWriting && FSlots[index].Queued < FBudget);
   }
 
   void Work() {
@@ -254,8 +250,7 @@ int TEncodePipeline::ThreadCount(int jobs) {
 }
 
 void TEncodePipeline::Write(const std::vector<TPipelineEntry>& entries, TZipWriter& writer,
-                            const TPipelineOptions& options,
-                            const std::function<void(int64_t)>& onProgress) {
+                            const TPipelineOptions& options, const std::function<void(int64_t)>& onProgress) {
   TPipeline(entries, writer, options).Run(onProgress);
 }
 

@@ -46,8 +46,7 @@ class TEncodePipeline {
   // password. onProgress, called on this thread, gets the content bytes read
   // so far (every entry is read twice). The first error of an entry, in
   // entry order, is raised here once the entries before it are written.
-  static void Write(const std::vector<TPipelineEntry>& entries, TZipWriter& writer,
-                    const TPipelineOptions& options,
+  static void Write(const std::vector<TPipelineEntry>& entries, TZipWriter& writer, const TPipelineOptions& options,
                     const std::function<void(int64_t bytesRead)>& onProgress);
 };
 

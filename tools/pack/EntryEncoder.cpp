@@ -38,12 +38,7 @@ class TContentPass {
   // not reported again.
   TContentPass(TStream& content, std::vector<uint8_t>& buffer, const std::string& name,
                const TEntryEncoder::TOnRead& onRead, TSums sums, int64_t counted = 0)
-      : FContent(content),
-        FBuffer(buffer),
-        FName(name),
-        FOnRead(onRead),
-        FSums(sums),
-        FCounted(counted) {
+      : FContent(content), FBuffer(buffer), FName(name), FOnRead(onRead), FSums(sums), FCounted(counted) {
     FContent.SetPosition(0);
   }
 
@@ -51,8 +46,7 @@ class TContentPass {
   size_t Next() {
     size_t count = 0;
     while (count < FBuffer.size()) {
-      const int64_t got =
-          FContent.Read(FBuffer.data() + count, static_cast<int64_t>(FBuffer.size() - count));
+      const int64_t got = FContent.Read(FBuffer.data() + count, static_cast<int64_t>(FBuffer.size() - count));
       if (got <= 0) break;
       count += static_cast<size_t>(got);
     }
@@ -103,8 +97,7 @@ class TContentPass {
 // entries equal in name and content get equal headers, which tells nothing
 // their CRCs do not already tell. The twelfth byte is the CRC's high byte,
 // the check value readers test the password against.
-std::vector<uint8_t> EncryptionHeader(const std::string& name, int64_t size, uint32_t crc,
-                                      uint32_t adler) {
+std::vector<uint8_t> EncryptionHeader(const std::string& name, int64_t size, uint32_t crc, uint32_t adler) {
   uint64_t hash = 0xCBF29CE484222325ull;
   const auto mix = [&hash](uint8_t byte) {
     hash ^= byte;
@@ -137,8 +130,7 @@ TEntryEncoder::TEntryEncoder(std::string password, int level)
       FDeflater(std::max(FLevel, 1)),
       FBuffer(kBlockSize) {}
 
-void TEntryEncoder::Encode(const std::string& name, TStream& content, TEntrySink& sink,
-                           const TOnRead& onRead) {
+void TEntryEncoder::Encode(const std::string& name, TStream& content, TEntrySink& sink, const TOnRead& onRead) {
   const TDigest digest = Measure(name, content, onRead);
   TEntryHead head{digest.Size, digest.Crc, kZipMethodStored, 0};
   if (WorthDeflating(digest.Size)) {
@@ -156,8 +148,7 @@ void TEntryEncoder::Encode(const std::string& name, TStream& content, TEntrySink
   WriteStored(name, content, digest, sink, onRead, counted);
 }
 
-TEntryEncoder::TDigest TEntryEncoder::Measure(const std::string& name, TStream& content,
-                                              const TOnRead& onRead) {
+TEntryEncoder::TDigest TEntryEncoder::Measure(const std::string& name, TStream& content, const TOnRead& onRead) {
   TContentPass pass(content, FBuffer, name, onRead, TSums::CrcAndAdler);
   FFirstBlock.clear();
   for (size_t count = pass.Next(); count > 0; count = pass.Next()) {
@@ -182,8 +173,7 @@ bool TEntryEncoder::WorthDeflating(int64_t size) {
   return compressed + FFirstBlock.size() / 32 <= FFirstBlock.size();
 }
 
-TPkwareKeys TEntryEncoder::StartEncryption(const std::string& name, const TDigest& digest,
-                                           TEntrySink& sink) {
+TPkwareKeys TEntryEncoder::StartEncryption(const std::string& name, const TDigest& digest, TEntrySink& sink) {
   TPkwareKeys cipher(FPassword);
   std::vector<uint8_t> header = EncryptionHeader(name, digest.Size, digest.Crc, digest.Adler);
   cipher.Encrypt(header.data(), header.size());
@@ -191,8 +181,8 @@ TPkwareKeys TEntryEncoder::StartEncryption(const std::string& name, const TDiges
   return cipher;
 }
 
-bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content, const TDigest& digest,
-                                  TEntrySink& sink, const TOnRead& onRead, int64_t& counted) {
+bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content, const TDigest& digest, TEntrySink& sink,
+                                  const TOnRead& onRead, int64_t& counted) {
   TPkwareKeys cipher = StartEncryption(name, digest, sink);
   // Compression gives up as soon as its output reaches the content's size:
   // from there on storing is as small or smaller.
@@ -218,8 +208,8 @@ bool TEntryEncoder::WriteDeflated(const std::string& name, TStream& content, con
   return true;
 }
 
-void TEntryEncoder::WriteStored(const std::string& name, TStream& content, const TDigest& digest,
-                                TEntrySink& sink, const TOnRead& onRead, int64_t counted) {
+void TEntryEncoder::WriteStored(const std::string& name, TStream& content, const TDigest& digest, TEntrySink& sink,
+                                const TOnRead& onRead, int64_t counted) {
   TPkwareKeys cipher = StartEncryption(name, digest, sink);
   TContentPass pass(content, FBuffer, name, onRead, TSums::None, counted);
   uint32_t crc = static_cast<uint32_t>(crc32(0, nullptr, 0));

@@ -74,10 +74,10 @@ class TEntryEncoder {
   TDigest Measure(const std::string& name, TStream& content, const TOnRead& onRead);
   bool WorthDeflating(int64_t size);
   // Returns false, having read counted bytes, when Deflate stops paying.
-  bool WriteDeflated(const std::string& name, TStream& content, const TDigest& digest,
-                     TEntrySink& sink, const TOnRead& onRead, int64_t& counted);
-  void WriteStored(const std::string& name, TStream& content, const TDigest& digest,
-                   TEntrySink& sink, const TOnRead& onRead, int64_t counted);
+  bool WriteDeflated(const std::string& name, TStream& content, const TDigest& digest, TEntrySink& sink,
+                     const TOnRead& onRead, int64_t& counted);
+  void WriteStored(const std::string& name, TStream& content, const TDigest& digest, TEntrySink& sink,
+                   const TOnRead& onRead, int64_t counted);
   TPkwareKeys StartEncryption(const std::string& name, const TDigest& digest, TEntrySink& sink);
 
   std::string FPassword;

@@ -25,8 +25,7 @@ size_t EditDistance(StringView a, StringView b) {
     for (size_t j = 1; j < width; ++j) {
       const bool same = FoldAscii(a[i - 1]) == FoldAscii(b[j - 1]);
       current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
-      if (i > 1 && j > 1 && FoldAscii(a[i - 1]) == FoldAscii(b[j - 2]) &&
-          FoldAscii(a[i - 2]) == FoldAscii(b[j - 1])) {
+      if (i > 1 && j > 1 && FoldAscii(a[i - 1]) == FoldAscii(b[j - 2]) && FoldAscii(a[i - 2]) == FoldAscii(b[j - 1])) {
         current[j] = std::min(current[j], before[j - 2] + 1);
       }
     }

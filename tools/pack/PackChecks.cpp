@@ -35,21 +35,21 @@ String TPackChecks::ResolveRuntime(const String& runtime, std::optional<TTarget>
   std::error_code error;
   const fs::path resolved = fs::canonical(fs::path(runtime), error);
   if (!error) return resolved.u16string();
-  throw Exception(Format(u"Cannot open the runtime \"%s\" given with --runtime. %s",
-                         {runtime, FromUtf8(error.message())}));
+  throw Exception(
+      Format(u"Cannot open the runtime \"%s\" given with --runtime. %s", {runtime, FromUtf8(error.message())}));
 }
 
 TTarget TPackChecks::CheckTarget(const String& runtime, std::optional<TTarget> target) {
   const std::optional<TTarget> kind = TRuntimeLocator::TargetOf(runtime);
   if (!kind) {
-    throw Exception(Format(u"\"%s\" is a Windows program for machine type 0x%s, which no target "
-                           u"runs: the Windows runtimes are for i386 (32-bit) and x86-64 (64-bit)",
-                           {runtime, MachineHex(PeMachineOfFile(runtime))}));
+    throw Exception(
+        Format(u"\"%s\" is a Windows program for machine type 0x%s, which no target "
+               u"runs: the Windows runtimes are for i386 (32-bit) and x86-64 (64-bit)",
+               {runtime, MachineHex(PeMachineOfFile(runtime))}));
   }
   if (target && *target != *kind) {
     throw Exception(Format(u"--target %s, but the runtime \"%s\" is a %s program",
-                           {TRuntimeLocator::TargetName(*target), runtime,
-                            TRuntimeLocator::DisplayName(*kind)}));
+                           {TRuntimeLocator::TargetName(*target), runtime, TRuntimeLocator::DisplayName(*kind)}));
   }
   return *kind;
 }
@@ -66,24 +66,27 @@ constexpr uint32_t kMaxIconSide = 256;
 
 String IcoHowTo(const String& path) {
   const String stem = fs::path(path).replace_extension().u16string();
-  return Format(u"make an ICO file from it, e.g. \"icotool -c -o %s.ico %s\" (icoutils) or "
-                u"\"convert %s -define icon:auto-resize=256,48,32,16 %s.ico\" (ImageMagick), and give "
-                u"that to --icon",
-                {stem, path, path, stem});
+  return Format(
+      u"make an ICO file from it, e.g. \"icotool -c -o %s.ico %s\" (icoutils) or "
+      u"\"convert %s -define icon:auto-resize=256,48,32,16 %s.ico\" (ImageMagick), and give "
+      u"that to --icon",
+      {stem, path, path, stem});
 }
 
 }  // namespace
 
 String TPackChecks::OutputNameWarning(const String& output, bool windowsProgram) {
   if (!windowsProgram && EndsWithExe(output)) {
-    return Format(u"\"%s\" ends in \".exe\", but it is a Linux program: leave the extension out, or "
-                  u"give --target windows for a Windows program",
-                  {output});
+    return Format(
+        u"\"%s\" ends in \".exe\", but it is a Linux program: leave the extension out, or "
+        u"give --target windows for a Windows program",
+        {output});
   }
   if (windowsProgram && !EndsWithExe(output)) {
-    return Format(u"\"%s\" is a Windows program without \".exe\": Windows starts programs by that "
-                  u"extension, so name it \"%s.exe\"",
-                  {output, output});
+    return Format(
+        u"\"%s\" is a Windows program without \".exe\": Windows starts programs by that "
+        u"extension, so name it \"%s.exe\"",
+        {output, output});
   }
   return {};
 }
@@ -124,15 +127,14 @@ std::vector<uint8_t> TPackChecks::IconFromPng(const std::vector<uint8_t>& png, c
   const size_t total = TIconFile::kHeaderSize + TIconFile::kEntrySize + png.size();
   if (width == 0 || height == 0 || width > kMaxIconSide || height > kMaxIconSide ||
       total > static_cast<size_t>(TIconFile::kMaxSize)) {
-    throw Exception(Format(u"\"%s\" is %sx%s pixels: a Windows icon holds pictures of at most 256x256 "
-                           u"and the icon file at most 1 MiB; %s",
-                           {path, IntToStr(static_cast<int64_t>(width)), IntToStr(static_cast<int64_t>(height)),
-                            IcoHowTo(path)}));
+    throw Exception(
+        Format(u"\"%s\" is %sx%s pixels: a Windows icon holds pictures of at most 256x256 "
+               u"and the icon file at most 1 MiB; %s",
+               {path, IntToStr(static_cast<int64_t>(width)), IntToStr(static_cast<int64_t>(height)), IcoHowTo(path)}));
   }
   // One entry: a side of 256 is written as 0; 32 bits a pixel, one plane.
-  std::vector<uint8_t> icon = {0, 0, 1, 0, 1, 0,
-                               static_cast<uint8_t>(width & 0xFF), static_cast<uint8_t>(height & 0xFF),
-                               0, 0, 1, 0, 32, 0};
+  std::vector<uint8_t> icon = {
+      0, 0, 1, 0, 1, 0, static_cast<uint8_t>(width & 0xFF), static_cast<uint8_t>(height & 0xFF), 0, 0, 1, 0, 32, 0};
   const auto put32 = [&icon](size_t value) {
     for (int shift = 0; shift < 32; shift += 8) icon.push_back(static_cast<uint8_t>(value >> shift));
   };
@@ -144,16 +146,17 @@ std::vector<uint8_t> TPackChecks::IconFromPng(const std::vector<uint8_t>& png, c
 
 String TPackChecks::VersionNumberWarning(const String& name, const String& value) {
   if ((name != u"FileVersion" && name != u"ProductVersion") || ParseVersionNumbers(value)) return {};
-  return Format(u"%s \"%s\" is written as text only: the numeric version (the one Windows and installers "
-                u"compare) is set only by one to four dot-separated numbers up to 65535, such as "
-                u"%s=1.2.0",
-                {name, value, name});
+  return Format(
+      u"%s \"%s\" is written as text only: the numeric version (the one Windows and installers "
+      u"compare) is set only by one to four dot-separated numbers up to 65535, such as "
+      u"%s=1.2.0",
+      {name, value, name});
 }
 
 void TPackChecks::CheckOutput(const String& output) {
   if (!output.empty() && (output.back() == u'/' || output.back() == fs::path::preferred_separator)) {
-    throw Exception(Format(u"\"%s\" ends in a separator and so names a folder: give the file name of the program to write",
-                           {output}));
+    throw Exception(Format(
+        u"\"%s\" ends in a separator and so names a folder: give the file name of the program to write", {output}));
   }
   std::error_code error;
   if (fs::is_directory(fs::path(output), error)) {
@@ -166,8 +169,7 @@ void TPackChecks::CheckOutput(const String& output) {
     throw Exception(Format(u"The output folder \"%s\" does not exist: create it first", {folder.u16string()}));
   }
   if (!error && status.type() != fs::file_type::directory) {
-    throw Exception(Format(u"\"%s\" is not a folder, so \"%s\" cannot be written there",
-                           {folder.u16string(), output}));
+    throw Exception(Format(u"\"%s\" is not a folder, so \"%s\" cannot be written there", {folder.u16string(), output}));
   }
 }
 
@@ -187,8 +189,8 @@ String TPackChecks::ConfigLookalikes(const std::vector<std::string>& entryNames)
     const String name = FromUtf8(entry);
     const size_t slash = name.rfind(u'/');
     const String base = UpperCaseAscii(slash == String::npos ? name : name.substr(slash + 1));
-    const bool lookalike = base.starts_with(u"LM-CONFIG") || base.starts_with(u"LM_CONFIG") ||
-                           base.starts_with(u"LMCONFIG");
+    const bool lookalike =
+        base.starts_with(u"LM-CONFIG") || base.starts_with(u"LM_CONFIG") || base.starts_with(u"LMCONFIG");
     if (!lookalike) continue;
     if (!found.empty()) found += u", ";
     found += u"\"" + name + u"\"";

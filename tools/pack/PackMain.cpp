@@ -43,19 +43,19 @@ int RunVersion(TArguments arguments);
 
 constexpr TCommand kCommands[] = {
     {u"",
-     u"[--target linux|windows|windows-x64] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info NAME=VALUE]... "
-     u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--lint] [--allow-unknown-keys] "
+     u"[--target linux|windows|windows-x64] [--runtime PATH] [--config FILE] [--icon FILE] [--version-info "
+     u"NAME=VALUE]... "
+     u"[--exclude PATTERN]... [--no-default-excludes] [--level 0-9] [--jobs N] [--strict] [--lint] "
+     u"[--allow-unknown-keys] "
      u"SOURCE_DIR OUTPUT",
      u"pack every file below SOURCE_DIR into the program OUTPUT", -1, RunPack},
     {u"--run", u"[--inspect] [--watch] [packing options] SOURCE_DIR [-- ARGS...]",
-     u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1,
-     RunPreview},
+     u"pack into a temporary program, run it with ARGS, pass its exit code on, remove it", -1, RunPreview},
     {u"--list", u"FILE", u"list the entries of a packaged program or a site archive", 1, RunList},
-    {u"--verify", u"[--jobs N] FILE",
-     u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", -1, RunVerify},
+    {u"--verify", u"[--jobs N] FILE", u"decrypt, inflate and CRC-check every entry; exit 1 if any fails", -1,
+     RunVerify},
     {u"--help", u"", u"show this help", 0, RunHelp},
-    {u"--version", u"", u"show the version of lumora-pack (the runtimes carry the same)", 0,
-     RunVersion},
+    {u"--version", u"", u"show the version of lumora-pack (the runtimes carry the same)", 0, RunVersion},
 };
 
 void Warning(const String& message) { TConsole::Error(u"lumora-pack: warning: " + message); }
@@ -123,10 +123,8 @@ bool ReadNumber(TArguments arguments, size_t& i, const TNumberOption& option, in
   const std::string digits = i + 1 < arguments.size() ? ToUtf8(arguments[++i]) : std::string();
   const char* end = digits.data() + digits.size();
   const auto [stop, error] = std::from_chars(digits.data(), end, number);
-  if (digits.empty() || error != std::errc() || stop != end || number < option.Min ||
-      number > option.Max) {
-    UsageError(Format(u"%s needs a number from %s to %s",
-                      {option.Name, IntToStr(option.Min), IntToStr(option.Max)}));
+  if (digits.empty() || error != std::errc() || stop != end || number < option.Min || number > option.Max) {
+    UsageError(Format(u"%s needs a number from %s to %s", {option.Name, IntToStr(option.Min), IntToStr(option.Max)}));
     return false;
   }
   return true;
@@ -139,10 +137,20 @@ int RunVersion(TArguments) {
 
 // Whether argument is one of the packing options (that take a value, or not).
 bool IsPackingOption(const String& argument) {
-  static constexpr StringView kOptions[] = {
-      u"--target", u"--runtime", u"--config", u"--icon", u"--version-info", u"--exclude",
-      u"--no-default-excludes", u"--level", u"--jobs", u"--strict", u"--lint", u"--allow-unknown-keys",
-      u"--inspect", u"--watch"};
+  static constexpr StringView kOptions[] = {u"--target",
+                                            u"--runtime",
+                                            u"--config",
+                                            u"--icon",
+                                            u"--version-info",
+                                            u"--exclude",
+                                            u"--no-default-excludes",
+                                            u"--level",
+                                            u"--jobs",
+                                            u"--strict",
+                                            u"--lint",
+                                            u"--allow-unknown-keys",
+                                            u"--inspect",
+                                            u"--watch"};
   return std::find(std::begin(kOptions), std::end(kOptions), argument) != std::end(kOptions);
 }
 
@@ -158,14 +166,16 @@ int ReadProgramArgument(TArguments arguments, size_t& i, std::vector<String>& po
     return kExitOk;
   }
   if (IsPackingOption(argument)) {
-    return UsageError(Format(u"%s comes after SOURCE_DIR: packing options go before it (lumora-pack --run "
-                             u"%s ... SOURCE_DIR), and the program's own arguments after \"--\"",
-                             {argument, argument}));
+    return UsageError(
+        Format(u"%s comes after SOURCE_DIR: packing options go before it (lumora-pack --run "
+               u"%s ... SOURCE_DIR), and the program's own arguments after \"--\"",
+               {argument, argument}));
   }
   if (argument.starts_with(u"-")) {
-    return UsageError(Format(u"%s after SOURCE_DIR: give the program's own options after \"--\" "
-                             u"(lumora-pack --run SOURCE_DIR -- %s)",
-                             {argument, argument}));
+    return UsageError(
+        Format(u"%s after SOURCE_DIR: give the program's own options after \"--\" "
+               u"(lumora-pack --run SOURCE_DIR -- %s)",
+               {argument, argument}));
   }
   positional.push_back(argument);
   return kExitOk;
@@ -198,16 +208,14 @@ int ParsePackArguments(TArguments arguments, TPackOptions& options, std::vector<
                                                        : nullptr;
     if (argument == kLevelOption.Name || argument == kJobsOption.Name) {
       const bool level = argument == kLevelOption.Name;
-      if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption,
-                      level ? options.Level : options.Jobs)) {
+      if (!ReadNumber(arguments, i, level ? kLevelOption : kJobsOption, level ? options.Level : options.Jobs)) {
         return kExitUsage;
       }
     } else if (argument == u"--target") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
       options.Target = TRuntimeLocator::ParseTarget(arguments[++i]);
       if (!options.Target) {
-        return UsageError(u"--target needs " + TRuntimeLocator::TargetNames() + u", not \"" +
-                          arguments[i] + u"\"");
+        return UsageError(u"--target needs " + TRuntimeLocator::TargetNames() + u", not \"" + arguments[i] + u"\"");
       }
     } else if (argument == u"--exclude") {
       if (i + 1 == arguments.size()) return UsageError(argument + u" needs a value");
@@ -271,14 +279,14 @@ int RunPack(TArguments arguments) {
 
   const auto started = std::chrono::steady_clock::now();
   const TPackSummary summary = TPacker::Pack(options, Warning);
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - started);
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
   TConsole::Out(
       Format(u"Packed %s entries (%s bytes) into \"%s\": archive of %s bytes after "
              u"runtime \"%s\" (%s), in %s ms",
-             {IntToStr(static_cast<int64_t>(summary.Entries)), IntToStr(summary.ContentBytes),
-              options.Output, IntToStr(summary.ArchiveBytes), summary.Runtime,
-              TRuntimeLocator::DisplayName(summary.Target), IntToStr(elapsed.count())}));
+             {IntToStr(static_cast<int64_t>(summary.Entries)), IntToStr(summary.ContentBytes), options.Output,
+              IntToStr(summary.ArchiveBytes), summary.Runtime, TRuntimeLocator::DisplayName(summary.Target),
+              IntToStr(elapsed.count())}));
   PrintNotes(summary);
   return kExitOk;
 }
@@ -286,9 +294,8 @@ int RunPack(TArguments arguments) {
 String TwoDigits(int value) { return (value < 10 ? u"0" : u"") + IntToStr(value); }
 
 String DosDateTimeText(uint16_t date, uint16_t time) {
-  return IntToStr(1980 + (date >> 9)) + u"-" + TwoDigits((date >> 5) & 0x0F) + u"-" +
-         TwoDigits(date & 0x1F) + u" " + TwoDigits(time >> 11) + u":" +
-         TwoDigits((time >> 5) & 0x3F) + u":" + TwoDigits((time & 0x1F) * 2);
+  return IntToStr(1980 + (date >> 9)) + u"-" + TwoDigits((date >> 5) & 0x0F) + u"-" + TwoDigits(date & 0x1F) + u" " +
+         TwoDigits(time >> 11) + u":" + TwoDigits((time >> 5) & 0x3F) + u":" + TwoDigits((time & 0x1F) * 2);
 }
 
 String PadLeft(const String& text, size_t width) {
@@ -306,10 +313,9 @@ String MethodText(const TPackageEntry& entry) {
   return method + (entry.Encrypted ? u"*" : u"");
 }
 
-String ListLine(StringView size, StringView compressed, StringView method, StringView when,
-                StringView name) {
-  return PadLeft(String(size), 12) + u" " + PadLeft(String(compressed), 12) + u"  " +
-         PadRight(String(method), 9) + PadRight(String(when), 21) + String(name);
+String ListLine(StringView size, StringView compressed, StringView method, StringView when, StringView name) {
+  return PadLeft(String(size), 12) + u" " + PadLeft(String(compressed), 12) + u"  " + PadRight(String(method), 9) +
+         PadRight(String(when), 21) + String(name);
 }
 
 int RunList(TArguments arguments) {
@@ -319,8 +325,7 @@ int RunList(TArguments arguments) {
   const std::optional<TTarget> program = start == 0 ? std::nullopt : TRuntimeLocator::TargetOf(path);
   TConsole::Out(Format(u"Archive at offset %s of \"%s\"%s",
                        {IntToStr(start), path,
-                        program ? u", a " + String(TRuntimeLocator::DisplayName(*program)) + u" program"
-                                : String()}));
+                        program ? u", a " + String(TRuntimeLocator::DisplayName(*program)) + u" program" : String()}));
   TConsole::Out(ListLine(u"Size", u"Compressed", u"Method", u"Modified", u"Name"));
   uint64_t size = 0;
   uint64_t compressed = 0;
@@ -331,9 +336,8 @@ int RunList(TArguments arguments) {
     size += entry.Size;
     compressed += entry.CompressedSize;
   }
-  TConsole::Out(ListLine(
-      IntToStr(static_cast<int64_t>(size)), IntToStr(static_cast<int64_t>(compressed)), u"", u"",
-      IntToStr(static_cast<int64_t>(entries.size())) + u" entries (* encrypted)"));
+  TConsole::Out(ListLine(IntToStr(static_cast<int64_t>(size)), IntToStr(static_cast<int64_t>(compressed)), u"", u"",
+                         IntToStr(static_cast<int64_t>(entries.size())) + u" entries (* encrypted)"));
   return kExitOk;
 }
 
@@ -348,17 +352,15 @@ int RunVerify(TArguments arguments) {
   const String& path = arguments[i];
   const auto started = std::chrono::steady_clock::now();
   const TVerifyResult result = TPackageReader::Verify(path, jobs);
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-      std::chrono::steady_clock::now() - started);
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
   for (const String& failure : result.Failures) TConsole::Error(u"FAILED " + failure);
   const String entries = IntToStr(static_cast<int64_t>(result.Entries));
   const String details =
-      Format(u"%s bytes, in %s ms",
-             {IntToStr(static_cast<int64_t>(result.Bytes)), IntToStr(elapsed.count())});
+      Format(u"%s bytes, in %s ms", {IntToStr(static_cast<int64_t>(result.Bytes)), IntToStr(elapsed.count())});
   if (!result.Failures.empty()) {
-    TConsole::Out(
-        Format(u"%s of %s entries failed (%s)",
-               {IntToStr(static_cast<int64_t>(result.Failures.size())), entries, details}));
+    TConsole::Out(Format(u"%s of %s entries failed (%s)",
+                         {IntToStr(static_cast<int64_t>(result.Failures.size())), entries, details}));
     return kExitFailure;
   }
   TConsole::Out(Format(u"No errors: %s entries, %s", {entries, details}));
@@ -371,8 +373,7 @@ int Dispatch(TArguments arguments) {
     if (command.Name.empty() || arguments[0] != command.Name) continue;
     const TArguments rest = arguments.subspan(1);
     if (command.ArgumentCount >= 0 && rest.size() != static_cast<size_t>(command.ArgumentCount)) {
-      return UsageError(
-          Format(u"%s takes %s argument(s)", {command.Name, IntToStr(command.ArgumentCount)}));
+      return UsageError(Format(u"%s takes %s argument(s)", {command.Name, IntToStr(command.ArgumentCount)}));
     }
     return command.Run(rest);
   }

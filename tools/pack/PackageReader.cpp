@@ -29,9 +29,7 @@ class TCountingStream final : public TStream {
     return count;
   }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    const int64_t base = origin == TSeekOrigin::Current ? FPosition
-                         : origin == TSeekOrigin::End   ? FSize
-                                                        : 0;
+    const int64_t base = origin == TSeekOrigin::Current ? FPosition : origin == TSeekOrigin::End ? FSize : 0;
     FPosition = std::max<int64_t>(0, base + offset);
     return FPosition;
   }
@@ -55,14 +53,13 @@ std::unique_ptr<TAbZipArchive> OpenArchive(const String& path) {
   const int64_t start = TPackageReader::ArchiveStart(path);
   // A signed program's signature follows the archive and is left out.
   const int64_t end = start == 0 ? -1 : AppendedDataEnd(path, start);
-  auto archive =
-      std::make_unique<TAbZipArchive>(std::make_unique<TFileWindowStream>(path, start, end));
+  auto archive = std::make_unique<TAbZipArchive>(std::make_unique<TFileWindowStream>(path, start, end));
   archive->SetPassword(TExeHtmlSite::kArchivePassword);
   try {
     archive->Load();
   } catch (const Exception& error) {
-    throw Exception(Format(u"\"%s\" holds no readable archive at offset %s: %s",
-                           {path, IntToStr(start), error.Message()}));
+    throw Exception(
+        Format(u"\"%s\" holds no readable archive at offset %s: %s", {path, IntToStr(start), error.Message()}));
   }
   return archive;
 }
@@ -105,9 +102,8 @@ TVerifyResult TPackageReader::Verify(const String& path, int jobs) {
   const TAbArchiveList& items = archive->ItemList();
   std::vector<size_t> order(items.Count());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&items](size_t a, size_t b) {
-    return items[a].CompressedSize > items[b].CompressedSize;
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&items](size_t a, size_t b) { return items[a].CompressedSize > items[b].CompressedSize; });
 
   std::vector<String> failures(items.Count());
   std::atomic<uint64_t> bytes{0};
@@ -124,8 +120,7 @@ TVerifyResult TPackageReader::Verify(const String& path, int jobs) {
       bytes += static_cast<uint64_t>(sink.Size());
     }
   };
-  const size_t threads =
-      std::min(order.size(), static_cast<size_t>(TEncodePipeline::ThreadCount(jobs)));
+  const size_t threads = std::min(order.size(), static_cast<size_t>(TEncodePipeline::ThreadCount(jobs)));
   std::vector<std::exception_ptr> errors(threads);
   {
     std::vector<std::jthread> helpers;

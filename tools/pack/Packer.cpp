@@ -57,8 +57,7 @@ String Canonical(const String& path, StringView what) {
   std::error_code error;
   const fs::path resolved = fs::canonical(fs::path(path), error);
   if (error) {
-    throw Exception(
-        Format(u"Cannot open the %s \"%s\". %s", {what, path, FromUtf8(error.message())}));
+    throw Exception(Format(u"Cannot open the %s \"%s\". %s", {what, path, FromUtf8(error.message())}));
   }
   return resolved.u16string();
 }
@@ -79,16 +78,13 @@ void CheckRuntime(const String& runtime) {
   const int64_t imageEnd = ImageEndOfFile(runtime);
   if (imageEnd < 0) {
     throw Exception(
-        Format(u"\"%s\" is not a runtime: it is neither a Windows (PE) nor a Linux (ELF) program",
-               {runtime}));
+        Format(u"\"%s\" is not a runtime: it is neither a Windows (PE) nor a Linux (ELF) program", {runtime}));
   }
   if (imageEnd > size) {
-    throw Exception(
-        Format(u"\"%s\" is damaged: the file ends before its program image", {runtime}));
+    throw Exception(Format(u"\"%s\" is damaged: the file ends before its program image", {runtime}));
   }
   if (imageEnd < size && AppendedDataEnd(runtime, imageEnd) == imageEnd) {
-    throw Exception(Format(u"\"%s\" is signed: pack the bare runtime, then sign the packed program",
-                           {runtime}));
+    throw Exception(Format(u"\"%s\" is signed: pack the bare runtime, then sign the packed program", {runtime}));
   }
   if (imageEnd < size) {
     throw Exception(
@@ -118,9 +114,10 @@ String VersionStringName(const String& name) {
 std::string LoadPackageIcon(const String& path) {
   std::string bytes = ReadWholeFile(path);
   if (!TWindowIcon::IsAcceptable(bytes)) {
-    throw Exception(Format(u"\"%s\" is not an icon: give a PNG picture or an ICO file of at most "
-                           u"1 MiB, no side over 1024 pixels",
-                           {path}));
+    throw Exception(
+        Format(u"\"%s\" is not an icon: give a PNG picture or an ICO file of at most "
+               u"1 MiB, no side over 1024 pixels",
+               {path}));
   }
   return bytes;
 }
@@ -182,8 +179,8 @@ class TPackJob {
     LintTemplates();
     if (windowsRuntime || FOptions.Lint) LintForWindowsEngine();
     if (FOptions.Strict && FWarnings > 0) {
-      throw Exception(Format(u"%s warning(s) with --strict: nothing written",
-                             {IntToStr(static_cast<int64_t>(FWarnings))}));
+      throw Exception(
+          Format(u"%s warning(s) with --strict: nothing written", {IntToStr(static_cast<int64_t>(FWarnings))}));
     }
 
     try {
@@ -192,8 +189,7 @@ class TPackJob {
       // A Windows program's header checksum covers the whole file, the
       // archive included.
       if (windowsRuntime) {
-        TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::ReadWrite,
-                         TFileCreation::OpenExisting);
+        TFileStream file(program.Path(), TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::OpenExisting);
         TPeCheckSum::Update(file);
       }
     } catch (const std::exception& error) {
@@ -225,8 +221,9 @@ class TPackJob {
       return TIconFile::Load(path);
     } catch (const EResourceUpdateError& error) {
       if (error.Message().find(u"invalid") == String::npos) throw;
-      throw Exception(error.Message() + u" (a Windows program's icon is an ICO file, or a PNG picture of "
-                                        u"at most 256x256 pixels that the packer makes into one)");
+      throw Exception(error.Message() +
+                      u" (a Windows program's icon is an ICO file, or a PNG picture of "
+                      u"at most 256x256 pixels that the packer makes into one)");
     }
   }
 
@@ -249,9 +246,10 @@ class TPackJob {
     // runtime and all, into every later one.
     std::erase_if(files, [this](const TSiteFile& file) {
       if (!TPackChecks::IsPackedProgram(file.Path)) return false;
-      Warn(Format(u"left out \"%s\": it is a program packed by lumora-pack; write programs outside "
-                  u"SOURCE_DIR so they are not packed into the next one",
-                  {FromUtf8(file.Name)}));
+      Warn(
+          Format(u"left out \"%s\": it is a program packed by lumora-pack; write programs outside "
+                 u"SOURCE_DIR so they are not packed into the next one",
+                 {FromUtf8(file.Name)}));
       return true;
     });
     return files;
@@ -297,17 +295,15 @@ class TPackJob {
     if (!FOptions.ConfigFile.empty()) {
       configPath = Canonical(FOptions.ConfigFile, u"configuration file");
     } else if (!configFiles.empty()) {
-      const auto exact =
-          std::find_if(configFiles.begin(), configFiles.end(),
-                       [](const TSiteFile& f) { return FromUtf8(f.Name) == ConfigEntryName; });
+      const auto exact = std::find_if(configFiles.begin(), configFiles.end(),
+                                      [](const TSiteFile& f) { return FromUtf8(f.Name) == ConfigEntryName; });
       configPath = (exact != configFiles.end() ? *exact : configFiles.front()).Path;
     }
     // --config takes the place of the site's "lm-config" without a word; a
     // name in other letter case may be a mistake and is pointed out.
     for (const TSiteFile& file : configFiles) {
       if (file.Path != configPath && FromUtf8(file.Name) != ConfigEntryName) {
-        Warn(Format(u"skipped \"%s\": the configuration is taken from \"%s\"",
-                    {file.Path, configPath}));
+        Warn(Format(u"skipped \"%s\": the configuration is taken from \"%s\"", {file.Path, configPath}));
       }
     }
 
@@ -325,8 +321,8 @@ class TPackJob {
       return true;
     });
     if (FOptions.PreviewMarker) {
-      FEntries.push_back(TSourceEntry{ToUtf8(PreviewEntryName), u"", static_cast<int64_t>(kPreviewMarker.size()), 0,
-                                      &kPreviewMarker});
+      FEntries.push_back(
+          TSourceEntry{ToUtf8(PreviewEntryName), u"", static_cast<int64_t>(kPreviewMarker.size()), 0, &kPreviewMarker});
     }
     std::sort(FEntries.begin(), FEntries.end(),
               [](const TSourceEntry& a, const TSourceEntry& b) { return a.Name < b.Name; });
@@ -350,17 +346,17 @@ class TPackJob {
     FHasConfig = true;
     const std::string fileBytes = ReadWholeFile(path);
     if (TSiteConfig::IsUtf16WithoutMark(fileBytes)) {
-      throw Exception(Format(u"\"%s\" is UTF-16 without a byte-order mark, which the runtime would "
-                             u"read as empty: save it as UTF-8 (or as UTF-16 with a byte-order mark)",
-                             {path}));
+      throw Exception(
+          Format(u"\"%s\" is UTF-16 without a byte-order mark, which the runtime would "
+                 u"read as empty: save it as UTF-8 (or as UTF-16 with a byte-order mark)",
+                 {path}));
     }
     FConfigBytes = TSiteConfig::EntryBytes(fileBytes);
     FConfig.LoadFromBytes(FConfigBytes);
     const TConfigFindings findings = TSiteConfig::Check(FConfig, FOptions.AllowUnknownKeys);
     for (const String& warning : findings.Warnings) Warn(warning);
     if (!findings.Errors.empty()) throw Exception(findings.Errors.front());
-    FEntries.push_back(TSourceEntry{ToUtf8(ConfigEntryName), path,
-                                    static_cast<int64_t>(FConfigBytes.size()),
+    FEntries.push_back(TSourceEntry{ToUtf8(ConfigEntryName), path, static_cast<int64_t>(FConfigBytes.size()),
                                     TSiteScanner::ModifiedTime(path), &FConfigBytes});
   }
 
@@ -369,11 +365,10 @@ class TPackJob {
   void CheckStartPage() {
     const String start = TSiteConfig::StartEntryName(FConfig);
     if (start.empty()) {
-      throw Exception(FHasConfig
-                          ? Format(u"IndexPage is not set in %s: the package would have no start "
-                                   u"page",
-                                   {ConfigEntryName})
-                          : NoConfigMessage());
+      throw Exception(FHasConfig ? Format(u"IndexPage is not set in %s: the package would have no start "
+                                          u"page",
+                                          {ConfigEntryName})
+                                 : NoConfigMessage());
     }
     if (HasEntry(start)) return;
     const String given = ReadConfigString(FConfig, TConfigKeyId::IndexPage);
@@ -433,32 +428,36 @@ class TPackJob {
     }
     String list;
     for (const String& folder : folders) list += (list.empty() ? u"" : u", ") + folder;
-    Warn(Format(u"RootDirName \"%s\" is no folder of the package: no entry starts with \"%s/\", so names that "
-                u"scripts and templates give find nothing; %s",
-                {root, root,
-                 folders.empty() ? String(u"there is no folder at the top of SOURCE_DIR")
-                                 : Format(u"the folders at the top of SOURCE_DIR are %s", {list})}));
+    Warn(
+        Format(u"RootDirName \"%s\" is no folder of the package: no entry starts with \"%s/\", so names that "
+               u"scripts and templates give find nothing; %s",
+               {root, root,
+                folders.empty() ? String(u"there is no folder at the top of SOURCE_DIR")
+                                : Format(u"the folders at the top of SOURCE_DIR are %s", {list})}));
   }
 
   String NoConfigMessage() const {
-    String message = Format(u"The site has no %s (give one with --config): the package would have no "
-                            u"start page",
-                            {ConfigEntryName});
+    String message = Format(
+        u"The site has no %s (give one with --config): the package would have no "
+        u"start page",
+        {ConfigEntryName});
     std::vector<std::string> names;
     for (const TSourceEntry& entry : FEntries) names.push_back(entry.Name);
     const String lookalikes = TPackChecks::ConfigLookalikes(names);
     if (!lookalikes.empty()) {
-      message += Format(u". Found %s: the runtime reads only a file named exactly \"%s\", with no "
-                        u"extension, at the top of SOURCE_DIR",
-                        {lookalikes, ConfigEntryName});
+      message += Format(
+          u". Found %s: the runtime reads only a file named exactly \"%s\", with no "
+          u"extension, at the top of SOURCE_DIR",
+          {lookalikes, ConfigEntryName});
     }
     // Pointed at the site's root folder instead of the folder above it.
     std::error_code error;
     const fs::path above = fs::canonical(fs::path(FOptions.SourceDir), error).parent_path();
     if (!error && fs::is_regular_file(above / fs::path(ConfigEntryName), error)) {
-      message += Format(u". The folder above, \"%s\", has one: pack that folder (its %s names the root folder "
-                        u"with RootDirName)",
-                        {above.u16string(), ConfigEntryName});
+      message += Format(
+          u". The folder above, \"%s\", has one: pack that folder (its %s names the root folder "
+          u"with RootDirName)",
+          {above.u16string(), ConfigEntryName});
     }
     return message;
   }
@@ -511,9 +510,8 @@ class TPackJob {
   // finds them.
   bool HasEntry(const String& name) const {
     const String wanted = UpperCaseAscii(name);
-    return std::any_of(FEntries.begin(), FEntries.end(), [&](const TSourceEntry& entry) {
-      return UpperCaseAscii(FromUtf8(entry.Name)) == wanted;
-    });
+    return std::any_of(FEntries.begin(), FEntries.end(),
+                       [&](const TSourceEntry& entry) { return UpperCaseAscii(FromUtf8(entry.Name)) == wanted; });
   }
 
   // The runtime serves the last of several names that differ only in the
@@ -525,10 +523,11 @@ class TPackJob {
   void WarnUnreachableNames() {
     for (const TSourceEntry& entry : FEntries) {
       if (entry.Name.find_first_of("#?") == std::string::npos) continue;
-      Warn(Format(u"\"%s\" has \"#\" or \"?\" in its name: pages cannot load it through lmp:// (a URL's path "
-                  u"ends there, written %23 or %3F too), only appReadFile and appOpenFile reach it; rename it "
-                  u"to use it in a page",
-                  {FromUtf8(entry.Name)}));
+      Warn(
+          Format(u"\"%s\" has \"#\" or \"?\" in its name: pages cannot load it through lmp:// (a URL's path "
+                 u"ends there, written %23 or %3F too), only appReadFile and appOpenFile reach it; rename it "
+                 u"to use it in a page",
+                 {FromUtf8(entry.Name)}));
     }
   }
 
@@ -551,8 +550,7 @@ class TPackJob {
     for (const TSourceEntry& entry : FEntries) {
       FContentBytes += entry.Size;
       const TDosDateTime time = DosDateTimeFromUnix(entry.ModifiedTime);
-      entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date},
-                                       [&entry] { return OpenContent(entry); }});
+      entries.push_back(TPipelineEntry{{entry.Name, time.Time, time.Date}, [&entry] { return OpenContent(entry); }});
     }
     TFileStream file(program, TFileAccess::Write, TFileShare::ReadWrite, TFileCreation::OpenExisting);
     const int64_t start = file.Seek(0, TSeekOrigin::End);
@@ -571,8 +569,7 @@ class TPackJob {
       content->WriteBuffer(entry.Bytes->data(), static_cast<int64_t>(entry.Bytes->size()));
       return content;
     }
-    return std::make_unique<TFileStream>(entry.Path, TFileAccess::Read, TFileShare::Read,
-                                         TFileCreation::OpenExisting);
+    return std::make_unique<TFileStream>(entry.Path, TFileAccess::Read, TFileShare::Read, TFileCreation::OpenExisting);
   }
 
   // The version strings of the configuration's [VersionInfo] section, then
@@ -589,8 +586,7 @@ class TPackJob {
     for (const auto& [name, value] : given) {
       const String known = VersionStringName(name);
       if (known.empty()) {
-        throw Exception(Format(u"\"%s\" is not a version string: give one of %s",
-                               {name, NameList()}));
+        throw Exception(Format(u"\"%s\" is not a version string: give one of %s", {name, NameList()}));
       }
       std::erase_if(FVersionStrings, [&](const auto& pair) { return pair.first == known; });
       FVersionStrings.emplace_back(known, value);
@@ -638,8 +634,7 @@ class TPackJob {
     const fs::perms perms = fs::status(fs::path(runtime), error).permissions();
     if (!error) fs::permissions(fs::path(program), perms | fs::perms::owner_write, error);
     if (error) {
-      throw Exception(
-          Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
+      throw Exception(Format(u"Cannot copy the runtime to \"%s\". %s", {program, FromUtf8(error.message())}));
     }
     TConsole::MakeExecutable(program);
   }

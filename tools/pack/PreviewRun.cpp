@@ -65,10 +65,9 @@ class TSiteSnapshot {
       const fs::file_time_type modified = fs::last_write_time(path, fileError);
       if (!fileError) files.push_back(TFileState{path, size, modified});
     };
-    for (fs::recursive_directory_iterator it(fs::path(FOptions.SourceDir),
-                                             fs::directory_options::follow_directory_symlink |
-                                                 fs::directory_options::skip_permission_denied,
-                                             error);
+    for (fs::recursive_directory_iterator it(
+             fs::path(FOptions.SourceDir),
+             fs::directory_options::follow_directory_symlink | fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
       std::error_code typeError;
       if (it->is_regular_file(typeError)) add(it->path());
@@ -85,8 +84,8 @@ class TSiteSnapshot {
 
 }  // namespace
 
-int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
-                     const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked, const TSwitches& switches) {
+int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments, const TPacker::TOnWarning& onWarning,
+                     const TOnPacked& onPacked, const TSwitches& switches) {
   if (switches.Watch && !TChildProcess::CanAskToReload()) {
     throw Exception(u"--watch needs a program that can be asked to reload, which only the Linux runtime is");
   }
@@ -94,13 +93,12 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   // cannot be started here.
   // Windows runs programs of either width.
   if (options.Target &&
-      TRuntimeLocator::IsWindows(*options.Target) !=
-          TRuntimeLocator::IsWindows(TRuntimeLocator::HostTarget())) {
-    throw Exception(Format(u"--run starts programs of this system only, and --target %s makes a %s program: "
-                           u"pack it without --run and start it on %s",
-                           {TRuntimeLocator::TargetName(*options.Target),
-                            TRuntimeLocator::DisplayName(*options.Target),
-                            TRuntimeLocator::IsWindows(*options.Target) ? u"Windows" : u"Linux"}));
+      TRuntimeLocator::IsWindows(*options.Target) != TRuntimeLocator::IsWindows(TRuntimeLocator::HostTarget())) {
+    throw Exception(
+        Format(u"--run starts programs of this system only, and --target %s makes a %s program: "
+               u"pack it without --run and start it on %s",
+               {TRuntimeLocator::TargetName(*options.Target), TRuntimeLocator::DisplayName(*options.Target),
+                TRuntimeLocator::IsWindows(*options.Target) ? u"Windows" : u"Linux"}));
   }
   // From here on Ctrl+C and termination leave the packer alive to clean up.
   const TChildProcess::TInterruptGuard guard;
@@ -121,7 +119,8 @@ int TPreviewRun::Run(TPackOptions options, const std::vector<String>& arguments,
   // Packed again beside the running program, which reads the new archive
   // from there when asked.
   TPackOptions again = options;
-  again.Output = (fs::path(folder.Path()) / fs::path(u"next-" + fs::path(options.Output).filename().u16string())).u16string();
+  again.Output =
+      (fs::path(folder.Path()) / fs::path(u"next-" + fs::path(options.Output).filename().u16string())).u16string();
   environment.emplace_back(kReloadEnvironmentName, ToUtf8(again.Output));
   TSiteSnapshot snapshot(options);
   return TChildProcess::Run(options.Output, arguments, environment, [&] {

@@ -34,8 +34,8 @@ class TPreviewRun {
     TOnNote OnNote;
   };
 
-  static int Run(TPackOptions options, const std::vector<String>& arguments,
-                 const TPacker::TOnWarning& onWarning, const TOnPacked& onPacked, const TSwitches& switches);
+  static int Run(TPackOptions options, const std::vector<String>& arguments, const TPacker::TOnWarning& onWarning,
+                 const TOnPacked& onPacked, const TSwitches& switches);
 };
 
 }  // namespace lumora

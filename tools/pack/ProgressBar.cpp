@@ -13,9 +13,7 @@ constexpr int kWidth = 30;
 }  // namespace
 
 TProgressBar::TProgressBar(StringView label, int64_t total)
-    : FLabel(label),
-      FTotal(total),
-      FVisible(total >= kMinimumTotal && TConsole::ErrorIsTerminal()) {
+    : FLabel(label), FTotal(total), FVisible(total >= kMinimumTotal && TConsole::ErrorIsTerminal()) {
   SetPosition(0);
 }
 
@@ -32,8 +30,7 @@ void TProgressBar::SetPosition(int64_t position) {
   if (percent == FShownPercent) return;
   FShownPercent = percent;
   const int filled = percent * kWidth / 100;
-  const String bar = String(static_cast<size_t>(filled), u'#') +
-                     String(static_cast<size_t>(kWidth - filled), u'-');
+  const String bar = String(static_cast<size_t>(filled), u'#') + String(static_cast<size_t>(kWidth - filled), u'-');
   TConsole::ErrorRaw(Format(u"\r%s [%s] %s%", {FLabel, bar, IntToStr(percent)}));
 }
 

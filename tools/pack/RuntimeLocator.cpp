@@ -20,14 +20,13 @@ struct TTargetInfo {
   StringView Folder;       // below lib/lumora/runtimes
   StringView BuildFolder;  // the preset's folder beside the packer's build folder
   StringView File;
-  StringView Display;      // for messages
+  StringView Display;  // for messages
 };
 
 constexpr TTargetInfo kTargets[] = {
     {TTarget::Linux, u"linux", u"linux-x86_64", u"linux", u"lumora", u"Linux"},
     {TTarget::Windows, u"windows", u"windows-x86", u"win32", u"lumora.exe", u"32-bit Windows"},
-    {TTarget::WindowsX64, u"windows-x64", u"windows-x86_64", u"win64", u"lumora.exe",
-     u"64-bit Windows"},
+    {TTarget::WindowsX64, u"windows-x64", u"windows-x86_64", u"win64", u"lumora.exe", u"64-bit Windows"},
 };
 
 const TTargetInfo& Info(TTarget target) {
@@ -75,9 +74,8 @@ std::vector<String> TRuntimeLocator::Places(TTarget target, const String& packer
   const TTargetInfo& info = Info(target);
   const fs::path folder = fs::path(packer).parent_path();
   const fs::path file = PathOf(info.File);
-  std::vector<fs::path> places = {
-      folder.parent_path() / u"lib" / u"lumora" / u"runtimes" / PathOf(info.Folder) / file,
-      folder.parent_path() / PathOf(info.BuildFolder) / file};
+  std::vector<fs::path> places = {folder.parent_path() / u"lib" / u"lumora" / u"runtimes" / PathOf(info.Folder) / file,
+                                  folder.parent_path() / PathOf(info.BuildFolder) / file};
   if (target == HostTarget()) places.push_back(folder / file);
   std::vector<String> result;
   for (const fs::path& place : places) {
@@ -111,9 +109,10 @@ String TRuntimeLocator::Find(TTarget target) {
     if (!looked.empty()) looked += u" or ";
     looked += u"\"" + place + u"\"";
   }
-  throw Exception(Format(u"There is no %s runtime for lumora-pack: it is looked for at %s. Install "
-                         u"it there, or give one with --runtime PATH (\"%s\" of a %s build)",
-                         {info.Display, looked, info.File, info.Display}));
+  throw Exception(
+      Format(u"There is no %s runtime for lumora-pack: it is looked for at %s. Install "
+             u"it there, or give one with --runtime PATH (\"%s\" of a %s build)",
+             {info.Display, looked, info.File, info.Display}));
 }
 
 }  // namespace lumora

@@ -97,9 +97,10 @@ std::optional<String> UnknownStyleWarning(const String& theme) {
   const std::vector<String> names = engine.StyleNames();
   if (std::any_of(names.begin(), names.end(), [&](const String& name) { return SameTextLocale(name, theme); }))
     return std::nullopt;
-  String warning = Format(u"AppTheme = \"%s\" names no style: the program shows \"Style '%s' not found\" and "
-                          u"keeps the native look",
-                          {theme, theme});
+  String warning = Format(
+      u"AppTheme = \"%s\" names no style: the program shows \"Style '%s' not found\" and "
+      u"keeps the native look",
+      {theme, theme});
   const std::vector<String> suggestions = StyleSuggestions(theme, names);
   String list;
   for (const String& name : suggestions) list += (list.empty() ? u"\"" : u", \"") + name + u"\"";
@@ -121,8 +122,7 @@ String MistypedSection(const TMemIniFile& config) {
 
 std::string TSiteConfig::EntryBytes(std::string_view fileBytes) {
   if (fileBytes.starts_with(kUtf8Mark)) return std::string(fileBytes);
-  if (!fileBytes.starts_with(kUtf16LeMark) && !fileBytes.starts_with(kUtf16BeMark) &&
-      IsValidUtf8(fileBytes)) {
+  if (!fileBytes.starts_with(kUtf16LeMark) && !fileBytes.starts_with(kUtf16BeMark) && IsValidUtf8(fileBytes)) {
     return std::string(kUtf8Mark) + std::string(fileBytes);
   }
   // UTF-16, or 8-bit text in the ANSI code page: decoded by the runtime's
@@ -159,8 +159,8 @@ TConfigFindings TSiteConfig::Check(const TMemIniFile& config, bool allowUnknownK
     if (key == nullptr) {
       const String known = MistypedKey(name);
       if (known.empty()) {
-        findings.Warnings.push_back(Format(u"unknown key \"%s\" in %s: the runtime does not read it",
-                                           {name, ConfigEntryName}));
+        findings.Warnings.push_back(
+            Format(u"unknown key \"%s\" in %s: the runtime does not read it", {name, ConfigEntryName}));
       } else if (allowUnknownKeys) {
         findings.Warnings.push_back(
             Format(u"unknown key \"%s\" in %s: the runtime does not read it (did you mean \"%s\"?)",
@@ -177,9 +177,8 @@ TConfigFindings TSiteConfig::Check(const TMemIniFile& config, bool allowUnknownK
     const String value = config.ReadString(ConfigSection, name, u"");
     int32_t number = 0;
     if (!TMemIniFile::TryParseInteger(value, number)) {
-      findings.Warnings.push_back(
-          Format(u"%s = \"%s\" is not a number: the runtime uses the default %s",
-                 {key->Name, value, IntToStr(key->NumberDefault)}));
+      findings.Warnings.push_back(Format(u"%s = \"%s\" is not a number: the runtime uses the default %s",
+                                         {key->Name, value, IntToStr(key->NumberDefault)}));
     }
   }
   if (config.ValueExists(ConfigSection, u"AppTheme")) {
@@ -187,8 +186,9 @@ TConfigFindings TSiteConfig::Check(const TMemIniFile& config, bool allowUnknownK
     if (theme.empty()) {
       // Present but empty is not the default: the runtime asks for a style
       // named "".
-      findings.Errors.push_back(u"AppTheme is empty: the program would show \"Style '' not found\" at every "
-                                u"start. Remove the line for the native look, or name a style (see styles.md)");
+      findings.Errors.push_back(
+          u"AppTheme is empty: the program would show \"Style '' not found\" at every "
+          u"start. Remove the line for the native look, or name a style (see styles.md)");
     } else if (auto warning = UnknownStyleWarning(theme)) {
       findings.Warnings.push_back(std::move(*warning));
     }

@@ -37,8 +37,7 @@ bool SetMatch(std::string_view pattern, size_t& p, std::string_view character) {
       i += 3;
       continue;
     }
-    if (member.size() == character.size() &&
-        (length == 1 ? FoldAscii(member[0]) == c : member == character)) {
+    if (member.size() == character.size() && (length == 1 ? FoldAscii(member[0]) == c : member == character)) {
       matched = true;
     }
     i += length;
@@ -90,11 +89,11 @@ const std::vector<std::string>& TSiteFilter::DefaultPatterns() {
   static const std::vector<std::string> patterns = {
       // Version control: its folders (and the ".git" file of a worktree or
       // submodule) and its own files.
-      ".git", ".svn", ".hg", ".bzr", "_darcs", "CVS/", ".fslckout", ".gitignore",
-      ".gitattributes", ".gitmodules", ".hgignore",
+      ".git", ".svn", ".hg", ".bzr", "_darcs", "CVS/", ".fslckout", ".gitignore", ".gitattributes", ".gitmodules",
+      ".hgignore",
       // What file managers leave behind.
-      ".DS_Store", "._*", ".Spotlight-V100/", ".Trashes/", ".fseventsd/", "Thumbs.db",
-      "ehthumbs.db", "desktop.ini", ".directory", "$RECYCLE.BIN/",
+      ".DS_Store", "._*", ".Spotlight-V100/", ".Trashes/", ".fseventsd/", "Thumbs.db", "ehthumbs.db", "desktop.ini",
+      ".directory", "$RECYCLE.BIN/",
       // Editors' backups, swap and lock files, and their project folders.
       "*~", ".*.swp", ".*.swo", "#*#", ".#*", ".idea/", ".vscode/"};
   return patterns;

@@ -23,8 +23,8 @@ std::string EntryComponent(const fs::path& path) {
 #else
   std::string name = path.filename().native();
   if (!IsValidUtf8(name)) {
-    throw Exception(Format(u"The name of \"%s\" is not valid UTF-8; rename the file",
-                           {FromUtf8(std::string_view(path.native()))}));
+    throw Exception(
+        Format(u"The name of \"%s\" is not valid UTF-8; rename the file", {FromUtf8(std::string_view(path.native()))}));
   }
   return name;
 #endif
@@ -37,8 +37,8 @@ bool IsInside(const fs::path& path, const fs::path& root) {
 
 class TScan {
  public:
-  TScan(const String& root, const String& exclude, const TSiteScanner::TOnWarning& onWarning,
-        const TSiteFilter* filter, std::vector<TExcludedEntry>* excluded)
+  TScan(const String& root, const String& exclude, const TSiteScanner::TOnWarning& onWarning, const TSiteFilter* filter,
+        std::vector<TExcludedEntry>* excluded)
       : FOnWarning(onWarning), FFilter(filter), FExcluded(excluded) {
     std::error_code error;
     FRoot = fs::canonical(fs::path(root), error);
@@ -55,8 +55,7 @@ class TScan {
   std::vector<TSiteFile> Run() {
     FOpenFolders.push_back(FRoot);
     Folder(FRoot, FRoot, "");
-    std::sort(FFiles.begin(), FFiles.end(),
-              [](const TSiteFile& a, const TSiteFile& b) { return a.Name < b.Name; });
+    std::sort(FFiles.begin(), FFiles.end(), [](const TSiteFile& a, const TSiteFile& b) { return a.Name < b.Name; });
     return std::move(FFiles);
   }
 
@@ -74,8 +73,7 @@ class TScan {
       Entry(*it, canonical / it->path().filename(), prefix + EntryComponent(it->path()));
     }
     if (error) {
-      throw Exception(Format(u"Cannot read the folder \"%s\". %s",
-                             {Display(folder), FromUtf8(error.message())}));
+      throw Exception(Format(u"Cannot read the folder \"%s\". %s", {Display(folder), FromUtf8(error.message())}));
     }
   }
 
@@ -138,8 +136,7 @@ class TScan {
     if (canonical == FExclude) return true;
     // Folder names can differ in letter case on file systems that ignore
     // it; only a file of the same name is worth asking the system about.
-    if (UpperCaseAscii(canonical.filename().u16string()) !=
-        UpperCaseAscii(FExclude.filename().u16string())) {
+    if (UpperCaseAscii(canonical.filename().u16string()) != UpperCaseAscii(FExclude.filename().u16string())) {
       return false;
     }
     std::error_code error;
@@ -163,14 +160,12 @@ int64_t TSiteScanner::ModifiedTime(const String& path) {
   return std::chrono::floor<std::chrono::seconds>(system).time_since_epoch().count();
 }
 
-std::vector<TSiteFile> TSiteScanner::Scan(const String& root, const String& exclude,
-                                          const TOnWarning& onWarning) {
+std::vector<TSiteFile> TSiteScanner::Scan(const String& root, const String& exclude, const TOnWarning& onWarning) {
   return TScan(root, exclude, onWarning, nullptr, nullptr).Run();
 }
 
-std::vector<TSiteFile> TSiteScanner::Scan(const String& root, const String& exclude,
-                                          const TOnWarning& onWarning, const TSiteFilter& filter,
-                                          std::vector<TExcludedEntry>& excluded) {
+std::vector<TSiteFile> TSiteScanner::Scan(const String& root, const String& exclude, const TOnWarning& onWarning,
+                                          const TSiteFilter& filter, std::vector<TExcludedEntry>& excluded) {
   return TScan(root, exclude, onWarning, &filter, &excluded).Run();
 }
 

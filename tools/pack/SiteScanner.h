@@ -37,14 +37,12 @@ class TSiteScanner {
   // exclude (the package being written, when it lies inside root) is left
   // out. A name that is not valid UTF-8, or a folder that cannot be read,
   // raises an error.
-  static std::vector<TSiteFile> Scan(const String& root, const String& exclude,
-                                     const TOnWarning& onWarning);
+  static std::vector<TSiteFile> Scan(const String& root, const String& exclude, const TOnWarning& onWarning);
 
   // The same, leaving out what filter matches (a folder is not entered)
   // and listing it in excluded, in the order met.
-  static std::vector<TSiteFile> Scan(const String& root, const String& exclude,
-                                     const TOnWarning& onWarning, const TSiteFilter& filter,
-                                     std::vector<TExcludedEntry>& excluded);
+  static std::vector<TSiteFile> Scan(const String& root, const String& exclude, const TOnWarning& onWarning,
+                                     const TSiteFilter& filter, std::vector<TExcludedEntry>& excluded);
 
   // The file's modification time in seconds since 1970-01-01 UTC.
   static int64_t ModifiedTime(const String& path);

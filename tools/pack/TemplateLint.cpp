@@ -68,8 +68,7 @@ String QuoteLine(std::string_view subject, size_t offset) {
 // Why text that starts like a directive is not one.
 String NearMissReason(std::string_view rest) {
   if (StartsWithAsciiCaseless(rest, "<!--TEMPLATE:")) {
-    return rest.substr(13).starts_with("-->") ? u"the name is empty"
-                                                : u"no \"-->\" closes it on the same line";
+    return rest.substr(13).starts_with("-->") ? u"the name is empty" : u"no \"-->\" closes it on the same line";
   }
   if (StartsWithAsciiCaseless(rest, "<!--TEMPLATE")) return u"\"template\" must be followed by \":\"";
   if (rest.starts_with("<!--")) return u"nothing may stand between \"<!--\" and \"template:\"";
@@ -78,8 +77,7 @@ String NearMissReason(std::string_view rest) {
 
 }  // namespace
 
-TTemplateLint::TTemplateLint(std::vector<String> entryNames, String rootDir)
-    : FRootDir(std::move(rootDir)) {
+TTemplateLint::TTemplateLint(std::vector<String> entryNames, String rootDir) : FRootDir(std::move(rootDir)) {
   const String rootPrefix = UpperCaseAscii(FRootDir + u"/");
   for (const String& name : entryNames) {
     const String upper = UpperCaseAscii(name);
@@ -119,13 +117,15 @@ std::vector<String> TTemplateLint::Check(StringView pageName, std::string_view b
     const String written = FromUtf8(match->Group(subject, 1));
     String message;
     if (!expandable) {
-      message = Format(u"\"%s\" is never expanded: only pages whose names end exactly in \".htm\" or "
-                       u"\".html\" are (rename the page)",
-                       {directive});
+      message = Format(
+          u"\"%s\" is never expanded: only pages whose names end exactly in \".htm\" or "
+          u"\".html\" are (rename the page)",
+          {directive});
     } else if (!searched) {
-      message = Format(u"\"%s\" is not expanded: a page is searched for directives only when it holds "
-                       u"\"<!--template\" in small letters (write the directive so)",
-                       {directive});
+      message = Format(
+          u"\"%s\" is not expanded: a page is searched for directives only when it holds "
+          u"\"<!--template\" in small letters (write the directive so)",
+          {directive});
     } else if (const String reason = Reason(written); !reason.empty()) {
       message = Format(u"template \"%s\" includes nothing: %s", {written, reason});
     }
@@ -143,16 +143,16 @@ std::vector<String> TTemplateLint::Check(StringView pageName, std::string_view b
       return span.Start <= start && start < span.End;
     });
     if (inDirective) continue;
-    findings.emplace_back(start, Format(u"\"%s\" looks like a template directive but is not one: %s",
-                                        {QuoteLine(subject, start), NearMissReason(std::string_view(subject).substr(start))}));
+    findings.emplace_back(start,
+                          Format(u"\"%s\" looks like a template directive but is not one: %s",
+                                 {QuoteLine(subject, start), NearMissReason(std::string_view(subject).substr(start))}));
   }
 
-  std::stable_sort(findings.begin(), findings.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::stable_sort(findings.begin(), findings.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<String> warnings;
   for (const auto& [offset, message] : findings) {
-    warnings.push_back(String(pageName) + u":" + IntToStr(static_cast<int64_t>(LineAt(subject, offset))) +
-                       u": " + message);
+    warnings.push_back(String(pageName) + u":" + IntToStr(static_cast<int64_t>(LineAt(subject, offset))) + u": " +
+                       message);
   }
   return warnings;
 }
@@ -172,9 +172,10 @@ String TTemplateLint::Reason(StringView directiveName) const {
     return reason;
   }
   if (!IsTemplatePageName(name)) {
-    return Format(u"\"%s\" is not an HTML entry: only entries whose names end exactly in \".htm\" or "
-                  u"\".html\" are included",
-                  {name});
+    return Format(
+        u"\"%s\" is not an HTML entry: only entries whose names end exactly in \".htm\" or "
+        u"\".html\" are included",
+        {name});
   }
   if (HasEntry(name)) return {};
   return Format(u"no entry \"%s\"", {name}) + Hint(directiveName);
@@ -190,8 +191,8 @@ String TTemplateLint::Hint(StringView directiveName) const {
   }
   // The page was read in the 8-bit code page: a UTF-8 name beyond ASCII
   // comes out as other characters and can never match.
-  if (const std::string bytes = EncodeAnsi(written); IsValidUtf8(bytes) && HasEntry(TemplateEntryName(FRootDir, FromUtf8(bytes))) &&
-      FromUtf8(bytes) != written) {
+  if (const std::string bytes = EncodeAnsi(written);
+      IsValidUtf8(bytes) && HasEntry(TemplateEntryName(FRootDir, FromUtf8(bytes))) && FromUtf8(bytes) != written) {
     return u" (pages are read in the ANSI code page, so a name beyond ASCII never matches: give the "
            u"template an ASCII name)";
   }
@@ -205,8 +206,7 @@ String TTemplateLint::Hint(StringView directiveName) const {
   const String tail = UpperCaseAscii(u"/" + written);
   for (const String& candidate : FIncludable) {
     if (UpperCaseAscii(u"/" + candidate).ends_with(tail)) {
-      return Format(u" (names are relative to the root folder \"%s\": did you mean \"%s\"?)",
-                    {FRootDir, candidate});
+      return Format(u" (names are relative to the root folder \"%s\": did you mean \"%s\"?)", {FRootDir, candidate});
     }
   }
   return {};

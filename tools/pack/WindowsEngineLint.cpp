@@ -25,14 +25,12 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // The punctuators of ES2021 and older, longest first so that the longest
 // match wins.
 constexpr std::string_view kPunctuators[] = {
-    ">>>=", "...", "===", "!==", "**=", "<<=", ">>=", ">>>", "&&=", "||=", "?\?=", "=>", "==", "!=",
-    "<=",   ">=",  "&&",  "||",  "??",  "?.",  "++",  "--",  "+=",  "-=",  "*=",  "%=",  "&=", "|=",
-    "^=",   "<<",  ">>",  "**"};
+    ">>>=", "...", "===", "!==", "**=", "<<=", ">>=", ">>>", "&&=", "||=", "?\?=", "=>", "==", "!=", "<=", ">=",
+    "&&",   "||",  "??",  "?.",  "++",  "--",  "+=",  "-=",  "*=",  "%=",  "&=",   "|=", "^=", "<<", ">>", "**"};
 
 // Words after which a "/" starts a regular expression, not a division.
-constexpr std::string_view kRegexAfterWords[] = {"return", "typeof", "instanceof", "in",   "of",
-                                                 "new",    "delete", "void",       "throw", "case",
-                                                 "do",     "else",   "yield",      "await"};
+constexpr std::string_view kRegexAfterWords[] = {"return", "typeof", "instanceof", "in", "of",   "new",   "delete",
+                                                 "void",   "throw",  "case",       "do", "else", "yield", "await"};
 
 class TScriptLexer {
  public:
@@ -136,9 +134,9 @@ class TScriptLexer {
     const size_t start = FPos;
     while (FPos < FText.size()) {
       const char c = FText[FPos];
-      const bool exponentSign = (c == '+' || c == '-') && FPos > start &&
-                                (FText[FPos - 1] == 'e' || FText[FPos - 1] == 'E') &&
-                                !(FText[start] == '0' && FPos > start + 1 && (FText[start + 1] == 'x' || FText[start + 1] == 'X'));
+      const bool exponentSign =
+          (c == '+' || c == '-') && FPos > start && (FText[FPos - 1] == 'e' || FText[FPos - 1] == 'E') &&
+          !(FText[start] == '0' && FPos > start + 1 && (FText[start + 1] == 'x' || FText[start + 1] == 'X'));
       if (!IsIdentifierPart(static_cast<unsigned char>(c)) && c != '.' && !exponentSign) break;
       ++FPos;
     }
@@ -545,7 +543,8 @@ std::vector<TEngineFinding> TWindowsEngineLint::CheckHtml(std::string_view html)
     if (!script && !style) continue;
     const size_t bodyStart = std::min(tagEnd + 1, html.size());
     const size_t close = FindNoCase(html, bodyStart, script ? "</script" : "</style");
-    const std::string_view body = html.substr(bodyStart, (close == std::string_view::npos ? html.size() : close) - bodyStart);
+    const std::string_view body =
+        html.substr(bodyStart, (close == std::string_view::npos ? html.size() : close) - bodyStart);
     if (style) {
       Append(findings, CheckCss(body, lines.LineOf(bodyStart)));
     } else {

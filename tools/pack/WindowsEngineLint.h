@@ -16,8 +16,8 @@
 namespace lumora {
 
 struct TEngineFinding {
-  size_t Line = 0;  // counted from 1 in the file
-  String What;      // the construct, as the message names it
+  size_t Line = 0;   // counted from 1 in the file
+  String What;       // the construct, as the message names it
   bool Css = false;  // CSS the engine ignores, rather than script it stops at
   bool operator==(const TEngineFinding&) const = default;
 };

@@ -22,9 +22,7 @@ class TRecordBytes {
     FBytes.insert(FBytes.end(), bytes.begin(), bytes.end());
     return *this;
   }
-  void WriteTo(TStream& stream) const {
-    stream.WriteBuffer(FBytes.data(), static_cast<int64_t>(FBytes.size()));
-  }
+  void WriteTo(TStream& stream) const { stream.WriteBuffer(FBytes.data(), static_cast<int64_t>(FBytes.size())); }
   const std::vector<uint8_t>& Data() const { return FBytes; }
 
  private:
@@ -50,13 +48,10 @@ constexpr size_t kEncryptionHeaderSize = TPkwareKeys::kHeaderSize;
 constexpr uint16_t kMaxCount16 = 0xFFFF;
 
 // A classic 32-bit field: the value, or all ones when a Zip64 block holds it.
-uint32_t Field32(uint64_t value, bool escape) {
-  return escape ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
-}
+uint32_t Field32(uint64_t value, bool escape) { return escape ? 0xFFFFFFFFu : static_cast<uint32_t>(value); }
 
 bool HasNonAscii(const std::string& name) {
-  return std::any_of(name.begin(), name.end(),
-                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Hands an entry encoded here straight to the writer.
@@ -75,10 +70,7 @@ class TDirectSink final : public TEntrySink {
 }  // namespace
 
 TZipWriter::TZipWriter(TStream& archive, std::string password, uint64_t zip64Threshold)
-    : FArchive(archive),
-      FBase(archive.Position()),
-      FPassword(std::move(password)),
-      FZip64Threshold(zip64Threshold) {}
+    : FArchive(archive), FBase(archive.Position()), FPassword(std::move(password)), FZip64Threshold(zip64Threshold) {}
 
 TZipWriter::~TZipWriter() = default;
 
@@ -149,8 +141,7 @@ void TZipWriter::EndEntry() {
 
 // The fields the local and the central header share, from the version
 // needed to extract up to the extra field's length.
-void TZipWriter::AppendSharedFields(const TRecord& record, size_t extraLength,
-                                    TRecordBytes& bytes) const {
+void TZipWriter::AppendSharedFields(const TRecord& record, size_t extraLength, TRecordBytes& bytes) const {
   bytes.U16(VersionNeeded(record))
       .U16(record.Flags)
       .U16(record.Method)

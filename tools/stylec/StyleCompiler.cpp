@@ -70,8 +70,7 @@ std::string TableText(const std::map<std::string, std::vector<uint8_t>>& files) 
     text << "\n};\n";
   }
   text << "}  // namespace\n\nconst TEmbeddedStyleFile EmbeddedStyleFiles[] = {\n";
-  for (const auto& [name, bytes] : files)
-    text << "  {u\"" << name << "\", " << name << ", sizeof " << name << "},\n";
+  for (const auto& [name, bytes] : files) text << "  {u\"" << name << "\", " << name << ", sizeof " << name << "},\n";
   text << "};\nconst size_t EmbeddedStyleFileCount = " << files.size() << ";\n\n}  // namespace lumora\n";
   return text.str();
 }

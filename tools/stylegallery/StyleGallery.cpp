@@ -34,9 +34,9 @@ bool WritePng(const lumora::TBitmap32& bitmap, const std::string& path) {
   // Opaque 0xAARRGGBB rows are Cairo's ARGB32 as they stand.
   const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, bitmap.Width);
   if (stride != bitmap.Width * 4) return false;
-  std::unique_ptr<cairo_surface_t, TSurfaceDelete> surface(cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(bitmap.Pixels.data())), CAIRO_FORMAT_ARGB32,
-      bitmap.Width, bitmap.Height, stride));
+  std::unique_ptr<cairo_surface_t, TSurfaceDelete> surface(
+      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(bitmap.Pixels.data())),
+                                          CAIRO_FORMAT_ARGB32, bitmap.Width, bitmap.Height, stride));
   return cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
 }
 

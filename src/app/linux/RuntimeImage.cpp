@@ -11,7 +11,8 @@ asm(".pushsection .lumora.runtime,\"a\",@progbits\n"
     ".balign 16\n"
     ".globl lumora_runtime_image\n"
     "lumora_runtime_image:\n"
-    ".incbin \"" LUMORA_RUNTIME_LIBRARY "\"\n"
+    ".incbin \"" LUMORA_RUNTIME_LIBRARY
+    "\"\n"
     ".globl lumora_runtime_image_end\n"
     "lumora_runtime_image_end:\n"
     ".popsection\n");

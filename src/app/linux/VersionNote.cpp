@@ -12,8 +12,8 @@
 // NT_FDO_PACKAGING_METADATA: the note type package tools look for.
 asm(".pushsection .note.package,\"a\",@note\n"
     ".balign 4\n"
-    ".long 4\n"                    // name size: "FDO" and its terminator
-    ".long 2f - 1f\n"              // description size, terminator included
+    ".long 4\n"        // name size: "FDO" and its terminator
+    ".long 2f - 1f\n"  // description size, terminator included
     ".long 0xcafe1a7e\n"
     ".asciz \"FDO\"\n"
     "1: .asciz \"{\\\"type\\\":\\\"deb\\\",\\\"name\\\":\\\"lumora\\\",\\\"version\\\":\\\"" LUMORA_VERSION

@@ -86,8 +86,7 @@ const std::array<TJsFunction, 25> JsFunctions = {{
     {kJsAppParamCount, u"appParamCount", 0, kAnyArgs,
      [](TCall& c) { c.Returns(IntToStr(TCommandLineParams::ParamCount())); }},
     {kJsAppIsRuntime, u"appIsRuntime", 0, kAnyArgs, [](TCall& c) { c.Returns(c.Form().IsRuntime()); }},
-    {kJsAppOpenFileWith, u"appOpenFileWith", 2, 2,
-     [](TCall& c) { c.Services().OpenFileWith(c.Text(0), c.Text(1)); }},
+    {kJsAppOpenFileWith, u"appOpenFileWith", 2, 2, [](TCall& c) { c.Services().OpenFileWith(c.Text(0), c.Text(1)); }},
     // The last argument is the target, however many there are.
     {kJsAppShellExec, u"appShellExec", 1, kAnyArgs, [](TCall& c) { c.Services().ShellOpen(c.Text(c.Count() - 1)); }},
     {kJsAppReadFile, u"appReadFile", 1, 1, [](TCall& c) { c.Returns(c.Services().ReadFile(c.Text(0))); }},
@@ -125,8 +124,8 @@ String TBrowserJs::FunctionNameByID(int32_t ID) const {
   return {};
 }
 
-void TBrowserJs::ExecuteFunction(TJsBrowser& browser, int32_t funcID,
-                                 const std::vector<TJsValue>& params, TJsValue* varResult) const {
+void TBrowserJs::ExecuteFunction(TJsBrowser& browser, int32_t funcID, const std::vector<TJsValue>& params,
+                                 TJsValue* varResult) const {
   const auto row = std::find_if(JsFunctions.begin(), JsFunctions.end(),
                                 [funcID](const TJsFunction& function) { return function.ID == funcID; });
   if (row == JsFunctions.end() || params.size() < row->MinArgs) return;
@@ -135,9 +134,8 @@ void TBrowserJs::ExecuteFunction(TJsBrowser& browser, int32_t funcID,
   row->Run(call);
 }
 
-bool TBrowserJs::ExecuteForScript(TJsBrowser& browser, int32_t funcID,
-                                  const std::vector<TJsValue>& params, TJsValue* varResult,
-                                  TJsError& error) const {
+bool TBrowserJs::ExecuteForScript(TJsBrowser& browser, int32_t funcID, const std::vector<TJsValue>& params,
+                                  TJsValue* varResult, TJsError& error) const {
   try {
     ExecuteFunction(browser, funcID, params, varResult);
     return true;

@@ -68,8 +68,8 @@ class TBrowserJs {
 
   // ExecuteFunction for an adapter that hands errors to the script: false,
   // with error filled in, when an exception escaped.
-  bool ExecuteForScript(TJsBrowser& browser, int32_t funcID, const std::vector<TJsValue>& params,
-                        TJsValue* varResult, TJsError& error) const;
+  bool ExecuteForScript(TJsBrowser& browser, int32_t funcID, const std::vector<TJsValue>& params, TJsValue* varResult,
+                        TJsError& error) const;
 };
 
 }  // namespace lumora

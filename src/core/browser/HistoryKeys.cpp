@@ -17,12 +17,18 @@ THistoryStep HistoryStepOfKey(int virtualKey, TKeyModifiers modifiers) {
   const bool altAlone = modifiers.Alt && !modifiers.Shift && !modifiers.Ctrl;
   const bool shiftAlone = modifiers.Shift && !modifiers.Ctrl && !modifiers.Alt;
   switch (virtualKey) {
-    case kBrowserBack: return {none ? -1 : 0};
-    case kBrowserForward: return {none ? 1 : 0};
-    case kLeft: return {altAlone ? -1 : 0};
-    case kRight: return {altAlone ? 1 : 0};
-    case kBackspace: return {none ? -1 : shiftAlone ? 1 : 0, true};
-    default: return {};
+    case kBrowserBack:
+      return {none ? -1 : 0};
+    case kBrowserForward:
+      return {none ? 1 : 0};
+    case kLeft:
+      return {altAlone ? -1 : 0};
+    case kRight:
+      return {altAlone ? 1 : 0};
+    case kBackspace:
+      return {none ? -1 : shiftAlone ? 1 : 0, true};
+    default:
+      return {};
   }
 }
 

@@ -66,10 +66,12 @@ bool ScriptValueEquals(const TScriptValue& value, int number) {
 
 TScriptValue ScriptCallValue(const TScriptCall& call) {
   switch (call.Outcome) {
-    case TScriptCall::TOutcome::Missing: throw Exception(u"This object does not support this method");
+    case TScriptCall::TOutcome::Missing:
+      throw Exception(u"This object does not support this method");
     case TScriptCall::TOutcome::Failed:
       throw Exception(u"Method call unsuccessful. " + call.Description + u" (" + call.Source + u").");
-    case TScriptCall::TOutcome::Returned: break;
+    case TScriptCall::TOutcome::Returned:
+      break;
   }
   return call.Value;
 }

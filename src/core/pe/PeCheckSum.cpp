@@ -9,7 +9,7 @@ namespace lumora {
 
 namespace {
 
-constexpr int64_t kBlockSize = 65536;  // even, so words never straddle blocks
+constexpr int64_t kBlockSize = 65536;             // even, so words never straddle blocks
 constexpr uint64_t kCheckSumField = 4 + 20 + 64;  // after "PE\0\0", file and optional header
 
 }  // namespace

@@ -41,15 +41,11 @@ bool IsMovable(size_t directory) {
 
 bool IsPowerOfTwo(uint32_t value) { return value != 0 && (value & (value - 1)) == 0; }
 
-uint64_t AlignUp(uint64_t value, uint32_t alignment) {
-  return (value + alignment - 1) / alignment * alignment;
-}
+uint64_t AlignUp(uint64_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
 // How much address space a section takes: its virtual size, or its raw
 // size when the linker left the virtual size zero.
-uint32_t Span(const TPeSection& section) {
-  return section.VirtualSize != 0 ? section.VirtualSize : section.RawSize;
-}
+uint32_t Span(const TPeSection& section) { return section.VirtualSize != 0 ? section.VirtualSize : section.RawSize; }
 
 bool Holds(const TPeSection& section, uint32_t rva) {
   return rva >= section.VirtualAddress && rva - section.VirtualAddress < Span(section);
@@ -83,14 +79,13 @@ TPeImage::TPeImage(std::vector<uint8_t> bytes) : FBytes(std::move(bytes)) {
   const uint8_t* optional = FBytes.data() + FOptionalHeader;
   FSectionAlignment = ReadU32(optional + kSectionAlignmentField);
   FFileAlignment = ReadU32(optional + kFileAlignmentField);
-  if (!IsPowerOfTwo(FFileAlignment) || !IsPowerOfTwo(FSectionAlignment) ||
-      FFileAlignment > 0x10000 || FSectionAlignment < FFileAlignment) {
+  if (!IsPowerOfTwo(FFileAlignment) || !IsPowerOfTwo(FSectionAlignment) || FFileAlignment > 0x10000 ||
+      FSectionAlignment < FFileAlignment) {
     throw EPeImageError(u"impossible section or file alignment");
   }
   FDirectories = FOptionalHeader + countField + 4;
   FDirectoryCount = std::min<uint32_t>(ReadU32(optional + countField),
-                                       static_cast<uint32_t>((optionalSize - countField - 4) /
-                                                             kDirectoryEntrySize));
+                                       static_cast<uint32_t>((optionalSize - countField - 4) / kDirectoryEntrySize));
 
   FSectionTable = FOptionalHeader + optionalSize;
   if (FSectionTable + uint64_t{kSectionHeaderSize} * sectionCount > size) {
@@ -99,8 +94,7 @@ TPeImage::TPeImage(std::vector<uint8_t> bytes) : FBytes(std::move(bytes)) {
   for (uint16_t i = 0; i < sectionCount; ++i) {
     const uint8_t* header = FBytes.data() + FSectionTable + kSectionHeaderSize * i;
     TPeSection section;
-    section.Name.assign(reinterpret_cast<const char*>(header),
-                        std::find(header, header + 8, 0) - header);
+    section.Name.assign(reinterpret_cast<const char*>(header), std::find(header, header + 8, 0) - header);
     section.VirtualSize = ReadU32(header + 8);
     section.VirtualAddress = ReadU32(header + 12);
     section.RawSize = ReadU32(header + 16);
@@ -112,9 +106,7 @@ TPeImage::TPeImage(std::vector<uint8_t> bytes) : FBytes(std::move(bytes)) {
   }
 }
 
-size_t TPeImage::DirectoryOffset(size_t index) const {
-  return FDirectories + kDirectoryEntrySize * index;
-}
+size_t TPeImage::DirectoryOffset(size_t index) const { return FDirectories + kDirectoryEntrySize * index; }
 
 TPeDirectory TPeImage::Directory(size_t index) const {
   if (index >= FDirectoryCount) return {};
@@ -175,8 +167,7 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
     if (section.RawSize != 0 || i == index) {
       imageEnd = std::max<uint64_t>(imageEnd, uint64_t{section.RawPointer} + section.RawSize);
     }
-    if (i < index && section.RawSize != 0 &&
-        uint64_t{section.RawPointer} + section.RawSize > own.RawPointer) {
+    if (i < index && section.RawSize != 0 && uint64_t{section.RawPointer} + section.RawSize > own.RawPointer) {
       throw EPeImageError(u"its sections are not in file order");
     }
     if (i <= index) continue;
@@ -193,8 +184,7 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
       (IsMovable(d) && entry.Rva == section.VirtualAddress ? movable : pinned) = true;
     }
     if (!movable || pinned) {
-      throw EPeImageError(u"section " + SectionName(section) +
-                          u" follows the resources and cannot be moved");
+      throw EPeImageError(u"section " + SectionName(section) + u" follows the resources and cannot be moved");
     }
   }
 
@@ -213,8 +203,7 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
 
   std::vector<TPeDirectory> directories;
   for (size_t d = 0; d < FDirectoryCount; ++d) directories.push_back(Directory(d));
-  uint64_t nextAddress = AlignUp(uint64_t{own.VirtualAddress} + std::max<uint32_t>(1, Span(own)),
-                                 FSectionAlignment);
+  uint64_t nextAddress = AlignUp(uint64_t{own.VirtualAddress} + std::max<uint32_t>(1, Span(own)), FSectionAlignment);
   for (size_t i = index + 1; i < FSections.size(); ++i) {
     TPeSection& section = FSections[i];
     const uint32_t newAddress = static_cast<uint32_t>(nextAddress);
@@ -257,8 +246,7 @@ void TPeImage::ReplaceResources(const std::function<std::vector<uint8_t>(uint32_
   Put(initialized, ReadU32(FBytes.data() + initialized) + own.RawSize - oldRawSize);
   uint64_t imageSize = 0;
   for (const TPeSection& section : FSections) {
-    imageSize = std::max(imageSize, AlignUp(uint64_t{section.VirtualAddress} + Span(section),
-                                            FSectionAlignment));
+    imageSize = std::max(imageSize, AlignUp(uint64_t{section.VirtualAddress} + Span(section), FSectionAlignment));
   }
   Put(FOptionalHeader + kImageSizeField, static_cast<uint32_t>(imageSize));
   const size_t checkSum = FOptionalHeader + kCheckSumField;

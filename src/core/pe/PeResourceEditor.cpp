@@ -39,8 +39,7 @@ auto Named(const String& path, TRead read) {
 
 }  // namespace
 
-TPeResourceEditor::TPeResourceEditor(const String& path)
-    : TPeResourceEditor(path, ReadProgram(path)) {}
+TPeResourceEditor::TPeResourceEditor(const String& path) : TPeResourceEditor(path, ReadProgram(path)) {}
 
 TPeResourceEditor::TPeResourceEditor(const String& path, std::vector<uint8_t> bytes)
     : FPath(path),
@@ -53,9 +52,8 @@ void TPeResourceEditor::ReplaceMainIcon(const std::vector<uint8_t>& icon) {
   const TResourceKey mainIcon = TResourceKey::FromText(kMainIcon);
   const TResource* old = FResources.Find(groupType, mainIcon);
   if (old == nullptr) {
-    throw EResourceUpdateError(u"FindResource failed (1)", FResources.HasType(groupType)
-                                                               ? kErrorResourceNameNotFound
-                                                               : kErrorResourceTypeNotFound);
+    throw EResourceUpdateError(u"FindResource failed (1)",
+                               FResources.HasType(groupType) ? kErrorResourceNameNotFound : kErrorResourceTypeNotFound);
   }
   const TIconGroupInfo group = TIconFile::ReadGroup(old->Data.data(), old->Data.size());
   FResources.Remove(groupType, mainIcon, old->Language);
@@ -70,15 +68,13 @@ void TPeResourceEditor::ReplaceMainIcon(const std::vector<uint8_t>& icon) {
     FResources.Set(iconType, TResourceKey::FromId(static_cast<uint16_t>(j + 1)), kLanguage,
                    std::vector<uint8_t>(first, first + images[j].Size));
   }
-  FResources.Set(groupType, mainIcon, kLanguage,
-                 TIconFile::GroupDirectory(icon, group.Reserved, group.Type));
+  FResources.Set(groupType, mainIcon, kLanguage, TIconFile::GroupDirectory(icon, group.Reserved, group.Type));
 }
 
 void TPeResourceEditor::SetVersionStrings(const std::vector<std::pair<String, String>>& strings) {
   const TResourceKey versionType = TResourceKey::FromId(TPeResources::kVersion);
   const TResource* old = FResources.Find(versionType, kVersionName);
-  TVersionInfo info =
-      old == nullptr ? TVersionInfo() : Named(FPath, [&] { return TVersionInfo::Parse(old->Data); });
+  TVersionInfo info = old == nullptr ? TVersionInfo() : Named(FPath, [&] { return TVersionInfo::Parse(old->Data); });
   for (const auto& [name, value] : strings) info.SetString(name, value);
   const uint16_t language = old == nullptr ? kLanguage : old->Language;
   FResources.Set(versionType, kVersionName, language, Named(FPath, [&] { return info.Build(); }));

@@ -38,8 +38,7 @@ bool ResourceLess(const TResource& a, const TResource& b) {
 // large block cannot multiply it).
 class TDirectoryReader {
  public:
-  TDirectoryReader(const TPeImage& image, std::span<const uint8_t> section)
-      : FImage(image), FSection(section) {}
+  TDirectoryReader(const TPeImage& image, std::span<const uint8_t> section) : FImage(image), FSection(section) {}
 
   std::vector<TResource> Read() {
     TResource path;
@@ -69,8 +68,8 @@ class TDirectoryReader {
     if (!FVisited.insert(offset).second) throw EPeResourceError(u"a directory refers back to itself");
     const uint8_t* header = At(offset, kDirectoryHeaderSize, u"a directory");
     const size_t count = size_t{ReadU16(header + 12)} + ReadU16(header + 14);
-    const uint8_t* entries = At(uint64_t{offset} + kDirectoryHeaderSize,
-                                uint64_t{count} * kDirectoryEntrySize, u"a directory's entries");
+    const uint8_t* entries =
+        At(uint64_t{offset} + kDirectoryHeaderSize, uint64_t{count} * kDirectoryEntrySize, u"a directory's entries");
     for (size_t i = 0; i < count; ++i) {
       const uint32_t nameField = ReadU32(entries + kDirectoryEntrySize * i);
       const uint32_t dataField = ReadU32(entries + kDirectoryEntrySize * i + 4);
@@ -102,8 +101,8 @@ class TDirectoryReader {
     } catch (const EPeImageError&) {
       throw EPeResourceError(u"a resource's data lie outside the file");
     }
-    FItems.push_back(TResource{path.Type, path.Name, language, ReadU32(entry + 8),
-                               std::vector<uint8_t>(data.begin(), data.end())});
+    FItems.push_back(
+        TResource{path.Type, path.Name, language, ReadU32(entry + 8), std::vector<uint8_t>(data.begin(), data.end())});
   }
 
   const TPeImage& FImage;
@@ -204,13 +203,11 @@ std::vector<uint8_t> TPeResources::Build(uint32_t rva) const {
     for (size_t n = 0; n < type.Names.size(); ++n, ++nameIndex) {
       const TNameRun& name = type.Names[n];
       const size_t languages = nameDirectories[nameIndex];
-      putEntry(typeDirectories[t], n, addName(FItems[name.First].Name),
-               kHighBit | static_cast<uint32_t>(languages));
+      putEntry(typeDirectories[t], n, addName(FItems[name.First].Name), kHighBit | static_cast<uint32_t>(languages));
       putDirectory(languages, 0, name.Count);
       for (size_t l = 0; l < name.Count; ++l) {
         const size_t item = name.First + l;
-        putEntry(languages, l, FItems[item].Language,
-                 static_cast<uint32_t>(dataEntries + kDataEntrySize * item));
+        putEntry(languages, l, FItems[item].Language, static_cast<uint32_t>(dataEntries + kDataEntrySize * item));
       }
     }
   }
@@ -236,8 +233,7 @@ const TResource* TPeResources::Find(const TResourceKey& type, const TResourceKey
 }
 
 bool TPeResources::HasType(const TResourceKey& type) const {
-  return std::any_of(FItems.begin(), FItems.end(),
-                     [&](const TResource& item) { return item.Type == type; });
+  return std::any_of(FItems.begin(), FItems.end(), [&](const TResource& item) { return item.Type == type; });
 }
 
 void TPeResources::Remove(const TResourceKey& type, const TResourceKey& name, uint16_t language) {

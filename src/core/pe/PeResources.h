@@ -59,8 +59,7 @@ class TPeResources {
   void Remove(const TResourceKey& type, const TResourceKey& name, uint16_t language);
   // Adds the resource, or replaces the data of the one with the same type,
   // name and language.
-  void Set(const TResourceKey& type, const TResourceKey& name, uint16_t language,
-           std::vector<uint8_t> data);
+  void Set(const TResourceKey& type, const TResourceKey& name, uint16_t language, std::vector<uint8_t> data);
 
  private:
   std::vector<TResource> FItems;

@@ -38,8 +38,7 @@ String TextOf(const std::vector<uint8_t>& bytes) {
 }
 
 // Reads the block at offset, which must end by end; returns its length.
-size_t ParseBlock(const std::vector<uint8_t>& data, size_t offset, size_t end, int depth,
-                  TVersionBlock& block) {
+size_t ParseBlock(const std::vector<uint8_t>& data, size_t offset, size_t end, int depth, TVersionBlock& block) {
   if (depth > kMaxDepth) throw EVersionInfoError(u"blocks nest too deeply");
   if (offset + kBlockHeaderSize > end) throw EVersionInfoError(u"a block overruns its parent");
   const size_t length = ReadU16(data.data() + offset);
@@ -91,8 +90,7 @@ void BuildBlock(const TVersionBlock& block, std::vector<uint8_t>& out) {
   const size_t length = out.size() - start;
   if (length > UINT16_MAX) throw EVersionInfoError(u"a block would exceed 65535 bytes");
   WriteU16(out.data() + start, static_cast<uint16_t>(length));
-  WriteU16(out.data() + start + 2,
-         static_cast<uint16_t>(block.IsText ? block.Value.size() / 2 : block.Value.size()));
+  WriteU16(out.data() + start + 2, static_cast<uint16_t>(block.IsText ? block.Value.size() / 2 : block.Value.size()));
   WriteU16(out.data() + start + 4, block.IsText ? 1 : 0);
 }
 
@@ -106,9 +104,8 @@ TVersionBlock* Child(TVersionBlock& parent, StringView key) {
 }  // namespace
 
 const std::vector<String>& TVersionInfo::SettableNames() {
-  static const std::vector<String> names = {u"ProductName",     u"FileDescription",
-                                            u"CompanyName",     u"LegalCopyright",
-                                            u"FileVersion",     u"ProductVersion"};
+  static const std::vector<String> names = {u"ProductName",    u"FileDescription", u"CompanyName",
+                                            u"LegalCopyright", u"FileVersion",     u"ProductVersion"};
   return names;
 }
 
@@ -138,10 +135,10 @@ TVersionInfo::TVersionInfo() {
   FRoot.Key = u"VS_VERSION_INFO";
   FRoot.Value.assign(kFixedInfoSize, 0);
   WriteU32(FRoot.Value.data(), kFixedInfoSignature);
-  WriteU32(FRoot.Value.data() + 4, 0x00010000);  // structure version 1.0
-  WriteU32(FRoot.Value.data() + 24, 0x3F);       // VS_FFI_FILEFLAGSMASK
-  WriteU32(FRoot.Value.data() + 32, 0x00040004); // VOS_NT_WINDOWS32
-  WriteU32(FRoot.Value.data() + 36, 1);          // VFT_APP
+  WriteU32(FRoot.Value.data() + 4, 0x00010000);   // structure version 1.0
+  WriteU32(FRoot.Value.data() + 24, 0x3F);        // VS_FFI_FILEFLAGSMASK
+  WriteU32(FRoot.Value.data() + 32, 0x00040004);  // VOS_NT_WINDOWS32
+  WriteU32(FRoot.Value.data() + 36, 1);           // VFT_APP
 }
 
 TVersionInfo TVersionInfo::Parse(const std::vector<uint8_t>& data) {

@@ -50,7 +50,6 @@ String ContentTypeOfRequest(StringView url);
 // nullptr. An error
 // the request handler raises is raised here. Callable from any thread that
 // owns cache.
-TProtocolAnswer AnswerProtocolRequest(StringView url, std::string_view rangeHeader = {},
-                                      TEntryCache* cache = nullptr);
+TProtocolAnswer AnswerProtocolRequest(StringView url, std::string_view rangeHeader = {}, TEntryCache* cache = nullptr);
 
 }  // namespace lumora

@@ -89,8 +89,7 @@ void AddProtocol(const String& scheme, TInternetProtocol& component) {
   if (existing != registry.List.end()) existing->second->SetActive(false);
   const bool first = registry.List.empty();
   if (first) {
-    registry.Namespace =
-        registry.NewNamespace ? registry.NewNamespace() : std::make_unique<TProtocolNamespace>();
+    registry.Namespace = registry.NewNamespace ? registry.NewNamespace() : std::make_unique<TProtocolNamespace>();
   }
   try {
     registry.Namespace->Register(scheme);

@@ -24,7 +24,8 @@ StringView TrimBlanks(StringView text) {
 }  // namespace
 
 bool HasScheme(StringView url, StringView scheme) {
-  return url.size() > scheme.size() && url[scheme.size()] == u':' && SameAsciiText(url.substr(0, scheme.size()), scheme);
+  return url.size() > scheme.size() && url[scheme.size()] == u':' &&
+         SameAsciiText(url.substr(0, scheme.size()), scheme);
 }
 
 bool IsForeignRequest(StringView scheme, const TRequestInitiator& initiator) {

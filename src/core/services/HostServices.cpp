@@ -135,9 +135,8 @@ bool THostDesktop::RunsProgramsIn(const String& folder) { return FolderRunsProgr
 
 // --- THostServices ----------------------------------------------------------
 
-THostServices::THostServices(TAbZipKit& zipFile, TTemporalFiles& temporalFiles,
-                             THostServicesSettings settings, TSaveDialogCallback saveDialog,
-                             std::unique_ptr<THostDesktop> desktop)
+THostServices::THostServices(TAbZipKit& zipFile, TTemporalFiles& temporalFiles, THostServicesSettings settings,
+                             TSaveDialogCallback saveDialog, std::unique_ptr<THostDesktop> desktop)
     : FZipFile(zipFile),
       FTemporalFiles(temporalFiles),
       FSettings(std::move(settings)),
@@ -178,8 +177,7 @@ std::string THostServices::EncodeTextFile(StringView contents) {
 }
 
 String THostServices::ExecutableRelative(const String& path, TPathTest test) const {
-  const bool passes =
-      FileExists(path) || (test == TPathTest::FileOrFolder && DirectoryExists(path));
+  const bool passes = FileExists(path) || (test == TPathTest::FileOrFolder && DirectoryExists(path));
   if (passes) return path;
   return FSettings.ExeDir + TStrUtils::RemoveSideSlashes(path);
 }
@@ -188,9 +186,7 @@ String THostServices::ArchiveName(const String& path) const {
   return FSettings.AppRootDir + u"/" + TStrUtils::RemoveSideSlashes(path);
 }
 
-bool THostServices::InArchive(const String& archiveName) const {
-  return FZipFile.FindFile(archiveName) >= 0;
-}
+bool THostServices::InArchive(const String& archiveName) const { return FZipFile.FindFile(archiveName) >= 0; }
 
 std::unique_ptr<TMemoryStream> THostServices::ExtractEntry(const String& archiveName) {
   auto stream = std::make_unique<TMemoryStream>();
@@ -206,7 +202,10 @@ bool THostServices::ExtractToFile(const String& archiveName, const String& path)
   if (entry->Size() > 0) file.WriteBuffer(entry->Memory(), entry->Size());
   const std::string_view head(reinterpret_cast<const char*>(entry->Bytes().data()),
                               std::min<size_t>(entry->Bytes().size(), 4));
-  return head == "\x7F" "ELF" || head.starts_with("#!");
+  return head ==
+             "\x7F"
+             "ELF" ||
+         head.starts_with("#!");
 }
 
 String THostServices::MakeTemporaryCopy(const String& archiveName, const String& extension) {
@@ -372,11 +371,10 @@ bool THostServices::PlayWavSound(const String& wavPath, bool loop) {
     FLastSound.SetPosition(0);
     return PlayFromLastSound(loop);
   } catch (const std::exception& error) {
-    const String message = dynamic_cast<const Exception*>(&error)
-                               ? static_cast<const Exception&>(error).Message()
-                               : FromUtf8(error.what());
-    FDesktop->ShowMessage(
-        Format(u"File \"%s\" can't be read. Error message: %s.", {wavPath, message}), FSettings.Title);
+    const String message = dynamic_cast<const Exception*>(&error) ? static_cast<const Exception&>(error).Message()
+                                                                  : FromUtf8(error.what());
+    FDesktop->ShowMessage(Format(u"File \"%s\" can't be read. Error message: %s.", {wavPath, message}),
+                          FSettings.Title);
     return false;
   }
 }
@@ -473,8 +471,8 @@ bool THostServices::HandleDownloableFiles(const String& url) {
 
   for (const String& word : extractWords) {
     if (word != extension) continue;
-    TSaveDialogRequest request {extension, UpperCaseAscii(extension) + u"|*." + extension,
-                                OfferedSaveName(entryName, extension)};
+    TSaveDialogRequest request{extension, UpperCaseAscii(extension) + u"|*." + extension,
+                               OfferedSaveName(entryName, extension)};
     if (!InArchive(entryName) || !FSaveDialog || !FSaveDialog(request)) continue;
     FLastSaveName = request.FileName;
     ExtractToFile(entryName, request.FileName);

@@ -57,10 +57,10 @@ class THostDesktop {
 };
 
 struct THostServicesSettings {
-  String AppRootDir;                  // the site's root folder in the archive
+  String AppRootDir;                    // the site's root folder in the archive
   String ExtractExts = u"zip mp3 mp4";  // words: saved to disk, then opened
-  String ExecuteExts = u"exe";        // words: run
-  String Title;                       // the application's title, for messages
+  String ExecuteExts = u"exe";          // words: run
+  String Title;                         // the application's title, for messages
   // The running executable's folder with its trailing separator; empty for
   // the folder of the running executable itself.
   String ExeDir;

@@ -25,8 +25,8 @@ void TServedLog::Record(const String& request, TStream* stream) {
     stream->Seek(position, TSeekOrigin::Beginning);
   }
   try {
-    TFileStream file(FFolder + u"/" + FromUtf8(std::to_string(FCount)) + u".txt", TFileAccess::Write,
-                     TFileShare::None, TFileCreation::CreateAlways);
+    TFileStream file(FFolder + u"/" + FromUtf8(std::to_string(FCount)) + u".txt", TFileAccess::Write, TFileShare::None,
+                     TFileCreation::CreateAlways);
     const std::string line = ToUtf8(request) + "\n";
     file.Write(line.data(), static_cast<int64_t>(line.size()));
     file.Write(bytes.data(), static_cast<int64_t>(bytes.size()));

@@ -34,8 +34,7 @@ TSiteRequestHandler::TSiteRequestHandler(TAbZipKit& zipFile, String appRootDir, 
 
 void TSiteRequestHandler::HandleProtocolRequest(TInternetProtocol&, const String& Request,
                                                 std::unique_ptr<TStream>& Stream) {
-  const String name =
-      TStrUtils::RemoveQueryFromUri(TStrUtils::RemoveSideSlashes(TStrUtils::UrlDecode(Request)));
+  const String name = TStrUtils::RemoveQueryFromUri(TStrUtils::RemoveSideSlashes(TStrUtils::UrlDecode(Request)));
   Stream.reset();
   const int32_t index = FZipFile.FindFile(name);
   if (index == -1) return;

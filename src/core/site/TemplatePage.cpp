@@ -39,8 +39,8 @@ TTemplatePage::TTemplatePage(String text, TStrategy strategy) : FLength(text.siz
   }
 }
 
-void TTemplatePage::AddPiece(std::vector<TCutPiece>& pieces, const std::shared_ptr<const String>& source,
-                             size_t offset, size_t length, String key) {
+void TTemplatePage::AddPiece(std::vector<TCutPiece>& pieces, const std::shared_ptr<const String>& source, size_t offset,
+                             size_t length, String key) {
   TCutPiece& cut = pieces.emplace_back();
   cut.Piece.Source = source;
   cut.Piece.Offset = offset;

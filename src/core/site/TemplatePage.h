@@ -65,8 +65,8 @@ class TTemplatePage {
   static bool Cut(const std::shared_ptr<const String>& source, const String& upper, bool inserted,
                   std::vector<TCutPiece>& pieces);
   // A directive piece when key (its upper-cased text) is not empty.
-  static void AddPiece(std::vector<TCutPiece>& pieces, const std::shared_ptr<const String>& source,
-                       size_t offset, size_t length, String key);
+  static void AddPiece(std::vector<TCutPiece>& pieces, const std::shared_ptr<const String>& source, size_t offset,
+                       size_t length, String key);
   void UsePlain();
   bool PlainReplaceAll(const String& key, StringView replacement, size_t maxLength);
 

@@ -23,37 +23,36 @@ struct TStyleColor {
 // The palette entries, in the order the binary format stores them. The
 // order is part of format version 1: append, never reorder.
 enum class TStyleColorRole : uint8_t {
-  Window,                // client background of windows and dialogs
-  Text,                  // text on Window
-  CaptionActive,         // caption bar of the active window
-  CaptionActiveText,     // its title and caption-button glyphs
-  CaptionInactive,       // caption bar of an inactive window
-  CaptionInactiveText,   // its title and glyphs
-  Frame,                 // the window frame around caption and client
-  ButtonFace,            // push buttons and caption buttons at rest
-  ButtonHover,           // ... under the mouse
-  ButtonPressed,         // ... held down
-  ButtonText,            // text on any of the three button faces
-  EditField,             // text boxes
-  EditText,              // text in them, and on Selection
-  Selection,             // selected text and items
-  Accent,                // focus marks, the default button's edge, caption underline
-  DisabledText,          // text of disabled controls, on Window
+  Window,               // client background of windows and dialogs
+  Text,                 // text on Window
+  CaptionActive,        // caption bar of the active window
+  CaptionActiveText,    // its title and caption-button glyphs
+  CaptionInactive,      // caption bar of an inactive window
+  CaptionInactiveText,  // its title and glyphs
+  Frame,                // the window frame around caption and client
+  ButtonFace,           // push buttons and caption buttons at rest
+  ButtonHover,          // ... under the mouse
+  ButtonPressed,        // ... held down
+  ButtonText,           // text on any of the three button faces
+  EditField,            // text boxes
+  EditText,             // text in them, and on Selection
+  Selection,            // selected text and items
+  Accent,               // focus marks, the default button's edge, caption underline
+  DisabledText,         // text of disabled controls, on Window
 };
 inline constexpr size_t StyleColorCount = 16;
 
 // The source-file key of each role, in role order.
 inline constexpr std::array<std::string_view, StyleColorCount> StyleColorKeys = {
-    "window",        "text",         "caption-active", "caption-active-text", "caption-inactive",
-    "caption-inactive-text", "frame", "button-face",   "button-hover",        "button-pressed",
-    "button-text",   "edit-field",   "edit-text",      "selection",           "accent",
-    "disabled-text"};
+    "window",    "text",        "caption-active", "caption-active-text", "caption-inactive", "caption-inactive-text",
+    "frame",     "button-face", "button-hover",   "button-pressed",      "button-text",      "edit-field",
+    "edit-text", "selection",   "accent",         "disabled-text"};
 
 // Sizes in pixels at 96 DPI. The order is part of format version 1.
 enum class TStyleMetric : uint8_t { CaptionHeight, FrameWidth, CornerRadius, ButtonRadius };
 inline constexpr size_t StyleMetricCount = 4;
-inline constexpr std::array<std::string_view, StyleMetricCount> StyleMetricKeys = {
-    "caption-height", "frame-width", "corner-radius", "button-radius"};
+inline constexpr std::array<std::string_view, StyleMetricCount> StyleMetricKeys = {"caption-height", "frame-width",
+                                                                                   "corner-radius", "button-radius"};
 
 // The accepted range of each metric, in metric order; a file outside them
 // is refused so that no drawing code meets an absurd size.

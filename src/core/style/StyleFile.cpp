@@ -40,7 +40,8 @@ std::vector<uint8_t> Inflate(std::span<const uint8_t> compressed) {
   }
   if (stream.avail_out == 0) throw EStyleFormat("the data inflates beyond any style's size");
   if (result == Z_BUF_ERROR) throw EStyleFormat("the compressed data is cut short");
-  throw EStyleFormat(std::string("the compressed data is damaged") + (stream.msg ? std::string(": ") + stream.msg : ""));
+  throw EStyleFormat(std::string("the compressed data is damaged") +
+                     (stream.msg ? std::string(": ") + stream.msg : ""));
 }
 
 // A cursor over the inflated bytes that refuses every read past the end.
@@ -138,8 +139,8 @@ TStyleDefinition ReadStyleFile(std::span<const uint8_t> data) {
 
 std::vector<uint8_t> WriteStyleFile(const TStyleDefinition& definition) {
   std::vector<uint8_t> body;
-  for (const String* text : {&definition.Name, &definition.Version, &definition.Author, &definition.Email,
-                             &definition.Url})
+  for (const String* text :
+       {&definition.Name, &definition.Version, &definition.Author, &definition.Email, &definition.Url})
     PutUtf16(body, *text);
   body.insert(body.end(), DefinitionMarker.begin(), DefinitionMarker.end());
   PutU16(body, StyleDefinitionVersion);
@@ -155,8 +156,8 @@ std::vector<uint8_t> WriteStyleFile(const TStyleDefinition& definition) {
   uLongf compressedSize = compressBound(static_cast<uLong>(body.size()));
   std::vector<uint8_t> file(StyleFileSignature.begin(), StyleFileSignature.end());
   file.resize(StyleFileSignature.size() + compressedSize);
-  if (compress2(file.data() + StyleFileSignature.size(), &compressedSize, body.data(),
-                static_cast<uLong>(body.size()), Z_BEST_COMPRESSION) != Z_OK)
+  if (compress2(file.data() + StyleFileSignature.size(), &compressedSize, body.data(), static_cast<uLong>(body.size()),
+                Z_BEST_COMPRESSION) != Z_OK)
     throw Exception(u"The style could not be compressed");
   file.resize(StyleFileSignature.size() + compressedSize);
   return file;

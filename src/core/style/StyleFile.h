@@ -30,7 +30,8 @@ namespace lumora {
 // "Invalid style format"; Reason() says what was wrong, for tools and logs.
 class EStyleFormat : public Exception {
  public:
-  explicit EStyleFormat(std::string reason) : Exception(std::string("Invalid style format")), FReason(std::move(reason)) {}
+  explicit EStyleFormat(std::string reason)
+      : Exception(std::string("Invalid style format")), FReason(std::move(reason)) {}
   const std::string& Reason() const { return FReason; }
 
  private:

@@ -31,7 +31,8 @@ TStyleColor ParseColor(std::string_view value, size_t line) {
   uint32_t rgb = 0;
   const char* end = value.data() + value.size();
   if (value.size() != 7 || value[0] != '#' ||
-      !std::all_of(value.begin() + 1, value.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) ||
+      !std::all_of(value.begin() + 1, value.end(),
+                   [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }) ||
       std::from_chars(value.data() + 1, end, rgb, 16).ptr != end)
     Fail(line, "a colour is written #rrggbb, not \"" + std::string(value) + "\"");
   return TStyleColor{rgb};

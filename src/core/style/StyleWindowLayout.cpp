@@ -39,8 +39,8 @@ TStyleWindowLayout LayoutStyledWindow(const TStyleDefinition& style, const TStyl
     layout.Buttons[index] = {right - size, layout.Caption.Top + inset, right, layout.Caption.Top + inset + size};
     right -= size + ButtonGap;
   }
-  layout.Title = Normalized({layout.Caption.Left + TitlePadding, layout.Caption.Top, right - TitlePadding,
-                             layout.Caption.Bottom});
+  layout.Title =
+      Normalized({layout.Caption.Left + TitlePadding, layout.Caption.Top, right - TitlePadding, layout.Caption.Bottom});
   return layout;
 }
 

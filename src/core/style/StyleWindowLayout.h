@@ -31,8 +31,7 @@ struct TStyleWindowLayout {
 
 // The layout of a window occupying bounds. A window smaller than its frame
 // and caption gets empty parts rather than negative ones.
-TStyleWindowLayout LayoutStyledWindow(const TStyleDefinition& style, const TStyleRect& bounds,
-                                      TCaptionButtons buttons);
+TStyleWindowLayout LayoutStyledWindow(const TStyleDefinition& style, const TStyleRect& bounds, TCaptionButtons buttons);
 
 // The outer size of a styled window whose client area is width x height.
 TStyleRect StyledWindowBounds(const TStyleDefinition& style, int width, int height);

@@ -11,13 +11,15 @@ using Role = TStyleColorRole;
 void FillRoundedTop(TStyleCanvas& canvas, const TStyleRect& rect, TStyleColor color, int radius) {
   if (rect.Empty()) return;
   canvas.FillRect(rect, color, radius);
-  if (radius > 0) canvas.FillRect({rect.Left, std::min(rect.Bottom, rect.Top + radius), rect.Right, rect.Bottom}, color, 0);
+  if (radius > 0)
+    canvas.FillRect({rect.Left, std::min(rect.Bottom, rect.Top + radius), rect.Right, rect.Bottom}, color, 0);
 }
 
 void FillRoundedBottom(TStyleCanvas& canvas, const TStyleRect& rect, TStyleColor color, int radius) {
   if (rect.Empty()) return;
   canvas.FillRect(rect, color, radius);
-  if (radius > 0) canvas.FillRect({rect.Left, rect.Top, rect.Right, std::max(rect.Top, rect.Bottom - radius)}, color, 0);
+  if (radius > 0)
+    canvas.FillRect({rect.Left, rect.Top, rect.Right, std::max(rect.Top, rect.Bottom - radius)}, color, 0);
 }
 
 void PaintGlyph(TStyleCanvas& canvas, TCaptionButton button, const TStyleRect& rect, TStyleColor color) {
@@ -61,8 +63,8 @@ void PaintButton(TStyleCanvas& canvas, const TStyleDefinition& style, const TSty
 // A row of the client area, or an empty one when the area is used up.
 TStyleRect Row(const TStyleRect& client, int& top, int height, int left, int width) {
   const int padding = 12;
-  TStyleRect row{client.Left + padding + left, top, std::min(client.Right - padding, client.Left + padding + left + width),
-                 top + height};
+  TStyleRect row{client.Left + padding + left, top,
+                 std::min(client.Right - padding, client.Left + padding + left + width), top + height};
   if (row.Bottom > client.Bottom - padding || row.Right <= row.Left) return {};
   return row;
 }
@@ -107,8 +109,8 @@ TSampleWindowLayout LayoutSampleWindow(const TStyleDefinition& style, const TSty
   top += 28;
   sample.Edit = Row(client, top, 26, 0, 200);
   if (!sample.Edit.Empty())
-    sample.Selection = {sample.Edit.Left + 6, sample.Edit.Top + 4, std::min(sample.Edit.Right - 6, sample.Edit.Left + 70),
-                        sample.Edit.Bottom - 4};
+    sample.Selection = {sample.Edit.Left + 6, sample.Edit.Top + 4,
+                        std::min(sample.Edit.Right - 6, sample.Edit.Left + 70), sample.Edit.Bottom - 4};
   top += 38;
   sample.Button = Row(client, top, 28, 0, 84);
   sample.HoverButton = Row(client, top, 28, 92, 84);

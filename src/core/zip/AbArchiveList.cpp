@@ -8,9 +8,7 @@ namespace lumora {
 
 namespace {
 
-char16_t FoldAscii(char16_t unit) {
-  return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit;
-}
+char16_t FoldAscii(char16_t unit) { return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit; }
 
 }  // namespace
 

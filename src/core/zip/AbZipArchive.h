@@ -18,8 +18,7 @@ enum class TAbArchiveStatus { asIdle, asInvalid };
 class TAbZipArchive {
  public:
   // Takes the archive's stream; nothing is read before Load.
-  explicit TAbZipArchive(std::unique_ptr<TStream> stream,
-                         TZipCodePages codePages = TZipCodePages::System());
+  explicit TAbZipArchive(std::unique_ptr<TStream> stream, TZipCodePages codePages = TZipCodePages::System());
 
   // Reads the end record and the central directory. An empty stream is an
   // archive without entries. Any failure leaves the archive invalid and

@@ -12,11 +12,9 @@ void TAbZipKit::SetFileName(const String& path) {
   FFileName = path;
   if (path.empty()) return;
   if (!FileExists(path)) {
-    TFileStream created(path, TFileAccess::ReadWrite, TFileShare::None,
-                        TFileCreation::CreateAlways);
+    TFileStream created(path, TFileAccess::ReadWrite, TFileShare::None, TFileCreation::CreateAlways);
   }
-  Open(std::make_unique<TFileStream>(path, TFileAccess::Read, TFileShare::ReadWrite,
-                                     TFileCreation::OpenExisting));
+  Open(std::make_unique<TFileStream>(path, TFileAccess::Read, TFileShare::ReadWrite, TFileCreation::OpenExisting));
 }
 
 void TAbZipKit::OpenStream(std::unique_ptr<TStream> stream) {
@@ -54,9 +52,7 @@ void TAbZipKit::SetOnNeedPassword(TAbNeedPasswordEvent handler) {
   FArchive->SetOnNeedPassword([this](std::string& password) { FOnNeedPassword(*this, password); });
 }
 
-int32_t TAbZipKit::FindFile(StringView aFileName) const {
-  return FArchive ? FArchive->FindFile(aFileName) : -1;
-}
+int32_t TAbZipKit::FindFile(StringView aFileName) const { return FArchive ? FArchive->FindFile(aFileName) : -1; }
 
 std::shared_ptr<TZipSeekPoints> TAbZipKit::SeekPointsOf(int32_t index) const {
   std::shared_ptr<TZipSeekPoints>& points = FSeekPoints[index];
@@ -65,8 +61,7 @@ std::shared_ptr<TZipSeekPoints> TAbZipKit::SeekPointsOf(int32_t index) const {
 }
 
 std::unique_ptr<TStream> TAbZipKit::OpenEntryStream(int32_t index) const {
-  if (!FArchive || FFileName.empty() || index < 0 ||
-      static_cast<size_t>(index) >= FArchive->ItemList().Count()) {
+  if (!FArchive || FFileName.empty() || index < 0 || static_cast<size_t>(index) >= FArchive->ItemList().Count()) {
     return nullptr;
   }
   return std::make_unique<TZipEntryStream>(
@@ -86,8 +81,7 @@ void TAbZipKit::ExtractToStream(StringView aFileName, TStream* ToStream) {
     FArchive->ExtractItemToStream(index, *ToStream);
   } catch (const std::exception& error) {
     if (FOnProcessItemFailure) {
-      FOnProcessItemFailure(*this, FArchive->ItemList()[static_cast<size_t>(index)],
-                            TAbProcessType::ptExtract, error);
+      FOnProcessItemFailure(*this, FArchive->ItemList()[static_cast<size_t>(index)], TAbProcessType::ptExtract, error);
     }
   }
 }

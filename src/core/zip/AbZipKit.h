@@ -30,9 +30,8 @@ class TZipSeekPoints;
 
 // May set password to a new one to try.
 using TAbNeedPasswordEvent = std::function<void(TAbZipKit& sender, std::string& password)>;
-using TAbArchiveItemFailureEvent =
-    std::function<void(TAbZipKit& sender, const TAbZipItem& item, TAbProcessType processType,
-                       const std::exception& error)>;
+using TAbArchiveItemFailureEvent = std::function<void(TAbZipKit& sender, const TAbZipItem& item,
+                                                      TAbProcessType processType, const std::exception& error)>;
 
 class TAbZipKit {
  public:
@@ -62,14 +61,10 @@ class TAbZipKit {
   void SetForceType(bool force) { FForceType = force; }
   // Affects only writing, which this reader does not do.
   TAbZipSupportedMethod CompressionMethodToUse() const { return FCompressionMethodToUse; }
-  void SetCompressionMethodToUse(TAbZipSupportedMethod method) {
-    FCompressionMethodToUse = method;
-  }
+  void SetCompressionMethodToUse(TAbZipSupportedMethod method) { FCompressionMethodToUse = method; }
 
   void SetOnNeedPassword(TAbNeedPasswordEvent handler);
-  void SetOnProcessItemFailure(TAbArchiveItemFailureEvent handler) {
-    FOnProcessItemFailure = std::move(handler);
-  }
+  void SetOnProcessItemFailure(TAbArchiveItemFailureEvent handler) { FOnProcessItemFailure = std::move(handler); }
 
   // The index of the entry named aFileName in central-directory order, or
   // -1 (also with no archive open).

@@ -57,12 +57,9 @@ constexpr std::array<uint8_t, 16384> kKeyStream = MakeKeyStreamTable();
 constexpr std::array<uint16_t, 256> kCrcBits2To15 = MakeCrcBits2To15();
 constexpr std::array<uint8_t, 256> kCrcLowByte = MakeCrcLowByte();
 
-inline uint32_t CrcStep(uint32_t crc, uint8_t byte) {
-  return (crc >> 8) ^ kCrcTable[(crc ^ byte) & 0xFF];
-}
+inline uint32_t CrcStep(uint32_t crc, uint8_t byte) { return (crc >> 8) ^ kCrcTable[(crc ^ byte) & 0xFF]; }
 
-TPkwareKeys KeysAfterHeader(std::string_view password, const uint8_t (&header)[12],
-                            uint8_t& lastByte) {
+TPkwareKeys KeysAfterHeader(std::string_view password, const uint8_t (&header)[12], uint8_t& lastByte) {
   TPkwareKeys keys(password);
   uint8_t plain[TPkwareKeys::kHeaderSize];
   std::copy(std::begin(header), std::end(header), plain);
@@ -161,16 +158,14 @@ namespace {
 
 // Four bytes of a CRC-32 (inverted, as zlib keeps it inside) at once.
 [[gnu::always_inline]] inline uint32_t CrcFour(uint32_t c, const uint8_t* in) {
-  c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
-       (static_cast<uint32_t>(in[2]) << 16) | (static_cast<uint32_t>(in[3]) << 24);
-  return kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^
-         kSlice[0][c >> 24];
+  c ^= static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) | (static_cast<uint32_t>(in[2]) << 16) |
+       (static_cast<uint32_t>(in[3]) << 24);
+  return kSlice[3][c & 0xFF] ^ kSlice[2][(c >> 8) & 0xFF] ^ kSlice[1][(c >> 16) & 0xFF] ^ kSlice[0][c >> 24];
 }
 
 }  // namespace
 
-size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count,
-                                       std::span<const uint8_t> other, uint32_t& crc) {
+size_t TPkwareKeys::DecryptAndChecksum(uint8_t* data, size_t count, std::span<const uint8_t> other, uint32_t& crc) {
   TKeyState keys{FKey0, FKey1, FKey2, (FKey2 >> 2) & 0x3FFF};
   const size_t paired = std::min(count, other.size() / 4);
   const uint8_t* in = other.data();
@@ -206,8 +201,7 @@ void TPkwareKeys::EncryptAndChecksum(uint8_t* data, size_t count, uint32_t& crc)
   FKey2 = keys.K2;
 }
 
-TPkwareDecryptor::TPkwareDecryptor(TZipByteSource& inner, std::string& password,
-                                   uint8_t checkByte, uint8_t retries,
+TPkwareDecryptor::TPkwareDecryptor(TZipByteSource& inner, std::string& password, uint8_t checkByte, uint8_t retries,
                                    const TZipNeedPassword& needPassword)
     : FInner(inner), FKeys(password) {
   if (password.empty() && needPassword) needPassword(password);

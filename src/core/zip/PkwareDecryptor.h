@@ -29,8 +29,7 @@ class TPkwareKeys {
   // The same, and meanwhile advances crc (zlib's convention) over up to four
   // bytes of other data per decrypted byte, filling the idle slots of the
   // key chain. Returns how many bytes of other were checksummed.
-  size_t DecryptAndChecksum(uint8_t* data, size_t count, std::span<const uint8_t> other,
-                            uint32_t& crc);
+  size_t DecryptAndChecksum(uint8_t* data, size_t count, std::span<const uint8_t> other, uint32_t& crc);
   // Encrypts in place and meanwhile advances crc (zlib's convention) over
   // the same bytes as they were before, in the key chain's idle slots.
   void EncryptAndChecksum(uint8_t* data, size_t count, uint32_t& crc);
@@ -57,8 +56,8 @@ class TPkwareDecryptor final : public TZipByteSource {
   // failed check, first asks needPassword (when set) for another one;
   // after retries further failures EAbZipInvalidPassword is raised.
   // password receives what needPassword gave.
-  TPkwareDecryptor(TZipByteSource& inner, std::string& password, uint8_t checkByte,
-                   uint8_t retries, const TZipNeedPassword& needPassword);
+  TPkwareDecryptor(TZipByteSource& inner, std::string& password, uint8_t checkByte, uint8_t retries,
+                   const TZipNeedPassword& needPassword);
   // Goes on decrypting where keys were taken (Keys), inner's next byte
   // being the one that followed then: no header, no password check.
   TPkwareDecryptor(TZipByteSource& inner, const TPkwareKeys& keys) : FInner(inner), FKeys(keys) {}

@@ -20,8 +20,7 @@ constexpr size_t kTopUp = size_t{64} << 10;
 // Sequential access to the file from a start offset through one buffer.
 class TDirectoryBuffer {
  public:
-  TDirectoryBuffer(TStream& file, uint64_t start, uint64_t firstRead)
-      : FFile(file), FFileSize(file.Size()) {
+  TDirectoryBuffer(TStream& file, uint64_t start, uint64_t firstRead) : FFile(file), FFileSize(file.Size()) {
     if (start > static_cast<uint64_t>(INT64_MAX)) throw EStreamError(std::string("Stream read error"));
     FNext = static_cast<int64_t>(start);
     FFile.SetPosition(FNext);
@@ -79,14 +78,14 @@ void ApplyZip64(std::span<const uint8_t> extra, TAbZipItem& item) {
 
 }  // namespace
 
-void TZipCentralDirectory::Read(TStream& file, const TAbZipDirectoryFileFooter& footer,
-                                const TZipCodePages& codePages, TAbArchiveList& list) {
+void TZipCentralDirectory::Read(TStream& file, const TAbZipDirectoryFileFooter& footer, const TZipCodePages& codePages,
+                                TAbArchiveList& list) {
   if (footer.TotalEntries == 0) return;
   TDirectoryBuffer buffer(file, footer.DirectoryOffset, footer.DirectorySize);
   // The entry count comes from the file: reserve no more than the stated
   // directory could hold.
-  list.Reserve(static_cast<size_t>(std::min<uint64_t>(
-      footer.TotalEntries, std::min(footer.DirectorySize, kFirstReadLimit) / kDirectoryHeaderSize)));
+  list.Reserve(static_cast<size_t>(
+      std::min<uint64_t>(footer.TotalEntries, std::min(footer.DirectorySize, kFirstReadLimit) / kDirectoryHeaderSize)));
 
   for (uint64_t i = 0; i < footer.TotalEntries; ++i) {
     TAbZipItem item;
@@ -97,13 +96,11 @@ void TZipCentralDirectory::Read(TStream& file, const TAbZipDirectoryFileFooter& 
     item.RelativeOffset = item.Header.RelativeOffset;
 
     const uint8_t* variable = buffer.Take(item.Header.VariableLength());
-    const std::string_view rawName(reinterpret_cast<const char*>(variable),
-                                   item.Header.FileNameLength);
-    const std::span<const uint8_t> extra(variable + item.Header.FileNameLength,
-                                         item.Header.ExtraFieldLength);
+    const std::string_view rawName(reinterpret_cast<const char*>(variable), item.Header.FileNameLength);
+    const std::span<const uint8_t> extra(variable + item.Header.FileNameLength, item.Header.ExtraFieldLength);
     ApplyZip64(extra, item);
-    item.FileName = TZipNameDecoder::Decode(rawName, item.Header.GeneralPurposeBitFlag,
-                                            item.Header.VersionMadeBy, extra, codePages);
+    item.FileName = TZipNameDecoder::Decode(rawName, item.Header.GeneralPurposeBitFlag, item.Header.VersionMadeBy,
+                                            extra, codePages);
     list.Add(std::move(item));
   }
 }

@@ -16,8 +16,8 @@ class TZipCentralDirectory {
   // topped up when its headers run past the stated directory size. Raises
   // EAbZipInvalid for a header without its signature and EStreamError for
   // a read past the end of the file.
-  static void Read(TStream& file, const TAbZipDirectoryFileFooter& footer,
-                   const TZipCodePages& codePages, TAbArchiveList& list);
+  static void Read(TStream& file, const TAbZipDirectoryFileFooter& footer, const TZipCodePages& codePages,
+                   TAbArchiveList& list);
 };
 
 }  // namespace lumora

@@ -4,8 +4,7 @@
 
 namespace lumora {
 
-TZipDataWindow::TZipDataWindow(TStream& file, uint64_t start, uint64_t length)
-    : FFile(file), FRemaining(length) {
+TZipDataWindow::TZipDataWindow(TStream& file, uint64_t start, uint64_t length) : FFile(file), FRemaining(length) {
   FFile.SetPosition(static_cast<int64_t>(start));
 }
 

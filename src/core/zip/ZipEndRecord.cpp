@@ -43,9 +43,8 @@ std::optional<int64_t> FindZip64Locator(TStream& file, int64_t endPosition) {
 }
 
 bool NeedsZip64(const TAbZipDirectoryFileFooter& footer) {
-  return footer.DiskNumber >= 0xFFFF || footer.StartDiskNumber >= 0xFFFF ||
-         footer.EntriesOnDisk >= 0xFFFF || footer.TotalEntries >= 0xFFFF ||
-         footer.DirectorySize == 0xFFFFFFFF || footer.DirectoryOffset == 0xFFFFFFFF;
+  return footer.DiskNumber >= 0xFFFF || footer.StartDiskNumber >= 0xFFFF || footer.EntriesOnDisk >= 0xFFFF ||
+         footer.TotalEntries >= 0xFFFF || footer.DirectorySize == 0xFFFFFFFF || footer.DirectoryOffset == 0xFFFFFFFF;
 }
 
 void MergeZip64(TStream& file, int64_t locatorPosition, TAbZipDirectoryFileFooter& footer) {
@@ -118,8 +117,7 @@ TAbZipDirectoryFileFooter TZipEndRecord::Read(TStream& file, int64_t position) {
   footer.DirectorySize = ReadU32(record + 12);
   footer.DirectoryOffset = ReadU32(record + 16);
   footer.ZipfileComment.resize(ReadU16(record + 20));
-  file.ReadBuffer(footer.ZipfileComment.data(),
-                  static_cast<int64_t>(footer.ZipfileComment.size()));
+  file.ReadBuffer(footer.ZipfileComment.data(), static_cast<int64_t>(footer.ZipfileComment.size()));
 
   if (NeedsZip64(footer)) {
     // An archive of exactly 65535 entries, or with a directory at exactly

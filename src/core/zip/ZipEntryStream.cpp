@@ -86,8 +86,7 @@ void TZipEntryStream::Restart(uint64_t start) {
   }
   FWindow.emplace(*FArchive, dataOffset, FItem.CompressedSize);
   if (FItem.IsEncrypted()) {
-    FDecryptor.emplace(*FWindow, FPassword, TZipExtractor::CheckByte(FItem, local), uint8_t{0},
-                       TZipNeedPassword());
+    FDecryptor.emplace(*FWindow, FPassword, TZipExtractor::CheckByte(FItem, local), uint8_t{0}, TZipNeedPassword());
   }
   if (method == kMethodDeflated) {
     FInflate = std::make_unique<TInflateStream>();
@@ -187,15 +186,13 @@ int64_t TZipEntryStream::Read(void* buffer, int64_t count) {
       Decode(scratch.get(), static_cast<size_t>(std::min<uint64_t>(kSkipBlock, FPosition - FDecoded)));
     }
   }
-  const size_t n = Decode(static_cast<uint8_t*>(buffer), static_cast<size_t>(std::min<uint64_t>(
-                                                             static_cast<uint64_t>(count), SIZE_MAX)));
+  const size_t n = Decode(static_cast<uint8_t*>(buffer),
+                          static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(count), SIZE_MAX)));
   FPosition += n;
   return static_cast<int64_t>(n);
 }
 
-int64_t TZipEntryStream::Write(const void*, int64_t) {
-  throw EStreamError(u"An archive entry cannot be written");
-}
+int64_t TZipEntryStream::Write(const void*, int64_t) { throw EStreamError(u"An archive entry cannot be written"); }
 
 int64_t TZipEntryStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;

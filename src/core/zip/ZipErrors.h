@@ -32,20 +32,17 @@ class EAbBadStream : public EAbException {
 
 class EAbZipVersion : public EAbException {
  public:
-  EAbZipVersion()
-      : EAbException(std::string("Cannot extract file - newer version required")) {}
+  EAbZipVersion() : EAbException(std::string("Cannot extract file - newer version required")) {}
 };
 
 class EAbZipInvalidPassword : public EAbException {
  public:
-  EAbZipInvalidPassword()
-      : EAbException(std::string("Cannot extract file - invalid password")) {}
+  EAbZipInvalidPassword() : EAbException(std::string("Cannot extract file - invalid password")) {}
 };
 
 class EAbUnhandledType : public EAbException {
  public:
-  EAbUnhandledType()
-      : EAbException(std::string("Cannot extract file - unsupported compression method")) {}
+  EAbUnhandledType() : EAbException(std::string("Cannot extract file - unsupported compression method")) {}
 };
 
 class EAbZipBadCRC : public EAbException {
@@ -60,8 +57,7 @@ class EAbZipBadData : public EAbException {
 };
 
 inline constexpr const char* kAbDataEndsEarly = "Cannot extract file - data ends early";
-inline constexpr const char* kAbDataTooLarge =
-    "Cannot extract file - data larger than its stated size";
+inline constexpr const char* kAbDataTooLarge = "Cannot extract file - data larger than its stated size";
 inline constexpr const char* kAbDeflateDamaged = "Cannot extract file - damaged compressed data";
 
 }  // namespace lumora

@@ -20,9 +20,8 @@ constexpr uint64_t kMostDeflateRatio = 1032;
 
 uint64_t ExpectedSize(const TAbZipItem& item) {
   if (item.Header.CompressionMethod != kMethodDeflated) return item.CompressedSize;
-  return item.CompressedSize > UINT64_MAX / kMostDeflateRatio
-             ? item.UncompressedSize
-             : item.CompressedSize * kMostDeflateRatio;
+  return item.CompressedSize > UINT64_MAX / kMostDeflateRatio ? item.UncompressedSize
+                                                              : item.CompressedSize * kMostDeflateRatio;
 }
 
 }  // namespace
@@ -36,8 +35,7 @@ uint64_t TZipExtractor::DataOffset(TStream& archive, const TAbZipItem& item, TAb
   if (local.Signature != kLocalHeaderSignature) throw EAbZipInvalid();
   uint64_t offset = 0;
   uint64_t end = 0;
-  if (!CheckedAdd(item.RelativeOffset,
-                  kLocalHeaderSize + uint64_t{local.FileNameLength} + local.ExtraFieldLength,
+  if (!CheckedAdd(item.RelativeOffset, kLocalHeaderSize + uint64_t{local.FileNameLength} + local.ExtraFieldLength,
                   offset) ||
       !CheckedAdd(offset, item.CompressedSize, end) || end > static_cast<uint64_t>(INT64_MAX)) {
     throw EAbZipInvalid();
@@ -56,8 +54,7 @@ void TZipExtractor::CheckSupported(const TAbZipItem& item) {
   if ((item.Header.VersionNeededToExtract & 0xFF) > kNewestVersion) throw EAbZipVersion();
 }
 
-void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& to,
-                            const TZipPasswordPolicy& password) {
+void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& to, const TZipPasswordPolicy& password) {
   CheckSupported(item);
 
   TAbZipLocalFileHeader local;
@@ -67,8 +64,7 @@ void TZipExtractor::Extract(TStream& archive, const TAbZipItem& item, TStream& t
   TZipByteSource* source = &window;
   std::optional<TPkwareDecryptor> decryptor;
   if (item.IsEncrypted()) {
-    decryptor.emplace(window, password.Password, CheckByte(item, local), password.Retries,
-                      password.NeedPassword);
+    decryptor.emplace(window, password.Password, CheckByte(item, local), password.Retries, password.NeedPassword);
     source = &*decryptor;
   }
 

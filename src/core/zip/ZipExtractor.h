@@ -25,8 +25,7 @@ class TZipExtractor {
   // EAbUnhandledType, EAbZipBadData, EStreamError (short file) and, after
   // all bytes are written, EAbZipBadCRC. to keeps what was written before
   // an error.
-  static void Extract(TStream& archive, const TAbZipItem& item, TStream& to,
-                      const TZipPasswordPolicy& password);
+  static void Extract(TStream& archive, const TAbZipItem& item, TStream& to, const TZipPasswordPolicy& password);
 
   // The pieces an extraction starts with, for readers that decode an entry
   // bit by bit. EAbZipVersion for an entry newer than this reader.

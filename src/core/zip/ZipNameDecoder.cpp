@@ -25,8 +25,7 @@ std::string_view AsText(std::span<const uint8_t> bytes) {
 
 uint32_t Crc32Of(std::string_view bytes) {
   // Names are at most 65535 bytes, well inside zlib's length type.
-  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()),
-                                     static_cast<uInt>(bytes.size())));
+  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
 }
 
 std::optional<String> UnicodePathName(std::string_view rawName, std::span<const uint8_t> extra) {
@@ -109,8 +108,7 @@ String TZipNameDecoder::Decode(std::string_view rawName, uint16_t flags, uint16_
   // needs no conversion call.
   if (!high) return FromAscii(rawName);
   if (codePages.AnsiCodePage == codePages.OemCodePage) return codePages.DecodeAnsi(rawName);
-  if ((versionMadeBy >> 8) == 0 ||
-      LooksLikeOem(rawName, TZipLetterTable::Find(codePages.OemCodePage))) {
+  if ((versionMadeBy >> 8) == 0 || LooksLikeOem(rawName, TZipLetterTable::Find(codePages.OemCodePage))) {
     return codePages.DecodeOem(rawName);
   }
   return codePages.DecodeAnsi(rawName);

@@ -35,8 +35,8 @@ class TZipNameDecoder {
   //     the OEM code page when the name was made on MS-DOS (host byte 0), or
   //     when all its high bytes are OEM letters and not all ANSI letters;
   //     else in the ANSI code page.
-  static String Decode(std::string_view rawName, uint16_t flags, uint16_t versionMadeBy,
-                       std::span<const uint8_t> extra, const TZipCodePages& codePages);
+  static String Decode(std::string_view rawName, uint16_t flags, uint16_t versionMadeBy, std::span<const uint8_t> extra,
+                       const TZipCodePages& codePages);
 
   // Rule 1's test: every byte of 0x80 or more is part of a sequence of a
   // lead byte C2-DF, E0-EF or F0-F4 and one, two or three bytes 80-BF, and

@@ -4,8 +4,7 @@ namespace lumora {
 
 namespace zip {
 
-std::optional<std::span<const uint8_t>> FindExtraBlock(std::span<const uint8_t> extra,
-                                                        uint16_t id) {
+std::optional<std::span<const uint8_t>> FindExtraBlock(std::span<const uint8_t> extra, uint16_t id) {
   size_t at = 0;
   while (extra.size() - at >= 4) {
     const uint16_t blockId = ReadU16(extra.data() + at);

@@ -41,15 +41,12 @@ inline constexpr uint16_t kFlagDataDescriptor = 0x0008;
 inline constexpr uint16_t kFlagUtf8 = 0x0800;
 
 // Sizes and offsets come from the file, so every sum of them is checked.
-inline bool CheckedAdd(uint64_t a, uint64_t b, uint64_t& sum) {
-  return !__builtin_add_overflow(a, b, &sum);
-}
+inline bool CheckedAdd(uint64_t a, uint64_t b, uint64_t& sum) { return !__builtin_add_overflow(a, b, &sum); }
 
 // The data of the first extra-field block with the identifier, if any. A
 // block whose stated size runs past the field ends the walk: what follows it
 // cannot be told apart from garbage.
-std::optional<std::span<const uint8_t>> FindExtraBlock(std::span<const uint8_t> extra,
-                                                        uint16_t id);
+std::optional<std::span<const uint8_t>> FindExtraBlock(std::span<const uint8_t> extra, uint16_t id);
 
 }  // namespace zip
 
@@ -87,9 +84,7 @@ struct TAbZipDirectoryFileHeader {
   // From zip::kDirectoryHeaderSize bytes.
   static TAbZipDirectoryFileHeader Parse(const uint8_t* bytes);
   // The bytes that follow the fixed part: name, extra field and comment.
-  size_t VariableLength() const {
-    return size_t{FileNameLength} + ExtraFieldLength + FileCommentLength;
-  }
+  size_t VariableLength() const { return size_t{FileNameLength} + ExtraFieldLength + FileCommentLength; }
 };
 
 // The fixed part of a local file header.

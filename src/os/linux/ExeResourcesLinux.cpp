@@ -7,9 +7,7 @@ namespace lumora {
 
 namespace {
 
-[[noreturn]] void RaiseUnsupported() {
-  throw EResourceUpdateError(u"Only supported on Windows NT and above");
-}
+[[noreturn]] void RaiseUnsupported() { throw EResourceUpdateError(u"Only supported on Windows NT and above"); }
 
 }  // namespace
 

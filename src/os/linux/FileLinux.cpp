@@ -29,7 +29,8 @@ namespace {
 
 // Whether the open file fd is the one path names (links not followed).
 bool SameFile(int fd, const std::string& path) {
-  struct stat open {}, named {};
+  struct stat open {
+  }, named{};
   return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
          open.st_ino == named.st_ino;
 }
@@ -40,8 +41,7 @@ TFileHandle::~TFileHandle() {
   if (IsOpen()) ::close(static_cast<int>(FHandle));
 }
 
-TFileHandle::TFileHandle(TFileHandle&& other) noexcept
-    : FHandle(other.FHandle), FOpenError(other.FOpenError) {
+TFileHandle::TFileHandle(TFileHandle&& other) noexcept : FHandle(other.FHandle), FOpenError(other.FOpenError) {
   other.FHandle = kInvalid;
 }
 
@@ -55,13 +55,18 @@ TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
   return *this;
 }
 
-TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare /*share*/,
-                              TFileCreation creation) {
+TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare /*share*/, TFileCreation creation) {
   int flags = O_CLOEXEC | O_NOFOLLOW;
   switch (access) {
-    case TFileAccess::Read: flags |= O_RDONLY; break;
-    case TFileAccess::Write: flags |= O_WRONLY; break;
-    case TFileAccess::ReadWrite: flags |= O_RDWR; break;
+    case TFileAccess::Read:
+      flags |= O_RDONLY;
+      break;
+    case TFileAccess::Write:
+      flags |= O_WRONLY;
+      break;
+    case TFileAccess::ReadWrite:
+      flags |= O_RDWR;
+      break;
   }
   if (creation == TFileCreation::CreateAlways) flags |= O_CREAT | O_TRUNC;
   if (creation == TFileCreation::CreateNew) flags |= O_CREAT | O_EXCL;
@@ -171,8 +176,7 @@ int64_t TFileHandle::Write(const void* buffer, int64_t count) {
   const auto* bytes = static_cast<const char*>(buffer);
   int64_t done = 0;
   while (done < count) {
-    const ssize_t n =
-        ::write(static_cast<int>(FHandle), bytes + done, static_cast<size_t>(count - done));
+    const ssize_t n = ::write(static_cast<int>(FHandle), bytes + done, static_cast<size_t>(count - done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -193,9 +197,7 @@ int64_t TFileHandle::Size() {
   return info.st_size;
 }
 
-bool TFileHandle::Truncate(int64_t size) {
-  return ::ftruncate(static_cast<int>(FHandle), size) == 0;
-}
+bool TFileHandle::Truncate(int64_t size) { return ::ftruncate(static_cast<int>(FHandle), size) == 0; }
 
 String FinalLinkTarget(const String& path) {
   std::string current = ToUtf8(path);
@@ -278,9 +280,7 @@ String ExecutablePath() {
   return FromUtf8(buffer);
 }
 
-void SleepMilliseconds(uint32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void SleepMilliseconds(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 bool SameTextLocale(const String& a, const String& b) {
   gchar* foldedA = g_utf8_casefold(ToUtf8(a).c_str(), -1);

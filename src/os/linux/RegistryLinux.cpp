@@ -51,8 +51,7 @@ class TSqliteDb {
   TSqliteDb& operator=(const TSqliteDb&) = delete;
 
   bool Open(const std::string& path) {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW |
-                      SQLITE_OPEN_FULLMUTEX;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_FULLMUTEX;
     if (sqlite3_open_v2(path.c_str(), &FDb, flags, nullptr) != SQLITE_OK) {
       sqlite3_close_v2(FDb);
       FDb = nullptr;
@@ -245,10 +244,9 @@ std::string StoreFolder() {
     home = env;
   } else {
     std::vector<char> buffer(16384);
-    passwd entry {};
+    passwd entry{};
     passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-        found->pw_dir) {
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir) {
       home = found->pw_dir;
     }
   }
@@ -321,9 +319,10 @@ struct TRegistry::TImpl {
     ReadValue = std::make_unique<TPrepared>(db, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
     // A value written again under another spelling keeps the name it was
     // made with, as the registry does; its type and data are replaced.
-    WriteValue = std::make_unique<TPrepared>(
-        db, "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
-            " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+    WriteValue =
+        std::make_unique<TPrepared>(db,
+                                    "INSERT INTO vals(key, fold, name, type, data) VALUES(?1, ?2, ?3, ?4, ?5)"
+                                    " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
     DeleteValue = std::make_unique<TPrepared>(db, "DELETE FROM vals WHERE key = ?1 AND fold = ?2");
   }
 
@@ -475,8 +474,7 @@ std::vector<String> TRegistry::SubKeyNames(StringView key) {
   if (!FImpl->Open || !path) return names;
   const std::string fold = FoldName(*path);
   const std::string prefix = fold.empty() ? std::string() : fold + "\\";
-  TStatement query(FImpl->Db.Get(),
-                   "SELECT path FROM keys WHERE fold >= ?1 AND fold < ?1 || x'FF' ORDER BY fold");
+  TStatement query(FImpl->Db.Get(), "SELECT path FROM keys WHERE fold >= ?1 AND fold < ?1 || x'FF' ORDER BY fold");
   if (!query.Ok()) return names;
   query.Bind(1, prefix);
   while (query.Step() == SQLITE_ROW) {

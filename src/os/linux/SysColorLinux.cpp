@@ -15,9 +15,7 @@ namespace lumora {
 
 namespace {
 
-constexpr uint32_t Rgb(uint32_t red, uint32_t green, uint32_t blue) {
-  return red | (green << 8) | (blue << 16);
-}
+constexpr uint32_t Rgb(uint32_t red, uint32_t green, uint32_t blue) { return red | (green << 8) | (blue << 16); }
 
 // Indexed like GetSysColor: COLOR_SCROLLBAR (0) to COLOR_MENUBAR (30).
 constexpr std::array<uint32_t, 31> kClassicColors = {

@@ -20,11 +20,8 @@ namespace {
 // inch); icons are scaled to it on both platforms.
 constexpr int kIconSize = 32;
 
-
 struct TFontDescriptionFree {
-  void operator()(PangoFontDescription* description) const {
-    pango_font_description_free(description);
-  }
+  void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
 };
 
 struct TSurfaceDestroy {
@@ -41,8 +38,8 @@ std::string IconFileOf(const std::string& path) {
   if (!g_str_has_suffix(path.c_str(), ".desktop")) return path;
   const TGKeyFilePtr file(g_key_file_new());
   if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) return {};
-  const TGCharPtr icon(g_key_file_get_string(
-      file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ICON, nullptr));
+  const TGCharPtr icon(
+      g_key_file_get_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_ICON, nullptr));
   return icon && icon.get()[0] == '/' ? std::string(icon.get()) : std::string();
 }
 
@@ -53,8 +50,7 @@ int TSysUtils::TrueFontWidth(const TFont& aFont, const String& str) {
   // resolution Windows measures at; sizes here are absolute pixels anyway.
   const TGObjectPtr<PangoContext> context(pango_font_map_create_context(pango_cairo_font_map_get_default()));
   const TGObjectPtr<PangoLayout> layout(pango_layout_new(context.get()));
-  const std::unique_ptr<PangoFontDescription, TFontDescriptionFree> font(
-      pango_font_description_new());
+  const std::unique_ptr<PangoFontDescription, TFontDescriptionFree> font(pango_font_description_new());
   pango_font_description_set_family(font.get(), ToUtf8(aFont.FaceName).c_str());
   // A height of 0 or less leaves the size to the platform, as a LOGFONT
   // height of 0 does.
@@ -75,8 +71,7 @@ bool TSysUtils::ExtractExeIcon(const String& path, TBitmap& bitmap) {
   // is such a file.
   const std::string iconFile = IconFileOf(ToUtf8(path));
   if (iconFile.empty()) return false;
-  const TGObjectPtr<GdkPixbuf> icon(
-      gdk_pixbuf_new_from_file_at_size(iconFile.c_str(), kIconSize, kIconSize, nullptr));
+  const TGObjectPtr<GdkPixbuf> icon(gdk_pixbuf_new_from_file_at_size(iconFile.c_str(), kIconSize, kIconSize, nullptr));
   if (!icon) return false;
 
   // Drawn at (0, 0) onto a transparent surface of the icon's size, as
@@ -102,8 +97,8 @@ bool TSysUtils::ExtractExeIcon(const String& path, TBitmap& bitmap) {
   bitmap.Height = height;
   bitmap.Pixels.resize(static_cast<size_t>(width) * height * 4);
   for (int row = 0; row < height; ++row) {
-    std::memcpy(bitmap.Pixels.data() + static_cast<size_t>(row) * width * 4,
-                pixels + static_cast<size_t>(row) * stride, static_cast<size_t>(width) * 4);
+    std::memcpy(bitmap.Pixels.data() + static_cast<size_t>(row) * width * 4, pixels + static_cast<size_t>(row) * stride,
+                static_cast<size_t>(width) * 4);
   }
   return true;
 }

@@ -68,8 +68,7 @@ String CurrentDirectory() {
 // (never above the root). Links are not looked at, and nothing has to
 // exist. The result has no trailing separator except the root "/".
 String FullPathOf(StringView path) {
-  String whole = path.empty() || path[0] != u'/' ? CurrentDirectory() + u'/' + String(path)
-                                                 : String(path);
+  String whole = path.empty() || path[0] != u'/' ? CurrentDirectory() + u'/' + String(path) : String(path);
   std::vector<String> parts;
   size_t start = 0;
   while (start <= whole.size()) {
@@ -143,10 +142,10 @@ std::string CacheFolder() {
     std::string home = AbsoluteSetting("HOME");
     if (home.empty()) {
       std::vector<char> buffer(16384);
-      passwd entry {};
+      passwd entry{};
       passwd* found = nullptr;
-      if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-          !found->pw_dir || found->pw_dir[0] != '/') {
+      if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir ||
+          found->pw_dir[0] != '/') {
         return {};
       }
       home = WithoutTrailingSlashes(found->pw_dir);
@@ -347,23 +346,21 @@ String TSysUtils::GetComputerNetName() {
 
 String TSysUtils::GetUserFromWindows() {
   std::vector<char> buffer(16384);
-  passwd entry {};
+  passwd entry{};
   passwd* found = nullptr;
-  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-      !found->pw_name || !found->pw_name[0]) {
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_name ||
+      !found->pw_name[0]) {
     return u"Unknown";
   }
   return FromUtf8(found->pw_name);
 }
 
-void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs,
-                                  std::vector<String>& fileList) {
+void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs, std::vector<String>& fileList) {
   fileList.clear();
   if (!DirectoryExists(rootDir)) return;
   TDirPtr dir(::opendir(ToUtf8(rootDir).c_str()));
   if (!dir) {
-    throw Exception(Format(u"Cannot list the folder \"%s\". %s",
-                           {rootDir, SysErrorMessage(LastOsError())}));
+    throw Exception(Format(u"Cannot list the folder \"%s\". %s", {rootDir, SysErrorMessage(LastOsError())}));
   }
   const String prefix = IncludeTrailingPathDelimiter(rootDir);
   std::vector<String> folders, files;
@@ -372,8 +369,7 @@ void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs,
     const dirent* entry = ::readdir(dir.get());
     if (!entry) {
       if (errno != 0) {
-        throw Exception(Format(u"Cannot list the folder \"%s\". %s",
-                               {rootDir, SysErrorMessage(LastOsError())}));
+        throw Exception(Format(u"Cannot list the folder \"%s\". %s", {rootDir, SysErrorMessage(LastOsError())}));
       }
       break;
     }
@@ -382,8 +378,7 @@ void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs,
     // Links are followed, as Windows lists a link to a folder among the
     // folders; a link to nothing is listed with the files.
     struct stat info {};
-    const bool isFolder =
-        ::fstatat(::dirfd(dir.get()), name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
+    const bool isFolder = ::fstatat(::dirfd(dir.get()), name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
     (isFolder ? folders : files).push_back(prefix + FromUtf8(name));
   }
   if (includeDirs) fileList = std::move(folders);

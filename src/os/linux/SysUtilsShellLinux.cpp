@@ -24,8 +24,7 @@ using TFilePtr = TGObjectPtr<GFile>;
 
 bool IsProgramFile(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-         ::access(path.c_str(), X_OK) == 0;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 // The started program gets a session of its own, so that it outlives this
@@ -39,8 +38,8 @@ bool StartDetached(const std::vector<std::string>& arguments) {
   std::vector<gchar*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<gchar*>(argument.c_str()));
   argv.push_back(nullptr);
-  return g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, StartOwnSession, nullptr,
-                       nullptr, nullptr) != FALSE;
+  return g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, StartOwnSession, nullptr, nullptr, nullptr) !=
+         FALSE;
 }
 
 bool OpenUriWithDefaultHandler(const std::string& uri) {
@@ -106,9 +105,9 @@ bool Open(const String& target, const std::optional<String>& parameters) {
 bool ShowItemInFileManager(GFile* file) {
   const char* address = g_getenv("DBUS_SESSION_BUS_ADDRESS");
   const char* runtime = g_getenv("XDG_RUNTIME_DIR");
-  const bool haveBus = (address && address[0]) ||
-                       (runtime && runtime[0] &&
-                        g_file_test((std::string(runtime) + "/bus").c_str(), G_FILE_TEST_EXISTS));
+  const bool haveBus =
+      (address && address[0]) ||
+      (runtime && runtime[0] && g_file_test((std::string(runtime) + "/bus").c_str(), G_FILE_TEST_EXISTS));
   if (!haveBus) return false;
   const TGObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
   if (!bus) return false;
@@ -116,9 +115,8 @@ bool ShowItemInFileManager(GFile* file) {
   const char* uris[] = {uri.get(), nullptr};
   GError* error = nullptr;
   GVariant* reply = g_dbus_connection_call_sync(
-      bus.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-      "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
-      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
+      bus.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", "org.freedesktop.FileManager1",
+      "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
   if (error) g_error_free(error);
   if (!reply) return false;
   g_variant_unref(reply);
@@ -127,9 +125,7 @@ bool ShowItemInFileManager(GFile* file) {
 
 }  // namespace
 
-bool TSysUtils::ShellExec(const String& path, const String& arguments) {
-  return Open(path, arguments);
-}
+bool TSysUtils::ShellExec(const String& path, const String& arguments) { return Open(path, arguments); }
 
 bool TSysUtils::ShellOpen(const String& path) { return Open(path, std::nullopt); }
 

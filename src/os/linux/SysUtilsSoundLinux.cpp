@@ -72,8 +72,7 @@ class TSoundPlayback {
 TSoundPlayback::TSoundPlayback(TElementPtr pipeline)
     : FPipeline(std::move(pipeline)), FBus(gst_element_get_bus(FPipeline.get())) {}
 
-std::unique_ptr<TSoundPlayback> TSoundPlayback::Start(const uint8_t* data, size_t size,
-                                                      bool loop) {
+std::unique_ptr<TSoundPlayback> TSoundPlayback::Start(const uint8_t* data, size_t size, bool loop) {
   if (!GStreamerReady()) return nullptr;
   const char* sink = g_getenv("LUMORA_AUDIO_SINK");
   const std::string description =
@@ -105,8 +104,7 @@ std::unique_ptr<TSoundPlayback> TSoundPlayback::Start(const uint8_t* data, size_
     const TElementPtr parser(gst_bin_get_by_name(GST_BIN(element), "parser"));
     gst_element_send_event(
         parser.get(),
-        gst_event_new_seek(1.0, GST_FORMAT_TIME,
-                           static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_SEGMENT),
+        gst_event_new_seek(1.0, GST_FORMAT_TIME, static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_SEGMENT),
                            GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE));
   }
   if (gst_element_set_state(element, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
@@ -123,22 +121,21 @@ bool TSoundPlayback::Preroll() {
   if (change == GST_STATE_CHANGE_FAILURE) return false;
   if (change != GST_STATE_CHANGE_ASYNC) return true;
   const TMessagePtr message(gst_bus_timed_pop_filtered(
-      FBus.get(), kStartTimeout,
-      static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
+      FBus.get(), kStartTimeout, static_cast<GstMessageType>(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR)));
   return message && GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ASYNC_DONE;
 }
 
 void TSoundPlayback::Watch() {
-  const auto wanted = static_cast<GstMessageType>(GST_MESSAGE_SEGMENT_DONE | GST_MESSAGE_EOS |
-                                                  GST_MESSAGE_ERROR | GST_MESSAGE_APPLICATION);
+  const auto wanted = static_cast<GstMessageType>(GST_MESSAGE_SEGMENT_DONE | GST_MESSAGE_EOS | GST_MESSAGE_ERROR |
+                                                  GST_MESSAGE_APPLICATION);
   for (;;) {
     const TMessagePtr message(gst_bus_timed_pop_filtered(FBus.get(), GST_CLOCK_TIME_NONE, wanted));
     if (!message) continue;
     switch (GST_MESSAGE_TYPE(message.get())) {
       case GST_MESSAGE_SEGMENT_DONE:
         // The next pass, queued behind the one that just ended.
-        gst_element_seek(FPipeline.get(), 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_SEGMENT,
-                         GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
+        gst_element_seek(FPipeline.get(), 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_SEGMENT, GST_SEEK_TYPE_SET, 0,
+                         GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
         break;
       case GST_MESSAGE_EOS:
       case GST_MESSAGE_ERROR:
@@ -154,8 +151,7 @@ void TSoundPlayback::Watch() {
 
 TSoundPlayback::~TSoundPlayback() {
   if (FWatcher.joinable()) {
-    gst_bus_post(FBus.get(),
-                 gst_message_new_application(nullptr, gst_structure_new_empty("lumora-stop")));
+    gst_bus_post(FBus.get(), gst_message_new_application(nullptr, gst_structure_new_empty("lumora-stop")));
     FWatcher.join();
   }
   gst_element_set_state(FPipeline.get(), GST_STATE_NULL);

@@ -45,17 +45,14 @@ std::string EncodeAnsi(StringView text) {
   // unmappable characters anyway.
   DWORD flags = WC_NO_BEST_FIT_CHARS;
   const char* defaultChar = "?";
-  int size = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), unitCount, nullptr, 0,
-                                   defaultChar, nullptr);
+  int size = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), unitCount, nullptr, 0, defaultChar, nullptr);
   if (size == 0) {
     flags = 0;
     defaultChar = nullptr;
-    size = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), unitCount, nullptr, 0, nullptr,
-                                 nullptr);
+    size = ::WideCharToMultiByte(CP_ACP, flags, wide.data(), unitCount, nullptr, 0, nullptr, nullptr);
   }
   std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, flags, wide.data(), unitCount, out.data(), size, defaultChar,
-                        nullptr);
+  ::WideCharToMultiByte(CP_ACP, flags, wide.data(), unitCount, out.data(), size, defaultChar, nullptr);
   return out;
 }
 

@@ -16,15 +16,12 @@ namespace {
 constexpr const wchar_t* kMainIconName = L"MAINICON";
 constexpr WORD kNewLanguage = 1033;  // U.S. English
 
-[[noreturn]] void RaiseLastError(StringView text) {
-  throw EResourceUpdateError(text, ::GetLastError());
-}
+[[noreturn]] void RaiseLastError(StringView text) { throw EResourceUpdateError(text, ::GetLastError()); }
 
 // A pending resource update: discarded when destroyed unless written.
 class TPendingUpdate {
  public:
-  explicit TPendingUpdate(const String& exePath)
-      : FHandle(::BeginUpdateResourceW(Wide(exePath).c_str(), FALSE)) {
+  explicit TPendingUpdate(const String& exePath) : FHandle(::BeginUpdateResourceW(Wide(exePath).c_str(), FALSE)) {
     if (FHandle == nullptr) RaiseLastError(u"BeginUpdateResource failed (1)");
   }
   ~TPendingUpdate() {
@@ -70,8 +67,7 @@ BOOL CALLBACK TakeFirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_P
 // The first language the module reports for the resource, 0 for none.
 WORD ResourceLanguage(HMODULE module, LPCWSTR type, LPCWSTR name) {
   WORD language = 0;
-  ::EnumResourceLanguagesW(module, type, name, TakeFirstLanguage,
-                           reinterpret_cast<LONG_PTR>(&language));
+  ::EnumResourceLanguagesW(module, type, name, TakeFirstLanguage, reinterpret_cast<LONG_PTR>(&language));
   return language;
 }
 
@@ -98,12 +94,11 @@ void ReplaceMainIcon(const String& exePath, const std::vector<uint8_t>& icon) {
     if (loaded == nullptr) RaiseLastError(u"LoadResource failed (1)");
     const void* locked = ::LockResource(loaded);
     if (locked == nullptr) RaiseLastError(u"LockResource failed (1)");
-    const TIconGroupInfo old = TIconFile::ReadGroup(static_cast<const uint8_t*>(locked),
-                                                    ::SizeofResource(module.Handle(), found));
+    const TIconGroupInfo old =
+        TIconFile::ReadGroup(static_cast<const uint8_t*>(locked), ::SizeofResource(module.Handle(), found));
 
     Update(update.Handle(), RT_GROUP_ICON, kMainIconName,
-           ResourceLanguage(module.Handle(), RT_GROUP_ICON, kMainIconName), nullptr, 0,
-           u"UpdateResource failed (1)");
+           ResourceLanguage(module.Handle(), RT_GROUP_ICON, kMainIconName), nullptr, 0, u"UpdateResource failed (1)");
     for (const uint16_t id : old.ImageIds) {
       Update(update.Handle(), RT_ICON, MAKEINTRESOURCEW(id),
              ResourceLanguage(module.Handle(), RT_ICON, MAKEINTRESOURCEW(id)), nullptr, 0,
@@ -113,11 +108,11 @@ void ReplaceMainIcon(const String& exePath, const std::vector<uint8_t>& icon) {
     const std::vector<uint8_t> group = TIconFile::GroupDirectory(icon, old.Reserved, old.Type);
     const std::vector<TIconImage> images = TIconFile::Images(icon);
     for (size_t j = 0; j < images.size(); ++j) {
-      Update(update.Handle(), RT_ICON, MAKEINTRESOURCEW(j + 1), kNewLanguage,
-             icon.data() + images[j].Offset, images[j].Size, u"UpdateResource failed (3)");
+      Update(update.Handle(), RT_ICON, MAKEINTRESOURCEW(j + 1), kNewLanguage, icon.data() + images[j].Offset,
+             images[j].Size, u"UpdateResource failed (3)");
     }
-    Update(update.Handle(), RT_GROUP_ICON, kMainIconName, kNewLanguage, group.data(),
-           static_cast<DWORD>(group.size()), u"UpdateResource failed (4)");
+    Update(update.Handle(), RT_GROUP_ICON, kMainIconName, kNewLanguage, group.data(), static_cast<DWORD>(group.size()),
+           u"UpdateResource failed (4)");
   }
   update.Write();
 }

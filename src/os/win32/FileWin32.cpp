@@ -10,13 +10,13 @@ uint32_t LastOsError() { return ::GetLastError(); }
 
 String SysErrorMessage(uint32_t code) {
   wchar_t* text = nullptr;
-  const DWORD n = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   String message = n ? FromWide(text, n) : String();
   if (text) ::LocalFree(text);
-  while (!message.empty() && (message.back() == u'\r' || message.back() == u'\n' ||
-                              message.back() == u' ' || message.back() == u'.')) {
+  while (!message.empty() &&
+         (message.back() == u'\r' || message.back() == u'\n' || message.back() == u' ' || message.back() == u'.')) {
     message.pop_back();
   }
   return message;
@@ -32,8 +32,7 @@ TFileHandle::~TFileHandle() {
   if (IsOpen()) ::CloseHandle(AsHandle(FHandle));
 }
 
-TFileHandle::TFileHandle(TFileHandle&& other) noexcept
-    : FHandle(other.FHandle), FOpenError(other.FOpenError) {
+TFileHandle::TFileHandle(TFileHandle&& other) noexcept : FHandle(other.FHandle), FOpenError(other.FOpenError) {
   other.FHandle = kInvalid;
 }
 
@@ -47,13 +46,18 @@ TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
   return *this;
 }
 
-TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare share,
-                              TFileCreation creation) {
+TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare share, TFileCreation creation) {
   DWORD desired = 0;
   switch (access) {
-    case TFileAccess::Read: desired = GENERIC_READ; break;
-    case TFileAccess::Write: desired = GENERIC_WRITE; break;
-    case TFileAccess::ReadWrite: desired = GENERIC_READ | GENERIC_WRITE; break;
+    case TFileAccess::Read:
+      desired = GENERIC_READ;
+      break;
+    case TFileAccess::Write:
+      desired = GENERIC_WRITE;
+      break;
+    case TFileAccess::ReadWrite:
+      desired = GENERIC_READ | GENERIC_WRITE;
+      break;
   }
   DWORD shareMode = 0;
   if (share == TFileShare::Read) shareMode = FILE_SHARE_READ;
@@ -62,8 +66,8 @@ TFileHandle TFileHandle::Open(const String& path, TFileAccess access, TFileShare
                             : creation == TFileCreation::CreateNew  ? CREATE_NEW
                                                                     : OPEN_EXISTING;
   TFileHandle handle;
-  HANDLE h = ::CreateFileW(Wide(path).c_str(), desired, shareMode, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h =
+      ::CreateFileW(Wide(path).c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     handle.FOpenError = ::GetLastError();
     return handle;
@@ -210,9 +214,8 @@ String ExecutablePath() {
 void SleepMilliseconds(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 bool SameTextLocale(const String& a, const String& b) {
-  return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a).c_str(),
-                          static_cast<int>(a.size()), Wide(b).c_str(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+  return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, Wide(a).c_str(), static_cast<int>(a.size()),
+                          Wide(b).c_str(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
 }  // namespace lumora

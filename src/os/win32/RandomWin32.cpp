@@ -15,8 +15,7 @@ void OsRandomBytes(void* buffer, size_t count) {
   while (count > 0) {
     const ULONG chunk = static_cast<ULONG>(std::min<size_t>(count, 0x10000));
     if (!RtlGenRandom(bytes, chunk)) {
-      throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
-                              "RtlGenRandom");
+      throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "RtlGenRandom");
     }
     bytes += chunk;
     count -= chunk;

@@ -28,8 +28,8 @@ class TRegKey {
     return ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &FKey) == ERROR_SUCCESS;
   }
   bool Create(const std::wstring& path) {
-    return ::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_ALL_ACCESS, nullptr, &FKey, nullptr) == ERROR_SUCCESS;
+    return ::RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, &FKey, nullptr) == ERROR_SUCCESS;
   }
   HKEY Get() const { return FKey; }
 
@@ -91,8 +91,8 @@ std::optional<TRegValue> TRegistry::ReadValue(StringView key, StringView name) {
 bool TRegistry::WriteValue(StringView key, StringView name, const TRegValue& value) {
   TRegKey handle;
   if (!handle.Open(KeyPath(key))) return false;
-  return ::RegSetValueExW(handle.Get(), Wide(name).c_str(), 0, static_cast<DWORD>(value.Type),
-                          value.Data.data(), static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
+  return ::RegSetValueExW(handle.Get(), Wide(name).c_str(), 0, static_cast<DWORD>(value.Type), value.Data.data(),
+                          static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
 }
 
 TRegistry::TWriteResult TRegistry::WriteValueCreatingKey(StringView key, StringView name, const TRegValue& value) {
@@ -121,8 +121,7 @@ std::vector<String> TRegistry::SubKeyNames(StringView key) {
   wchar_t name[256];
   for (DWORD index = 0;; ++index) {
     DWORD length = static_cast<DWORD>(std::size(name));
-    if (::RegEnumKeyExW(handle.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    if (::RegEnumKeyExW(handle.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
       break;
     }
     names.push_back(FromWide(name, length));

@@ -11,9 +11,8 @@ BOOL CALLBACK CollectStyle(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR p
   auto& resources = *reinterpret_cast<std::vector<TStyleResource>*>(param);
   // Our styles are named; an integer identifier cannot be one of them, but
   // is still tried (and refused by discovery) rather than dropped silently.
-  const String resourceName = IS_INTRESOURCE(name)
-                                  ? u"#" + IntToStr(reinterpret_cast<uintptr_t>(name))
-                                  : String(reinterpret_cast<const char16_t*>(name));
+  const String resourceName = IS_INTRESOURCE(name) ? u"#" + IntToStr(reinterpret_cast<uintptr_t>(name))
+                                                   : String(reinterpret_cast<const char16_t*>(name));
   std::vector<uint8_t> data;
   if (HRSRC info = ::FindResourceW(module, name, type)) {
     const DWORD size = ::SizeofResource(module, info);
@@ -30,8 +29,7 @@ BOOL CALLBACK CollectStyle(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR p
 
 std::vector<TStyleResource> EmbeddedStyleResources() {
   std::vector<TStyleResource> resources;
-  ::EnumResourceNamesW(::GetModuleHandleW(nullptr), L"VCLSTYLE", CollectStyle,
-                       reinterpret_cast<LONG_PTR>(&resources));
+  ::EnumResourceNamesW(::GetModuleHandleW(nullptr), L"VCLSTYLE", CollectStyle, reinterpret_cast<LONG_PTR>(&resources));
   return resources;
 }
 

@@ -38,22 +38,19 @@ class TComRef {
 };
 
 bool ShellExecuteOpen(const wchar_t* file, const wchar_t* parameters) {
-  const HINSTANCE result = ::ShellExecuteW(::GetActiveWindow(), L"open", file, parameters, nullptr,
-                                           SW_SHOWNORMAL);
+  const HINSTANCE result = ::ShellExecuteW(::GetActiveWindow(), L"open", file, parameters, nullptr, SW_SHOWNORMAL);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
 void RaiseComError(const wchar_t* what, HRESULT result) {
-  throw Exception(Format(u"%s failed. %s", {FromWide(what),
-                                            SysErrorMessage(static_cast<uint32_t>(result))}));
+  throw Exception(Format(u"%s failed. %s", {FromWide(what), SysErrorMessage(static_cast<uint32_t>(result))}));
 }
 
 }  // namespace
 
 String TSysUtils::GetLnkFilePath(const String& LnkFilePath) {
   TComRef<IShellLinkW> link;
-  HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IShellLinkW, link.Out());
+  HRESULT result = ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out());
   if (FAILED(result)) RaiseComError(L"Creating the shell link object", result);
   TComRef<IPersistFile> file;
   result = link->QueryInterface(IID_IPersistFile, file.Out());
@@ -70,8 +67,7 @@ String TSysUtils::GetLnkFilePath(const String& LnkFilePath) {
 bool TSysUtils::PlaySoundFromStream(const TMemoryStream& stream, bool loop) {
   StopCurrentSound();
   const DWORD flags = SND_ASYNC | SND_MEMORY | (loop ? SND_LOOP : 0);
-  return ::PlaySoundW(reinterpret_cast<const wchar_t*>(stream.Memory()),
-                      ::GetModuleHandleW(nullptr), flags) != FALSE;
+  return ::PlaySoundW(reinterpret_cast<const wchar_t*>(stream.Memory()), ::GetModuleHandleW(nullptr), flags) != FALSE;
 }
 
 bool TSysUtils::StopCurrentSound() { return ::PlaySoundW(nullptr, nullptr, 0) != FALSE; }
@@ -87,9 +83,7 @@ bool TSysUtils::ShellExec(const String& path, const String& arguments) {
   return ShellExecuteOpen(Wide(path).c_str(), Wide(arguments).c_str());
 }
 
-bool TSysUtils::ShellOpen(const String& path) {
-  return ShellExecuteOpen(Wide(path).c_str(), nullptr);
-}
+bool TSysUtils::ShellOpen(const String& path) { return ShellExecuteOpen(Wide(path).c_str(), nullptr); }
 
 bool TSysUtils::ShellExplore(const String& path) {
   const String parameters = Format(u"/select, \"%s\"", {path});

@@ -103,8 +103,10 @@ bool TSysUtils::ExtractExeIcon(const String& path, TBitmap& bitmap) {
     const auto* maskPixels = static_cast<const uint8_t*>(maskBits);
     for (size_t i = 0; i < size; i += 4) {
       // Black in the AND mask is an opaque pixel.
-      if (maskPixels[i] == 0) bitmap.Pixels[i + 3] = 255;
-      else bitmap.Pixels[i] = bitmap.Pixels[i + 1] = bitmap.Pixels[i + 2] = 0;
+      if (maskPixels[i] == 0)
+        bitmap.Pixels[i + 3] = 255;
+      else
+        bitmap.Pixels[i] = bitmap.Pixels[i + 1] = bitmap.Pixels[i + 2] = 0;
     }
   }
   return true;

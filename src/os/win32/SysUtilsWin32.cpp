@@ -128,9 +128,9 @@ void TSysUtils::RecordErrorCause(const String& line) {
                   now.wMinute, now.wSecond);
     const std::string text = stamp + ToUtf8(line) + "\r\n";
     // Appended in one write, shared: several programs may report at once.
-    const HANDLE log = ::CreateFileW(Wide(GetTemporalDir() + u"lumora-errors.log").c_str(), FILE_APPEND_DATA,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr);
+    const HANDLE log =
+        ::CreateFileW(Wide(GetTemporalDir() + u"lumora-errors.log").c_str(), FILE_APPEND_DATA,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     ::WriteFile(log, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -140,17 +140,14 @@ void TSysUtils::RecordErrorCause(const String& line) {
   }
 }
 
-void TSysUtils::RefreshSystemIcons() {
-  ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
-}
+void TSysUtils::RefreshSystemIcons() { ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 
 String TSysUtils::GetTemporalDir() {
   wchar_t path[kTempPathChars + 1] = {};
   if (::GetTempPathW(kTempPathChars, path) == 0) {
     // Temporary files would otherwise land in the root of the current
     // drive.
-    throw Exception(Format(u"Cannot find the temporary folder. %s",
-                           {SysErrorMessage(::GetLastError())}));
+    throw Exception(Format(u"Cannot find the temporary folder. %s", {SysErrorMessage(::GetLastError())}));
   }
   return IncludeTrailingPathDelimiter(BufferText(path));
 }
@@ -170,8 +167,7 @@ String TSysUtils::GetUserFromWindows() {
   return FromWide(name, count - 1);
 }
 
-void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs,
-                                  std::vector<String>& fileList) {
+void TSysUtils::GetDirectoryFiles(const String& rootDir, bool includeDirs, std::vector<String>& fileList) {
   fileList.clear();
   if (!DirectoryExists(rootDir)) return;
   if (includeDirs) AppendEntries(rootDir, true, fileList);
@@ -209,8 +205,7 @@ bool TSysUtils::IsValidFilePath(const String& FileName) {
     if (::GetLastError() == ERROR_ALREADY_EXISTS) return false;
     const String last = slash == String::npos ? rest : rest.substr(slash + 1);
     ::SetLastError(0);
-    if (::GetFileAttributesW(Wide(last).c_str()) == INVALID_FILE_ATTRIBUTES &&
-        ::GetLastError() == ERROR_INVALID_NAME) {
+    if (::GetFileAttributesW(Wide(last).c_str()) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_INVALID_NAME) {
       return false;
     }
     if (slash == String::npos) return true;

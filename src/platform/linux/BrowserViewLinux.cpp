@@ -83,7 +83,8 @@ constexpr char kReturnListener[] = R"((function () {
 std::string CloseSource(const char* source) {
   std::string text = source;
   const std::string scheme = ToUtf8(kSiteScheme) + ":";
-  for (const auto& [marker, value] : {std::pair<std::string, std::string>{"__SCHEME__", scheme}, {"__EVENT__", kCloseEvent}}) {
+  for (const auto& [marker, value] :
+       {std::pair<std::string, std::string>{"__SCHEME__", scheme}, {"__EVENT__", kCloseEvent}}) {
     for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size())) {
       text.replace(at, marker.size(), value);
     }
@@ -94,9 +95,9 @@ std::string CloseSource(const char* source) {
 // A script of the program's private world in every top page, and the
 // message handler it posts to, which only that world reaches.
 void AddPrivateListener(WebKitUserContentManager* manager, const char* source, const char* handler) {
-  WebKitUserScript* script = webkit_user_script_new_for_world(
-      CloseSource(source).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-      kCloseWorld, nullptr, nullptr);
+  WebKitUserScript* script =
+      webkit_user_script_new_for_world(CloseSource(source).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kCloseWorld, nullptr, nullptr);
   webkit_user_content_manager_add_script(manager, script);
   webkit_user_script_unref(script);
   webkit_user_content_manager_register_script_message_handler_in_world(manager, handler, kCloseWorld);
@@ -400,12 +401,12 @@ gboolean OnScriptDialog(WebKitWebView* view, WebKitScriptDialog* request, gpoint
   const std::string caption = ToUtf8(Self(data)->DialogCaption());
   const WebKitScriptDialogType type = webkit_script_dialog_get_dialog_type(request);
   GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view));
-  GtkWidget* dialog = gtk_message_dialog_new(
-      GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
-      static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-      type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_MESSAGE_WARNING : GTK_MESSAGE_QUESTION,
-      type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_BUTTONS_OK : GTK_BUTTONS_OK_CANCEL, "%s",
-      webkit_script_dialog_get_message(request));
+  GtkWidget* dialog =
+      gtk_message_dialog_new(GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
+                             static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                             type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_MESSAGE_WARNING : GTK_MESSAGE_QUESTION,
+                             type == WEBKIT_SCRIPT_DIALOG_ALERT ? GTK_BUTTONS_OK : GTK_BUTTONS_OK_CANCEL, "%s",
+                             webkit_script_dialog_get_message(request));
   gtk_window_set_title(GTK_WINDOW(dialog), caption.c_str());
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER_ON_PARENT);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
@@ -507,9 +508,8 @@ void TBrowserViewLinux::SetAllowTextSelectImpl(bool allow) {
     webkit_user_style_sheet_unref(NoSelectSheet);
     NoSelectSheet = nullptr;
   } else if (!allow && !NoSelectSheet) {
-    NoSelectSheet =
-        webkit_user_style_sheet_new(kNoSelectSheet, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                    WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    NoSelectSheet = webkit_user_style_sheet_new(kNoSelectSheet, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
     webkit_user_content_manager_add_style_sheet(Manager, NoSelectSheet);
   }
 }
@@ -521,8 +521,7 @@ void TBrowserViewLinux::SetScriptErrorActionImpl(TScriptErrorAction action) {
   // process logs them to standard error, which it shares with us); with
   // eaContinue they stay quiet. Scripts go on in both.
   WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(View));
-  webkit_settings_set_enable_write_console_messages_to_stdout(settings,
-                                                             action == TScriptErrorAction::eaAskUser);
+  webkit_settings_set_enable_write_console_messages_to_stdout(settings, action == TScriptErrorAction::eaAskUser);
 }
 
 void TBrowserViewLinux::EnableInspectorImpl() {
@@ -534,12 +533,13 @@ void TBrowserViewLinux::EnableInspectorImpl() {
   g_signal_connect(webkit_web_view_get_inspector(web), "attach",
                    G_CALLBACK(+[](WebKitWebInspector* inspector, gpointer) -> gboolean {
                      // Attached first, as WebKit insists on, then moved out.
-                     g_idle_add_full(G_PRIORITY_DEFAULT_IDLE,
-                                     +[](gpointer data) -> gboolean {
-                                       webkit_web_inspector_detach(WEBKIT_WEB_INSPECTOR(data));
-                                       return G_SOURCE_REMOVE;
-                                     },
-                                     g_object_ref(inspector), g_object_unref);
+                     g_idle_add_full(
+                         G_PRIORITY_DEFAULT_IDLE,
+                         +[](gpointer data) -> gboolean {
+                           webkit_web_inspector_detach(WEBKIT_WEB_INSPECTOR(data));
+                           return G_SOURCE_REMOVE;
+                         },
+                         g_object_ref(inspector), g_object_unref);
                      return FALSE;
                    }),
                    nullptr);
@@ -569,8 +569,11 @@ TScriptCall TBrowserViewLinux::CallScriptImpl(const String& name, std::initializ
   const std::string script =
       "(function () { var f = window[" + JsonString(name) +
       "]; if (typeof f !== 'function') return { k: 'missing' };"
-      " try { var v = f(" + args + "); var t = v === null ? 'null' : typeof v;"
-      " return { k: 'value', t: t, v: (t === 'object' || t === 'function' || t === 'symbol' || t === 'bigint') ? String(v) : v }; }"
+      " try { var v = f(" +
+      args +
+      "); var t = v === null ? 'null' : typeof v;"
+      " return { k: 'value', t: t, v: (t === 'object' || t === 'function' || t === 'symbol' || t === 'bigint') ? "
+      "String(v) : v }; }"
       " catch (e) { return { k: 'error', m: String(e && e.message !== undefined ? e.message : e),"
       " s: String(e && e.name || 'Error') }; } })()";
 
@@ -645,17 +648,15 @@ TScriptCall TBrowserViewLinux::CallScriptImpl(const String& name, std::initializ
 void TBrowserViewLinux::ShowFindDialogImpl() {
   WebKitFindController* finder = webkit_web_view_get_find_controller(WEBKIT_WEB_VIEW(View));
   GtkWidget* toplevel = gtk_widget_get_toplevel(View);
-  GtkWidget* dialog = gtk_dialog_new_with_buttons("Find", GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
-                                                  GTK_DIALOG_DESTROY_WITH_PARENT, "_Close", GTK_RESPONSE_CLOSE,
-                                                  nullptr);
+  GtkWidget* dialog =
+      gtk_dialog_new_with_buttons("Find", GTK_IS_WINDOW(toplevel) ? GTK_WINDOW(toplevel) : nullptr,
+                                  GTK_DIALOG_DESTROY_WITH_PARENT, "_Close", GTK_RESPONSE_CLOSE, nullptr);
   GtkWidget* entry = gtk_search_entry_new();
   gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), entry);
   g_signal_connect(entry, "search-changed", G_CALLBACK(+[](GtkSearchEntry* search, gpointer data) {
-                     webkit_find_controller_search(static_cast<WebKitFindController*>(data),
-                                                   gtk_entry_get_text(GTK_ENTRY(search)),
-                                                   WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE |
-                                                       WEBKIT_FIND_OPTIONS_WRAP_AROUND,
-                                                   G_MAXUINT);
+                     webkit_find_controller_search(
+                         static_cast<WebKitFindController*>(data), gtk_entry_get_text(GTK_ENTRY(search)),
+                         WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE | WEBKIT_FIND_OPTIONS_WRAP_AROUND, G_MAXUINT);
                    }),
                    finder);
   g_signal_connect(entry, "activate", G_CALLBACK(+[](GtkEntry*, gpointer data) {

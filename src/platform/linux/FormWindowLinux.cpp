@@ -38,9 +38,7 @@ class TFormWindowLinux final : public TFormWindow {
   }
 
  protected:
-  void SetCaptionImpl(const String& caption) override {
-    gtk_window_set_title(Window(), ToUtf8(caption).c_str());
-  }
+  void SetCaptionImpl(const String& caption) override { gtk_window_set_title(Window(), ToUtf8(caption).c_str()); }
 
   void SetFrameImpl(const TWindowFrame& frame) override {
     gtk_window_set_decorated(Window(), frame.Decorated);

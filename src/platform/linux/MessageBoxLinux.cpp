@@ -40,9 +40,9 @@ void ShowMessageBox(const String& text, const String& caption, uint32_t flags) {
     return;
   }
   const GtkMessageType type = (flags & mbIconError) ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER;
-  GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type,
-                                             (flags & mbClose) ? GTK_BUTTONS_CLOSE : GTK_BUTTONS_OK,
-                                             "%s", ToUtf8(text).c_str());
+  GtkWidget* dialog =
+      gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, (flags & mbClose) ? GTK_BUTTONS_CLOSE : GTK_BUTTONS_OK,
+                             "%s", ToUtf8(text).c_str());
   gtk_window_set_title(GTK_WINDOW(dialog), ToUtf8(caption).c_str());
   gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
   gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);

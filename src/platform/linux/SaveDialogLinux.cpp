@@ -22,13 +22,12 @@ bool ConfirmReplace(GtkWindow* parent, const std::string& path) {
   TGCharPtr name(g_path_get_basename(path.c_str()));
   TGCharPtr folder(g_path_get_dirname(path.c_str()));
   TGCharPtr folderName(g_path_get_basename(folder.get()));
-  GtkWidget* question = gtk_message_dialog_new(parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                               GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                               "A file named \u201C%s\u201D already exists.  Do you want to replace it?",
-                                               name.get());
+  GtkWidget* question = gtk_message_dialog_new(
+      parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), GTK_MESSAGE_QUESTION,
+      GTK_BUTTONS_NONE, "A file named \u201C%s\u201D already exists.  Do you want to replace it?", name.get());
   gtk_message_dialog_format_secondary_text(
-      GTK_MESSAGE_DIALOG(question), "The file already exists in \u201C%s\u201D.  Replacing it will overwrite its contents.",
-      folderName.get());
+      GTK_MESSAGE_DIALOG(question),
+      "The file already exists in \u201C%s\u201D.  Replacing it will overwrite its contents.", folderName.get());
   gtk_dialog_add_buttons(GTK_DIALOG(question), "_Cancel", GTK_RESPONSE_CANCEL, "_Replace", GTK_RESPONSE_ACCEPT,
                          nullptr);
   gtk_dialog_set_default_response(GTK_DIALOG(question), GTK_RESPONSE_ACCEPT);

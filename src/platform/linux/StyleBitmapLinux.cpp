@@ -101,7 +101,8 @@ TBitmap32 PaintBitmap(int width, int height, const std::function<void(TStyleCanv
   const int stride = cairo_image_surface_get_stride(surface.get());
   for (int y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < width; ++x) bitmap.Pixels[static_cast<size_t>(y) * width + x] = 0xFF000000u | (row[x] & 0xFFFFFF);
+    for (int x = 0; x < width; ++x)
+      bitmap.Pixels[static_cast<size_t>(y) * width + x] = 0xFF000000u | (row[x] & 0xFFFFFF);
   }
   return bitmap;
 }

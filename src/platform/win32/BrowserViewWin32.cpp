@@ -72,9 +72,8 @@ class TBrowserViewWin32 final : public TBrowserView {
   // view's window: in this view (at the top or in a frame) or in another
   // window of the group.
   bool OtherOriginsAround() const {
-    return std::any_of(FGroup->begin(), FGroup->end(), [](const TBrowserViewWin32* view) {
-      return view->FHost && ShowsOtherOrigins(*view->FHost);
-    });
+    return std::any_of(FGroup->begin(), FGroup->end(),
+                       [](const TBrowserViewWin32* view) { return view->FHost && ShowsOtherOrigins(*view->FHost); });
   }
 
   std::unique_ptr<TWebBrowserHost> FHost;
@@ -139,7 +138,7 @@ void TBrowserViewWin32::ConnectEvents() {
     } else {
       // A request that names no opener comes from the top page, unless a
       // frame of another origin could have made it.
-      const String opener = !Request.OpenerURL.empty() ? Request.OpenerURL
+      const String opener = !Request.OpenerURL.empty()  ? Request.OpenerURL
                             : ShowsOtherOrigins(*FHost) ? String()
                                                         : FHost->LocationURL();
       if (!MayOpenWindow(kSiteScheme, opener, Request.UserAction)) {
@@ -188,7 +187,8 @@ void TBrowserViewWin32::ConnectEvents() {
   events.OnGetIDsOfNames = [this](const String& name) { return ExternalID(name); };
   events.OnMayInvoke = [this](const TExternalCaller& Caller) { return ExternalAnswers(Caller); };
   events.OnInvoke = [this](int32_t ID, const TExternalCaller& Caller, const std::vector<TJsValue>& Params,
-                           TJsValue& Result, TJsError& Error) { return CallExternal(ID, Caller, Params, Result, Error); };
+                           TJsValue& Result,
+                           TJsError& Error) { return CallExternal(ID, Caller, Params, Result, Error); };
 }
 
 }  // namespace

@@ -64,7 +64,8 @@ class TFormWindowWin32 final : public TFormWindow {
   TFormWindowWin32() {
     RegisterFormClass(&WindowProc);
     const TWindowStyle style = FormWindowStyle(TWindowFrame::ForBorderStyle(bsSizeable));
-    const HWND owner = OpenWindows().front() != this ? static_cast<HWND>(OpenWindows().front()->NativeHandle()) : nullptr;
+    const HWND owner =
+        OpenWindows().front() != this ? static_cast<HWND>(OpenWindows().front()->NativeHandle()) : nullptr;
     FWindow.reset(::CreateWindowExW(style.ExStyle, kWindowClass, L"", style.Style, CW_USEDEFAULT, CW_USEDEFAULT, 640,
                                     480, owner, nullptr, ::GetModuleHandleW(nullptr), this));
     // Without its window the form could never be shown or closed.

@@ -30,9 +30,7 @@ TSessionEndWatch& SessionEndWatch() {
 
 }  // namespace
 
-void WatchSessionEnd(void (*onSessionEnd)()) {
-  SessionEndWatch() = TSessionEndWatch{onSessionEnd, false};
-}
+void WatchSessionEnd(void (*onSessionEnd)()) { SessionEndWatch() = TSessionEndWatch{onSessionEnd, false}; }
 
 void EndSession() {
   TSessionEndWatch& watch = SessionEndWatch();

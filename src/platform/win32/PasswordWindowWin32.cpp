@@ -33,12 +33,12 @@ void PaintKey(HDC dc) {
   const HGDIOBJ oldBrush = ::SelectObject(dc, gold);
   const HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(BLACK_PEN));
   const int x = kPicture.left, y = kPicture.top;
-  ::Ellipse(dc, x + 1, y + 4, x + 15, y + 18);   // the bow
-  ::Rectangle(dc, x + 14, y + 9, x + 31, y + 13);  // the shaft
-  ::Rectangle(dc, x + 24, y + 13, x + 27, y + 18); // the teeth
+  ::Ellipse(dc, x + 1, y + 4, x + 15, y + 18);      // the bow
+  ::Rectangle(dc, x + 14, y + 9, x + 31, y + 13);   // the shaft
+  ::Rectangle(dc, x + 24, y + 13, x + 27, y + 18);  // the teeth
   ::Rectangle(dc, x + 28, y + 13, x + 31, y + 17);
   ::SelectObject(dc, steel);
-  ::Rectangle(dc, x + 8, y + 21, x + 24, y + 32);   // the padlock's body
+  ::Rectangle(dc, x + 8, y + 21, x + 24, y + 32);  // the padlock's body
   ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
   ::Arc(dc, x + 11, y + 15, x + 21, y + 27, x + 21, y + 21, x + 11, y + 21);  // its shackle
   ::SelectObject(dc, oldBrush);
@@ -104,9 +104,9 @@ struct TPasswordWindow::TImpl {
 TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
   FImpl->Owner = this;
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  RegisterWindowClass(kWindowClass, &TImpl::WindowProc,
-                      {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW),
-                       .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+  RegisterWindowClass(
+      kWindowClass, &TImpl::WindowProc,
+      {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW), .Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 
   // A dialog frame with the caption's close button only, centred on the
   // desktop's work area.
@@ -117,10 +117,9 @@ TPasswordWindow::TPasswordWindow() : FImpl(std::make_unique<TImpl>()) {
   const int width = outer.right - outer.left, height = outer.bottom - outer.top;
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  FImpl->Window.reset(::CreateWindowExW(exStyle, kWindowClass, L"", style,
-                                        work.left + (work.right - work.left - width) / 2,
-                                        work.top + (work.bottom - work.top - height) / 2, width, height, nullptr,
-                                        nullptr, instance, FImpl.get()));
+  FImpl->Window.reset(::CreateWindowExW(
+      exStyle, kWindowClass, L"", style, work.left + (work.right - work.left - width) / 2,
+      work.top + (work.bottom - work.top - height) / 2, width, height, nullptr, nullptr, instance, FImpl.get()));
   if (!FImpl->Window) RaiseWindowNotCreated(u"The password window");
   FImpl->Font.reset(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));

@@ -47,8 +47,8 @@ bool RunSaveDialog(const String& filter, const String& defaultExt, String& fileN
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = kFileNameChars;
   dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR |
-                 OFN_PATHMUSTEXIST;
+  dialog.Flags =
+      OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
   if (!::GetSaveFileNameW(&dialog)) {
     // Cancelled, or the dialog could not be shown at all.
     const DWORD error = ::CommDlgExtendedError();

@@ -35,9 +35,9 @@ TEST(MissingLibraryLinux, ReadsTheLibraryOutOfTheLoadersMessage) {
   }
   // A name longer than the buffer is cut, and terminated.
   char shortBuffer[8];
-  EXPECT_EQ(ReadLoadFailure("libwebkit2gtk-4.1.so.0: cannot open shared object file: x", shortBuffer,
-                            sizeof shortBuffer),
-            lfMissing);
+  EXPECT_EQ(
+      ReadLoadFailure("libwebkit2gtk-4.1.so.0: cannot open shared object file: x", shortBuffer, sizeof shortBuffer),
+      lfMissing);
   EXPECT_STREQ(shortBuffer, "libwebk");
 }
 

@@ -64,9 +64,9 @@ TEST_F(BrowserJsTest, TableAndNameLookup) {
     EXPECT_EQ(FBridge.FunctionNameByID(function.ID), function.Name);
   }
   const std::vector<std::pair<const char16_t*, int>> cases = {
-      {u"APPDOCSDIR", 23}, {u"appdocsdir", 23}, {u"sayhello", 9999},
-      {u"appDocsDir ", -1}, {u"", -1}, {u"toString", -1},
-      {u"appDocsD\u0130r", -1},  // only A-Z fold: a dotted capital I is no "i"
+      {u"APPDOCSDIR", 23}, {u"appdocsdir", 23}, {u"sayhello", 9999},      {u"appDocsDir ", -1},
+      {u"", -1},           {u"toString", -1},   {u"appDocsD\u0130r", -1},  // only A-Z fold: a dotted capital I is no
+                                                                           // "i"
   };
   for (const auto& [name, id] : cases) EXPECT_EQ(FBridge.FunctionIDByName(name), id) << ToUtf8(name);
   EXPECT_EQ(FBridge.FunctionNameByID(0), u"");
@@ -112,8 +112,7 @@ TEST_F(BrowserJsTest, ServicesGetTheirArgumentsInScriptOrder) {
     FMain.Calls.clear();
     const TJsValue result = Call(c.Name, c.Args);
     const std::string what = ToUtf8(c.Name) + " with " + std::to_string(c.Args.size());
-    EXPECT_EQ(FMain.Calls, c.Call.empty() ? std::vector<std::string>() : std::vector<std::string>{c.Call})
-        << what;
+    EXPECT_EQ(FMain.Calls, c.Call.empty() ? std::vector<std::string>() : std::vector<std::string>{c.Call}) << what;
     EXPECT_EQ(result, c.Result) << what;
   }
   // Booleans arrive as numbers: false is 0, not undefined.
@@ -125,8 +124,8 @@ TEST_F(BrowserJsTest, BrowserAndApplicationSteps) {
   for (const char16_t* name : {u"webFind", u"webPreview", u"appMinimize", u"appRestore"}) {
     EXPECT_TRUE(Call(name, {S(u"ignored")}).IsUndefined());
   }
-  EXPECT_EQ(FBrowser.Calls, (std::vector<std::string>{"ShowFindDialog", "PrintPreview",
-                                                      "MinimizeApplication", "RestoreApplication"}));
+  EXPECT_EQ(FBrowser.Calls,
+            (std::vector<std::string>{"ShowFindDialog", "PrintPreview", "MinimizeApplication", "RestoreApplication"}));
   EXPECT_TRUE(FMain.Calls.empty());
 }
 
@@ -191,17 +190,31 @@ TEST_F(BrowserJsTest, ErrorsReachTheScriptWithTheirMessage) {
 
 TEST(JsValueTest, ArgumentConversions) {
   const std::vector<std::pair<TJsValue, std::u16string>> texts = {
-      {TJsValue(), u""}, {S(u"x"), u"x"}, {TJsValue::Boolean(true), u"true"},
-      {N(3), u"3"}, {N(-2.5), u"-2.5"}, {N(-0.0), u"0"}, {N(1e21), u"1e+21"},
+      {TJsValue(), u""},
+      {S(u"x"), u"x"},
+      {TJsValue::Boolean(true), u"true"},
+      {N(3), u"3"},
+      {N(-2.5), u"-2.5"},
+      {N(-0.0), u"0"},
+      {N(1e21), u"1e+21"},
       {N(std::numeric_limits<double>::quiet_NaN()), u"NaN"},
       {N(-std::numeric_limits<double>::infinity()), u"-Infinity"},
   };
   for (const auto& [value, text] : texts) EXPECT_EQ(value.ToText(), text) << ToUtf8(text);
   const std::vector<std::pair<TJsValue, int16_t>> numbers = {
-      {TJsValue(), 0}, {TJsValue::Boolean(true), -1}, {TJsValue::Boolean(false), 0},
-      {N(7.9), 7}, {N(-7.9), -7}, {N(65537), 1}, {N(32768), -32768},
-      {N(std::numeric_limits<double>::quiet_NaN()), 0}, {N(1e300), 0},
-      {S(u"12"), 12}, {S(u"-3"), -3}, {S(u"1x"), 0}, {S(u""), 0},
+      {TJsValue(), 0},
+      {TJsValue::Boolean(true), -1},
+      {TJsValue::Boolean(false), 0},
+      {N(7.9), 7},
+      {N(-7.9), -7},
+      {N(65537), 1},
+      {N(32768), -32768},
+      {N(std::numeric_limits<double>::quiet_NaN()), 0},
+      {N(1e300), 0},
+      {S(u"12"), 12},
+      {S(u"-3"), -3},
+      {S(u"1x"), 0},
+      {S(u""), 0},
   };
   for (const auto& [value, number] : numbers) EXPECT_EQ(value.ToInt16(), number) << ToUtf8(value.ToText());
 }

@@ -29,9 +29,7 @@ class TFakeMainForm : public TGlobalMainForm, public TExternalServices {
   bool CreateDir(const String& dirPath) override { return Record("CreateDir", {dirPath}), BoolAnswer; }
   bool RemoveFile(const String& filePath) override { return Record("RemoveFile", {filePath}), BoolAnswer; }
   bool DirExists(const String& dirPath) override { return Record("DirExists", {dirPath}), BoolAnswer; }
-  void WriteFile(const String& filePath, const String& contents) override {
-    Record("WriteFile", {filePath, contents});
-  }
+  void WriteFile(const String& filePath, const String& contents) override { Record("WriteFile", {filePath, contents}); }
   bool OpenFile(const String& filePath) override { return Record("OpenFile", {filePath}), BoolAnswer; }
   bool OpenFileWith(const String& execPath, const String& filePath) override {
     return Record("OpenFileWith", {execPath, filePath}), BoolAnswer;
@@ -39,9 +37,7 @@ class TFakeMainForm : public TGlobalMainForm, public TExternalServices {
   bool PlayWavSound(const String& wavPath, bool loop) override {
     return Record("PlayWavSound", {wavPath, loop ? u"loop" : u"once"}), BoolAnswer;
   }
-  bool HandleDownloableFiles(const String& url) override {
-    return Record("HandleDownloableFiles", {url}), BoolAnswer;
-  }
+  bool HandleDownloableFiles(const String& url) override { return Record("HandleDownloableFiles", {url}), BoolAnswer; }
   bool WriteRegistry(const String& Key, const String& ValueName, const String& Value) override {
     return Record("WriteRegistry", {Key, ValueName, Value}), BoolAnswer;
   }

@@ -30,9 +30,9 @@ TEST(ScriptBridgeWire, FoldsOnlyTheLettersAToZ) {
 TEST(ScriptBridgeWire, CallsCrossWholeWithTheirArgumentsLastFirst) {
   // A lone surrogate, a NUL and a pair cross as they are.
   const String text(u"h\u00E9llo \xD800 \0 \U0001F600", 12);
-  const std::vector<TJsValue> args = {TJsValue::Text(text), TJsValue::Number(2.5), TJsValue(),
-                                      TJsValue::Boolean(true), TJsValue::Boolean(false),
-                                      TJsValue::Number(-INFINITY), TJsValue::Text(u"")};
+  const std::vector<TJsValue> args = {TJsValue::Text(text),    TJsValue::Number(2.5),    TJsValue(),
+                                      TJsValue::Boolean(true), TJsValue::Boolean(false), TJsValue::Number(-INFINITY),
+                                      TJsValue::Text(u"")};
   int32_t id = 0;
   std::vector<TJsValue> params;
   ASSERT_TRUE(ParseCall(BodyOf(BridgeCallFrame(11, args)), id, params));
@@ -71,8 +71,8 @@ TEST(ScriptBridgeWire, MalformedCallsAreRefused) {
 
 TEST(ScriptBridgeWire, AnswersCrossWhole) {
   const TJsError none;
-  for (const TJsValue& value : {TJsValue(), TJsValue::Number(0.1), TJsValue::Boolean(false),
-                                TJsValue::Text(u"a\"\u00E9\xDC00")}) {
+  for (const TJsValue& value :
+       {TJsValue(), TJsValue::Number(0.1), TJsValue::Boolean(false), TJsValue::Text(u"a\"\u00E9\xDC00")}) {
     const std::string body = BodyOf(BridgeAnswerFrame(true, value, none));
     bool ok = false;
     TJsValue result = TJsValue::Text(u"stale");
@@ -90,8 +90,7 @@ TEST(ScriptBridgeWire, AnswersCrossWhole) {
   EXPECT_EQ(error.Source, u"EFOpenError");
   EXPECT_EQ(error.Message, u"Cannot open \u00E9");
   for (const std::string& broken : {std::string(), std::string("x"), body.substr(0, body.size() - 1), body + "!"}) {
-    EXPECT_FALSE(
-        ParseBridgeAnswer(reinterpret_cast<const uint8_t*>(broken.data()), broken.size(), ok, result, error));
+    EXPECT_FALSE(ParseBridgeAnswer(reinterpret_cast<const uint8_t*>(broken.data()), broken.size(), ok, result, error));
   }
 }
 

@@ -11,6 +11,8 @@ TEST(HistoryKeysTest, TheKeysOfTheWindowsControl) {
   constexpr TKeyModifiers kCtrl{false, true, false};
   constexpr TKeyModifiers kAlt{false, false, true};
   constexpr TKeyModifiers kAltShift{true, false, true};
+  // One case a line, with its comment.
+  // clang-format off
   const struct Case {
     int Key;
     TKeyModifiers Held;
@@ -32,9 +34,11 @@ TEST(HistoryKeysTest, TheKeysOfTheWindowsControl) {
       {'B', kAlt, 0, false},
       {0x1B, kNone, 0, false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const THistoryStep step = HistoryStepOfKey(c.Key, c.Held);
-    EXPECT_EQ(step.Step, c.Step) << c.Key << " shift " << c.Held.Shift << " ctrl " << c.Held.Ctrl << " alt " << c.Held.Alt;
+    EXPECT_EQ(step.Step, c.Step) << c.Key << " shift " << c.Held.Shift << " ctrl " << c.Held.Ctrl << " alt "
+                                 << c.Held.Alt;
     if (step.Step != 0) {
       EXPECT_EQ(step.PageFirst, c.PageFirst) << c.Key;
     }

@@ -57,8 +57,8 @@ TEST(IEBrowserFixWin32Test, TheRunningProgramIsListedUntilUninitialize) {
 TEST(IEBrowserFixWin32Test, AValueFoundAtStartStaysUntilExit) {
   const std::wstring name = ProgramName();
   const DWORD older = 9000;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, KeyOf(TIEBrowserFix::kEmulationKey).c_str(), name.c_str(),
-                              REG_DWORD, &older, sizeof older),
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, KeyOf(TIEBrowserFix::kEmulationKey).c_str(), name.c_str(), REG_DWORD,
+                              &older, sizeof older),
             ERROR_SUCCESS);
   TIEBrowserFix::Initialize();
   EXPECT_EQ(DwordValue(TIEBrowserFix::kEmulationKey, name), 9000u);

@@ -49,13 +49,10 @@ inline void PutU16(std::vector<uint8_t>& out, size_t at, uint16_t value) {
   out[at] = static_cast<uint8_t>(value);
   out[at + 1] = static_cast<uint8_t>(value >> 8);
 }
-inline uint32_t Align(uint32_t value, uint32_t alignment) {
-  return (value + alignment - 1) / alignment * alignment;
-}
+inline uint32_t Align(uint32_t value, uint32_t alignment) { return (value + alignment - 1) / alignment * alignment; }
 
-inline void PutSection(std::vector<uint8_t>& out, const TPeFormat& format, int index,
-                       const char* name, uint32_t rva, uint32_t virtualSize, uint32_t rawPointer,
-                       uint32_t rawSize) {
+inline void PutSection(std::vector<uint8_t>& out, const TPeFormat& format, int index, const char* name, uint32_t rva,
+                       uint32_t virtualSize, uint32_t rawPointer, uint32_t rawSize) {
   const size_t at = SectionTable(format) + 40 * static_cast<size_t>(index);
   for (size_t i = 0; name[i] != 0; ++i) out[at + i] = static_cast<uint8_t>(name[i]);
   PutU32(out, at + 8, virtualSize);
@@ -65,8 +62,7 @@ inline void PutSection(std::vector<uint8_t>& out, const TPeFormat& format, int i
 }
 
 // A program whose resource section holds the given resources.
-inline std::vector<uint8_t> MakeProgram(const TPeResources& resources,
-                                        const TPeFormat& format = kPe32) {
+inline std::vector<uint8_t> MakeProgram(const TPeResources& resources, const TPeFormat& format = kPe32) {
   const std::vector<uint8_t> rsrc = resources.Build(kResourceRva);
   const uint32_t rsrcRaw = Align(static_cast<uint32_t>(rsrc.size()), kFileAlignment);
   const uint32_t relocRva = kResourceRva + Align(static_cast<uint32_t>(rsrc.size()), kSectionAlignment);
@@ -89,10 +85,9 @@ inline std::vector<uint8_t> MakeProgram(const TPeResources& resources,
   PutU32(out, DirectoryAt(format, 5), relocRva);
   PutU32(out, DirectoryAt(format, 5) + 4, static_cast<uint32_t>(kRelocations.size()));
   PutSection(out, format, 0, ".text", 0x1000, 0x10, 0x200, 0x200);
-  PutSection(out, format, 1, ".rsrc", kResourceRva, static_cast<uint32_t>(rsrc.size()), 0x400,
-             rsrcRaw);
-  PutSection(out, format, 2, ".reloc", relocRva, static_cast<uint32_t>(kRelocations.size()),
-             0x400 + rsrcRaw, kFileAlignment);
+  PutSection(out, format, 1, ".rsrc", kResourceRva, static_cast<uint32_t>(rsrc.size()), 0x400, rsrcRaw);
+  PutSection(out, format, 2, ".reloc", relocRva, static_cast<uint32_t>(kRelocations.size()), 0x400 + rsrcRaw,
+             kFileAlignment);
   out[0x200] = 0xC3;  // ret
   std::copy(rsrc.begin(), rsrc.end(), out.begin() + 0x400);
   std::copy(kRelocations.begin(), kRelocations.end(), out.begin() + 0x400 + rsrcRaw);
@@ -107,8 +102,6 @@ inline THeaderReader HeaderReader(std::vector<uint8_t> bytes) {
   };
 }
 
-inline std::vector<uint8_t> Bytes(const std::string& text) {
-  return std::vector<uint8_t>(text.begin(), text.end());
-}
+inline std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 }  // namespace lumora::test

@@ -131,8 +131,7 @@ TEST(PeResourceEditorTest, GrowingTheResourcesMovesWhatFollowsThem) {
     const auto moved = image.BytesAt(reloc.VirtualAddress, static_cast<uint32_t>(kRelocations.size()));
     EXPECT_EQ(std::vector<uint8_t>(moved.begin(), moved.end()), kRelocations);
     EXPECT_EQ(ReadU32(bytes.data() + kOptionalHeader + 56), reloc.VirtualAddress + test::kSectionAlignment);
-    EXPECT_EQ(ReadU32(bytes.data() + test::kCheckSumAt),
-              TPeImage::CheckSum(bytes, test::kCheckSumAt));
+    EXPECT_EQ(ReadU32(bytes.data() + test::kCheckSumAt), TPeImage::CheckSum(bytes, test::kCheckSumAt));
     EXPECT_NE(ReadU32(bytes.data() + test::kCheckSumAt), 0u);
     // The image ends where the last section's data end: an archive appended
     // to it is found.
@@ -169,8 +168,9 @@ TEST(PeResourceEditorTest, OnlyRelocationsAndUnwindTablesMoveAfterTheResources) 
         EXPECT_NE(image.Sections()[2].VirtualAddress, reloc);
       } catch (const Exception& error) {
         EXPECT_FALSE(c.Moves) << error.what();
-        EXPECT_EQ(error.Message(), u"\"app.exe\" is not a usable Windows program: section \".reloc\" "
-                                   u"follows the resources and cannot be moved");
+        EXPECT_EQ(error.Message(),
+                  u"\"app.exe\" is not a usable Windows program: section \".reloc\" "
+                  u"follows the resources and cannot be moved");
       }
     }
   }
@@ -187,8 +187,7 @@ TEST(PeResourceEditorTest, WithoutAMainIconTheErrorIsTheWindowsOne) {
       editor.ReplaceMainIcon(IconOf(16));
       FAIL() << "no error";
     } catch (const Exception& error) {
-      EXPECT_EQ(error.Message(), u"Resource update error: FindResource failed (1) (" +
-                                     IntToStr(code) + u")");
+      EXPECT_EQ(error.Message(), u"Resource update error: FindResource failed (1) (" + IntToStr(code) + u")");
     }
   }
 }
@@ -239,8 +238,7 @@ TEST(PeCheckSumTest, TheFileChecksumCoversEveryByte) {
     std::copy_n(written.begin() + test::kCheckSumAt, 4, bytes.begin() + test::kCheckSumAt);
     EXPECT_EQ(written, bytes);
     // One byte more or less changes it; a file that is not PE is left alone.
-    EXPECT_NE(TPeImage::CheckSum(std::span(bytes).first(bytes.size() - 1), test::kCheckSumAt),
-              expected);
+    EXPECT_NE(TPeImage::CheckSum(std::span(bytes).first(bytes.size() - 1), test::kCheckSumAt), expected);
   }
   TMemoryStream text;
   text.WriteBuffer("not a program at all, but long enough to be read: 0123456789", 60);
@@ -382,8 +380,7 @@ TEST(PeResourceEditorTest, ASignedProgramIsNotRewritten) {
     }
     // And the archive of a signed program ends where the signature starts.
     EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(bytes)), end);
-    EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(test::MakeProgram(RuntimeResources(), format))),
-              -1);
+    EXPECT_EQ(PeCertificateTableStart(test::HeaderReader(test::MakeProgram(RuntimeResources(), format))), -1);
   }
 }
 

@@ -27,15 +27,15 @@ struct TRecordingProtocol {
 
   explicit TRecordingProtocol(const String& scheme, std::string answer = "answer") {
     Component.SetProtocol(scheme);
-    Component.SetOnRequestStream([this, answer](TInternetProtocol& sender, const String& request,
-                                                std::unique_ptr<TStream>& stream) {
-      EXPECT_EQ(&sender, &Component);
-      Requests.push_back(request);
-      Threads.push_back(std::this_thread::get_id());
-      auto memory = std::make_unique<TMemoryStream>();
-      memory->WriteBuffer(answer.data(), static_cast<int64_t>(answer.size()));
-      stream = std::move(memory);
-    });
+    Component.SetOnRequestStream(
+        [this, answer](TInternetProtocol& sender, const String& request, std::unique_ptr<TStream>& stream) {
+          EXPECT_EQ(&sender, &Component);
+          Requests.push_back(request);
+          Threads.push_back(std::this_thread::get_id());
+          auto memory = std::make_unique<TMemoryStream>();
+          memory->WriteBuffer(answer.data(), static_cast<int64_t>(answer.size()));
+          stream = std::move(memory);
+        });
     Component.SetActive(true);
   }
 };
@@ -50,12 +50,12 @@ std::string Answer(StringView url) {
 }
 
 TEST(InternetProtocol, SchemeNamesMustBeUnicodeIdentifiers) {
-  const StringView accepted[] = {u"lmp", u"app_2", u"_", u"_9", u"\u00E9t\u00E9", u"\u03A9mega",
-                                 u"\u65E5\u672C", u"x\u0663", u"\U0001D400bc"};
+  const StringView accepted[] = {u"lmp",        u"app_2",        u"_",       u"_9",          u"\u00E9t\u00E9",
+                                 u"\u03A9mega", u"\u65E5\u672C", u"x\u0663", u"\U0001D400bc"};
   for (StringView name : accepted) EXPECT_TRUE(TInternetProtocol::IsValidIdent(name)) << ToUtf8(name);
   const String loneSurrogate(1, u'\xD800');
-  const StringView refused[] = {u"my-scheme", u"2go", u"", u"a b", u"lmp:", u"\u0663x", u"\u216Bx",
-                                u"a.b", u"x\u00B2", loneSurrogate};
+  const StringView refused[] = {u"my-scheme", u"2go",     u"",    u"a b",     u"lmp:",
+                                u"\u0663x",   u"\u216Bx", u"a.b", u"x\u00B2", loneSurrogate};
   for (StringView name : refused) EXPECT_FALSE(TInternetProtocol::IsValidIdent(name)) << ToUtf8(name);
 }
 

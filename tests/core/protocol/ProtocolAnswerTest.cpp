@@ -105,9 +105,8 @@ class ProtocolAnswerTest : public ::testing::Test {
   }
 
   TInternetProtocol Lmp;
-  std::map<String, std::string> Entries = {{u"//site/ten.txt", "0123456789"},
-                                           {u"//site/app.mjs", "export {};"},
-                                           {u"//site/data.bin", "xyz"}};
+  std::map<String, std::string> Entries = {
+      {u"//site/ten.txt", "0123456789"}, {u"//site/app.mjs", "export {};"}, {u"//site/data.bin", "xyz"}};
   int Requests = 0;
 };
 

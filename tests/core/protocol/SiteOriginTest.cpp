@@ -11,18 +11,18 @@ TEST(SiteOriginTest, OnlyPagesOfTheSchemeItselfAreItsOwn) {
     const char16_t* Referer;
     bool Foreign;
   } cases[] = {
-      {u"", u"", false},                                   // the program's own navigation
+      {u"", u"", false},  // the program's own navigation
       {u"lmp://site", u"", false},
-      {u"LMP://site", u"", false},                          // schemes ignore letter case
+      {u"LMP://site", u"", false},  // schemes ignore letter case
       {u"", u"lmp://site/index.html", false},
       {u"http://127.0.0.1:8000", u"", true},
       {u"http://127.0.0.1:8000", u"lmp://site/index.html", true},  // the Origin decides
       {u"lmp://site", u"http://127.0.0.1/", false},
-      {u"null", u"", true},                                 // a sandboxed frame, a data: page
+      {u"null", u"", true},  // a sandboxed frame, a data: page
       {u"", u"https://example.com/page", true},
-      {u"lmpx://site", u"", true},                          // a longer scheme is another one
+      {u"lmpx://site", u"", true},  // a longer scheme is another one
       {u"lm://site", u"", true},
-      {u"lmp", u"", true},                                  // no colon: no scheme at all
+      {u"lmp", u"", true},  // no colon: no scheme at all
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsForeignRequest(u"lmp", {c.Origin, c.Referer}), c.Foreign)
@@ -40,9 +40,9 @@ TEST(SiteOriginTest, HeaderBlocksGiveTheirOriginAndReferer) {
       {u"Referer: lmp://site/index.html\r\n", u"", u"lmp://site/index.html"},
       {u"Accept: */*\r\nreferer:http://127.0.0.1:8000/a?b=c:d\r\n", u"", u"http://127.0.0.1:8000/a?b=c:d"},
       {u"ORIGIN:  null \r\nReferer: http://x/\r\n", u"null", u"http://x/"},
-      {u"Origin: lmp://site", u"lmp://site", u""},                  // the last line without its end
+      {u"Origin: lmp://site", u"lmp://site", u""},                     // the last line without its end
       {u"X-Referer: http://x/\r\nReferrer: http://x/\r\n", u"", u""},  // other names
-      {u"Referer http://x/\r\n\r\n", u"", u""},                    // no colon: no header
+      {u"Referer http://x/\r\n\r\n", u"", u""},                        // no colon: no header
   };
   for (const Case& c : cases) {
     const TRequestInitiator initiator = InitiatorFromHeaders(c.Headers);
@@ -60,12 +60,12 @@ TEST(SiteOriginTest, NavigationsIntoTheSiteNeedASitePageAtTheTop) {
     const char16_t* Referer;
     bool Refused;
   } cases[] = {
-      {u"lmp://site/x.exe", u"", u"", false},                       // the program's first page
+      {u"lmp://site/x.exe", u"", u"", false},  // the program's first page
       {u"lmp://site/x.exe", u"lmp://site/index.html", u"", false},
       {u"lmp://site/x.exe", u"lmp://site/index.html", u"lmp://site/index.html", false},
-      {u"lmp://site/x.exe", u"about:blank", u"", false},            // a new window
+      {u"lmp://site/x.exe", u"about:blank", u"", false},                            // a new window
       {u"lmp://site/x.exe", u"lmp://site/index.html", u"http://127.0.0.1/", true},  // a foreign frame
-      {u"lmp://site/x.exe", u"http://127.0.0.1/", u"", true},       // a foreign page at the top
+      {u"lmp://site/x.exe", u"http://127.0.0.1/", u"", true},                       // a foreign page at the top
       {u"LMP://site/x.exe", u"file:///C:/a.html", u"", true},
       {u"http://127.0.0.1/next", u"http://127.0.0.1/", u"http://127.0.0.1/", false},  // not into the site
       {u"about:blank", u"http://127.0.0.1/", u"", false},

@@ -74,7 +74,9 @@ class HostServicesTest : public ::testing::Test {
              {"site/tools/setup.exe", "MZ-setup"},
              {"site/v1.2/readme", "plain"},
              {"site/run.sh", "#!/bin/sh\n"},
-             {"site/run.elf", "\x7F" "ELF\x01"},
+             {"site/run.elf",
+              "\x7F"
+              "ELF\x01"},
          }) {
       entries.push_back({.Name = name, .Data = data, .Password = TExeHtmlSite::kArchivePassword});
     }
@@ -84,11 +86,9 @@ class HostServicesTest : public ::testing::Test {
     FZip.SetFileName(archive);
     FTemporalFiles.SetGiveUpMilliseconds(0);
     FServices = std::make_unique<THostServices>(
-        FZip, FTemporalFiles,
-        THostServicesSettings {.AppRootDir = u"site", .Title = u"Viewer", .ExeDir = ExeDir()},
+        FZip, FTemporalFiles, THostServicesSettings{.AppRootDir = u"site", .Title = u"Viewer", .ExeDir = ExeDir()},
         [this](TSaveDialogRequest& request) {
-          FDialogs.push_back(Utf8(request.DefaultExt) + " " + Utf8(request.Filter) + " " +
-                             Utf8(request.FileName));
+          FDialogs.push_back(Utf8(request.DefaultExt) + " " + Utf8(request.Filter) + " " + Utf8(request.FileName));
           if (FSaveAs.empty()) return false;
           request.FileName = FSaveAs;
           return true;
@@ -100,7 +100,7 @@ class HostServicesTest : public ::testing::Test {
   String InExe(StringView name) const { return ExeDir() + String(name); }
 
   TScratchDir FScratch;
-  TScopedEnv FConfigHome {"XDG_CONFIG_HOME", Utf8(FScratch.Path())};
+  TScopedEnv FConfigHome{"XDG_CONFIG_HOME", Utf8(FScratch.Path())};
   TAbZipKit FZip;
   TTemporalFiles FTemporalFiles;
   std::vector<std::string> FLog;
@@ -140,15 +140,23 @@ TEST_F(HostServicesTest, TextFileEncoding) {
 
 TEST_F(HostServicesTest, WriteFileTargetsAndRoundTrip) {
   FServices->WriteFile(u"notes.txt", u"a");
-  EXPECT_EQ(ReadWholeFile(InExe(u"notes.txt")), "\xEF\xBB\xBF" "a\r\n");
-  EXPECT_EQ(FServices->ReadFile(u"notes.txt"), u"\uFEFF" u"a\r\n");
+  EXPECT_EQ(ReadWholeFile(InExe(u"notes.txt")),
+            "\xEF\xBB\xBF"
+            "a\r\n");
+  EXPECT_EQ(FServices->ReadFile(u"notes.txt"),
+            u"\uFEFF"
+            u"a\r\n");
 
   FServices->WriteFile(u"/notes.txt/", u"b");  // the same file
-  EXPECT_EQ(ReadWholeFile(InExe(u"notes.txt")), "\xEF\xBB\xBF" "b\r\n");
+  EXPECT_EQ(ReadWholeFile(InExe(u"notes.txt")),
+            "\xEF\xBB\xBF"
+            "b\r\n");
 
   const String elsewhere = FScratch.File(u"out.txt");  // its folder exists
   FServices->WriteFile(elsewhere, u"c");
-  EXPECT_EQ(ReadWholeFile(elsewhere), "\xEF\xBB\xBF" "c\r\n");
+  EXPECT_EQ(ReadWholeFile(elsewhere),
+            "\xEF\xBB\xBF"
+            "c\r\n");
 
   // A missing folder sends the whole text below the executable's folder,
   // where it cannot exist either: the error names the target.
@@ -178,7 +186,9 @@ TEST_F(HostServicesTest, WriteFileKeepsModesAndLinks) {
   WriteWholeFile(kept, "old");
   fs::permissions(fs::path(kept), fs::perms(0640));
   FServices->WriteFile(kept, u"new");
-  EXPECT_EQ(ReadWholeFile(kept), "\xEF\xBB\xBF" "new\r\n");
+  EXPECT_EQ(ReadWholeFile(kept),
+            "\xEF\xBB\xBF"
+            "new\r\n");
   EXPECT_EQ(modeOf(kept), fs::perms(0640));
 
   for (const mode_t mask : {mode_t(022), mode_t(077), mode_t(002)}) {
@@ -202,14 +212,20 @@ TEST_F(HostServicesTest, WriteFileKeepsModesAndLinks) {
   fs::create_symlink("later.txt", fs::path(dangling));
   FServices->WriteFile(link, u"via link");
   EXPECT_TRUE(fs::is_symlink(fs::path(link)));
-  EXPECT_EQ(ReadWholeFile(target), "\xEF\xBB\xBF" "via link\r\n");
+  EXPECT_EQ(ReadWholeFile(target),
+            "\xEF\xBB\xBF"
+            "via link\r\n");
   EXPECT_EQ(modeOf(target), fs::perms(0604));
   FServices->WriteFile(chain, u"via chain");
   EXPECT_TRUE(fs::is_symlink(fs::path(chain)) && fs::is_symlink(fs::path(link)));
-  EXPECT_EQ(ReadWholeFile(target), "\xEF\xBB\xBF" "via chain\r\n");
+  EXPECT_EQ(ReadWholeFile(target),
+            "\xEF\xBB\xBF"
+            "via chain\r\n");
   FServices->WriteFile(dangling, u"made");
   EXPECT_TRUE(fs::is_symlink(fs::path(dangling)));
-  EXPECT_EQ(ReadWholeFile(FScratch.File(u"later.txt")), "\xEF\xBB\xBF" "made\r\n");
+  EXPECT_EQ(ReadWholeFile(FScratch.File(u"later.txt")),
+            "\xEF\xBB\xBF"
+            "made\r\n");
 }
 #endif
 
@@ -249,7 +265,8 @@ TEST_F(HostServicesTest, OpenFileFromDiskOrThroughATemporaryCopy) {
   const std::string name = fs::path(copy).filename().string();
   ASSERT_EQ(name.size(), 14u) << name;
   EXPECT_EQ(name.substr(10), ".pdf");
-  EXPECT_TRUE(std::all_of(name.begin(), name.begin() + 10, [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }));
+  EXPECT_TRUE(
+      std::all_of(name.begin(), name.begin() + 10, [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }));
   EXPECT_EQ(ReadWholeFile(copy), "%PDF");
 
   // A dot in a folder name is no extension of the entry.
@@ -281,10 +298,11 @@ TEST_F(HostServicesTest, ProgramsTheTemporaryFolderCannotStartAreReported) {
   auto desktop = std::make_unique<TRecordingDesktop>(FLog);
   desktop->NoExec = true;
   THostServices services(FZip, FTemporalFiles,
-                         {.AppRootDir = u"site", .ExecuteExts = u"sh", .Title = u"Viewer", .ExeDir = ExeDir()},
-                         nullptr, std::move(desktop));
+                         {.AppRootDir = u"site", .ExecuteExts = u"sh", .Title = u"Viewer", .ExeDir = ExeDir()}, nullptr,
+                         std::move(desktop));
   const std::string why = "message Viewer: \"site/run.sh\" cannot run: the temporary folder \"" +
-                          Utf8(FTemporalFiles.Folder()) + "\" is on a file system mounted without permission "
+                          Utf8(FTemporalFiles.Folder()) +
+                          "\" is on a file system mounted without permission "
                           "to run programs (noexec).";
   const std::vector<std::pair<const char*, std::function<bool()>>> runs = {
       {"appOpenFile", [&] { return services.OpenFile(u"run.sh"); }},
@@ -340,8 +358,8 @@ TEST_F(HostServicesTest, PlayWavSoundStopsBeforeTouchingTheBuffer) {
 
   // A failure in the site branch is shown and answered with false.
   FLog.clear();
-  THostServices failing(FZip, FTemporalFiles, {.AppRootDir = u"site", .Title = u"Viewer", .ExeDir = ExeDir()},
-                        nullptr, [&] {
+  THostServices failing(FZip, FTemporalFiles, {.AppRootDir = u"site", .Title = u"Viewer", .ExeDir = ExeDir()}, nullptr,
+                        [&] {
                           auto desktop = std::make_unique<TRecordingDesktop>(FLog);
                           desktop->FailPlay = true;
                           return desktop;
@@ -404,17 +422,20 @@ TEST_F(HostServicesTest, DownloadsAreInterceptedByExtension) {
   // IsSavedOrRun tells the same, doing nothing.
   for (const auto& [url, intercepted] : cases) EXPECT_EQ(FServices->IsSavedOrRun(url), intercepted) << Utf8(url);
   EXPECT_TRUE(FLog.empty());
-  for (const auto& [url, intercepted] : cases) EXPECT_EQ(FServices->HandleDownloableFiles(url), intercepted) << Utf8(url);
+  for (const auto& [url, intercepted] : cases)
+    EXPECT_EQ(FServices->HandleDownloableFiles(url), intercepted) << Utf8(url);
   EXPECT_TRUE(FDialogs.empty());
   EXPECT_TRUE(FLog.empty());
 
-  THostServices none(FZip, FTemporalFiles, {.AppRootDir = u"site", .ExtractExts = u"", .ExecuteExts = u"", .ExeDir = ExeDir()},
-                     nullptr, std::make_unique<TRecordingDesktop>(FLog));
+  THostServices none(FZip, FTemporalFiles,
+                     {.AppRootDir = u"site", .ExtractExts = u"", .ExecuteExts = u"", .ExeDir = ExeDir()}, nullptr,
+                     std::make_unique<TRecordingDesktop>(FLog));
   EXPECT_FALSE(none.HandleDownloableFiles(u"lmp://site/files/a.zip"));
   EXPECT_FALSE(none.IsSavedOrRun(u"lmp://site/files/a.zip"));
   // Blanks around or between words make no empty word that would match
   // every name without an extension.
-  THostServices blanks(FZip, FTemporalFiles, {.AppRootDir = u"site", .ExtractExts = u" zip  ", .ExecuteExts = u"", .ExeDir = ExeDir()},
+  THostServices blanks(FZip, FTemporalFiles,
+                       {.AppRootDir = u"site", .ExtractExts = u" zip  ", .ExecuteExts = u"", .ExeDir = ExeDir()},
                        nullptr, std::make_unique<TRecordingDesktop>(FLog));
   EXPECT_FALSE(blanks.HandleDownloableFiles(u"lmp://site/folder/readme"));
   EXPECT_FALSE(blanks.IsSavedOrRun(u"lmp://site/folder/readme"));
@@ -527,11 +548,9 @@ TEST_F(HostServicesTest, ExecutablesRunFromTheSiteElseFromDisk) {
 
 TEST_F(HostServicesTest, UrlExtensions) {
   const std::vector<std::pair<const char16_t*, const char16_t*>> cases = {
-      {u"lmp://site/a.zip", u"zip"},
-      {u"lmp://site/a.zip?x=1", u"zip?x=1"},
+      {u"lmp://site/a.zip", u"zip"},     {u"lmp://site/a.zip?x=1", u"zip?x=1"},
       {u"lmp://site.x/file", u"x/file"},  // "/" does not end the search
-      {u"lmp://site/file", u""},
-      {u"lmp://site/a.b\\c", u""},
+      {u"lmp://site/file", u""},         {u"lmp://site/a.b\\c", u""},
   };
   for (const auto& [url, extension] : cases) EXPECT_EQ(THostServices::UrlExtension(url), extension) << Utf8(url);
 }

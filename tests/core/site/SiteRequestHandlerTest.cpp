@@ -139,15 +139,14 @@ TEST(SiteRequestHandler, TemplateDirectivesAreExpandedAsWritten) {
       {"space after the colon stays", "<!--template: parts/head.html-->", "<!--template: parts/head.html-->"},
       {"trailing spaces are trimmed", "<!--template:parts/head.html  -->", kHead},
       {"control characters are trimmed", "<!--template:parts/head.html\t-->", kHead},
-      {"upper case without a lower-case marker", "<!--TEMPLATE:parts/head.html-->",
-       "<!--TEMPLATE:parts/head.html-->"},
+      {"upper case without a lower-case marker", "<!--TEMPLATE:parts/head.html-->", "<!--TEMPLATE:parts/head.html-->"},
       {"upper case next to a lower-case marker", "<!--TEMPLATE:parts/head.html--><!--template:x-->",
        kHead + "<!--template:x-->"},
       {"mixed case in the name finds the entry", "<!--template:PARTS/Head.html-->", kHead},
       {"same directive twice", "1<!--template:parts/head.html-->2<!--template:parts/head.html-->3",
        "1" + kHead + "2" + kHead + "3"},
-      {"copies in other letter case go with the first", "<!--template:parts/head.html--><!--Template:PARTS/HEAD.HTML-->",
-       kHead + kHead},
+      {"copies in other letter case go with the first",
+       "<!--template:parts/head.html--><!--Template:PARTS/HEAD.HTML-->", kHead + kHead},
       {"non-HTML entry stays", "<!--template:data.txt-->", "<!--template:data.txt-->"},
       {"missing entry stays", "<!--template:parts/none.html-->", "<!--template:parts/none.html-->"},
       {"upper-case extension stays", "<!--template:parts/head.HTML-->", "<!--template:parts/head.HTML-->"},
@@ -225,8 +224,8 @@ TEST(SiteRequestHandler, CyclesOfTemplatesEndAtThePassBound) {
   EXPECT_EQ(doubled->size() % std::string("<!--template:two.html-->").size(), 0u);
 
   // Two pages that include each other.
-  const auto mutual = Expand("<!--template:a.html-->", {{"site/a.html", "a<!--template:b.html-->"},
-                                                        {"site/b.html", "b<!--template:a.html-->"}});
+  const auto mutual = Expand("<!--template:a.html-->",
+                             {{"site/a.html", "a<!--template:b.html-->"}, {"site/b.html", "b<!--template:a.html-->"}});
   ASSERT_TRUE(mutual);
   EXPECT_EQ(mutual->substr(0, 4), "abab");
 }
@@ -249,9 +248,7 @@ TEST(SiteRequestHandler, FailedExtractionIsShownAndNotServed) {
   };
   TSite site(BuildZip(entries));
   // As the site object connects it: the reader's failure raised again.
-  site.Kit.SetOnProcessItemFailure([](TAbZipKit&, const TAbZipItem&, TAbProcessType, const std::exception&) {
-    throw;
-  });
+  site.Kit.SetOnProcessItemFailure([](TAbZipKit&, const TAbZipItem&, TAbProcessType, const std::exception&) { throw; });
   EXPECT_EQ(site.Serve(u"//site/bad.html"), std::nullopt);
   EXPECT_EQ(site.Serve(u"//site/good.html?x"), std::nullopt);
   const std::vector<String> expected = {
@@ -315,7 +312,8 @@ TEST(SiteRequestHandler, ServesAnInfoZipArchive) {
   TScratchDir dir;
   const std::string root = ToUtf8(dir.Path());
   ASSERT_EQ(std::system(("mkdir -p '" + root + "/site/parts'").c_str()), 0);
-  WriteWholeFile(dir.File(u"site/index.html"), "<body><!--template:parts/head.html-->\n" + std::string(5000, 'z') + "</body>");
+  WriteWholeFile(dir.File(u"site/index.html"),
+                 "<body><!--template:parts/head.html-->\n" + std::string(5000, 'z') + "</body>");
   WriteWholeFile(dir.File(u"site/parts/head.html"), kHead);
   const std::string command = "cd '" + root + "' && zip -q -r -P '" + kPassword + "' site.zip site";
   ASSERT_EQ(std::system(command.c_str()), 0);

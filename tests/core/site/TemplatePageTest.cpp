@@ -13,14 +13,30 @@ namespace lumora::test {
 namespace {
 
 const StringView kDirectives[] = {
-    u"<!--template:a.html-->", u"<!--TEMPLATE:A.HTML-->", u"<!--Template:b.html-->",
-    u"<!--template:<!--template:a.html-->", u"<!--template:-->-->", u"<!--template:\u0131.html-->",
+    u"<!--template:a.html-->", u"<!--TEMPLATE:A.HTML-->",
+    u"<!--Template:b.html-->", u"<!--template:<!--template:a.html-->",
+    u"<!--template:-->-->",    u"<!--template:\u0131.html-->",
 };
 
 const StringView kFragments[] = {
-    u"<!--template:a.html-->", u"<!--TEMPLATE:A.HTML-->", u"<!--template:b.html-->", u"<!--template:",
-    u"<!--templ", u"<", u"<!-", u"ate:a.html-->", u"-->", u"->", u"a.html", u"x", u"\n", u"\u0131",
-    u"<!--template:-->-->", u"<!--Template:b.html-->", u"TEMPLATE:", u"<!--template:a.html",
+    u"<!--template:a.html-->",
+    u"<!--TEMPLATE:A.HTML-->",
+    u"<!--template:b.html-->",
+    u"<!--template:",
+    u"<!--templ",
+    u"<",
+    u"<!-",
+    u"ate:a.html-->",
+    u"-->",
+    u"->",
+    u"a.html",
+    u"x",
+    u"\n",
+    u"\u0131",
+    u"<!--template:-->-->",
+    u"<!--Template:b.html-->",
+    u"TEMPLATE:",
+    u"<!--template:a.html",
 };
 
 String RandomText(std::mt19937& random, int maxFragments) {

@@ -57,11 +57,16 @@ TEST(StyleEngineTest, SelectsByDisplayNameIgnoringCaseButNeverByResourceName) {
     const char16_t* active;
   };
   const Case cases[] = {
-      {u"carbon", true, u"Carbon"},          {u"CARBON", true, u"Carbon"},
-      {u"AQUAGRAPHITE", false, u"Carbon"},   {u"Khaki", true, u"khaki"},
-      {u"SEPIA", true, u"sepia"},            {u"", false, u"sepia"},
-      {u"Aqua  Graphite", false, u"sepia"},  {u"wINDOWS", true, u"Windows"},
-      {u"metro black", true, u"Metro Black"}, {u"Metro Black", true, u"Metro Black"},
+      {u"carbon", true, u"Carbon"},
+      {u"CARBON", true, u"Carbon"},
+      {u"AQUAGRAPHITE", false, u"Carbon"},
+      {u"Khaki", true, u"khaki"},
+      {u"SEPIA", true, u"sepia"},
+      {u"", false, u"sepia"},
+      {u"Aqua  Graphite", false, u"sepia"},
+      {u"wINDOWS", true, u"Windows"},
+      {u"metro black", true, u"Metro Black"},
+      {u"Metro Black", true, u"Metro Black"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(engine.SelectStyle(c.request), c.found) << ToUtf8(c.request);
@@ -88,8 +93,8 @@ TEST(StyleEngineTest, SeveralSkippedResourcesAreNamedTogether) {
   int asked = 0;
   TStyleEngine engine([&] {
     ++asked;
-    return EmbeddedPlus({Broken(u"BROKEN"), Named(u"CARBON2", u"carbon"), Named(u"NATIVE", u"Windows"),
-                         Named(u"EXTRA", u"Extra")});
+    return EmbeddedPlus(
+        {Broken(u"BROKEN"), Named(u"CARBON2", u"carbon"), Named(u"NATIVE", u"Windows"), Named(u"EXTRA", u"Extra")});
   });
   EXPECT_EQ(DiscoveryError(engine), u"Unable to load styles: BROKEN, CARBON2, NATIVE");
   ASSERT_EQ(engine.Skipped().size(), 3u);

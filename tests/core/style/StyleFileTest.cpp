@@ -17,7 +17,8 @@ TStyleDefinition SampleStyle() {
   style.Author = u"a";
   style.Email = u"b";
   style.Url = u"c";
-  for (size_t i = 0; i < StyleColorCount; ++i) style.Colors[i].Rgb = 0x102030u * static_cast<uint32_t>(i + 1) & 0xFFFFFF;
+  for (size_t i = 0; i < StyleColorCount; ++i)
+    style.Colors[i].Rgb = 0x102030u * static_cast<uint32_t>(i + 1) & 0xFFFFFF;
   style.Metrics = {30, 2, 4, 3};
   return style;
 }
@@ -25,7 +26,10 @@ TStyleDefinition SampleStyle() {
 // A little writer for inflated bodies, so damaged files are made in code.
 struct TBody {
   std::vector<uint8_t> Bytes;
-  TBody& U8(uint8_t v) { Bytes.push_back(v); return *this; }
+  TBody& U8(uint8_t v) {
+    Bytes.push_back(v);
+    return *this;
+  }
   TBody& U16(uint16_t v) { return U8(static_cast<uint8_t>(v)).U8(static_cast<uint8_t>(v >> 8)); }
   TBody& U32(uint32_t v) { return U16(static_cast<uint16_t>(v)).U16(static_cast<uint16_t>(v >> 16)); }
   TBody& Text(std::u16string_view s) {
@@ -33,7 +37,10 @@ struct TBody {
     for (char16_t c : s) U16(c);
     return *this;
   }
-  TBody& Ascii(std::string_view s) { Bytes.insert(Bytes.end(), s.begin(), s.end()); return *this; }
+  TBody& Ascii(std::string_view s) {
+    Bytes.insert(Bytes.end(), s.begin(), s.end());
+    return *this;
+  }
   TBody& Header() { return Text(u"Name").Text(u"1.0").Text(u"").Text(u"").Text(u""); }
   TBody& Colors(uint8_t count) {
     U8(count);
@@ -136,8 +143,7 @@ TEST(StyleFileTest, DamagedFilesAreRefusedWithTheirReason) {
   };
   for (const Case& c : cases) EXPECT_EQ(ReasonFor(c.file), c.reason) << c.name;
 
-  EXPECT_EQ(ReasonFor(FileOf(TBody().Header().Ascii("LMST").U16(1).Colors(16).Metrics(goodMetrics).Bytes)),
-            "accepted");
+  EXPECT_EQ(ReasonFor(FileOf(TBody().Header().Ascii("LMST").U16(1).Colors(16).Metrics(goodMetrics).Bytes)), "accepted");
 }
 
 TEST(StyleFileTest, EveryTruncationAndEveryFlippedByteIsRefusedOrReadCleanly) {

@@ -74,8 +74,9 @@ TEST(ZipConformance, EncryptedArchivesOfInfoZipAnd7Zip) {
 
     TAbZipKit kit;
     std::vector<std::string> failures;
-    kit.SetOnProcessItemFailure([&](TAbZipKit&, const TAbZipItem&, TAbProcessType,
-                                    const std::exception& error) { failures.push_back(error.what()); });
+    kit.SetOnProcessItemFailure([&](TAbZipKit&, const TAbZipItem&, TAbProcessType, const std::exception& error) {
+      failures.push_back(error.what());
+    });
     kit.SetPassword("pw");
     kit.SetFileName(dir.File(u"out.zip"));
     site.ExpectIn(kit, c.tool);
@@ -85,8 +86,7 @@ TEST(ZipConformance, EncryptedArchivesOfInfoZipAnd7Zip) {
     TMemoryStream out;
     kit.ExtractToStream(u"site/index.html", &out);
     EXPECT_EQ(out.Size(), 0) << c.tool;
-    EXPECT_EQ(failures, std::vector<std::string>{"Cannot extract file - invalid password"})
-        << c.tool;
+    EXPECT_EQ(failures, std::vector<std::string>{"Cannot extract file - invalid password"}) << c.tool;
   }
 }
 

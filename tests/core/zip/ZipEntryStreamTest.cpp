@@ -65,8 +65,8 @@ std::string ReadAt(TStream& stream, uint64_t offset, size_t count) {
 // Ranges in an order that goes forward, back to the start, and to the end.
 void ExpectRanges(TStream& stream, const std::string& data, const std::string& label) {
   const size_t size = data.size();
-  const std::pair<uint64_t, size_t> ranges[] = {
-      {size / 2, 1000}, {10, 10}, {size - 5, 5}, {size - 5, 100}, {0, 1}, {size / 3, 70000}, {size, 10}};
+  const std::pair<uint64_t, size_t> ranges[] = {{size / 2, 1000}, {10, 10},          {size - 5, 5}, {size - 5, 100},
+                                                {0, 1},           {size / 3, 70000}, {size, 10}};
   for (const auto& [offset, count] : ranges) {
     const std::string expected = offset >= size ? "" : data.substr(offset, count);
     EXPECT_EQ(ReadAt(stream, offset, count), expected) << label << " at " << offset;

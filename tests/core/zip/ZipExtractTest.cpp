@@ -102,9 +102,9 @@ TEST(ZipExtract, FailuresAreReportedAndKeepWhatWasWritten) {
   reservedBlock.Bits(3, 2);  // block type 3 does not exist
   TBitWriter farBack;
   farBack.Bits(1, 1);
-  farBack.Bits(1, 2);        // fixed Huffman codes
-  farBack.Bits(0x40, 7);     // length code 257 (0000001, sent high bit first)
-  farBack.Bits(0, 5);        // distance 1, before any output
+  farBack.Bits(1, 2);     // fixed Huffman codes
+  farBack.Bits(0x40, 7);  // length code 257 (0000001, sent high bit first)
+  farBack.Bits(0, 5);     // distance 1, before any output
   struct Case {
     const char* what;
     TZipTestEntry entry;
@@ -115,33 +115,44 @@ TEST(ZipExtract, FailuresAreReportedAndKeepWhatWasWritten) {
       {"CRC mismatch", {.Data = text, .Password = "pw", .Crc = 1234}, "Failed CRC Check", text},
       {"larger than declared",
        {.Data = text, .Password = "pw", .DeclaredSize = 1000},
-       kAbDataTooLarge, text.substr(0, 1000)},
+       kAbDataTooLarge,
+       text.substr(0, 1000)},
       {"stored, declared smaller than its data",
        {.Data = text, .Method = 0, .Crc = Crc32(text.substr(0, 10)), .DeclaredSize = 10},
-       "", text.substr(0, 10)},
+       "",
+       text.substr(0, 10)},
       {"deflate ending before its declared size",
        {.Data = text, .Password = "pw", .DeclaredSize = text.size() + 1},
-       kAbDataEndsEarly, text},
+       kAbDataEndsEarly,
+       text},
       {"deflate declaring more than its data can reach",
        {.Data = "tiny", .Password = "pw", .DeclaredSize = 0xFFFFFFF0},
-       kAbDataEndsEarly, "tiny"},
+       kAbDataEndsEarly,
+       "tiny"},
       {"deflate cut short",
        {.Data = text, .Password = "pw", .Compressed = deflated.substr(0, deflated.size() / 2)},
-       kAbDataEndsEarly, ""},
+       kAbDataEndsEarly,
+       ""},
       {"stored cut short",
        {.Data = text, .Method = 0, .Password = "pw", .Compressed = text.substr(0, 150000)},
-       kAbDataEndsEarly, text.substr(0, 150000)},
+       kAbDataEndsEarly,
+       text.substr(0, 150000)},
       {"reserved block type",
        {.Data = text, .Password = "pw", .Compressed = reservedBlock.Finish()},
-       std::string(kAbDeflateDamaged) + " (invalid block type)", ""},
+       std::string(kAbDeflateDamaged) + " (invalid block type)",
+       ""},
       {"distance too far back",
        {.Data = text, .Compressed = farBack.Finish()},
-       std::string(kAbDeflateDamaged) + " (invalid distance too far back)", ""},
+       std::string(kAbDeflateDamaged) + " (invalid distance too far back)",
+       ""},
       {"unsupported method",
        {.Data = text, .Method = 12, .Password = "pw", .Compressed = "BZh"},
-       "Cannot extract file - unsupported compression method", ""},
-      {"newer version", {.Data = text, .Password = "pw", .VersionNeeded = 64},
-       "Cannot extract file - newer version required", ""},
+       "Cannot extract file - unsupported compression method",
+       ""},
+      {"newer version",
+       {.Data = text, .Password = "pw", .VersionNeeded = 64},
+       "Cannot extract file - newer version required",
+       ""},
   };
   for (const auto& c : cases) {
     auto entry = c.entry;
@@ -162,8 +173,8 @@ TEST(ZipExtract, FailuresAreReportedAndKeepWhatWasWritten) {
 }
 
 TEST(ZipExtract, HeaderProblemsAreReported) {
-  std::string archive = BuildZip({{.Name = "e", .Data = "data", .Password = "pw"},
-                                  {.Name = "f", .Data = "", .Method = 0, .Compressed = "abc"}});
+  std::string archive = BuildZip(
+      {{.Name = "e", .Data = "data", .Password = "pw"}, {.Name = "f", .Data = "", .Method = 0, .Compressed = "abc"}});
   archive[1] = 'X';  // the first local header's signature
   // f is marked encrypted, but its three bytes cannot hold the 12-byte header.
   const size_t second = archive.rfind(std::string("PK\x01\x02", 4));
@@ -172,13 +183,12 @@ TEST(ZipExtract, HeaderProblemsAreReported) {
   EXPECT_EQ(zip.Extract(u"e"), "");
   // An encrypted entry whose data is shorter than its encryption header.
   EXPECT_EQ(zip.Extract(u"f"), "");
-  EXPECT_EQ(zip.Failures, (std::vector<std::string>{"Invalid file - not a PKZip file",
-                                                    kAbDataEndsEarly}));
+  EXPECT_EQ(zip.Failures, (std::vector<std::string>{"Invalid file - not a PKZip file", kAbDataEndsEarly}));
 }
 
 TEST(ZipExtract, NothingHappensForMissingNamesEmptyEntriesAndNoStream) {
-  TZipTestKit zip(BuildZip({{.Name = "empty", .Data = "", .Password = "pw"},
-                            {.Name = "e", .Data = "x", .Password = "pw"}}));
+  TZipTestKit zip(
+      BuildZip({{.Name = "empty", .Data = "", .Password = "pw"}, {.Name = "e", .Data = "x", .Password = "pw"}}));
   TMemoryStream out;
   out.WriteBuffer("abc", 3);
   out.SetPosition(1);
@@ -219,8 +229,7 @@ TEST(ZipExtract, WritesAtTheStreamPositionLikeWrites) {
 
 TEST(ZipExtract, HostileDeclaredSizeReservesNoMemory) {
   // Four bytes of data that claim to be nearly 4 GiB.
-  TZipTestKit zip(BuildZip({{.Name = "e", .Data = "tiny", .Password = "pw",
-                             .DeclaredSize = 0xFFFFFFF0}}));
+  TZipTestKit zip(BuildZip({{.Name = "e", .Data = "tiny", .Password = "pw", .DeclaredSize = 0xFFFFFFF0}}));
   TMemoryStream out;
   zip.Kit.ExtractToStream(u"e", &out);
   EXPECT_EQ(std::string(out.Bytes().begin(), out.Bytes().end()), "tiny");
@@ -228,8 +237,8 @@ TEST(ZipExtract, HostileDeclaredSizeReservesNoMemory) {
   EXPECT_EQ(zip.Failures, std::vector<std::string>{kAbDataEndsEarly});
 
   // A small entry that inflates far past what it declares stops there.
-  TZipTestKit bomb(BuildZip({{.Name = "e", .Data = std::string(50 << 20, '\0'),
-                              .Password = "pw", .DeclaredSize = 100}}));
+  TZipTestKit bomb(
+      BuildZip({{.Name = "e", .Data = std::string(50 << 20, '\0'), .Password = "pw", .DeclaredSize = 100}}));
   EXPECT_EQ(bomb.Extract(u"e"), std::string(100, '\0'));
   EXPECT_EQ(bomb.Failures, std::vector<std::string>{kAbDataTooLarge});
 }

@@ -19,10 +19,11 @@ TEST(ZipFindFile, MatchesIgnoringAsciiCaseOnly) {
     int32_t index;
   };
   const Case cases[] = {
-      {u"site/Index.html", 0},      {u"SITE/INDEX.HTML", 0},  {u"site/index.html", 0},
-      {u"site\\Index.html", -1},    {u"/site/Index.html", -1}, {u"site/Index.html/", -1},
-      {u"site/Index.htm", -1},      {u"", -1},
-      {u"site/\u00E9t\u00E9.txt", 1}, {u"SITE/\u00E9T\u00E9.TXT", 1},
+      {u"site/Index.html", 0},         {u"SITE/INDEX.HTML", 0},
+      {u"site/index.html", 0},         {u"site\\Index.html", -1},
+      {u"/site/Index.html", -1},       {u"site/Index.html/", -1},
+      {u"site/Index.htm", -1},         {u"", -1},
+      {u"site/\u00E9t\u00E9.txt", 1},  {u"SITE/\u00E9T\u00E9.TXT", 1},
       {u"site/\u00C9t\u00C9.txt", -1},  // É is not folded
       {u"site/img/logo.png", 2},
   };

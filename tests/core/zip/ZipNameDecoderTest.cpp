@@ -44,31 +44,27 @@ TEST(ZipNameDecoder, RulesApplyInOrder) {
       {"ASCII", "dir/file.txt", 0, kUnix, "", u"dir/file.txt"},
       {"rule 1: UTF-8 flag", "\xC3\xA9t\xC3\xA9", 0x0800, kMsDos, "", u"\u00E9t\u00E9"},
       {"rule 1: flag on invalid UTF-8", "\xE9", 0x0800, kMsDos, "", u"\uFFFD"},
-      {"rule 1: valid UTF-8 without the flag", "\xC3\xA9t\xC3\xA9", 0, kMsDos, "",
-       u"\u00E9t\u00E9"},
-      {"rule 1: beats the 0x7075 block", "\xE2\x82\xAC", 0, kMsDos,
-       UnicodePath("\xE2\x82\xAC", "other"), u"\u20AC"},
+      {"rule 1: valid UTF-8 without the flag", "\xC3\xA9t\xC3\xA9", 0, kMsDos, "", u"\u00E9t\u00E9"},
+      {"rule 1: beats the 0x7075 block", "\xE2\x82\xAC", 0, kMsDos, UnicodePath("\xE2\x82\xAC", "other"), u"\u20AC"},
       {"rule 2: Unicode path block", "\x82t\x82", 0, kMsDos, UnicodePath("\x82t\x82", "\xC3\xA9t\xC3\xA9"),
        u"\u00E9t\u00E9"},
-      {"rule 2: even for an ASCII name", "ete", 0, kUnix, UnicodePath("ete", "\xC3\xA9t\xC3\xA9"),
-       u"\u00E9t\u00E9"},
+      {"rule 2: even for an ASCII name", "ete", 0, kUnix, UnicodePath("ete", "\xC3\xA9t\xC3\xA9"), u"\u00E9t\u00E9"},
       {"rule 2: stale CRC falls through", "\x82", 0, kMsDos, UnicodePath("other", "x"), u"\u00E9"},
-      {"rule 2: version 2 falls through", "\x82", 0, kMsDos, UnicodePath("\x82", "xx", 2),
-       u"\u00E9"},
+      {"rule 2: version 2 falls through", "\x82", 0, kMsDos, UnicodePath("\x82", "xx", 2), u"\u00E9"},
       {"rule 2: after other blocks", "\x82", 0, kMsDos,
        ExtraBlock(0x000A, std::string(32, '\0')) + UnicodePath("\x82", "\xC3\xA8"), u"\u00E8"},
       {"rule 3: UTF-16 name block", "\x82", 0, kMsDos, Utf16Block(u"\u0416.txt"), u"\u0416.txt"},
-      {"rule 3: wrong size falls through", "\x82", 0, kMsDos, Utf16Block(u"\u0416.txt", 2),
-       u"\u00E9"},
+      {"rule 3: wrong size falls through", "\x82", 0, kMsDos, Utf16Block(u"\u0416.txt", 2), u"\u00E9"},
       {"rule 4: MS-DOS name in OEM", "\xE9t\xE9", 0, kMsDos, "", u"\u0398t\u0398"},
       {"rule 4: OEM letters that are not ANSI letters", "caf\x82", 0, kUnix, "", u"caf\u00E9"},
       {"rule 4: letters in both: ANSI", "\xE9t\xE9", 0, kUnix, "", u"\u00E9t\u00E9"},
-      {"rule 4: not an OEM letter: ANSI", "\xB0" "C", 0, kUnix, "", u"\u00B0C"},
+      {"rule 4: not an OEM letter: ANSI",
+       "\xB0"
+       "C",
+       0, kUnix, "", u"\u00B0C"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(TZipNameDecoder::Decode(c.raw, c.flags, c.madeBy, Bytes(c.extra), kWestern),
-              c.expected)
-        << c.what;
+    EXPECT_EQ(TZipNameDecoder::Decode(c.raw, c.flags, c.madeBy, Bytes(c.extra), kWestern), c.expected) << c.what;
   }
 }
 
@@ -89,9 +85,15 @@ TEST(ZipNameDecoder, Utf8Validity) {
     bool utf8;
   };
   const Case cases[] = {
-      {"ascii only", false},      {"\xC3\xA9", true},         {"\xC3", false},
-      {"\xC1\x81", false},        {"\xC3\x41", false},        {"\xE2\x82\xAC", true},
-      {"\xE2\x82", false},        {"\xF4\x8F\xBF\xBF", true}, {"\xF5\x80\x80\x80", false},
+      {"ascii only", false},
+      {"\xC3\xA9", true},
+      {"\xC3", false},
+      {"\xC1\x81", false},
+      {"\xC3\x41", false},
+      {"\xE2\x82\xAC", true},
+      {"\xE2\x82", false},
+      {"\xF4\x8F\xBF\xBF", true},
+      {"\xF5\x80\x80\x80", false},
       {"\x80", false},
       // The lead-byte rule alone decides: a surrogate's encoding passes.
       {"\xED\xA0\x80", true},
@@ -112,8 +114,7 @@ TEST(ZipNameDecoder, ArchiveNamesThroughTheDirectory) {
   EXPECT_EQ(zip.Extract(u"\u00E8.txt"), "2");
   EXPECT_EQ(zip.Extract(u"\u0416.txt"), "3");
   // An MS-DOS name is read in the system's OEM code page (437 on Linux: ä).
-  const String dosName = SystemAnsiCodePage() == SystemOemCodePage() ? DecodeAnsi("\x84.txt")
-                                                                     : DecodeOem("\x84.txt");
+  const String dosName = SystemAnsiCodePage() == SystemOemCodePage() ? DecodeAnsi("\x84.txt") : DecodeOem("\x84.txt");
   EXPECT_EQ(zip.Extract(dosName), "4");
 #ifndef _WIN32
   EXPECT_EQ(dosName, u"\u00E4.txt");

@@ -21,8 +21,7 @@ struct TZipTestKit {
   // Writes bytes to a file and opens it under password.
   explicit TZipTestKit(const std::string& bytes, const std::string& password = "pw") {
     Kit.SetPassword(password);
-    Kit.SetOnProcessItemFailure([this](TAbZipKit&, const TAbZipItem&, TAbProcessType,
-                                       const std::exception& error) {
+    Kit.SetOnProcessItemFailure([this](TAbZipKit&, const TAbZipItem&, TAbProcessType, const std::exception& error) {
       Failures.push_back(error.what());
     });
     const String path = Dir.File(u"site.zip");

@@ -20,7 +20,7 @@ using test::TScratchDir;
 class RegistryLinuxTest : public ::testing::Test {
  protected:
   TScratchDir FScratch;
-  TScopedEnv FConfig {"XDG_CONFIG_HOME", ToUtf8(FScratch.Path())};
+  TScopedEnv FConfig{"XDG_CONFIG_HOME", ToUtf8(FScratch.Path())};
 };
 
 TEST_F(RegistryLinuxTest, StoreLivesInTheConfigFolder) {
@@ -43,7 +43,7 @@ TEST_F(RegistryLinuxTest, StoreLivesInTheConfigFolder) {
 TEST_F(RegistryLinuxTest, TypedValuesRoundTrip) {
   TRegistry registry;
   ASSERT_TRUE(registry.CreateKey(u"Software\\LumoraTest"));
-  const TRegValue raw {static_cast<TRegType>(1234), {0, 1, 2, 0xFF}};
+  const TRegValue raw{static_cast<TRegType>(1234), {0, 1, 2, 0xFF}};
   const std::vector<std::pair<String, TRegValue>> cases = {
       {u"text", TRegValue::FromString(u"caf\u00e9 \U0001F600")},
       {u"expand", TRegValue::FromString(u"%HOME%\\x", TRegType::ExpandSz)},
@@ -79,8 +79,9 @@ TEST_F(RegistryLinuxTest, NamesMatchIgnoringCase) {
   EXPECT_EQ(registry.ReadValue(u"Software\\\u00c9cole\\App", u"name")->AsDWord(), 2u);
   // The value keeps the spelling it was made with.
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2((ToUtf8(FScratch.Path()) + "/lumora/registry.sqlite3").c_str(), &db,
-                            SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open_v2((ToUtf8(FScratch.Path()) + "/lumora/registry.sqlite3").c_str(), &db, SQLITE_OPEN_READONLY,
+                            nullptr),
+            SQLITE_OK);
   sqlite3_stmt* names = nullptr;
   ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT name FROM vals", -1, &names, nullptr), SQLITE_OK);
   ASSERT_EQ(sqlite3_step(names), SQLITE_ROW);
@@ -181,7 +182,10 @@ TEST_F(RegistryLinuxTest, TheLogReachesTheDatabaseWhileTheStoreIsOpen) {
 
 TEST_F(RegistryLinuxTest, TwoProcessesWritingAtOnceLoseNothing) {
   constexpr int kWrites = 150;
-  { TRegistry setup; ASSERT_TRUE(setup.CreateKey(u"Shared")); }
+  {
+    TRegistry setup;
+    ASSERT_TRUE(setup.CreateKey(u"Shared"));
+  }
   std::vector<pid_t> children;
   for (int writer = 0; writer < 2; ++writer) {
     const pid_t pid = ::fork();
@@ -211,8 +215,8 @@ TEST_F(RegistryLinuxTest, TwoProcessesWritingAtOnceLoseNothing) {
   TRegistry registry;
   for (int writer = 0; writer < 2; ++writer) {
     for (int i = 0; i < kWrites; ++i) {
-      const auto value = registry.ReadValue(u"Shared\\K" + IntToStr(i % 10),
-                                            u"w" + IntToStr(writer) + u"_" + IntToStr(i));
+      const auto value =
+          registry.ReadValue(u"Shared\\K" + IntToStr(i % 10), u"w" + IntToStr(writer) + u"_" + IntToStr(i));
       ASSERT_TRUE(value.has_value()) << writer << " " << i;
       EXPECT_EQ(value->AsDWord(), static_cast<uint32_t>(i));
     }

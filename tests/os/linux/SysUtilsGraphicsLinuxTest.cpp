@@ -21,8 +21,7 @@ TEST(SysUtilsGraphicsLinuxTest, DesktopEntryWithAnIconFileHasThatIcon) {
   const String icon = scratch.File(u"small.ico");
   WriteWholeFile(icon, IconFile(16, [](int, int) { return TPixel{10, 20, 200, 255}; }));
   const String entry = scratch.File(u"program.desktop");
-  WriteWholeFile(entry, "[Desktop Entry]\nType=Application\nName=P\nExec=true\nIcon=" +
-                            ToUtf8(icon) + "\n");
+  WriteWholeFile(entry, "[Desktop Entry]\nType=Application\nName=P\nExec=true\nIcon=" + ToUtf8(icon) + "\n");
   TBitmap bitmap;
   ASSERT_TRUE(TSysUtils::ExtractExeIcon(entry, bitmap));
   EXPECT_EQ(bitmap.Width, 32);
@@ -35,7 +34,9 @@ TEST(SysUtilsGraphicsLinuxTest, ProgramsAndThemedEntriesHaveNoIconOfTheirOwn) {
   TScratchDir scratch;
   WriteWholeFile(scratch.File(u"themed.desktop"),
                  "[Desktop Entry]\nType=Application\nName=T\nExec=true\nIcon=text-editor\n");
-  WriteWholeFile(scratch.File(u"program"), "\x7F" "ELF and then nothing");
+  WriteWholeFile(scratch.File(u"program"),
+                 "\x7F"
+                 "ELF and then nothing");
   EXPECT_TRUE(test::HasNoIcon(scratch.File(u"themed.desktop")));
   EXPECT_TRUE(test::HasNoIcon(scratch.File(u"program")));
 }

@@ -74,16 +74,14 @@ TEST(SysUtilsKeyboardLinuxTest, PressesAndReleasesTheNamedKey) {
     KeySym Symbol;
   };
   const TCase cases[] = {
-      {'A', XK_a},      {'Z', XK_z},        {'7', XK_7},      {0x0D, XK_Return},
-      {0x1B, XK_Escape}, {0x25, XK_Left},   {0x74, XK_F5},    {0x62, XK_KP_2},
-      {0xBC, XK_comma}, {0xA1, XK_Shift_R}, {0x20, XK_space},
+      {'A', XK_a},   {'Z', XK_z},     {'7', XK_7},      {0x0D, XK_Return},  {0x1B, XK_Escape}, {0x25, XK_Left},
+      {0x74, XK_F5}, {0x62, XK_KP_2}, {0xBC, XK_comma}, {0xA1, XK_Shift_R}, {0x20, XK_space},
   };
   for (const TCase& c : cases) {
     const unsigned code = XKeysymToKeycode(display.get(), c.Symbol);
     ASSERT_NE(code, 0u) << "the test keyboard lacks key " << c.VirtualKey;
     TSysUtils::PressKey(c.VirtualKey);
-    EXPECT_EQ(window.KeyEvents(2),
-              (std::vector<std::pair<int, unsigned>>{{KeyPress, code}, {KeyRelease, code}}))
+    EXPECT_EQ(window.KeyEvents(2), (std::vector<std::pair<int, unsigned>>{{KeyPress, code}, {KeyRelease, code}}))
         << "virtual key " << c.VirtualKey;
   }
   // A code that names no key does nothing.

@@ -123,8 +123,8 @@ TEST(SysUtilsLinuxTest, TemporalDirIsAlwaysAFolderOfTheUsersAlone) {
        "tmp/lumora-U"},
       {"a missing runtime folder", false, [](const std::string& root, uid_t, auto&) { fs::remove(root + "/run"); },
        "tmp/lumora-U"},
-      {"a read-only runtime folder", false, [](const std::string& root, uid_t, auto&) { ::chmod((root + "/run").c_str(), 0500); },
-       "tmp/lumora-U"},
+      {"a read-only runtime folder", false,
+       [](const std::string& root, uid_t, auto&) { ::chmod((root + "/run").c_str(), 0500); }, "tmp/lumora-U"},
       {"a runtime folder of another user (after su)", true,
        [](const std::string& root, uid_t other, auto&) {
          ::chown((root + "/run").c_str(), other, other);
@@ -233,11 +233,10 @@ TEST(SysUtilsLinuxTest, SpecialFoldersFollowTheXdgSettings) {
                  "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\nXDG_DESKTOP_DIR=\"$HOME/Desk\"\n");
   TScopedEnv homeEnv("HOME", home);
   TScopedEnv configEnv("XDG_CONFIG_HOME", config);
-  LUMORA_EXPECT_IN_FRESH_PROCESS(
-      Utf8(TSysUtils::GetUserDocumentsDirPath()) == home + "/Docs/" &&
-      Utf8(TSysUtils::GetUserDesktopDirPath()) == home + "/Desk/" &&
-      Utf8(TSysUtils::GetUserAppDataDirPath()) == config + "/" &&
-      TSysUtils::GetProgramFilesDirPath() == u"/opt/");
+  LUMORA_EXPECT_IN_FRESH_PROCESS(Utf8(TSysUtils::GetUserDocumentsDirPath()) == home + "/Docs/" &&
+                                 Utf8(TSysUtils::GetUserDesktopDirPath()) == home + "/Desk/" &&
+                                 Utf8(TSysUtils::GetUserAppDataDirPath()) == config + "/" &&
+                                 TSysUtils::GetProgramFilesDirPath() == u"/opt/");
 }
 
 // Without a configured documents folder the desktop's rule is the home
@@ -319,9 +318,7 @@ void GiveToPlainUser(const std::string& root) {
   }
 }
 
-bool BecomePlainUser() {
-  return ::geteuid() != 0 || (::setgid(kPlainUser) == 0 && ::setuid(kPlainUser) == 0);
-}
+bool BecomePlainUser() { return ::geteuid() != 0 || (::setgid(kPlainUser) == 0 && ::setuid(kPlainUser) == 0); }
 
 TEST(SysUtilsLinuxTest, DeleteDirectoryReportsWhatCouldNotGo) {
   test::TSharedScratch scratch;
@@ -331,10 +328,8 @@ TEST(SysUtilsLinuxTest, DeleteDirectoryReportsWhatCouldNotGo) {
   WriteWholeFile(FromUtf8(root + "/tree/free.txt"), "x");
   GiveToPlainUser(root);
   ::chmod((root + "/tree/locked").c_str(), 0500);
-  LUMORA_EXPECT_IN_FRESH_PROCESS(BecomePlainUser() &&
-                                 !TSysUtils::DeleteDirectory(FromUtf8(root + "/tree")) &&
-                                 fs::exists(root + "/tree/locked/stuck.txt") &&
-                                 !fs::exists(root + "/tree/free.txt"));
+  LUMORA_EXPECT_IN_FRESH_PROCESS(BecomePlainUser() && !TSysUtils::DeleteDirectory(FromUtf8(root + "/tree")) &&
+                                 fs::exists(root + "/tree/locked/stuck.txt") && !fs::exists(root + "/tree/free.txt"));
   ::chmod((root + "/tree/locked").c_str(), 0700);
 }
 
@@ -352,10 +347,8 @@ TEST(SysUtilsLinuxTest, DirectoryFilesCountLinksToFoldersAsFolders) {
   ASSERT_EQ(list.size(), 4u);
   std::sort(list.begin(), list.begin() + 2);
   std::sort(list.begin() + 2, list.end());
-  EXPECT_EQ(list, (std::vector<String>{FromUtf8(root + "/list/linked"),
-                                       FromUtf8(root + "/list/real"),
-                                       FromUtf8(root + "/list/dangling"),
-                                       FromUtf8(root + "/list/file.txt")}));
+  EXPECT_EQ(list, (std::vector<String>{FromUtf8(root + "/list/linked"), FromUtf8(root + "/list/real"),
+                                       FromUtf8(root + "/list/dangling"), FromUtf8(root + "/list/file.txt")}));
 
   // A link to a folder is a folder to list, too.
   TSysUtils::GetDirectoryFiles(FromUtf8(root + "/list/linked"), true, list);
@@ -447,19 +440,14 @@ TEST(SysUtilsLinuxTest, ShortcutTargetsOfLinksAndDesktopEntries) {
   fs::create_symlink(root + "/dir/sub/../../target.txt", root + "/absolute-link");
   WriteWholeFile(FromUtf8(root + "/doc.desktop"),
                  "[Desktop Entry]\nType=Link\nName=Doc\nURL=file://" + root + "/target%20two.txt\n");
-  WriteWholeFile(FromUtf8(root + "/web.desktop"),
-                 "[Desktop Entry]\nType=Link\nName=Web\nURL=https://example.org/\n");
+  WriteWholeFile(FromUtf8(root + "/web.desktop"), "[Desktop Entry]\nType=Link\nName=Web\nURL=https://example.org/\n");
   WriteWholeFile(FromUtf8(root + "/app.desktop"),
-                 "[Desktop Entry]\nType=Application\nName=App\nExec=\"" + root +
-                     "/my app\" --flag %f\n");
+                 "[Desktop Entry]\nType=Application\nName=App\nExec=\"" + root + "/my app\" --flag %f\n");
   WriteWholeFile(FromUtf8(root + "/plain.txt"), "no shortcut");
 
-  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/dir/relative-link"))),
-            root + "/target.txt");
-  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/absolute-link"))),
-            root + "/target.txt");
-  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/doc.desktop"))),
-            root + "/target two.txt");
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/dir/relative-link"))), root + "/target.txt");
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/absolute-link"))), root + "/target.txt");
+  EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/doc.desktop"))), root + "/target two.txt");
   EXPECT_EQ(Utf8(TSysUtils::GetLnkFilePath(FromUtf8(root + "/app.desktop"))), root + "/my app");
   EXPECT_EQ(TSysUtils::GetLnkFilePath(FromUtf8(root + "/web.desktop")), u"");
   EXPECT_EQ(TSysUtils::GetLnkFilePath(FromUtf8(root + "/plain.txt")), u"");
@@ -476,8 +464,8 @@ TEST(SysUtilsLinuxTest, RefreshingIconsMarksTheUserIconThemeChanged) {
   const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
   fs::last_write_time(theme, old);
   TScopedEnv env("XDG_DATA_HOME", data);
-  LUMORA_EXPECT_IN_FRESH_PROCESS((TSysUtils::RefreshSystemIcons(),
-                                  fs::last_write_time(theme) > old + std::chrono::hours(24)));
+  LUMORA_EXPECT_IN_FRESH_PROCESS(
+      (TSysUtils::RefreshSystemIcons(), fs::last_write_time(theme) > old + std::chrono::hours(24)));
 }
 
 }  // namespace

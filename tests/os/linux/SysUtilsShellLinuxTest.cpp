@@ -64,9 +64,9 @@ class TFakeDesktop {
                        "/opener %u\nMimeType=text/plain;inode/directory;"
                        "x-scheme-handler/lumora-test;\n");
     const std::string handler = "=lumora-test-opener.desktop\n";
-    WriteWholeFile(FromUtf8(FRoot + "/config/mimeapps.list"),
-                   "[Default Applications]\ntext/plain" + handler + "inode/directory" + handler +
-                       "x-scheme-handler/lumora-test" + handler);
+    WriteWholeFile(FromUtf8(FRoot + "/config/mimeapps.list"), "[Default Applications]\ntext/plain" + handler +
+                                                                  "inode/directory" + handler +
+                                                                  "x-scheme-handler/lumora-test" + handler);
   }
 
   const std::string& Root() const { return FRoot; }
@@ -95,13 +95,11 @@ TEST(SysUtilsShellLinuxTest, DocumentsFoldersAndUrlsGoToTheDefaultHandler) {
   const std::string notes = desktop.Root() + "/notes.txt";
   const std::string folder = desktop.Root() + "/folder";
   // Arguments mean nothing to a document: it opens as with ShellOpen.
-  LUMORA_EXPECT_IN_FRESH_PROCESS(TSysUtils::ShellOpen(FromUtf8(notes)) &&
-                                 TSysUtils::ShellOpen(FromUtf8(folder)) &&
+  LUMORA_EXPECT_IN_FRESH_PROCESS(TSysUtils::ShellOpen(FromUtf8(notes)) && TSysUtils::ShellOpen(FromUtf8(folder)) &&
                                  TSysUtils::ShellOpen(u"lumora-test:hello") &&
                                  TSysUtils::ShellExec(FromUtf8(notes), u"--ignored"));
-  EXPECT_EQ(desktop.Opened(4),
-            (std::vector<std::string>{desktop.Local("folder"), desktop.Local("notes.txt"),
-                                      desktop.Local("notes.txt"), "lumora-test:hello"}));
+  EXPECT_EQ(desktop.Opened(4), (std::vector<std::string>{desktop.Local("folder"), desktop.Local("notes.txt"),
+                                                         desktop.Local("notes.txt"), "lumora-test:hello"}));
 }
 
 TEST(SysUtilsShellLinuxTest, ExploreWithoutAFileManagerOpensTheItemsFolder) {
@@ -110,8 +108,7 @@ TEST(SysUtilsShellLinuxTest, ExploreWithoutAFileManagerOpensTheItemsFolder) {
   WriteWholeFile(FromUtf8(desktop.Root() + "/dir/item.txt"), "x");
   EXPECT_FALSE(TSysUtils::ShellExplore(FromUtf8(desktop.Root() + "/dir/missing.txt")));
   EXPECT_FALSE(TSysUtils::ShellExplore(u""));
-  LUMORA_EXPECT_IN_FRESH_PROCESS(
-      TSysUtils::ShellExplore(FromUtf8(desktop.Root() + "/dir/item.txt")));
+  LUMORA_EXPECT_IN_FRESH_PROCESS(TSysUtils::ShellExplore(FromUtf8(desktop.Root() + "/dir/item.txt")));
   EXPECT_EQ(desktop.Opened(1), (std::vector<std::string>{desktop.Local("dir")}));
 }
 
@@ -120,8 +117,7 @@ TEST(SysUtilsShellLinuxTest, NothingToOpenIsFalse) {
   // An unknown scheme has no handler; a bare name is neither here nor on
   // PATH.
   LUMORA_EXPECT_IN_FRESH_PROCESS(!TSysUtils::ShellOpen(u"lumora-unhandled:x") &&
-                                 !TSysUtils::ShellOpen(u"lumora-no-such-program") &&
-                                 !TSysUtils::ShellOpen(u""));
+                                 !TSysUtils::ShellOpen(u"lumora-no-such-program") && !TSysUtils::ShellOpen(u""));
 }
 
 TEST(SysUtilsShellLinuxTest, ProgramsStartDirectlyWithTheirArgumentsSplitLikeAShell) {
@@ -138,20 +134,15 @@ TEST(SysUtilsShellLinuxTest, ProgramsStartDirectlyWithTheirArgumentsSplitLikeASh
     return LinesOf(ReadWholeFile(FromUtf8(root + "/" + out)));
   };
 
-  EXPECT_EQ(run("quoted", [&] {
-              return TSysUtils::ShellExec(FromUtf8(program),
-                                          u"one 'two words' \"three\" four\\ five");
-            }),
-            (std::vector<std::string>{"4", "one", "two words", "three", "four five"}));
+  EXPECT_EQ(
+      run("quoted", [&] { return TSysUtils::ShellExec(FromUtf8(program), u"one 'two words' \"three\" four\\ five"); }),
+      (std::vector<std::string>{"4", "one", "two words", "three", "four five"}));
   // Nothing in the arguments reaches a shell.
-  EXPECT_EQ(run("literal", [&] {
-              return TSysUtils::ShellExec(FromUtf8(program), u"$(touch pwned) ; x");
-            }),
+  EXPECT_EQ(run("literal", [&] { return TSysUtils::ShellExec(FromUtf8(program), u"$(touch pwned) ; x"); }),
             (std::vector<std::string>{"4", "$(touch", "pwned)", ";", "x"}));
   EXPECT_FALSE(fs::exists(root + "/pwned"));
   EXPECT_FALSE(fs::exists("pwned"));
-  EXPECT_EQ(run("none", [&] { return TSysUtils::ShellOpen(FromUtf8(program)); }),
-            (std::vector<std::string>{"0"}));
+  EXPECT_EQ(run("none", [&] { return TSysUtils::ShellOpen(FromUtf8(program)); }), (std::vector<std::string>{"0"}));
   EXPECT_EQ(run("blank", [&] { return TSysUtils::ShellExec(FromUtf8(program), u"  "); }),
             (std::vector<std::string>{"0"}));
 
@@ -198,8 +189,8 @@ class TFakeFileManager {
   }
 
  private:
-  static void OnCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
-                     GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
+  static void OnCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
+                     GDBusMethodInvocation* invocation, gpointer self) {
     auto* manager = static_cast<TFakeFileManager*>(self);
     GVariantIter* uris = nullptr;
     const gchar* startup = nullptr;
@@ -224,14 +215,13 @@ class TFakeFileManager {
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kFileManagerInterface, nullptr);
     const GDBusInterfaceVTable table = {OnCall, nullptr, nullptr, {}};
     bool registered = bus && node &&
-                      g_dbus_connection_register_object(bus, "/org/freedesktop/FileManager1",
-                                                        node->interfaces[0], &table, this,
-                                                        nullptr, nullptr) != 0;
+                      g_dbus_connection_register_object(bus, "/org/freedesktop/FileManager1", node->interfaces[0],
+                                                        &table, this, nullptr, nullptr) != 0;
     if (registered) {
-      GVariant* reply = g_dbus_connection_call_sync(
-          bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-          "RequestName", g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr,
-          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+      GVariant* reply =
+          g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                      "RequestName", g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr,
+                                      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
       registered = reply != nullptr;
       if (reply) g_variant_unref(reply);
     }
@@ -258,9 +248,8 @@ class TFakeFileManager {
 std::string StartSessionBus(GPid& daemon) {
   const gchar* argv[] = {"dbus-daemon", "--session", "--nofork", "--print-address=1", nullptr};
   gint out = -1;
-  if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), nullptr,
-                                G_SPAWN_SEARCH_PATH, nullptr, nullptr, &daemon, nullptr, &out,
-                                nullptr, nullptr)) {
+  if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr,
+                                &daemon, nullptr, &out, nullptr, nullptr)) {
     return {};
   }
   std::string address;
@@ -315,8 +304,7 @@ bool RunAndRestart(const std::string& report) {
   // write its (empty) report, which shows that it started.
   ::setenv("GTEST_FILTER", "NoTest.None", 1);
   ::setenv("GTEST_OUTPUT", ("xml:" + report).c_str(), 1);
-  GApplication* application =
-      g_application_new("org.lumora.RestartTest", G_APPLICATION_NON_UNIQUE);
+  GApplication* application = g_application_new("org.lumora.RestartTest", G_APPLICATION_NON_UNIQUE);
   g_signal_connect(application, "activate", G_CALLBACK(OnActivate), nullptr);
   const int status = g_application_run(application, 0, nullptr);
   g_object_unref(application);

@@ -66,8 +66,7 @@ class TResources {
 
   std::vector<WORD> Languages(LPCWSTR type, LPCWSTR name) const {
     std::vector<WORD> languages;
-    ::EnumResourceLanguagesW(FModule, type, name, AddLanguage,
-                             reinterpret_cast<LONG_PTR>(&languages));
+    ::EnumResourceLanguagesW(FModule, type, name, AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
     return languages;
   }
 
@@ -122,8 +121,7 @@ TEST(ExeResourcesWin32Test, ChangeExeIconReplacesTheMainGroupAndItsImages) {
     // fields and the images numbered 1 and 2.
     const std::vector<uint8_t> iconBytes(icon.begin(), icon.end());
     const std::vector<uint8_t> expected = TIconFile::GroupDirectory(iconBytes, 0, 1);
-    EXPECT_EQ(after.Bytes(RT_GROUP_ICON, L"MAINICON", kEnglish),
-              std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(after.Bytes(RT_GROUP_ICON, L"MAINICON", kEnglish), std::string(expected.begin(), expected.end()));
     for (WORD id : {1, 2}) {
       SCOPED_TRACE(id);
       EXPECT_EQ(after.Languages(RT_ICON, MAKEINTRESOURCEW(id)), std::vector<WORD>{kEnglish});
@@ -177,10 +175,8 @@ TEST(ExeResourcesWin32Test, FailuresLeaveTheProgramAsItWas) {
     std::u16string Message;  // a prefix when the platform's code follows
   };
   const TCase cases[] = {
-      {"no main icon", LUMORA_PROBE_PATH, u"good.ico",
-       u"Resource update error: FindResource failed (1) ("},
-      {"invalid icon", LUMORA_ICON_HOST_PATH, u"bad.ico",
-       u"Resource update error: Icon file is invalid"},
+      {"no main icon", LUMORA_PROBE_PATH, u"good.ico", u"Resource update error: FindResource failed (1) ("},
+      {"invalid icon", LUMORA_ICON_HOST_PATH, u"bad.ico", u"Resource update error: Icon file is invalid"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -194,8 +190,7 @@ TEST(ExeResourcesWin32Test, FailuresLeaveTheProgramAsItWas) {
       EXPECT_TRUE(message.starts_with(c.Message)) << ToUtf8(message);
       if (c.Message.ends_with(u"(")) {
         const String code = message.substr(c.Message.size());
-        EXPECT_TRUE(code.size() > 1 && code.back() == u')' &&
-                    code.find_first_not_of(u"0123456789") == code.size() - 1)
+        EXPECT_TRUE(code.size() > 1 && code.back() == u')' && code.find_first_not_of(u"0123456789") == code.size() - 1)
             << ToUtf8(message);
       }
     }

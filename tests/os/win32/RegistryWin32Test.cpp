@@ -47,8 +47,8 @@ TEST_F(RegistryWin32Test, TypedValuesRoundTrip) {
   DWORD data = 0;
   DWORD size = sizeof data;
   DWORD type = 0;
-  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, reinterpret_cast<const wchar_t*>(FKey.c_str()),
-                           L"number", RRF_RT_ANY, &type, &data, &size),
+  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, reinterpret_cast<const wchar_t*>(FKey.c_str()), L"number", RRF_RT_ANY,
+                           &type, &data, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(data, 0xDEADBEEFu);

@@ -45,8 +45,7 @@ class TComApartment {
 // Saves a shell link to target at path through the shell's own object.
 void SaveShortcut(const String& path, const String& target) {
   IShellLinkW* link = nullptr;
-  ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                              IID_IShellLinkW,
+  ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                               reinterpret_cast<void**>(&link)));
   link->SetPath(Wide(target).c_str());
   IPersistFile* file = nullptr;
@@ -107,12 +106,9 @@ TEST(SysUtilsWin32Test, InvalidNamesAreFoundComponentByComponent) {
     bool Valid;
   };
   const TCase cases[] = {
-      {u"plain.txt", true},
-      {scratch.Path(), true},
-      {u"\\leading", true},
-      {scratch.File(u"new folder") + u"\\new file.txt", true},
-      {u"C:\\dir\\na|me.txt", false},
-      {u"C:\\di<r\\name.txt", false},
+      {u"plain.txt", true},           {scratch.Path(), true},
+      {u"\\leading", true},           {scratch.File(u"new folder") + u"\\new file.txt", true},
+      {u"C:\\dir\\na|me.txt", false}, {u"C:\\di<r\\name.txt", false},
       {u"C:\\dir\\name?.txt", false},
   };
   for (const TCase& c : cases) {
@@ -134,8 +130,8 @@ class TKeyWindow {
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"LumoraKeyTest";
     ::RegisterClassW(&windowClass);
-    FWindow = ::CreateWindowW(L"LumoraKeyTest", L"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    FWindow = ::CreateWindowW(L"LumoraKeyTest", L"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                              nullptr, windowClass.hInstance, nullptr);
     ::SetForegroundWindow(FWindow);
     ::SetFocus(FWindow);
   }
@@ -169,8 +165,7 @@ TEST(SysUtilsWin32Test, PressKeySendsADownAndAnUp) {
   TKeyWindow window;
   if (!window.Focused()) GTEST_SKIP() << "the test window could not take the focus";
   TSysUtils::PressKey('A');
-  EXPECT_EQ(window.Keys(2), (std::vector<std::pair<UINT, WPARAM>>{{WM_KEYDOWN, 'A'},
-                                                                  {WM_KEYUP, 'A'}}));
+  EXPECT_EQ(window.Keys(2), (std::vector<std::pair<UINT, WPARAM>>{{WM_KEYDOWN, 'A'}, {WM_KEYUP, 'A'}}));
 }
 
 TEST(SysUtilsWin32Test, SoundsStartAndStop) {

@@ -44,7 +44,8 @@ class BrowserViewTest : public ::testing::Test {
   }
 
   // Runs the main loop in rounds of 5 ms, at most rounds times, until done.
-  static void Pump(int rounds, const std::function<bool()>& done = [] { return false; }) {
+  static void Pump(
+      int rounds, const std::function<bool()>& done = [] { return false; }) {
     for (int i = 0; i < rounds && !done(); ++i) {
       while (gtk_events_pending()) gtk_main_iteration();
       g_usleep(5000);
@@ -167,8 +168,8 @@ TEST_F(BrowserViewTest, ScriptDialogsAreTitledWithTheCaption) {
         g_object_get(box, "text", &text, nullptr);
         seen.push_back({gtk_window_get_title(box) ? gtk_window_get_title(box) : "", text ? text : "",
                         gtk_window_get_modal(box) != FALSE,
-                        gtk_window_get_transient_for(box) == GTK_WINDOW(gtk_widget_get_toplevel(
-                                                                  static_cast<GtkWidget*>(FView->NativeHandle())))});
+                        gtk_window_get_transient_for(box) ==
+                            GTK_WINDOW(gtk_widget_get_toplevel(static_cast<GtkWidget*>(FView->NativeHandle())))});
         g_free(text);
         if (prompt) {
           // The text box of the prompt holds the page's default.

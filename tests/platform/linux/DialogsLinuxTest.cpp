@@ -82,7 +82,9 @@ TEST_F(DialogsLinuxTest, SaveDialogAsksBeforeReplacingTheNameWithItsExtension) {
     String fileName = u"offered.zip";
     const bool chosen = RunSaveDialog(u"ZIP|*.zip", u"zip", fileName);
     EXPECT_EQ(script.Done(), replace ? 3u : 4u) << "steps done";
-    EXPECT_EQ(question, "A file named \xE2\x80\x9C" "copy.zip\xE2\x80\x9D already exists.  Do you want to replace it?");
+    EXPECT_EQ(question,
+              "A file named \xE2\x80\x9C"
+              "copy.zip\xE2\x80\x9D already exists.  Do you want to replace it?");
     EXPECT_EQ(chosen, replace);
     if (replace) {
       EXPECT_EQ(fileName, existing);
@@ -103,7 +105,8 @@ TEST_F(DialogsLinuxTest, PasswordDialogLaysOutPictureAndTextBoxAtTheTop) {
   };
   std::vector<TPlace> places;
   const TDialogScript script({[&] {
-    GtkWindow* window = ShownWindow([](GtkWindow* w) { return g_strcmp0(gtk_window_get_title(w), "Layout probe") == 0; });
+    GtkWindow* window =
+        ShownWindow([](GtkWindow* w) { return g_strcmp0(gtk_window_get_title(w), "Layout probe") == 0; });
     if (window == nullptr) return false;
     GtkWidget* layout = gtk_bin_get_child(GTK_BIN(window));
     if (!GTK_IS_FIXED(layout)) return false;

@@ -30,8 +30,8 @@ bool RunUntil(const std::function<bool()>& done) {
 }
 
 uint32_t PixelAt(GdkPixbuf* pixbuf, int x, int y) {
-  const guchar* p = gdk_pixbuf_get_pixels(pixbuf) + y * gdk_pixbuf_get_rowstride(pixbuf) +
-                    x * gdk_pixbuf_get_n_channels(pixbuf);
+  const guchar* p =
+      gdk_pixbuf_get_pixels(pixbuf) + y * gdk_pixbuf_get_rowstride(pixbuf) + x * gdk_pixbuf_get_n_channels(pixbuf);
   return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
 }
 
@@ -53,7 +53,8 @@ class StyleThemeLinuxTest : public ::testing::Test {
     g_signal_connect_after(window, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t*, gpointer flag) -> gboolean {
                              *static_cast<bool*>(flag) = true;
                              return FALSE;
-                           }), &drawn);
+                           }),
+                           &drawn);
     StyleWindowBeforeShow(GTK_WINDOW(window));
     gtk_widget_show_all(window);
     EXPECT_TRUE(RunUntil([&] { return drawn; }));

@@ -197,11 +197,11 @@ TEST_F(BrowserViewWin32Test, TheWayBackFromAPageOfAnotherOriginLeadsToTheSitesPa
     bool Top;
     bool Refused;
   } cases[] = {
-      {u"lmp://site/index.html", u"", true, false},  // Back
-      {u"lmp://site/b.html", u"", true, false},      // Forward
+      {u"lmp://site/index.html", u"", true, false},                                            // Back
+      {u"lmp://site/b.html", u"", true, false},                                                // Forward
       {u"lmp://site/index.html", u"Referer: web://127.0.0.1:8000/page.html\r\n", true, true},  // the page's own
-      {u"lmp://site/index.html", u"", false, true},  // a frame
-      {u"lmp://site/other.html", u"", true, true},   // never shown
+      {u"lmp://site/index.html", u"", false, true},                                            // a frame
+      {u"lmp://site/other.html", u"", true, true},                                             // never shown
       {u"lmp://site/x.exe", u"", true, true},
   };
   for (const Case& c : cases) {
@@ -272,8 +272,8 @@ TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsCloseNoWindowOfTheProgram) {
 
   TForeignSite foreign;
   foreign.Show(*popup);
-  EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));       // its opener.close()
-  EXPECT_TRUE(RaiseWindowClosing(popupSink.Get(), true));   // its window.close()
+  EXPECT_TRUE(RaiseWindowClosing(sink.Get(), false));      // its opener.close()
+  EXPECT_TRUE(RaiseWindowClosing(popupSink.Get(), true));  // its window.close()
   EXPECT_TRUE(closings.empty());
 
   // (The program's own load of a site page is refused as well while the

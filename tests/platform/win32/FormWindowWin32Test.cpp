@@ -23,9 +23,12 @@ TEST(FormWindowWin32Test, BorderStylesBecomeWindowStyles) {
     int BorderStyle;
     bool Caption, Resizable, Tool, DialogFrame;
   } cases[] = {
-      {bsNone, false, false, false, false},     {bsSingle, true, false, false, false},
-      {bsSizeable, true, true, false, false},   {bsDialog, true, false, false, true},
-      {bsToolWindow, true, false, true, false}, {bsSizeToolWin, true, true, true, false},
+      {bsNone, false, false, false, false},
+      {bsSingle, true, false, false, false},
+      {bsSizeable, true, true, false, false},
+      {bsDialog, true, false, false, true},
+      {bsToolWindow, true, false, true, false},
+      {bsSizeToolWin, true, true, true, false},
       {9, true, true, false, false},
   };
   const std::unique_ptr<TFormWindow> window = TFormWindow::Create();

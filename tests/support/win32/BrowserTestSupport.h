@@ -40,8 +40,8 @@ inline TWindowHandle MakeParentWindow() {
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.lpszClassName = L"LumoraBrowserTestParent";
   ::RegisterClassExW(&windowClass);
-  TWindowHandle window(::CreateWindowExW(0, windowClass.lpszClassName, L"browser host test", WS_OVERLAPPEDWINDOW,
-                                         0, 0, 400, 300, nullptr, nullptr, windowClass.hInstance, nullptr));
+  TWindowHandle window(::CreateWindowExW(0, windowClass.lpszClassName, L"browser host test", WS_OVERLAPPEDWINDOW, 0, 0,
+                                         400, 300, nullptr, nullptr, windowClass.hInstance, nullptr));
   return window;
 }
 
@@ -108,8 +108,13 @@ inline bool RaiseBeforeNavigate2(IDispatch* sink, const String& url, const Strin
   browser.vt = VT_DISPATCH;  // the browser (or frame) that navigates
   browser.pdispVal = navigating;
   // Last first: Cancel, Headers, PostData, TargetFrameName, Flags, URL, pDisp.
-  VARIANT arguments[] = {cancelOut,         byReference(headersValue), byReference(none), byReference(none),
-                         byReference(none), byReference(urlValue),     browser};
+  VARIANT arguments[] = {cancelOut,
+                         byReference(headersValue),
+                         byReference(none),
+                         byReference(none),
+                         byReference(none),
+                         byReference(urlValue),
+                         browser};
   DISPPARAMS parameters{arguments, nullptr, 7, 0};
   sink->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
                nullptr);
@@ -128,8 +133,8 @@ inline void RaiseNavigateComplete2(IDispatch* sink, const String& url) {
   ::VariantInit(&arguments[1]);
   arguments[1].vt = VT_DISPATCH;
   DISPPARAMS parameters{arguments, nullptr, 2, 0};
-  sink->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
-               nullptr, nullptr);
+  sink->Invoke(DISPID_NAVIGATECOMPLETE2, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr,
+               nullptr);
 }
 
 // Raises WindowClosing on the sink, as a page's window.close() makes the

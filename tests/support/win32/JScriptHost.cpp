@@ -80,9 +80,7 @@ HRESULT TJScriptEngine::Parse(const std::string& text, DWORD flags) {
                                   nullptr);
 }
 
-HRESULT TJScriptEngine::Run(SCRIPTSTATE state) {
-  return FAILED(FStatus) ? FStatus : FEngine->SetScriptState(state);
-}
+HRESULT TJScriptEngine::Run(SCRIPTSTATE state) { return FAILED(FStatus) ? FStatus : FEngine->SetScriptState(state); }
 
 TComPtr<IDispatch> TJScriptEngine::ScriptDispatch() {
   TComPtr<IDispatch> script;

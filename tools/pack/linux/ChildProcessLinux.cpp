@@ -58,8 +58,8 @@ int TChildProcess::TInterruptGuard::Interrupted() { return gSignal == 0 ? 0 : 12
 
 bool TChildProcess::CanAskToReload() { return true; }
 
-int TChildProcess::Run(const String& program, const std::vector<String>& arguments,
-                       const TEnvironment& environment, const std::function<bool()>& everyTick) {
+int TChildProcess::Run(const String& program, const std::vector<String>& arguments, const TEnvironment& environment,
+                       const std::function<bool()>& everyTick) {
   std::vector<std::string> texts{ToUtf8(program)};
   for (const String& argument : arguments) texts.push_back(ToUtf8(argument));
   std::vector<char*> argv;
@@ -71,9 +71,8 @@ int TChildProcess::Run(const String& program, const std::vector<String>& argumen
   std::vector<char*> envp;
   for (char** variable = environ; *variable != nullptr; ++variable) {
     const std::string_view text(*variable);
-    const bool replaced = std::any_of(environment.begin(), environment.end(), [&](const auto& pair) {
-      return text.starts_with(pair.first + "=");
-    });
+    const bool replaced = std::any_of(environment.begin(), environment.end(),
+                                      [&](const auto& pair) { return text.starts_with(pair.first + "="); });
     if (!replaced) envp.push_back(*variable);
   }
   for (std::string& variable : added) envp.push_back(variable.data());

@@ -22,8 +22,7 @@ void TConsole::MakeExecutable(const String& path) {
   const mode_t readable = info.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
   const mode_t mode = (info.st_mode & 07777) | (readable >> 2);
   if (::chmod(name.c_str(), mode) != 0) {
-    throw Exception(
-        Format(u"Cannot make \"%s\" executable. %s", {path, SysErrorMessage(LastOsError())}));
+    throw Exception(Format(u"Cannot make \"%s\" executable. %s", {path, SysErrorMessage(LastOsError())}));
   }
 }
 

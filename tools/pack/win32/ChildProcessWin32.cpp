@@ -45,14 +45,12 @@ TChildProcess::TInterruptGuard::TInterruptGuard() { ::SetConsoleCtrlHandler(Pass
 
 TChildProcess::TInterruptGuard::~TInterruptGuard() { ::SetConsoleCtrlHandler(PassOn, FALSE); }
 
-int TChildProcess::TInterruptGuard::Interrupted() {
-  return gInterrupted ? static_cast<int>(kInterruptedCode) : 0;
-}
+int TChildProcess::TInterruptGuard::Interrupted() { return gInterrupted ? static_cast<int>(kInterruptedCode) : 0; }
 
 bool TChildProcess::CanAskToReload() { return false; }
 
-int TChildProcess::Run(const String& program, const std::vector<String>& arguments,
-                       const TEnvironment& environment, const std::function<bool()>&) {
+int TChildProcess::Run(const String& program, const std::vector<String>& arguments, const TEnvironment& environment,
+                       const std::function<bool()>&) {
   // The program inherits the packer's environment; the packer ends with it.
   for (const auto& [name, value] : environment) {
     ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(FromUtf8(name).c_str()),
@@ -65,8 +63,8 @@ int TChildProcess::Run(const String& program, const std::vector<String>& argumen
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!::CreateProcessW(reinterpret_cast<const wchar_t*>(program.c_str()),
-                        reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &process)) {
+                        reinterpret_cast<wchar_t*>(commandLine.data()), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
     throw Exception(Format(u"Cannot start \"%s\". %s", {program, SysErrorMessage(LastOsError())}));
   }
   const THandle processHandle(process.hProcess);

@@ -11,9 +11,7 @@ namespace {
 
 class TWebKitNamespace final : public TProtocolNamespace {
  public:
-  void Register(const String& scheme) override {
-    RegisterWebKitScheme(webkit_web_context_get_default(), scheme);
-  }
+  void Register(const String& scheme) override { RegisterWebKitScheme(webkit_web_context_get_default(), scheme); }
 
   void Unregister(const String& scheme) override {
     ForgetWebKitSchemeEntries(webkit_web_context_get_default(), scheme);

@@ -93,8 +93,8 @@ class TExtensionFile {
       FHeld = std::move(handle);
       return;
     }
-    throw EFCreateError(Format(u"Cannot create a folder in \"%s\". %s",
-                               {bridge, SysErrorMessage(static_cast<uint32_t>(error))}));
+    throw EFCreateError(
+        Format(u"Cannot create a folder in \"%s\". %s", {bridge, SysErrorMessage(static_cast<uint32_t>(error))}));
   }
 
   void Remove() {
@@ -127,8 +127,7 @@ TExtensionFile& ExtensionFileOf(WebKitWebContext* context, const String& scheme)
 
 }  // namespace
 
-TWebKitBridgeExtension::TWebKitBridgeExtension(WebKitWebContext* context, const String& scheme)
-    : FContext(context) {
+TWebKitBridgeExtension::TWebKitBridgeExtension(WebKitWebContext* context, const String& scheme) : FContext(context) {
   ExtensionFileOf(context, scheme).Hold(context);
 }
 

@@ -151,8 +151,9 @@ void HandleSchemeRequest(WebKitURISchemeRequest* request, gpointer data) {
   const String scheme = FromUtf8(webkit_uri_scheme_request_get_scheme(request));
   const TRequestInitiator initiator = InitiatorOf(webkit_uri_scheme_request_get_http_headers(request));
   if (IsForeignRequest(scheme, initiator)) {
-    std::fprintf(stderr, "lumora: refused %s to Origin '%s', Referer '%s'\n", webkit_uri_scheme_request_get_uri(request),
-                 ToUtf8(initiator.Origin).c_str(), ToUtf8(initiator.Referer).c_str());
+    std::fprintf(stderr, "lumora: refused %s to Origin '%s', Referer '%s'\n",
+                 webkit_uri_scheme_request_get_uri(request), ToUtf8(initiator.Origin).c_str(),
+                 ToUtf8(initiator.Referer).c_str());
     GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, "Refused to another origin");
     webkit_uri_scheme_request_finish_error(request, error);
     g_error_free(error);
@@ -188,8 +189,7 @@ void RegisterWebKitScheme(WebKitWebContext* context, const String& scheme) {
   // Only a marker for lookups: the registration owns the state and frees it
   // with the context.
   g_object_set_data(G_OBJECT(context), key.c_str(), state.get());
-  webkit_web_context_register_uri_scheme(context, name.c_str(), HandleSchemeRequest, state.release(),
-                                         FreeSchemeState);
+  webkit_web_context_register_uri_scheme(context, name.c_str(), HandleSchemeRequest, state.release(), FreeSchemeState);
   WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
   webkit_security_manager_register_uri_scheme_as_secure(security, name.c_str());
   // Display-isolated: only pages of the scheme itself may load, frame or
@@ -201,8 +201,7 @@ void RegisterWebKitScheme(WebKitWebContext* context, const String& scheme) {
 }
 
 void ForgetWebKitSchemeEntries(WebKitWebContext* context, const String& scheme) {
-  auto* state =
-      static_cast<TSchemeState*>(g_object_get_data(G_OBJECT(context), DataKey(SchemeName(scheme)).c_str()));
+  auto* state = static_cast<TSchemeState*>(g_object_get_data(G_OBJECT(context), DataKey(SchemeName(scheme)).c_str()));
   if (state) state->Cache.Clear();
 }
 

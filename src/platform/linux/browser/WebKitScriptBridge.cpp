@@ -138,7 +138,8 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
     // A copy: the function may close the window and free the view.
     const TExternalCall call = FOwner != nullptr && FOwner->Call != nullptr ? *FOwner->Call : TExternalCall();
     const TExternalOutcome outcome = call ? call(id, params, result, error) : TExternalOutcome::Refused;
-    if (outcome == TExternalOutcome::Refused) error = {u"SecurityError", u"window.external: the program refuses calls from this page"};
+    if (outcome == TExternalOutcome::Refused)
+      error = {u"SecurityError", u"window.external: the program refuses calls from this page"};
     const bool ok = outcome == TExternalOutcome::Done;
     ++FAnswered;
     return Send(BridgeAnswerFrame(ok, result, error));

@@ -20,8 +20,8 @@ namespace lumora {
 // A call of window.external as the view answers it: the view decides
 // whether the page may call at all (Refused: the page sees a
 // SecurityError).
-using TExternalCall = std::function<TExternalOutcome(int32_t ID, const std::vector<TJsValue>& Params,
-                                                     TJsValue& Result, TJsError& Error)>;
+using TExternalCall =
+    std::function<TExternalOutcome(int32_t ID, const std::vector<TJsValue>& Params, TJsValue& Result, TJsError& Error)>;
 
 // Answers the window.external calls of web's pages through call, which
 // belongs to the view that holds web and must outlive the link (see

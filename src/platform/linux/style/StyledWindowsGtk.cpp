@@ -63,10 +63,12 @@ void StyleWindowBeforeShow(GtkWindow* window) {
   // GTK copies a header bar's title to its window; the window's own later
   // titles are copied back here, once each, so the two never ping-pong.
   gtk_header_bar_set_title(GTK_HEADER_BAR(bar), gtk_window_get_title(window));
-  g_signal_connect_object(window, "notify::title", G_CALLBACK(+[](GtkWindow* source, GParamSpec*, GtkHeaderBar* target) {
+  g_signal_connect_object(window, "notify::title",
+                          G_CALLBACK(+[](GtkWindow* source, GParamSpec*, GtkHeaderBar* target) {
                             if (g_strcmp0(gtk_window_get_title(source), gtk_header_bar_get_title(target)) != 0)
                               gtk_header_bar_set_title(target, gtk_window_get_title(source));
-                          }), bar, GConnectFlags(0));
+                          }),
+                          bar, GConnectFlags(0));
   gtk_widget_show(bar);
   gtk_window_set_titlebar(window, bar);
 }

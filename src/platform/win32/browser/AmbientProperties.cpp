@@ -5,7 +5,6 @@
 #include <olectl.h>
 #include <windows.h>
 
-
 namespace lumora {
 
 namespace {

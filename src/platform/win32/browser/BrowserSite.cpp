@@ -67,9 +67,8 @@ STDMETHODIMP TBrowserSite::OnInPlaceActivate() { return S_OK; }
 
 STDMETHODIMP TBrowserSite::OnUIActivate() { return S_OK; }
 
-STDMETHODIMP TBrowserSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
-                                            LPRECT lprcPosRect, LPRECT lprcClipRect,
-                                            LPOLEINPLACEFRAMEINFO lpFrameInfo) {
+STDMETHODIMP TBrowserSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc, LPRECT lprcPosRect,
+                                            LPRECT lprcClipRect, LPOLEINPLACEFRAMEINFO lpFrameInfo) {
   if (!ppFrame || !ppDoc || !lprcPosRect || !lprcClipRect || !lpFrameInfo) return E_POINTER;
   *ppFrame = static_cast<IOleInPlaceFrame*>(this);
   AddRef();

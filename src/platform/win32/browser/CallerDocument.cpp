@@ -24,8 +24,8 @@ String DocumentUrlOf(IUnknown& window) {
   TComPtr<IServiceProvider> services;
   if (FAILED(window.QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(services.Receive())))) return {};
   TComPtr<IWebBrowser2> browser;
-  if (FAILED(services->QueryService(IID_IWebBrowserApp, IID_IWebBrowser2,
-                                    reinterpret_cast<void**>(browser.Receive()))) ||
+  if (FAILED(
+          services->QueryService(IID_IWebBrowserApp, IID_IWebBrowser2, reinterpret_cast<void**>(browser.Receive()))) ||
       !browser) {
     return {};
   }

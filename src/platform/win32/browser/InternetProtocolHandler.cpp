@@ -88,9 +88,8 @@ STDMETHODIMP TInternetProtocolHandler::Start(LPCWSTR szUrl, IInternetProtocolSin
 
   Stream = std::move(answer.Entry);
   const uint64_t size = answer.Length;
-  StreamSize = size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())
-                   ? std::numeric_limits<int32_t>::max()
-                   : static_cast<int32_t>(size);
+  StreamSize = size > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max()
+                                                                                 : static_cast<int32_t>(size);
   StreamOffset = answer.Offset;
   StreamPosition = 0;
   LockCount = 1;

@@ -37,8 +37,8 @@ class TInternetProtocolHandler final : public IInternetProtocol {
   STDMETHODIMP_(ULONG) Release() override;
 
   // IInternetProtocolRoot
-  STDMETHODIMP Start(LPCWSTR szUrl, IInternetProtocolSink* OIProtSink, IInternetBindInfo* OIBindInfo,
-                     DWORD grfPI, HANDLE_PTR dwReserved) override;
+  STDMETHODIMP Start(LPCWSTR szUrl, IInternetProtocolSink* OIProtSink, IInternetBindInfo* OIBindInfo, DWORD grfPI,
+                     HANDLE_PTR dwReserved) override;
   STDMETHODIMP Continue(PROTOCOLDATA* ProtocolData) override;
   STDMETHODIMP Abort(HRESULT hrReason, DWORD dwOptions) override;
   STDMETHODIMP Terminate(DWORD dwOptions) override;

@@ -12,9 +12,7 @@ HRESULT Refuse(DWORD* pdwEffect) {
 
 }  // namespace
 
-TComPtr<IDropTarget> TRefusingDropTarget::Create() {
-  return TComPtr<IDropTarget>::Adopt(new TRefusingDropTarget());
-}
+TComPtr<IDropTarget> TRefusingDropTarget::Create() { return TComPtr<IDropTarget>::Adopt(new TRefusingDropTarget()); }
 
 STDMETHODIMP TRefusingDropTarget::QueryInterface(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
@@ -25,9 +23,7 @@ STDMETHODIMP TRefusingDropTarget::QueryInterface(REFIID riid, void** ppv) {
   return E_NOINTERFACE;
 }
 
-STDMETHODIMP TRefusingDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD* pdwEffect) {
-  return Refuse(pdwEffect);
-}
+STDMETHODIMP TRefusingDropTarget::DragEnter(IDataObject*, DWORD, POINTL, DWORD* pdwEffect) { return Refuse(pdwEffect); }
 
 STDMETHODIMP TRefusingDropTarget::DragOver(DWORD, POINTL, DWORD* pdwEffect) { return Refuse(pdwEffect); }
 

@@ -41,8 +41,8 @@ TScriptCall CallScriptFunction(IDispatch& script, const String& name, std::initi
   TVariant result;
   TExceptionInfo error;
   UINT argumentError = 0;
-  const HRESULT outcome = script.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
-                                        result.Get(), &error.Info, &argumentError);
+  const HRESULT outcome = script.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, result.Get(),
+                                        &error.Info, &argumentError);
   if (FAILED(outcome)) {
     if (outcome == DISP_E_EXCEPTION && error.Info.pfnDeferredFillIn) error.Info.pfnDeferredFillIn(&error.Info);
     return TScriptCall::Failed(error.Text(error.Info.bstrDescription), error.Text(error.Info.bstrSource));

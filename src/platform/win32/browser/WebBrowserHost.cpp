@@ -43,12 +43,11 @@ bool KeyIsDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 }  // namespace
 
 TWebBrowserHost::TWebBrowserHost(HWND parent) {
-  RegisterWindowClass(kWindowClass, &TWebBrowserHost::WindowProc,
-                      {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW)});
+  RegisterWindowClass(kWindowClass, &TWebBrowserHost::WindowProc, {.Cursor = ::LoadCursorW(nullptr, IDC_ARROW)});
   RECT client{};
   ::GetClientRect(parent, &client);
-  FWindow.reset(::CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                  0, 0, client.right, client.bottom, parent, nullptr, ModuleInstance(), this));
+  FWindow.reset(::CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                                  client.right, client.bottom, parent, nullptr, ModuleInstance(), this));
   if (!FWindow) RaiseComError(u"The browser window could not be created", HRESULT_FROM_WIN32(::GetLastError()));
 
   FSite = TBrowserSite::Create(*this);
@@ -286,8 +285,7 @@ bool TWebBrowserHost::TranslateAccelerator(MSG& message) {
 String TWebBrowserHost::LinkAt(const POINT* point) const {
   const TComPtr<IDispatch> document = DocumentOf(FBrowser.Get());
   TComPtr<IHTMLDocument2> html;
-  if (!document ||
-      FAILED(document->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(html.Receive())))) {
+  if (!document || FAILED(document->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(html.Receive())))) {
     return {};
   }
   TComPtr<IHTMLElement> element;

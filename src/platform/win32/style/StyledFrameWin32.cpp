@@ -132,7 +132,7 @@ void Shape(HWND window, const TStyleDefinition& style, TFrameState& state) {
   state.Shape = bounds;
   const int radius = style.Metric(TStyleMetric::CornerRadius);
   const HRGN region = radius > 0 ? ::CreateRoundRectRgn(bounds.Left, bounds.Top, bounds.Right + 1, bounds.Bottom + 1,
-                                                          2 * radius, 2 * radius)
+                                                        2 * radius, 2 * radius)
                                  : ::CreateRectRgn(bounds.Left, bounds.Top, bounds.Right, bounds.Bottom);
   // The window owns the region from here on.
   if (region && !::SetWindowRgn(window, region, TRUE)) ::DeleteObject(region);
@@ -160,10 +160,14 @@ void PaintFrame(HWND window, const TStyleDefinition& style, const TFrameState& s
 
 std::optional<TCaptionButton> ButtonOfHit(WPARAM hit) {
   switch (hit) {
-    case HTMINBUTTON: return TCaptionButton::Minimize;
-    case HTMAXBUTTON: return TCaptionButton::Maximize;
-    case HTCLOSE: return TCaptionButton::Close;
-    default: return std::nullopt;
+    case HTMINBUTTON:
+      return TCaptionButton::Minimize;
+    case HTMAXBUTTON:
+      return TCaptionButton::Maximize;
+    case HTCLOSE:
+      return TCaptionButton::Close;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -174,11 +178,16 @@ LRESULT HitTest(HWND window, const TStyleDefinition& style, POINT screen) {
   const int x = screen.x - windowRect.left, y = screen.y - windowRect.top;
   const TStyleHit hit = HitTestStyledWindow(layout, x, y);
   switch (hit) {
-    case TStyleHit::Nowhere: return HTNOWHERE;
-    case TStyleHit::MinimizeButton: return HTMINBUTTON;
-    case TStyleHit::MaximizeButton: return HTMAXBUTTON;
-    case TStyleHit::CloseButton: return HTCLOSE;
-    default: break;
+    case TStyleHit::Nowhere:
+      return HTNOWHERE;
+    case TStyleHit::MinimizeButton:
+      return HTMINBUTTON;
+    case TStyleHit::MaximizeButton:
+      return HTMAXBUTTON;
+    case TStyleHit::CloseButton:
+      return HTCLOSE;
+    default:
+      break;
   }
   const bool resizable = (::GetWindowLongW(window, GWL_STYLE) & WS_THICKFRAME) && !::IsZoomed(window);
   if (resizable) {
@@ -192,9 +201,12 @@ LRESULT HitTest(HWND window, const TStyleDefinition& style, POINT screen) {
     if (right) return HTRIGHT;
   }
   switch (hit) {
-    case TStyleHit::Client: return HTCLIENT;
-    case TStyleHit::Caption: return HTCAPTION;
-    default: return HTBORDER;
+    case TStyleHit::Client:
+      return HTCLIENT;
+    case TStyleHit::Caption:
+      return HTCAPTION;
+    default:
+      return HTBORDER;
   }
 }
 
@@ -233,7 +245,8 @@ std::optional<LRESULT> FrameMessage(HWND window, const TStyleDefinition& style, 
                                     WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCALCSIZE: {
-      RECT* proposed = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+      RECT* proposed =
+          wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
       const RECT windowRect = *proposed;
       const TStyleRect client = LayoutOf(window, style, windowRect).Client;
       *proposed = {windowRect.left + client.Left, windowRect.top + client.Top, windowRect.left + client.Right,
@@ -328,7 +341,8 @@ BOOL CALLBACK Restyle(HWND window, LPARAM styled) {
     state->Shape = {};
     if (!styled) ::SetWindowRgn(window, nullptr, FALSE);
   }
-  ::SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   return TRUE;
 }

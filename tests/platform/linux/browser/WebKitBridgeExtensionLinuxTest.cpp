@@ -88,7 +88,8 @@ TEST_F(WebKitBridgeExtensionLinuxTest, WhatKilledProgramsLeftIsRemoved) {
   // A running program's, held.
   fs::create_directories(FBridge / "RunningOne");
   const String held = FromUtf8((FBridge / "RunningOne" / "lumora-bridge.so").string());
-  TFileHandle running = TFileHandle::Open(held, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateNew);
+  TFileHandle running =
+      TFileHandle::Open(held, TFileAccess::ReadWrite, TFileShare::ReadWrite, TFileCreation::CreateNew);
   ASSERT_TRUE(running.IsOpen());
   ASSERT_TRUE(running.LockExclusive());
   // Something else in the folder is never followed: a link to a folder

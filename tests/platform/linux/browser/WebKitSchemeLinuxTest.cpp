@@ -111,7 +111,8 @@ std::string MakeClip(const TScratchDir& dir) {
   const std::string path = ToUtf8(dir.File(u"clip.webm"));
   const std::string description =
       "videotestsrc num-buffers=60 pattern=ball ! video/x-raw,width=240,height=180,framerate=30/1 ! "
-      "vp8enc keyframe-max-dist=10 deadline=1 ! webmmux ! filesink location=\"" + path + "\"";
+      "vp8enc keyframe-max-dist=10 deadline=1 ! webmmux ! filesink location=\"" +
+      path + "\"";
   GError* error = nullptr;
   GstElement* pipeline = gst_parse_launch(description.c_str(), &error);
   if (!pipeline) {
@@ -134,8 +135,8 @@ std::string MakeClip(const TScratchDir& dir) {
 // One second of 8 kHz, 8-bit mono silence as a WAVE file.
 std::string MakeTone() {
   const uint32_t samples = 8000;
-  std::string wave = "RIFF" + Le32(36 + samples) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(1) + Le32(8000) +
-                     Le32(8000) + Le16(1) + Le16(8) + "data" + Le32(samples);
+  std::string wave = "RIFF" + Le32(36 + samples) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(1) + Le32(8000) + Le32(8000) +
+                     Le16(1) + Le16(8) + "data" + Le32(samples);
   return wave + std::string(samples, '\x80');
 }
 
@@ -227,8 +228,7 @@ TEST(WebKitSchemeLinux, ServesAPackagedPageWithItsResources) {
 
     TWindow window;
     webkit_web_view_load_uri(window.View, "lmp://site/index.html");
-    window.RunUntil([&] { return window.Title.rfind("done:", 0) == 0 || window.Title.rfind("error:", 0) == 0; },
-                    60);
+    window.RunUntil([&] { return window.Title.rfind("done:", 0) == 0 || window.Title.rfind("error:", 0) == 0; }, 60);
     // Let the last frame reach the screen before the screenshot.
     window.RunUntil([] { return false; }, 1);
     if (const char* shots = std::getenv("LUMORA_SCREENSHOT_DIR")) {

@@ -68,8 +68,8 @@ class WebKitScriptBridgeLinuxTest : public ::testing::Test {
     int ends[2];
     EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
     GUnixFDList* fds = g_unix_fd_list_new_from_array(&ends[1], 1);
-    WebKitUserMessage* message =
-        WEBKIT_USER_MESSAGE(g_object_ref_sink(webkit_user_message_new_with_fd_list("lumora-bridge-channel", nullptr, fds)));
+    WebKitUserMessage* message = WEBKIT_USER_MESSAGE(
+        g_object_ref_sink(webkit_user_message_new_with_fd_list("lumora-bridge-channel", nullptr, fds)));
     gboolean handled = FALSE;
     g_signal_emit_by_name(FWeb, "user-message-received", message, &handled);
     EXPECT_TRUE(handled);

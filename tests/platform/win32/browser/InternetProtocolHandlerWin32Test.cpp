@@ -44,8 +44,9 @@ class TTrackedStream final : public TStream {
   }
   int64_t Write(const void*, int64_t) override { return 0; }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override {
-    FPosition = origin == TSeekOrigin::Beginning ? offset : origin == TSeekOrigin::Current ? FPosition + offset
-                                                                                          : Size() + offset;
+    FPosition = origin == TSeekOrigin::Beginning ? offset
+                : origin == TSeekOrigin::Current ? FPosition + offset
+                                                 : Size() + offset;
     return FPosition;
   }
   int64_t Size() override { return static_cast<int64_t>(FBytes.size()); }
@@ -300,7 +301,8 @@ TEST_F(ProtocolHandlerWin32Test, RequestsOfPagesOfOtherSchemesAreRefused) {
       TRecordingSink sink;
       if (asService) sink.Negotiator = &negotiator;
       const HRESULT result = handler->Start(L"lmp://site/ten.txt", &sink, asService ? nullptr : &bindInfo, 0, 0);
-      const std::string label = (c.Headers ? ToUtf8(FromWide(c.Headers)) : "no headers") + (asService ? " (service)" : "");
+      const std::string label =
+          (c.Headers ? ToUtf8(FromWide(c.Headers)) : "no headers") + (asService ? " (service)" : "");
       EXPECT_EQ(negotiator.Urls, std::vector<std::wstring>{L"lmp://site/ten.txt"}) << label;
       if (c.Refused) {
         EXPECT_EQ(result, INET_E_RESOURCE_NOT_FOUND) << label;
@@ -349,8 +351,7 @@ TEST_F(ProtocolHandlerWin32Test, OperationsWithoutEffectHaveTheirFixedResults) {
   TComPtr<IInternetProtocolRoot> root;
   EXPECT_EQ(handler->QueryInterface(IID_IInternetProtocolRoot, reinterpret_cast<void**>(root.Receive())), S_OK);
   TComPtr<IClassFactory> notThere;
-  EXPECT_EQ(handler->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(notThere.Receive())),
-            E_NOINTERFACE);
+  EXPECT_EQ(handler->QueryInterface(IID_IClassFactory, reinterpret_cast<void**>(notThere.Receive())), E_NOINTERFACE);
   EXPECT_FALSE(notThere);
 }
 
@@ -364,9 +365,9 @@ TEST_F(ProtocolHandlerWin32Test, FactoryMakesHandlersOnlyForTheirInterfaces) {
   for (const IID* iid : {&IID_IInternetProtocol, &IID_IUnknown}) {
     IUnknown* created = nullptr;
     // Handlers cannot be aggregated.
-    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.Get()), *iid,
-                                      reinterpret_cast<void**>(&created)),
-              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(
+        factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.Get()), *iid, reinterpret_cast<void**>(&created)),
+        CLASS_E_NOAGGREGATION);
     EXPECT_EQ(TInternetProtocolHandler::LiveCount(), Baseline);
     ASSERT_EQ(factory->CreateInstance(nullptr, *iid, reinterpret_cast<void**>(&created)), S_OK);
     EXPECT_EQ(TInternetProtocolHandler::LiveCount(), Baseline + 1);
@@ -440,8 +441,7 @@ class TBindCallback final : public IBindStatusCallback, public IHttpNegotiate {
     return S_OK;
   }
   STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO* info) override {
-    *flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA | BINDF_GETNEWESTVERSION |
-             BINDF_NOWRITECACHE;
+    *flags = BINDF_ASYNCHRONOUS | BINDF_ASYNCSTORAGE | BINDF_PULLDATA | BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE;
     const ULONG size = info->cbSize;
     std::memset(info, 0, size);
     info->cbSize = size;
@@ -556,8 +556,7 @@ TEST_F(ProtocolHandlerWin32Test, BindWithARefererOfAnotherSchemeFails) {
   ASSERT_EQ(Bind(L"lmp://site/ten.txt", bytes, nullptr, L"lmp://site/index.html"), S_OK);
   EXPECT_EQ(bytes, "0123456789");
   bytes.clear();
-  EXPECT_EQ(Bind(L"lmp://site/ten.txt", bytes, nullptr, L"http://127.0.0.1:8000/page.html"),
-            INET_E_RESOURCE_NOT_FOUND);
+  EXPECT_EQ(Bind(L"lmp://site/ten.txt", bytes, nullptr, L"http://127.0.0.1:8000/page.html"), INET_E_RESOURCE_NOT_FOUND);
   EXPECT_TRUE(bytes.empty());
   EXPECT_EQ(Requests, std::vector<String>{u"//site/ten.txt"});
   // The refused handler is kept by Wine's urlmon, as in the test above.
@@ -573,12 +572,9 @@ TEST_F(ProtocolHandlerWin32Test, ContentTypeIsReportedThroughTheUrlLayer) {
     const wchar_t* type;
   };
   const TCase cases[] = {
-      {L"lmp://site/index.html", L"text/html"},
-      {L"lmp://site/style.css", L"text/css"},
-      {L"lmp://site/app.mjs", L"text/javascript"},
-      {L"lmp://site/logo.svg", L"image/svg+xml"},
-      {L"lmp://site/code.wasm", L"application/wasm"},
-      {L"lmp://site/data.json", L"application/json"},
+      {L"lmp://site/index.html", L"text/html"},       {L"lmp://site/style.css", L"text/css"},
+      {L"lmp://site/app.mjs", L"text/javascript"},    {L"lmp://site/logo.svg", L"image/svg+xml"},
+      {L"lmp://site/code.wasm", L"application/wasm"}, {L"lmp://site/data.json", L"application/json"},
       {L"lmp://site/font.woff2", L"font/woff2"},
   };
   for (const TCase& c : cases) {

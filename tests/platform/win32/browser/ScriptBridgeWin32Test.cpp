@@ -51,7 +51,7 @@ namespace {
 struct TSoundCall {
   const void* Buffer;  // null: a stop
   DWORD Flags;
-  std::string Tag;     // the first sample of the sound, as it was at the call
+  std::string Tag;  // the first sample of the sound, as it was at the call
 };
 std::vector<TSoundCall>* SoundCalls = nullptr;
 void* RealPlaySound = nullptr;
@@ -344,7 +344,9 @@ check('nosound', function () { return ext.appPlayWav('media/none.wav'); });
   const DWORD once = SND_ASYNC | SND_MEMORY, loop = once | SND_LOOP;
   std::vector<std::string> seen;
   for (const TSoundCall& call : sounds) {
-    seen.push_back(call.Buffer ? call.Tag + (call.Flags == loop ? " loop" : call.Flags == once ? " once" : " ?")
+    seen.push_back(call.Buffer ? call.Tag + (call.Flags == loop   ? " loop"
+                                             : call.Flags == once ? " once"
+                                                                  : " ?")
                                : std::string("stop"));
   }
   // (The services stop the sound before they touch the buffer, and the
@@ -371,7 +373,9 @@ TEST_F(ScriptBridgeWin32Test, TheSharedServiceCasesAnswerAsOnLinux) {
   EXPECT_EQ(lines, expected);
 
   EXPECT_FALSE(DirectoryExists(Scratch.File(u"made")));
-  EXPECT_EQ(ReadWholeFile(ExeDir() + u"written.txt"), "\xEF\xBB\xBF" "bare name\r\n");
+  EXPECT_EQ(ReadWholeFile(ExeDir() + u"written.txt"),
+            "\xEF\xBB\xBF"
+            "bare name\r\n");
   EXPECT_EQ(RegistryText(L"Software\\Lumora Test\\Kept", L"kept"), "sz:yes");
   HKEY page = nullptr;
   EXPECT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Lumora Test\\Page", 0, KEY_READ, &page),
@@ -405,8 +409,8 @@ TEST_F(ScriptBridgeWin32Test, CallsFromDocumentsOfOtherOriginsAreRefused) {
     argument.bstrVal = ::SysAllocString(L"frame");
     DISPPARAMS parameters{&argument, nullptr, 1, 0};
     TVariant result;
-    const HRESULT hr = external->InvokeEx(kJsSayHello, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
-                                          result.Get(), nullptr, static_cast<IServiceProvider*>(&Site));
+    const HRESULT hr = external->InvokeEx(kJsSayHello, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, result.Get(),
+                                          nullptr, static_cast<IServiceProvider*>(&Site));
     ::VariantClear(&argument);
     Site.Window = nullptr;
     return hr == S_OK ? ToUtf8(VariantText(*result)) : "failed " + std::to_string(hr);
@@ -446,11 +450,13 @@ TEST_F(ScriptBridgeWin32Test, PagesRunProgramsThroughTheShell) {
   const String log = Scratch.File(u"ran.log");
   const TScopedEnv logged("LUMORA_RUN_PROBE_LOG", ToUtf8(log));
   const std::string tool = JsQuoted(ToUtf8(ExeDir() + u"tool.exe"));
-  EXPECT_EQ(Run("check('with', function () { return ext.appOpenFileWith('tool.exe', 'beside.txt'); });\n"
-                "check('shell', function () { return ext.appShellExec('ignored', '" + tool + "'); });\n"
-                "check('open', function () { return ext.appOpenFile('tools/inside.exe'); });\n"),
-            (std::vector<std::string>{"with=undefined:undefined", "shell=undefined:undefined",
-                                      "open=undefined:undefined"}));
+  EXPECT_EQ(
+      Run("check('with', function () { return ext.appOpenFileWith('tool.exe', 'beside.txt'); });\n"
+          "check('shell', function () { return ext.appShellExec('ignored', '" +
+          tool +
+          "'); });\n"
+          "check('open', function () { return ext.appOpenFile('tools/inside.exe'); });\n"),
+      (std::vector<std::string>{"with=undefined:undefined", "shell=undefined:undefined", "open=undefined:undefined"}));
 
   // The runs, each "path" line with the "arg" lines after it, in any order.
   std::vector<std::string> runs;

@@ -48,12 +48,9 @@ TEST_F(ScriptCallWin32Test, ValuesComeBackAsThePageReturnsThem) {
     bool Flag;
     const char16_t* Text;
   } cases[] = {
-      {u"appCanClose", {0}, K::Boolean, 0, true, u""},
-      {u"appCanClose", {1}, K::Boolean, 0, false, u""},
-      {u"sum", {2, 40}, K::Number, 42, false, u""},
-      {u"saysNo", {}, K::Text, 0, false, u"no"},
-      {u"nothing", {}, K::Empty, 0, false, u""},
-      {u"nullish", {}, K::Null, 0, false, u""},
+      {u"appCanClose", {0}, K::Boolean, 0, true, u""}, {u"appCanClose", {1}, K::Boolean, 0, false, u""},
+      {u"sum", {2, 40}, K::Number, 42, false, u""},    {u"saysNo", {}, K::Text, 0, false, u"no"},
+      {u"nothing", {}, K::Empty, 0, false, u""},       {u"nullish", {}, K::Null, 0, false, u""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(ToUtf8(c.Name));

@@ -62,7 +62,9 @@ TEST(SiteTemplatesWin32Test, ExpansionKeepsTheBytesWhateverTheCodePage) {
   const std::string utf8 = "caf\xC3\xA9 \xC4\x81 \xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC \x81\x8D";
   const std::string password = TExeHtmlSite::kArchivePassword;
   const std::string archive = BuildZip({
-      {.Name = "site/index.html", .Data = "<p>" + utf8 + "<!--template:part.html--></p>", .Method = 8,
+      {.Name = "site/index.html",
+       .Data = "<p>" + utf8 + "<!--template:part.html--></p>",
+       .Method = 8,
        .Password = password},
       {.Name = "site/part.html", .Data = "\xC3\xBC" + utf8, .Method = 8, .Password = password},
   });

@@ -183,8 +183,7 @@ TEST_F(WebBrowserHostWin32Test, DocumentHostAnswersAsTheFormAsks) {
   EXPECT_EQ((*goOn).boolVal, VARIANT_TRUE);
   Host->SetScriptErrorsHandled(false);
   TVariant untouched;
-  EXPECT_NE(commands->Exec(&kCgidDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, untouched.Get()),
-            S_OK);
+  EXPECT_NE(commands->Exec(&kCgidDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, untouched.Get()), S_OK);
   EXPECT_EQ((*untouched).vt, VT_EMPTY);
   EXPECT_EQ(commands->Exec(nullptr, OLECMDID_SHOWSCRIPTERROR, 0, nullptr, nullptr),
             static_cast<HRESULT>(OLECMDERR_E_UNKNOWNGROUP));
@@ -195,8 +194,8 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   Host->Events.OnGetIDsOfNames = [&](const String& name) { return bridge.FunctionIDByName(name); };
   std::vector<TJsValue> received;
   int calls = 0;
-  Host->Events.OnInvoke = [&](int32_t ID, const TExternalCaller&, const std::vector<TJsValue>& Params,
-                              TJsValue& Result, TJsError& Error) {
+  Host->Events.OnInvoke = [&](int32_t ID, const TExternalCaller&, const std::vector<TJsValue>& Params, TJsValue& Result,
+                              TJsError& Error) {
     ++calls;
     received = Params;
     if (ID == kJsAppReadFile) {
@@ -246,8 +245,8 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   DISPPARAMS parameters{arguments, nullptr, 2, 0};
   TVariant result;
   EXCEPINFO error{};
-  ASSERT_EQ(external->Invoke(kJsAppReadFile, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters,
-                             result.Get(), &error, nullptr),
+  ASSERT_EQ(external->Invoke(kJsAppReadFile, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, result.Get(),
+                             &error, nullptr),
             S_OK);
   EXPECT_EQ(received, (std::vector<TJsValue>{TJsValue::Number(7), TJsValue::Boolean(true)}));
   EXPECT_EQ(VariantText(*result), u"contents");
@@ -281,8 +280,8 @@ TEST_F(WebBrowserHostWin32Test, ExternalNameLookupReachesTheFunctionTable) {
   for (IDispatch* dispatch : {external.Get(), siteDispatch.Get()}) {
     DISPPARAMS none{};
     TVariant flags, userMode;
-    ASSERT_EQ(dispatch->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, flags.Get(),
-                               nullptr, nullptr),
+    ASSERT_EQ(dispatch->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, flags.Get(), nullptr,
+                               nullptr),
               S_OK);
     EXPECT_EQ((*flags).vt, VT_I4);
     EXPECT_EQ((*flags).lVal, DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS);
@@ -347,8 +346,7 @@ TEST_F(WebBrowserHostWin32Test, ExternalJudgesTheCallerBeforeReadingArgumentsAnd
     ++judged;
     return allowed;
   };
-  Host->Events.OnInvoke = [&](int32_t, const TExternalCaller&, const std::vector<TJsValue>&, TJsValue&,
-                              TJsError&) {
+  Host->Events.OnInvoke = [&](int32_t, const TExternalCaller&, const std::vector<TJsValue>&, TJsValue&, TJsError&) {
     ++calls;
     return TExternalOutcome::Done;
   };
@@ -439,10 +437,12 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
   EXPECT_EQ(invoke(DISPID_WINDOWCLOSING, {cancelOut, flag(true)}), S_OK);
   EXPECT_EQ(cancel, VARIANT_TRUE);
 
-  const std::vector<std::pair<const char*, int>> expected = {
-      {"left", 100 + DISPID_WINDOWSETLEFT},     {"top", 100 + DISPID_WINDOWSETTOP},
-      {"width", 100 + DISPID_WINDOWSETWIDTH},   {"height", 100 + DISPID_WINDOWSETHEIGHT},
-      {"resizable", 0},                         {"closing", 1}};
+  const std::vector<std::pair<const char*, int>> expected = {{"left", 100 + DISPID_WINDOWSETLEFT},
+                                                             {"top", 100 + DISPID_WINDOWSETTOP},
+                                                             {"width", 100 + DISPID_WINDOWSETWIDTH},
+                                                             {"height", 100 + DISPID_WINDOWSETHEIGHT},
+                                                             {"resizable", 0},
+                                                             {"closing", 1}};
   EXPECT_EQ(seen, expected);
 
   // BeforeNavigate2 hands on the URL, the request's extra headers (the
@@ -491,8 +491,8 @@ TEST_F(WebBrowserHostWin32Test, EventSinkMapsTheControlsEvents) {
   // user did (the user's flags, not the others); a handler's refusal, or
   // its failure, cancels the request.
   target = nullptr;
-  EXPECT_EQ(invoke(DISPID_NEWWINDOW3, {urlArgument, contextArgument, number(NWMF_USERINITED | NWMF_FIRST), cancelOut,
-                                       targetOut}),
+  EXPECT_EQ(invoke(DISPID_NEWWINDOW3,
+                   {urlArgument, contextArgument, number(NWMF_USERINITED | NWMF_FIRST), cancelOut, targetOut}),
             S_OK);
   ASSERT_NE(target, nullptr);
   target->Release();

@@ -209,7 +209,8 @@ void FinalizeBinding(JSObjectRef function) { delete static_cast<TBinding*>(JSObj
 void OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, gpointer) {
   int ends[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
-  g_object_set_data_full(G_OBJECT(page), kChannelKey, new std::shared_ptr<TChannel>(std::make_shared<TChannel>(ends[0])),
+  g_object_set_data_full(G_OBJECT(page), kChannelKey,
+                         new std::shared_ptr<TChannel>(std::make_shared<TChannel>(ends[0])),
                          [](gpointer data) { delete static_cast<std::shared_ptr<TChannel>*>(data); });
   // The list takes the view's end and closes it here once the message has
   // carried a copy across.
@@ -273,7 +274,7 @@ void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKit
 
 // WebKit's entry point. data is ("script", "scheme") from the runtime.
 extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(WebKitWebExtension* extension,
-                                                                              GVariant* data) {
+                                                                               GVariant* data) {
   using namespace lumora;
   if (data == nullptr || !g_variant_is_of_type(data, G_VARIANT_TYPE("(ss)"))) return;
   const char* script = nullptr;
@@ -292,5 +293,6 @@ extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(W
     delete owned;
   });
   g_signal_connect(extension, "page-created", G_CALLBACK(OnPageCreated), nullptr);
-  g_signal_connect(webkit_script_world_get_default(), "window-object-cleared", G_CALLBACK(OnWindowObjectCleared), state);
+  g_signal_connect(webkit_script_world_get_default(), "window-object-cleared", G_CALLBACK(OnWindowObjectCleared),
+                   state);
 }
