@@ -81,12 +81,10 @@ first_window() {
 # wait_window NAME [SECONDS]: prints the id of the first visible window
 # whose title is exactly NAME, waiting for it to appear (60 s by default: a
 # WebKit window can take many seconds to show on a loaded machine, and the
-# limit costs nothing when the window comes).
-wait_window() {
-  local name="$1" seconds="${2:-60}"
-  wait_until "$seconds" first_window "$name" > /dev/null || return 1
-  first_window "$name"
-}
+# limit costs nothing when the window comes). The id is the one the
+# successful look prints: looking again could miss a window that a
+# program unmaps for a moment while it starts.
+wait_window() { wait_until "${2:-60}" first_window "$1"; }
 
 # window_sized NAME WIDTHxHEIGHT: the id of a visible window titled NAME
 # with that size; false when there is none.
