@@ -43,6 +43,11 @@ bool TBrowserView::PageClosesWindow(bool isChild, bool otherOriginsShown) {
   return true;
 }
 
+bool TBrowserView::UserLinkLeadsBack(const String& url) {
+  if (!HasScheme(url, kSiteScheme) || !ShowsForeignPage()) return false;
+  return OnReturnToSite && OnReturnToSite(url);
+}
+
 bool TBrowserView::ExternalAnswers(const TExternalCaller& caller) const {
   return ShowsSitePage() && (!caller.Named || HasScheme(caller.DocumentURL, kSiteScheme));
 }

@@ -155,6 +155,11 @@ class TBrowserView {
   // page of another origin. Raises OnWindowClosing when the close goes
   // ahead; false when it is refused. The handler may free the view.
   bool PageClosesWindow(bool isChild, bool otherOriginsShown = false);
+  // The user followed a link to url on a page of another origin at the
+  // top: true when it leads into the site and OnReturnToSite lets the view
+  // load it itself, as its own navigation (the page's Referer would be
+  // refused by the site's scheme).
+  bool UserLinkLeadsBack(const String& url);
   // window.external answers pages of the site only: the view shows one at
   // the top and, when the browser names the calling document, that is one
   // too. ExternalID is the identifier of name, or -1 while it does not

@@ -128,6 +128,7 @@ class TBrowserViewLinux final : public TBrowserView {
   using TBrowserView::IsRefusedNavigation;
   using TBrowserView::PageClosesWindow;
   using TBrowserView::ShowsForeignPage;
+  using TBrowserView::UserLinkLeadsBack;
 
  protected:
   void SetAllowTextSelectImpl(bool allow) override;
@@ -278,10 +279,10 @@ void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message,
   TBrowserViewLinux* self = Self(data);
   auto* view = static_cast<WebKitWebView*>(self->NativeHandle());
   TGCharPtr uri(jsc_value_to_string(webkit_javascript_result_get_js_value(message)));
-  if (!uri || !self->ShowsForeignPage() || !HasScheme(FromUtf8(uri.get()), kSiteScheme)) return;
+  if (!uri) return;
   const String target = UrlFromWebKit(uri.get());
   bool allowed = false;
-  RunHandler([&] { allowed = self->OnReturnToSite && self->OnReturnToSite(target); });
+  RunHandler([&] { allowed = self->UserLinkLeadsBack(target); });
   if (allowed) LoadFromProgram(view, uri.get());
 }
 

@@ -120,12 +120,7 @@ void TBrowserViewWin32::ConnectEvents() {
     if (OnBeforeNavigate) OnBeforeNavigate(URL, Cancel);
   };
   events.OnUserFollowsLink = [this](const String& URL) {
-    // A link into the site the user followed on a page of another origin
-    // at the top: the program loads it at the top as its own navigation,
-    // without the page's Referer (which the site's scheme refuses), once
-    // the form has said it is no entry it would save or run.
-    if (!HasScheme(URL, kSiteScheme) || !ShowsForeignPage()) return;
-    if (!OnReturnToSite || !OnReturnToSite(URL)) return;
+    if (!UserLinkLeadsBack(URL)) return;
     FProgramLoad = URL;
     FHost->Navigate(URL);
   };
