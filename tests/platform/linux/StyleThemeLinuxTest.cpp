@@ -42,8 +42,12 @@ class StyleThemeLinuxTest : public ::testing::Test {
   }
   void TearDown() override { ApplyStyleToWindows(nullptr); }
 
-  // Shows a fresh window and returns what it looks like once drawn.
-  GdkPixbuf* Screenshot(bool decorated, int& width, int& height) {
+  // Shows a fresh window and returns what it looks like once drawn: the
+  // first "draw" can come before its pixels reach the screen (the window
+  // then still reads black), so the window is read again until `shown`
+  // accepts what it shows or the time runs out.
+  GdkPixbuf* Screenshot(bool decorated, int& width, int& height,
+                        const std::function<bool(GdkPixbuf*, int, int)>& shown) {
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     FWindow = window;
     gtk_window_set_title(GTK_WINDOW(window), "Styled");
@@ -61,7 +65,13 @@ class StyleThemeLinuxTest : public ::testing::Test {
     GdkWindow* gdkWindow = gtk_widget_get_window(window);
     width = gdk_window_get_width(gdkWindow);
     height = gdk_window_get_height(gdkWindow);
-    return gdk_pixbuf_get_from_window(gdkWindow, 0, 0, width, height);
+    GdkPixbuf* shot = nullptr;
+    RunUntil([&] {
+      if (shot) g_object_unref(shot);
+      shot = gdk_pixbuf_get_from_window(gdkWindow, 0, 0, width, height);
+      return shot && shown(shot, width, height);
+    });
+    return shot;
   }
 
   void TearDownWindow() {
@@ -76,9 +86,11 @@ TEST_F(StyleThemeLinuxTest, AStyledWindowHasTheStylesCaptionFrameAndBackground) 
   const TStyleDefinition carbon = EmbeddedStyle(u"CARBON");
   ApplyStyleToWindows(&carbon);
   int width = 0, height = 0;
-  GdkPixbuf* shot = Screenshot(true, width, height);
-  ASSERT_NE(shot, nullptr);
   using Role = TStyleColorRole;
+  GdkPixbuf* shot = Screenshot(true, width, height, [&](GdkPixbuf* s, int w, int h) {
+    return PixelAt(s, w / 2, h - 30) == carbon.Color(Role::Window).Rgb;
+  });
+  ASSERT_NE(shot, nullptr);
   if (const char* keep = g_getenv("LUMORA_KEEP_SCREENSHOT")) gdk_pixbuf_save(shot, keep, "png", nullptr, nullptr);
   const uint32_t caption = PixelAt(shot, width / 2, 4);
   // Without a window manager the window may never be focused: the caption
@@ -95,14 +107,17 @@ TEST_F(StyleThemeLinuxTest, ABorderlessWindowGetsNoCaptionAndWindowsRestoresTheT
   const TStyleDefinition sky = EmbeddedStyle(u"SKY");
   ApplyStyleToWindows(&sky);
   int width = 0, height = 0;
-  GdkPixbuf* shot = Screenshot(false, width, height);
+  GdkPixbuf* shot = Screenshot(false, width, height, [&](GdkPixbuf* s, int w, int) {
+    return PixelAt(s, w / 2, 4) == sky.Color(TStyleColorRole::Window).Rgb;
+  });
   ASSERT_NE(shot, nullptr);
   EXPECT_EQ(PixelAt(shot, width / 2, 4), sky.Color(TStyleColorRole::Window).Rgb);
   g_object_unref(shot);
   TearDownWindow();
 
   ApplyStyleToWindows(nullptr);
-  shot = Screenshot(true, width, height);
+  // The toolkit's own look is light, never the black of a window not yet shown.
+  shot = Screenshot(true, width, height, [](GdkPixbuf* s, int w, int h) { return PixelAt(s, w / 2, h / 2) != 0; });
   ASSERT_NE(shot, nullptr);
   EXPECT_NE(PixelAt(shot, width / 2, height / 2), sky.Color(TStyleColorRole::Window).Rgb);
   g_object_unref(shot);
