@@ -66,8 +66,8 @@ bool MayOpenWindow(StringView scheme, StringView openerURL, bool userAction) {
 }
 
 bool MayCloseOnRequest(StringView scheme, StringView shownURL, bool openedByPage, bool otherOriginsShown) {
-  if (openedByPage) return !IsForeignPage(scheme, shownURL);
-  return HasScheme(shownURL, scheme) && !otherOriginsShown;
+  if (otherOriginsShown) return false;
+  return openedByPage ? !IsForeignPage(scheme, shownURL) : HasScheme(shownURL, scheme);
 }
 
 }  // namespace lumora

@@ -67,11 +67,12 @@ bool MayOpenWindow(StringView scheme, StringView openerURL, bool userAction);
 // top.close(), another window's opener.close(). shownURL is the window's
 // top page; otherOriginsShown tells whether a page of another origin is
 // shown where it could have asked (a frame of the window, another window
-// of the program). The main window closes only for a page of scheme with
-// no such page around, whatever the cost to a site page that frames
+// of the program). A window closes only while it shows no page of another
+// origin and none is around, whatever the cost to a site page that frames
 // another origin: its own close is then refused too, the user's close
-// button still works. A window a page opened closes while it shows no
-// page of another origin (about:blank, where it starts, is its opener's).
+// button still works. The main window closes only for a page of scheme; a
+// window a page opened also for about:blank, where it starts (its
+// opener's).
 bool MayCloseOnRequest(StringView scheme, StringView shownURL, bool openedByPage, bool otherOriginsShown);
 
 }  // namespace lumora

@@ -153,13 +153,12 @@ void TBrowserViewWin32::ConnectEvents() {
     if (OnNavigateComplete) OnNavigateComplete(URL);
   };
   // The event does not say who asked: the top page, a frame of it
-  // (top.close()) or a page in another window (opener.close()); while any
-  // of them is of another origin the main window stays (the user's own
-  // close still works). Which window this is, the program knows, not the
-  // page.
+  // (top.close()) or a page in another window (opener.close(), or any
+  // window that found this one by its name); while any of them is of
+  // another origin the window stays (the user's own close still works).
+  // Which window this is, the program knows, not the page.
   events.OnWindowClosing = [this](bool, bool& Cancel) {
-    const bool opened = IsChildWindow();
-    Cancel = !PageClosesWindow(opened, !opened && OtherOriginsAround());
+    Cancel = !PageClosesWindow(IsChildWindow(), OtherOriginsAround());
   };
   events.OnWindowSetLeft = [this](int value) {
     if (OnWindowSetLeft) OnWindowSetLeft(value);

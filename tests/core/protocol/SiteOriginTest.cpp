@@ -109,8 +109,9 @@ TEST(SiteOriginTest, AWindowClosesForNoPageOfAnotherOrigin) {
       {u"http://127.0.0.1/", false, false, false},
       {u"about:blank", false, false, false},
       {u"", false, false, false},
-      {u"lmp://site/popup.html", true, true, true},
-      {u"about:blank", true, false, true},  // where a new window starts
+      {u"lmp://site/popup.html", true, false, true},
+      {u"lmp://site/popup.html", true, true, false},  // opener.close() of a foreign page it opened
+      {u"about:blank", true, false, true},            // where a new window starts
       {u"http://127.0.0.1/", true, false, false},
       {u"file:///C:/a.html", true, false, false},
   };

@@ -291,6 +291,37 @@ TEST_F(BrowserViewWin32Test, PagesOfOtherOriginsCloseNoWindowOfTheProgram) {
   EXPECT_EQ(closings, (std::vector<String>{u"popup", u"main", u"main"}));
 }
 
+// A window a page opened that shows a site page: a foreign page in a
+// window it opened in turn (opener.close()), or anywhere else in the
+// program, might be the one asking, so it stays until that page is gone.
+TEST_F(BrowserViewWin32Test, APopupShowingASitePageClosesForNoPageOfAnotherOrigin) {
+  const std::unique_ptr<TFormWindow> window = TFormWindow::Create();
+  const std::unique_ptr<TFormWindow> popupWindow = TFormWindow::Create();
+  const std::unique_ptr<TFormWindow> innerWindow = TFormWindow::Create();
+  const std::unique_ptr<TBrowserView> view = TBrowserView::Create(*window);
+  const std::unique_ptr<TBrowserView> popup = TBrowserView::Create(*popupWindow, view.get());
+  std::unique_ptr<TBrowserView> inner = TBrowserView::Create(*innerWindow, popup.get());
+  int closings = 0;
+  popup->OnWindowClosing = [&](bool) { ++closings; };
+  const TComPtr<IDispatch> popupSink = EventSinkOf(HostOf(*popup));
+  ASSERT_TRUE(popupSink);
+  popup->Navigate(u"lmp://site/popup.html");
+  ASSERT_TRUE(PumpUntil([&] { return HasScheme(HostOf(*popup).LocationURL(), u"lmp"); }));
+
+  TForeignSite foreign;
+  foreign.Show(*inner);
+  EXPECT_TRUE(RaiseWindowClosing(popupSink.Get(), true));
+  foreign.Show(*view);
+  inner.reset();
+  EXPECT_TRUE(RaiseWindowClosing(popupSink.Get(), true));
+  EXPECT_EQ(closings, 0);
+
+  view->Navigate(u"about:blank");
+  ASSERT_TRUE(PumpUntil([&] { return HostOf(*view).LocationURL() == u"about:blank"; }));
+  EXPECT_FALSE(RaiseWindowClosing(popupSink.Get(), true));
+  EXPECT_EQ(closings, 1);
+}
+
 // A page of another origin (a frame's, as the control names the opener)
 // opens a window only on the user's action; the site's pages always. The
 // first event of a request (NewWindow2) names no opener: while a page of
