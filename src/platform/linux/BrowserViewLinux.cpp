@@ -1,6 +1,9 @@
-// The browser component over a WebKitGTK web view. Each view has its own
-// user content manager, so that the window.close() message names the view
-// that sent it; a view opened by a page shares its opener's web process.
+// The browser component over a WebKitGTK web view. A view opened by a page
+// shares its opener's web process. The page's requests that a view may take
+// only from its own top page (window.close(), a link back into the site)
+// reach it as messages from the web process extension, which knows the
+// frame that asks; WebKit's own close signal and the user content
+// manager's script messages do not say that much.
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
@@ -32,76 +35,17 @@ namespace lumora {
 
 namespace {
 
-constexpr char kCloseHandler[] = "lumoraWindowClose";
 // How long ExecScriptEx waits for a page function.
 constexpr guint kScriptTimeoutMs = 10000;
 // How often that wait looks whether the page is asking the user something.
 constexpr guint kScriptTimeoutTickMs = 250;
 
-// WebKit reports window.close() only for windows a script opened, and
-// only until their first navigation: the main page's close is replaced by
-// a message instead. A window a page opened runs its opener's user content
-// (WebKit copies the opener's configuration), so the message could not say
-// which view sent it; such windows keep the native close, which WebKit
-// reports on their own view.
-//
-// Only pages of the site may close the program. The message handler lives
-// in a script world of its own, which page scripts and frames of any
-// origin cannot reach; the site's top page asks it through an event on its
-// own document, which no page of another origin can touch.
-constexpr char kCloseWorld[] = "lumora";
-constexpr char kCloseEvent[] = "lumora-window-close";
-constexpr char kCloseScript[] = R"((function () {
-  if (location.protocol !== '__SCHEME__' || window.opener) return;
-  var post = function () { document.dispatchEvent(new Event('__EVENT__')); };
-  try { Object.defineProperty(window, 'close', { value: post, writable: true, configurable: true }); }
-  catch (e) { window.close = post; }
-})();)";
-constexpr char kCloseListener[] = R"((function () {
-  if (location.protocol !== '__SCHEME__' || window.opener) return;
-  document.addEventListener('__EVENT__', function () {
-    window.webkit.messageHandlers.lumoraWindowClose.postMessage(0);
-  });
-})();)";
-
-// The way back from a page of another origin at the top, which WebKit
-// keeps from navigating into the site: a link into the site that the user
-// clicks (a trusted click, which no page script can make; one the page
-// prevents stays prevented) is reported from the same private world, and
-// the program loads it itself.
-constexpr char kReturnHandler[] = "lumoraReturnToSite";
-constexpr char kReturnListener[] = R"((function () {
-  if (location.protocol === '__SCHEME__') return;
-  window.addEventListener('click', function (event) {
-    if (!event.isTrusted || event.defaultPrevented || event.button !== 0 || !event.target.closest) return;
-    var link = event.target.closest('a[href], area[href]');
-    if (!link || String(link.href).toLowerCase().indexOf('__SCHEME__') !== 0) return;
-    window.webkit.messageHandlers.lumoraReturnToSite.postMessage(String(link.href));
-  });
-})();)";
-
-std::string CloseSource(const char* source) {
-  std::string text = source;
-  const std::string scheme = ToUtf8(kSiteScheme) + ":";
-  for (const auto& [marker, value] :
-       {std::pair<std::string, std::string>{"__SCHEME__", scheme}, {"__EVENT__", kCloseEvent}}) {
-    for (size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at + value.size())) {
-      text.replace(at, marker.size(), value);
-    }
-  }
-  return text;
-}
-
-// A script of the program's private world in every top page, and the
-// message handler it posts to, which only that world reaches.
-void AddPrivateListener(WebKitUserContentManager* manager, const char* source, const char* handler) {
-  WebKitUserScript* script =
-      webkit_user_script_new_for_world(CloseSource(source).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kCloseWorld, nullptr, nullptr);
-  webkit_user_content_manager_add_script(manager, script);
-  webkit_user_script_unref(script);
-  webkit_user_content_manager_register_script_message_handler_in_world(manager, handler, kCloseWorld);
-}
+// The messages of the web process extension (webext/BridgeExtension.cpp):
+// the window.close() of the view's top page of the site, and the address
+// of a link into the site that the user followed on its top page of
+// another origin.
+constexpr char kCloseMessage[] = "lumora-window-close";
+constexpr char kReturnMessage[] = "lumora-return-to-site";
 
 constexpr char kNoSelectSheet[] =
     "*:not(input):not(textarea):not([contenteditable]) { -webkit-user-select: none !important; "
@@ -129,6 +73,10 @@ class TBrowserViewLinux final : public TBrowserView {
   using TBrowserView::PageClosesWindow;
   using TBrowserView::ShowsForeignPage;
   using TBrowserView::UserLinkLeadsBack;
+
+  // The view has shown a page other than the about:blank a new window
+  // starts with.
+  bool LeftStartPage = false;
 
  protected:
   void SetAllowTextSelectImpl(bool allow) override;
@@ -207,6 +155,24 @@ void LoadFromProgram(WebKitWebView* view, const char* uri) {
   webkit_web_view_load_uri(view, uri);
 }
 
+// The view's data marking a step through its history that the program
+// itself is taking (OnDecidePolicy), until the next page commits.
+constexpr char kHistoryStep[] = "lumora-history-step";
+
+// The entry of the view's history nearest to the current one that holds
+// uri, back or forward; nullptr when there is none.
+WebKitBackForwardListItem* HistoryItemOf(WebKitWebView* view, const char* uri) {
+  WebKitBackForwardList* list = webkit_web_view_get_back_forward_list(view);
+  const auto length = static_cast<gint>(webkit_back_forward_list_get_length(list));
+  for (gint step = 0; step < length; ++step) {
+    for (const gint index : {-step, step}) {
+      WebKitBackForwardListItem* item = webkit_back_forward_list_get_nth_item(list, index);
+      if (item != nullptr && g_strcmp0(webkit_back_forward_list_item_get_uri(item), uri) == 0) return item;
+    }
+  }
+  return nullptr;
+}
+
 // Whether uri is the load LoadFromProgram started; the mark is used up.
 bool TakeProgramLoad(WebKitWebView* view, const char* uri) {
   const auto* pending = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kProgramLoad));
@@ -236,9 +202,24 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
     // The way back to the site after the user followed a link away: the
     // history the user (or the page) steps back through holds only pages
     // that were shown. (A link into the site that the user clicks never
-    // gets here: WebKit refuses it first; see OnReturnMessage.)
-    if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD) return FALSE;
+    // gets here: WebKit refuses it first; see ReturnToSite.) A step the
+    // foreign page asked for (history.back()) is taken again as the
+    // program's own, as the history keys take it: WebKit tells the view of
+    // the page's own step only once the site's page has started, and a
+    // view that still names a foreign page refuses that page's first calls
+    // of window.external (its pageshow handler's). Should WebKit ask about
+    // the program's step too, it goes ahead as it is.
+    if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD && g_object_steal_data(G_OBJECT(view), kHistoryStep) != nullptr) {
+      return FALSE;
+    }
+    WebKitBackForwardListItem* item = kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD
+                                          ? HistoryItemOf(view, webkit_uri_request_get_uri(request))
+                                          : nullptr;
     webkit_policy_decision_ignore(decision);
+    if (item != nullptr) {
+      g_object_set_data(G_OBJECT(view), kHistoryStep, GINT_TO_POINTER(1));
+      webkit_web_view_go_to_back_forward_list_item(view, item);
+    }
     return TRUE;
   }
   bool cancel = false;
@@ -257,46 +238,58 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
 }
 
 void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+  TBrowserViewLinux* self = Self(data);
+  if (event == WEBKIT_LOAD_COMMITTED) {
+    g_object_set_data(G_OBJECT(view), kHistoryStep, nullptr);
+    if (g_strcmp0(webkit_web_view_get_uri(view), "about:blank") != 0) self->LeftStartPage = true;
+  }
   if (event != WEBKIT_LOAD_FINISHED) return;
   const String url = ShownURL(view);
-  TBrowserView* self = Self(data);
   RunHandler([&] {
     if (self->OnNavigateComplete) self->OnNavigateComplete(url);
   });
-}
-
-void OnCloseMessage(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer data) {
-  TBrowserViewLinux* self = Self(data);
-  const bool child = self->IsChildWindow();
-  RunHandler([self, child] { self->PageClosesWindow(child); });
 }
 
 // A link into the site the user clicked on a page of another origin: the
 // program loads it at the top as its own navigation, so that the scheme
 // serves it, while every request the foreign page itself makes stays
 // refused. Nothing is saved or run for it.
-void OnReturnMessage(WebKitUserContentManager*, WebKitJavascriptResult* message, gpointer data) {
-  TBrowserViewLinux* self = Self(data);
-  auto* view = static_cast<WebKitWebView*>(self->NativeHandle());
-  TGCharPtr uri(jsc_value_to_string(webkit_javascript_result_get_js_value(message)));
-  if (!uri) return;
-  const String target = UrlFromWebKit(uri.get());
+void ReturnToSite(TBrowserViewLinux* self, WebKitWebView* view, const char* uri) {
+  const String target = UrlFromWebKit(uri);
   bool allowed = false;
   RunHandler([&] { allowed = self->UserLinkLeadsBack(target); });
-  if (allowed) LoadFromProgram(view, uri.get());
+  if (allowed) LoadFromProgram(view, uri);
+}
+
+// The extension's messages (kCloseMessage, kReturnMessage); others are
+// left to the view's other listeners.
+gboolean OnViewMessage(WebKitWebView* view, WebKitUserMessage* message, gpointer data) {
+  TBrowserViewLinux* self = Self(data);
+  const char* name = webkit_user_message_get_name(message);
+  if (g_strcmp0(name, kCloseMessage) == 0) {
+    const bool child = self->IsChildWindow();
+    RunHandler([self, child] { self->PageClosesWindow(child); });
+    return TRUE;
+  }
+  if (g_strcmp0(name, kReturnMessage) != 0) return FALSE;
+  GVariant* parameters = webkit_user_message_get_parameters(message);
+  if (parameters != nullptr && g_variant_is_of_type(parameters, G_VARIANT_TYPE_STRING)) {
+    ReturnToSite(self, view, g_variant_get_string(parameters, nullptr));
+  }
+  return TRUE;
 }
 
 // WebKit's own close: raised for any script its rules let close the
 // window, whatever its origin: the page, a frame of it (top.close()), or a
 // page the window opened (opener.close()); the signal does not say which.
-// The main window closes only by the message above, which only a top page
-// of the site can send. A window a page opened keeps the native close, but
-// only while it shows a page of the site (or the about:blank it starts
-// with, its opener's).
+// A window closes by the extension's message instead, which only its top
+// page of the site sends. A window a page opened keeps the native close
+// only while it has shown nothing but the about:blank it starts with,
+// whose script is its opener's.
 void OnNativeClose(WebKitWebView*, gpointer data) {
-  if (!Self(data)->IsChildWindow()) return;
-  if (Self(data)->ShowsForeignPage()) return;
-  OnCloseMessage(nullptr, nullptr, data);
+  TBrowserViewLinux* self = Self(data);
+  if (!self->IsChildWindow() || self->LeftStartPage) return;
+  RunHandler([self] { self->PageClosesWindow(true); });
 }
 
 gboolean OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer) {
@@ -453,17 +446,9 @@ TBrowserViewLinux::TBrowserViewLinux(TBrowserView* related) : TBrowserView(relat
     return CallExternal(ID, {}, Params, Result, Error);
   };
   AddWebKitScriptBridge(WEBKIT_WEB_VIEW(view), ExternalCall);
-  WebKitUserScript* script =
-      webkit_user_script_new(CloseSource(kCloseScript).c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
-                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-  webkit_user_content_manager_add_script(Manager, script);
-  webkit_user_script_unref(script);
-  AddPrivateListener(Manager, kCloseListener, kCloseHandler);
-  g_signal_connect(Manager, "script-message-received::lumoraWindowClose", G_CALLBACK(OnCloseMessage), this);
-  AddPrivateListener(Manager, kReturnListener, kReturnHandler);
-  g_signal_connect(Manager, "script-message-received::lumoraReturnToSite", G_CALLBACK(OnReturnMessage), this);
 
   WebKitWebView* web = WEBKIT_WEB_VIEW(view);
+  g_signal_connect(web, "user-message-received", G_CALLBACK(OnViewMessage), this);
   // Pages may open windows from script, not only from a click.
   webkit_settings_set_javascript_can_open_windows_automatically(webkit_web_view_get_settings(web), TRUE);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), this);
@@ -486,7 +471,6 @@ TBrowserViewLinux::~TBrowserViewLinux() {
   // The view outlives this object until the idle below: calls still on
   // their way must not find it.
   DetachWebKitScriptBridge(web);
-  g_signal_handlers_disconnect_by_data(Manager, this);
   if (NoSelectSheet) webkit_user_style_sheet_unref(NoSelectSheet);
   // The view may be the one whose signal is being handled right now: it
   // leaves its window now and is destroyed once control is back in the loop.

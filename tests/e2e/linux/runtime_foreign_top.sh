@@ -55,6 +55,46 @@ windows_are Opener 2 || fail "a foreign page closed its popup: $(visible_windows
 pass "a foreign page in a popup closes neither its opener nor its own window"
 closes "the main window"
 
+# A popup of the site that shows a site page, and a foreign page beside it:
+# framed in it (top.close()) or opened from it (opener.close()). Neither
+# closes the site's popup; the popup's own window.close() still does.
+cat > "$SCRATCH/web/popcloser.html" <<HTML
+<!DOCTYPE html><html><body>Foreign<script>
+$FOREIGN_REPORT
+var route = window.opener ? 'opener' : 'frame';
+(window.opener || window.top).close();
+reportNow('tried', route);
+</script></body></html>
+HTML
+page popclose popup.html <<HTML
+<!DOCTYPE html><html><body><h1>Site popup</h1><script>
+document.addEventListener('keydown', function (event) { if (event.key === 'c') window.close(); });
+if (location.search === '?frame') {
+  document.body.appendChild(document.createElement('iframe')).src = '$WEB/popcloser.html';
+} else {
+  window.open('$WEB/popcloser.html', 'foreign', 'width=210,height=150');
+}
+</script></body></html>
+HTML
+site_popup_gone() { ! window_sized Popclose 420x310 > /dev/null; }
+for route in frame opener; do
+  page popclose index.html <<HTML
+<!DOCTYPE html><html><body><h1>Main</h1><script>window.open('popup.html?$route', 'site', 'width=420,height=310');</script></body></html>
+HTML
+  make_app popclose "IndexPage=site/index.html" "AppTitle=Popclose"
+  : > "$FOREIGN_LOG"
+  "$SCRATCH/popclose.app" & pid=$!
+  main="$(wait_window Popclose)" || fail "no main window"
+  popup="$(wait_until 20 window_sized Popclose 420x310)" || fail "$route: the site's popup did not show"
+  wait_until 20 was_reported "tried=$route" || fail "$route: the foreign page did not load"
+  expect_nothing_for 3 site_popup_gone || fail "the foreign page's $route.close() closed the site's popup"
+  press_key "$popup" c
+  wait_until 10 site_popup_gone || fail "$route: the popup's own window.close() left it open"
+  gone "$pid" && fail "$route: the popup's window.close() ended the program"
+  closes "the main window ($route)"
+done
+pass "a foreign page framed in or opened from a site's popup cannot close it; the popup's own page can"
+
 # The main window goes to a foreign page by location.replace, which leaves
 # a history of one page: the foreign page's window.close() is refused, and
 # closing the window does not ask the foreign page's appCanClose.
@@ -75,8 +115,8 @@ pass "a foreign top page cannot close the main window nor keep it open"
 
 
 # The way back. The user follows a link from the site to a foreign page in
-# the main window; a link the user follows on it, and every back and
-# forward route of a browser, lead back into the site. Nothing the foreign
+# the main window or in a popup of the site; a link the user follows on it,
+# and every back and forward route of a browser, lead back into the site. Nothing the foreign
 # page does by itself leads there, and its link to an entry the program
 # would run does not run it.
 SHOWN="$SCRATCH/shown.txt"
@@ -105,7 +145,9 @@ window.addEventListener('pageshow', function () { pointed = false; reportNow('aw
 setTimeout(function () { location.href = 'lmp://site/index.html?via=script'; }, 100);
 </script></body></html>
 HTML
-make_app back "IndexPage=site/index.html" "AppTitle=Back"
+page back start.html <<HTML
+<!DOCTYPE html><html><body><h1>Opener</h1><script>window.open('index.html', 'site', 'width=620,height=410');</script></body></html>
+HTML
 
 # shown: the search part of the site page shown last ("" for none yet).
 shown() { sed '1s/^\xEF\xBB\xBF//' "$SHOWN" 2>/dev/null | tr -d '\r\n' || true; }
@@ -113,8 +155,8 @@ shows() { [ "$(shown)" = "shown=$1" ]; }
 # point X% Y%: the pointer to that place of the window.
 point() {
   local size width height
-  size="$(size_of "$main")"; width="${size%x*}"; height="${size#*x}"
-  xdotool mousemove --window "$main" $((width * $1 / 100)) $((height * $2 / 100))
+  size="$(size_of "$win")"; width="${size%x*}"; height="${size#*x}"
+  xdotool mousemove --window "$win" $((width * $1 / 100)) $((height * $2 / 100))
 }
 # at X% Y% BUTTON: a click of the mouse button at that place of the window.
 at() { point "$1" "$2"; xdotool click "$3"; }
@@ -123,7 +165,7 @@ pointed=0
 # the button has seen the pointer arrive.
 press_page_back() {
   pointed=$((pointed + 1))
-  xdotool mousemove --window "$main" 1 1
+  xdotool mousemove --window "$win" 1 1
   point 75 90
   wait_until 15 reported_times away=pointed "$pointed" || fail "the foreign page's button never saw the pointer"
   xdotool click 1
@@ -132,12 +174,11 @@ press_page_back() {
 # or the page's history.back() (page back).
 go() {
   case "$1" in
-    key) press_key "$main" "$2" ;;
+    key) press_key "$win" "$2" ;;
     button) at 25 50 "$2" ;;
     page) press_page_back ;;
   esac
 }
-aways=0
 # away_again: the foreign page shows once more than before.
 away_again() {
   aways=$((aways + 1))
@@ -145,43 +186,56 @@ away_again() {
   [ "$(reported away=shown)" = "$aways" ] || fail "$1: the foreign page showed twice"
 }
 
-: > "$FOREIGN_LOG"
-"$SCRATCH/back.app" & pid=$!
-main="$(wait_window Back)" || fail "no main window"
-wait_until 20 shows "" || fail "the site's page did not show"
-rm -f "$SHOWN"
-at 50 50 1
-away_again "the link to the foreign page"
-! wait_until 3 test -e "$SHOWN" || fail "the foreign page went back into the site by itself: $(shown)"
-at 75 25 1
-! wait_until 3 test -e "$SCRATCH/ran.log" || fail "the foreign page's link ran an entry"
-at 25 50 1
-wait_until 15 shows "?via=link" || fail "the foreign page's link into the site was refused: '$(shown)'"
-pass "a link on a foreign page leads back into the site, never to an entry it would run"
+# The site's page is the main window's, or a popup's that the start page
+# opens.
+for where in main popup; do
+  if [ "$where" = main ]; then make_app back "IndexPage=site/index.html" "AppTitle=Back"
+  else make_app back "IndexPage=site/start.html" "AppTitle=Back"; fi
+  : > "$FOREIGN_LOG"
+  rm -f "$SHOWN" "$SCRATCH/ran.log"
+  aways=0 pointed=0
+  "$SCRATCH/back.app" & pid=$!
+  main="$(wait_window Back)" || fail "no main window"
+  win="$main"
+  if [ "$where" = popup ]; then
+    win="$(wait_until 20 window_sized Back 620x410)" || fail "the site's popup did not show"
+    main="$(xdotool search --onlyvisible --name '^Back$' | grep -vx "$win" | head -n 1)"
+  fi
+  wait_until 20 shows "" || fail "$where: the site's page did not show"
+  rm -f "$SHOWN"
+  at 50 50 1
+  away_again "the link to the foreign page"
+  ! wait_until 3 test -e "$SHOWN" || fail "$where: the foreign page went back into the site by itself: $(shown)"
+  at 75 25 1
+  ! wait_until 3 test -e "$SCRATCH/ran.log" || fail "$where: the foreign page's link ran an entry"
+  at 25 50 1
+  wait_until 15 shows "?via=link" || fail "$where: the foreign page's link into the site was refused: '$(shown)'"
+  pass "$where: a link on a foreign page leads back into the site, never to an entry it would run"
 
-rm -f "$SHOWN"
-go key alt+Left
-away_again "Alt+Left from the site"
-! wait_until 2 test -e "$SHOWN" || fail "one Alt+Left went back twice"
-for routes in "key alt+Left|key alt+Right" "key BackSpace|key shift+BackSpace" "button 8|button 9" \
-              "page back|key alt+Right" "key XF86Back|key XF86Forward"; do
   rm -f "$SHOWN"
-  go ${routes%|*}
-  wait_until 15 shows "" || fail "${routes%|*} on the foreign page did not go back into the site: '$(shown)'"
+  go key alt+Left
+  away_again "Alt+Left from the site"
+  ! wait_until 2 test -e "$SHOWN" || fail "$where: one Alt+Left went back twice"
+  for routes in "key alt+Left|key alt+Right" "key BackSpace|key shift+BackSpace" "button 8|button 9" \
+                "page back|key alt+Right" "key XF86Back|key XF86Forward"; do
+    rm -f "$SHOWN"
+    go ${routes%|*}
+    wait_until 15 shows "" || fail "$where: ${routes%|*} on the foreign page did not go back into the site: '$(shown)'"
+    rm -f "$SHOWN"
+    go ${routes#*|}
+    away_again "${routes#*|}"
+    ! wait_until 2 test -e "$SHOWN" || fail "$where: one ${routes#*|} went forward twice"
+  done
+  pass "$where: back and forward by keys, mouse buttons and history.back() lead between the site and the foreign page"
+
+  at 75 72 1
   rm -f "$SHOWN"
-  go ${routes#*|}
-  away_again "${routes#*|}"
-  ! wait_until 2 test -e "$SHOWN" || fail "one ${routes#*|} went forward twice"
+  go key BackSpace
+  ! wait_until 3 test -e "$SHOWN" || fail "$where: Backspace in a text field went back"
+  pass "$where: Backspace in a text field stays"
+  [ ! -e "$SCRATCH/ran.log" ] || fail "$where: an entry ran"
+  closes "the $where window"
 done
-pass "back and forward by keys, mouse buttons and history.back() lead between the site and the foreign page"
-
-at 75 72 1
-rm -f "$SHOWN"
-go key BackSpace
-! wait_until 3 test -e "$SHOWN" || fail "Backspace in a text field went back"
-pass "Backspace in a text field stays"
-[ ! -e "$SCRATCH/ran.log" ] || fail "an entry ran"
-closes "the window"
 
 # Windows a frame of another origin opens: only on the user's action, as in
 # a browser; not by its script alone, nor through a blank frame of its own.
@@ -208,6 +262,7 @@ make_app framer "IndexPage=site/index.html" "AppTitle=Framer"
 : > "$FOREIGN_LOG"
 "$SCRATCH/framer.app" & pid=$!
 main="$(wait_window Framer)" || fail "no main window"
+win="$main"
 wait_until 20 grep -q '^scripted=' "$FOREIGN_LOG" || fail "the foreign frame did not load"
 was_reported "scripted=null,null,null,null" || fail "a foreign frame opened windows by script: $(grep scripted= "$FOREIGN_LOG")"
 ! wait_until 3 was_reported popped=1 || fail "a window the foreign frame opened loaded"

@@ -98,3 +98,34 @@ close_window "$main"
 wait_exit "$pid"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
 pass "closed popups are freed when the next window opens: the windows do not pile up"
+
+# The opener closes the windows it opened: one still blank, which it wrote
+# into itself, and one that shows a page of the site.
+page closer index.html <<'HTML'
+<!DOCTYPE html><html><body><h1>Closer</h1><script>
+var blank = window.open('', 'blank', 'width=230,height=170');
+blank.document.write('<h2>Blank</h2>');
+var site = window.open('third.html', 'site', 'width=260,height=180');
+document.addEventListener('keydown', function (event) {
+  if (event.key === 'b') blank.close();
+  if (event.key === 's') site.close();
+});
+</script></body></html>
+HTML
+page closer third.html <<'HTML'
+<!DOCTYPE html><html><body><h2>Third</h2></body></html>
+HTML
+make_app closer "IndexPage=site/index.html" "AppTitle=Closer"
+"$SCRATCH/closer.app" & pid=$!
+main="$(wait_window Closer)" || fail "no main window"
+for popup in "b 230x170" "s 260x180"; do
+  wait_until 20 window_sized Closer "${popup#* }" > /dev/null || fail "no ${popup#* } popup"
+  main="$(xdotool search --onlyvisible --name '^Closer$' | while read -r id; do
+    case "$(size_of "$id")" in 230x170|260x180) ;; *) echo "$id" ;; esac; done | head -n 1)"
+  press_key "$main" "${popup% *}"
+  wait_until 10 eval '! window_sized Closer "${popup#* }" > /dev/null' || fail "the opener's close left the ${popup#* } popup open"
+done
+gone "$pid" && fail "closing the popups ended the program"
+close_window "$main"
+wait_exit "$pid"
+pass "the opener's w.close() closes a popup it opened, blank or showing a site page"

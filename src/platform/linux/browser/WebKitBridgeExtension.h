@@ -25,7 +25,9 @@ namespace lumora {
 // that start meanwhile carry window.external for pages of scheme ("lmp").
 // The first holder of a context writes the file, the last one removes it.
 // A failure (no usable folder) is written to standard error: pages then
-// have no window.external, and nothing is raised.
+// have no window.external, their window.close() and the way back by a link
+// from a page of another origin do nothing (the extension carries both),
+// and nothing is raised.
 class TWebKitBridgeExtension {
  public:
   TWebKitBridgeExtension(WebKitWebContext* context, const String& scheme);

@@ -14,6 +14,14 @@
 //
 // Each call asks its own frame where it is: a frame that shows a page of
 // another scheme by now, or is gone, reaches nothing.
+//
+// The extension also tells the page's own view, in messages no page can
+// send or forge, of the two requests a view may only take from the page at
+// its top: the window.close() of a top page of the site, and a link into
+// the site that the user follows on a top page of another origin. WebKit's
+// own close signal and the user content manager's script messages cannot
+// say that much: the first is raised for any script WebKit lets close the
+// window, and a window a page opened runs its opener's user content.
 #include <JavaScriptCore/JavaScript.h>
 #include <gio/gunixfdlist.h>
 #include <sys/socket.h>
@@ -80,12 +88,19 @@ class TChannel {
   bool FBroken = false;
 };
 
+// The messages the browser view listens for (BrowserViewLinux.cpp).
+constexpr char kCloseMessage[] = "lumora-window-close";
+constexpr char kReturnMessage[] = "lumora-return-to-site";
+
 // What the runtime handed the extension: the bridge script and the site's
-// scheme, and the class of the native call function.
+// scheme, the classes of the native functions, and the script world of the
+// extension's own listeners, which no page script reaches.
 struct TExtension {
   std::string Script;
   std::string SchemePrefix;  // "lmp:"
   JSClassRef CallClass = nullptr;
+  JSClassRef MessageClass = nullptr;
+  WebKitScriptWorld* PrivateWorld = nullptr;
 };
 
 // What a frame's native call function knows: its frame and its page's
@@ -206,6 +221,111 @@ JSValueRef CallProgram(JSContextRef context, JSObjectRef function, JSObjectRef, 
 
 void FinalizeBinding(JSObjectRef function) { delete static_cast<TBinding*>(JSObjectGetPrivate(function)); }
 
+// What a native message function knows: the message it sends, its page and
+// top frame (held weakly), and which kind of page that frame must show
+// when it is called: a page of the site, or one of another origin.
+struct TMessageBinding {
+  TMessageBinding(const char* name, WebKitWebPage* page, WebKitFrame* frame, bool fromSite, const TExtension& extension)
+      : Name(name), FromSite(fromSite), Extension(extension) {
+    g_weak_ref_init(&Page, page);
+    g_weak_ref_init(&Frame, frame);
+  }
+  ~TMessageBinding() {
+    g_weak_ref_clear(&Page);
+    g_weak_ref_clear(&Frame);
+  }
+  TMessageBinding(const TMessageBinding&) = delete;
+  TMessageBinding& operator=(const TMessageBinding&) = delete;
+
+  const char* Name;
+  GWeakRef Page;
+  GWeakRef Frame;
+  bool FromSite;
+  const TExtension& Extension;
+};
+
+// The native message function: send(text?). It sends its message to the
+// page's view while its frame is still the page's top frame and shows the
+// kind of page it was made for; otherwise it does nothing.
+JSValueRef SendToView(JSContextRef context, JSObjectRef function, JSObjectRef, size_t count,
+                      const JSValueRef arguments[], JSValueRef*) {
+  auto& binding = *static_cast<TMessageBinding*>(JSObjectGetPrivate(function));
+  const JSValueRef undefined = JSValueMakeUndefined(context);
+  auto* frame = static_cast<WebKitFrame*>(g_weak_ref_get(&binding.Frame));
+  auto* page = static_cast<WebKitWebPage*>(g_weak_ref_get(&binding.Page));
+  const bool sends = frame != nullptr && page != nullptr && webkit_frame_is_main_frame(frame) &&
+                     IsSitePage(webkit_frame_get_uri(frame), binding.Extension) == binding.FromSite;
+  if (sends) {
+    GVariant* parameter = nullptr;
+    if (count > 0) {
+      JSStringRef text = JSValueToStringCopy(context, arguments[0], nullptr);
+      if (text != nullptr) {
+        std::string utf8(JSStringGetMaximumUTF8CStringSize(text), '\0');
+        utf8.resize(JSStringGetUTF8CString(text, utf8.data(), utf8.size()) - 1);
+        JSStringRelease(text);
+        parameter = g_variant_new_string(utf8.c_str());
+      }
+    }
+    webkit_web_page_send_message_to_view(page, webkit_user_message_new(binding.Name, parameter), nullptr, nullptr,
+                                         nullptr);
+  }
+  if (frame != nullptr) g_object_unref(frame);
+  if (page != nullptr) g_object_unref(page);
+  return undefined;
+}
+
+void FinalizeMessageBinding(JSObjectRef function) {
+  delete static_cast<TMessageBinding*>(JSObjectGetPrivate(function));
+}
+
+// Evaluates source, a function expression, in context and calls it with a
+// native function that sends name to the view of page.
+void RunWithMessage(JSGlobalContextRef context, const std::string& source, const char* name, WebKitWebPage* page,
+                    WebKitFrame* frame, bool fromSite, const TExtension& extension) {
+  JSStringRef script = JSStringCreateWithUTF8CString(source.c_str());
+  JSValueRef factory = JSEvaluateScript(context, script, nullptr, nullptr, 1, nullptr);
+  JSStringRelease(script);
+  if (factory == nullptr || !JSValueIsObject(context, factory)) return;
+  JSValueRef send =
+      JSObjectMake(context, extension.MessageClass, new TMessageBinding(name, page, frame, fromSite, extension));
+  JSObjectCallAsFunction(context, JSValueToObject(context, factory, nullptr), nullptr, 1, &send, nullptr);
+}
+
+// window.close() of a top page of the site asks its own view, which alone
+// decides; a frame of another origin that calls top.close() reaches the
+// browser's own close (a cross-origin window hands out its built-in
+// functions only), which the view ignores. The page may replace it, as it
+// could the browser's.
+constexpr char kCloseScript[] = R"((function (send) {
+  var close = function () { send(); };
+  try { Object.defineProperty(window, 'close', { value: close, writable: true, configurable: true }); }
+  catch (e) { window.close = close; }
+}))";
+
+// The way back from a top page of another origin, which WebKit keeps from
+// navigating into the site: a link into the site that the user clicks (a
+// trusted click, which no page script can make; one the page prevents
+// stays prevented) is told to the view, which loads it itself. The
+// listener lives in the extension's own world: the page's scripts see
+// neither it nor the function it sends with, and cannot change the DOM
+// functions it uses.
+constexpr char kReturnScript[] = R"((function (send) {
+  window.addEventListener('click', function (event) {
+    if (!event.isTrusted || event.defaultPrevented || event.button !== 0 || !event.target.closest) return;
+    var link = event.target.closest('a[href], area[href]');
+    if (link && String(link.href).toLowerCase().indexOf('__SCHEME__') === 0) send(String(link.href));
+  });
+}))";
+
+std::string WithScheme(const char* source, const TExtension& extension) {
+  std::string script = source;
+  const std::string marker = "__SCHEME__";
+  for (size_t at = script.find(marker); at != std::string::npos; at = script.find(marker, at)) {
+    script.replace(at, marker.size(), extension.SchemePrefix);
+  }
+  return script;
+}
+
 void OnPageCreated(WebKitWebExtension*, WebKitWebPage* page, gpointer) {
   int ends[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
@@ -238,29 +358,38 @@ constexpr char kOpenGuard[] = R"((function () {
 })();)";
 
 void GuardWindowOpen(JSGlobalContextRef context, const TExtension& extension) {
-  std::string script = kOpenGuard;
-  const std::string marker = "__SCHEME__";
-  script.replace(script.find(marker), marker.size(), extension.SchemePrefix);
-  JSStringRef source = JSStringCreateWithUTF8CString(script.c_str());
+  JSStringRef source = JSStringCreateWithUTF8CString(WithScheme(kOpenGuard, extension).c_str());
   JSEvaluateScript(context, source, nullptr, nullptr, 1, nullptr);
   JSStringRelease(source);
 }
 
+// The frame's script context in world, through the C API, which the GLib
+// one wraps and which hands a string's UTF-16 units over as they are (lone
+// surrogates included).
+JSGlobalContextRef ContextOf(WebKitFrame* frame, WebKitScriptWorld* world) {
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  return webkit_frame_get_javascript_context_for_script_world(frame, world);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
 void OnWindowObjectCleared(WebKitScriptWorld* world, WebKitWebPage* page, WebKitFrame* frame, gpointer data) {
   const auto& extension = *static_cast<TExtension*>(data);
-  if (!IsSitePage(webkit_frame_get_uri(frame), extension)) {
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    GuardWindowOpen(webkit_frame_get_javascript_context_for_script_world(frame, world), extension);
-    G_GNUC_END_IGNORE_DEPRECATIONS
+  const bool site = IsSitePage(webkit_frame_get_uri(frame), extension);
+  JSGlobalContextRef context = ContextOf(frame, world);
+  if (webkit_frame_is_main_frame(frame)) {
+    if (site) {
+      RunWithMessage(context, kCloseScript, kCloseMessage, page, frame, true, extension);
+    } else {
+      RunWithMessage(ContextOf(frame, extension.PrivateWorld), WithScheme(kReturnScript, extension), kReturnMessage,
+                     page, frame, false, extension);
+    }
+  }
+  if (!site) {
+    GuardWindowOpen(context, extension);
     return;
   }
   auto* channel = static_cast<std::shared_ptr<TChannel>*>(g_object_get_data(G_OBJECT(page), kChannelKey));
   if (channel == nullptr) return;
-  // The C API, which the GLib one wraps, is the one that hands a string's
-  // UTF-16 units over as they are (lone surrogates included).
-  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-  JSGlobalContextRef context = webkit_frame_get_javascript_context_for_script_world(frame, world);
-  G_GNUC_END_IGNORE_DEPRECATIONS
   JSStringRef source = JSStringCreateWithUTF8CString(extension.Script.c_str());
   JSValueRef factory = JSEvaluateScript(context, source, nullptr, nullptr, 1, nullptr);
   JSStringRelease(source);
@@ -286,10 +415,18 @@ extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(W
   definition.callAsFunction = CallProgram;
   definition.finalize = FinalizeBinding;
   state->CallClass = JSClassCreate(&definition);
+  JSClassDefinition message = kJSClassDefinitionEmpty;
+  message.className = "LumoraViewMessage";
+  message.callAsFunction = SendToView;
+  message.finalize = FinalizeMessageBinding;
+  state->MessageClass = JSClassCreate(&message);
+  state->PrivateWorld = webkit_script_world_new();
   // The state lives as long as the extension, which is the process's.
   g_object_set_data_full(G_OBJECT(extension), "lumora-bridge", state, [](gpointer p) {
     auto* owned = static_cast<TExtension*>(p);
     JSClassRelease(owned->CallClass);
+    JSClassRelease(owned->MessageClass);
+    g_object_unref(owned->PrivateWorld);
     delete owned;
   });
   g_signal_connect(extension, "page-created", G_CALLBACK(OnPageCreated), nullptr);
