@@ -182,8 +182,14 @@ TEST_F(StyledWindowWin32Test, CaptionButtonsShowHoverAndPressAndActOnRelease) {
   const LPARAM onClose = MAKELPARAM(bounds.left + MiddleX(close), bounds.top + MiddleY(close));
   // A point of the button's face beside its glyph.
   auto face = [&] { return PixelAt(window, close.Left + 2, MiddleY(close)); };
-  const TStyleColor caption = Color(::GetActiveWindow() == window ? Role::CaptionActive : Role::CaptionInactive);
-  EXPECT_EQ(face(), caption);
+  // Without a window manager Wine may hand the activation to the window
+  // or take it away at any pump: the caption is in the active or the
+  // inactive colour, and neither is a button's hover or press.
+  const auto isCaption = [&](TStyleColor color) {
+    return color == Color(Role::CaptionActive) || color == Color(Role::CaptionInactive);
+  };
+  ASSERT_FALSE(isCaption(Color(Role::ButtonHover)) || isCaption(Color(Role::ButtonPressed)));
+  EXPECT_TRUE(isCaption(face())) << std::hex << face().Rgb;
   auto clientPoint = [&](int x, int y) {
     POINT point{bounds.left + x, bounds.top + y};
     ::ScreenToClient(window, &point);
@@ -193,14 +199,14 @@ TEST_F(StyledWindowWin32Test, CaptionButtonsShowHoverAndPressAndActOnRelease) {
   ::SendMessageW(window, WM_NCMOUSEMOVE, HTCLOSE, onClose);
   EXPECT_EQ(face(), Color(Role::ButtonHover));
   ::SendMessageW(window, WM_NCMOUSELEAVE, 0, 0);
-  EXPECT_EQ(face(), caption);
+  EXPECT_TRUE(isCaption(face())) << std::hex << face().Rgb;
 
   // Pressed, dragged off (no press shown, nothing happens on release) ...
   ::SendMessageW(window, WM_NCLBUTTONDOWN, HTCLOSE, onClose);
   EXPECT_EQ(face(), Color(Role::ButtonPressed));
   EXPECT_EQ(::GetCapture(), window);
   ::SendMessageW(window, WM_MOUSEMOVE, 0, clientPoint(MiddleX(layout.Client), MiddleY(layout.Client)));
-  EXPECT_EQ(face(), caption);
+  EXPECT_TRUE(isCaption(face())) << std::hex << face().Rgb;
   ::SendMessageW(window, WM_LBUTTONUP, 0, clientPoint(MiddleX(layout.Client), MiddleY(layout.Client)));
   EXPECT_EQ(closeQueries, 0);
   EXPECT_EQ(::GetCapture(), nullptr);
@@ -212,7 +218,7 @@ TEST_F(StyledWindowWin32Test, CaptionButtonsShowHoverAndPressAndActOnRelease) {
   ::SendMessageW(window, WM_LBUTTONUP, 0, clientPoint(MiddleX(close), MiddleY(close)));
   Pump();
   EXPECT_EQ(closeQueries, 1);
-  EXPECT_EQ(face(), caption);
+  EXPECT_TRUE(isCaption(face())) << std::hex << face().Rgb;
 
   // The maximise button maximises (checked at once: with no window manager
   // Wine gives the window its old size back soon after).
