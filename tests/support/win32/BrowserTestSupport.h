@@ -72,8 +72,12 @@ inline TComPtr<IDispatch> EventSinkOf(TWebBrowserHost& host) {
   CONNECTDATA data{};
   ULONG fetched = 0;
   if (connections->Next(1, &data, &fetched) != S_OK || fetched != 1) return {};
-  const TComPtr<IUnknown> sink = TComPtr<IUnknown>::Adopt(data.pUnk);
-  return Query<IDispatch>(sink.Get(), IID_IDispatch);
+  // Wine's enumerator hands the sink over without the reference COM's
+  // contract gives the caller: releasing it as ours would free the sink
+  // while the control and the host still use it. The reference returned is
+  // the one Query takes; on Windows the one Next gave is left over, which
+  // costs a test no more than the sink's memory.
+  return Query<IDispatch>(data.pUnk, IID_IDispatch);
 }
 
 // Raises BeforeNavigate2 on the sink as the control does: its seven
