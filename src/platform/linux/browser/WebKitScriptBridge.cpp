@@ -36,6 +36,13 @@ constexpr long kNextCallMicroseconds = 200;
 constexpr gint64 kRunMicroseconds = 8000;
 // Most calls arrive whole in one read of this size.
 constexpr size_t kReceiveBytes = 64 * 1024;
+// A page's call can overtake the news of the page itself: the channel is a
+// path of its own beside WebKit's, so a page that calls as it loads (a
+// window a page opened, a step back from another site) may be heard of
+// before its view knows it shows it. A call the view refuses is asked
+// again, as the loop runs, for this long before the refusal is sent.
+constexpr gint64 kRefusalWaitMicroseconds = 2 * G_USEC_PER_SEC;
+constexpr guint kRefusalRetryMs = 10;
 
 class TChannel;
 
@@ -73,6 +80,8 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
     FOwner = nullptr;
     if (FSource != 0) g_source_remove(FSource);
     FSource = 0;
+    if (FRetrySource != 0) g_source_remove(FRetrySource);
+    FRetrySource = 0;
   }
 
  private:
@@ -83,6 +92,11 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
     for (;;) {
       const uint64_t answered = self->FAnswered;
       if (!self->Receive()) break;
+      // A refused call waits (OnRetry), and nothing more is read meanwhile.
+      if (self->FRetrySource != 0) {
+        self->FSource = 0;
+        return G_SOURCE_REMOVE;
+      }
       // A page that calls in a loop sends its next call moments after its
       // answer: it is taken here, without a round of the main loop, for a
       // while, and then the loop has its turn.
@@ -128,21 +142,47 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
   }
 
   bool Serve(size_t whole) {
-    int32_t id = 0;
-    std::vector<TJsValue> params;
-    if (!ParseBridgeCall(FInput.data() + kBridgeFrameHeaderBytes, whole - kBridgeFrameHeaderBytes, id, params)) {
+    FPending = {};
+    if (!ParseBridgeCall(FInput.data() + kBridgeFrameHeaderBytes, whole - kBridgeFrameHeaderBytes, FPending.ID,
+                         FPending.Params)) {
       return false;
     }
+    FPending.RefusedUntil = g_get_monotonic_time() + kRefusalWaitMicroseconds;
+    return Answer();
+  }
+
+  // Puts the pending call to the view and sends its answer, or, while the
+  // view refuses it and may yet learn of its page, has it asked again.
+  bool Answer() {
     TJsValue result;
     TJsError error;
     // A copy: the function may close the window and free the view.
     const TExternalCall call = FOwner != nullptr && FOwner->Call != nullptr ? *FOwner->Call : TExternalCall();
-    const TExternalOutcome outcome = call ? call(id, params, result, error) : TExternalOutcome::Refused;
+    const TExternalOutcome outcome =
+        call ? call(FPending.ID, FPending.Params, result, error) : TExternalOutcome::Refused;
+    if (outcome == TExternalOutcome::Refused && FOwner != nullptr && FOwner->Call != nullptr &&
+        g_get_monotonic_time() < FPending.RefusedUntil) {
+      if (FRetrySource == 0) FRetrySource = g_timeout_add(kRefusalRetryMs, OnRetry, this);
+      return true;
+    }
     if (outcome == TExternalOutcome::Refused)
       error = {u"SecurityError", u"window.external: the program refuses calls from this page"};
     const bool ok = outcome == TExternalOutcome::Done;
     ++FAnswered;
+    FPending = {};
     return Send(BridgeAnswerFrame(ok, result, error));
+  }
+
+  static gboolean OnRetry(gpointer data) {
+    const std::shared_ptr<TChannel> self = static_cast<TChannel*>(data)->shared_from_this();
+    self->FRetrySource = 0;
+    if (!self->Answer()) {
+      if (self->FOwner != nullptr) self->FOwner->Drop(self.get());
+      return G_SOURCE_REMOVE;
+    }
+    // Answered: the page's next call is read as before.
+    if (self->FRetrySource == 0 && self->FOwner != nullptr) self->Start();
+    return G_SOURCE_REMOVE;
   }
 
   bool Send(const std::string& frame) {
@@ -173,6 +213,13 @@ class TChannel : public std::enable_shared_from_this<TChannel> {
   std::vector<uint8_t> FInput;
   size_t FFilled = 0;
   uint64_t FAnswered = 0;
+  // The call being answered, kept while a refusal waits.
+  struct TPendingCall {
+    int32_t ID = 0;
+    std::vector<TJsValue> Params;
+    gint64 RefusedUntil = 0;
+  } FPending;
+  guint FRetrySource = 0;
 };
 
 TViewBridge::~TViewBridge() {

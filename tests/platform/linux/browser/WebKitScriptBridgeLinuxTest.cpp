@@ -164,6 +164,23 @@ TEST_F(WebKitScriptBridgeLinuxTest, CallsReachTheHandlerOnlyFromTheSite) {
   EXPECT_EQ(FCalls.size(), calls);
 }
 
+// The channel is a path of its own beside WebKit's: a page that calls as
+// it loads can be heard before its view knows it shows the page. Such a
+// call waits for the view rather than being refused at once.
+TEST_F(WebKitScriptBridgeLinuxTest, ACallThatOvertakesTheNewsOfItsPageWaitsForIt) {
+  const int page = Connect();
+  g_timeout_add(
+      100,
+      [](gpointer web) {
+        webkit_web_view_load_html(WEBKIT_WEB_VIEW(web), "<p>page</p>", "lmp://site/popup.html");
+        return G_SOURCE_REMOVE;
+      },
+      FWeb);
+  const TAnswer answer = Read(Exchange(page, BridgeCallFrame(9999, {})));
+  EXPECT_TRUE(answer.Ok) << ToUtf8(answer.Error.Message);
+  EXPECT_EQ(FCalls.size(), 1u);
+}
+
 TEST_F(WebKitScriptBridgeLinuxTest, AnythingButWholeCallsClosesTheChannel) {
   Show("lmp://site/index.html");
   const std::string call = BridgeCallFrame(9999, {TJsValue::Text(u"x")});
