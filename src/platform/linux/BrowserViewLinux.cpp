@@ -155,24 +155,6 @@ void LoadFromProgram(WebKitWebView* view, const char* uri) {
   webkit_web_view_load_uri(view, uri);
 }
 
-// The view's data marking a step through its history that the program
-// itself is taking (OnDecidePolicy), until the next page commits.
-constexpr char kHistoryStep[] = "lumora-history-step";
-
-// The entry of the view's history nearest to the current one that holds
-// uri, back or forward; nullptr when there is none.
-WebKitBackForwardListItem* HistoryItemOf(WebKitWebView* view, const char* uri) {
-  WebKitBackForwardList* list = webkit_web_view_get_back_forward_list(view);
-  const auto length = static_cast<gint>(webkit_back_forward_list_get_length(list));
-  for (gint step = 0; step < length; ++step) {
-    for (const gint index : {-step, step}) {
-      WebKitBackForwardListItem* item = webkit_back_forward_list_get_nth_item(list, index);
-      if (item != nullptr && g_strcmp0(webkit_back_forward_list_item_get_uri(item), uri) == 0) return item;
-    }
-  }
-  return nullptr;
-}
-
 // Whether uri is the load LoadFromProgram started; the mark is used up.
 bool TakeProgramLoad(WebKitWebView* view, const char* uri) {
   const auto* pending = static_cast<const char*>(g_object_get_data(G_OBJECT(view), kProgramLoad));
@@ -202,24 +184,9 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
     // The way back to the site after the user followed a link away: the
     // history the user (or the page) steps back through holds only pages
     // that were shown. (A link into the site that the user clicks never
-    // gets here: WebKit refuses it first; see ReturnToSite.) A step the
-    // foreign page asked for (history.back()) is taken again as the
-    // program's own, as the history keys take it: WebKit tells the view of
-    // the page's own step only once the site's page has started, and a
-    // view that still names a foreign page refuses that page's first calls
-    // of window.external (its pageshow handler's). Should WebKit ask about
-    // the program's step too, it goes ahead as it is.
-    if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD && g_object_steal_data(G_OBJECT(view), kHistoryStep) != nullptr) {
-      return FALSE;
-    }
-    WebKitBackForwardListItem* item = kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD
-                                          ? HistoryItemOf(view, webkit_uri_request_get_uri(request))
-                                          : nullptr;
+    // gets here: WebKit refuses it first; see ReturnToSite.)
+    if (kind == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD) return FALSE;
     webkit_policy_decision_ignore(decision);
-    if (item != nullptr) {
-      g_object_set_data(G_OBJECT(view), kHistoryStep, GINT_TO_POINTER(1));
-      webkit_web_view_go_to_back_forward_list_item(view, item);
-    }
     return TRUE;
   }
   bool cancel = false;
@@ -239,9 +206,8 @@ gboolean OnDecidePolicy(WebKitWebView* view, WebKitPolicyDecision* decision, Web
 
 void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
   TBrowserViewLinux* self = Self(data);
-  if (event == WEBKIT_LOAD_COMMITTED) {
-    g_object_set_data(G_OBJECT(view), kHistoryStep, nullptr);
-    if (g_strcmp0(webkit_web_view_get_uri(view), "about:blank") != 0) self->LeftStartPage = true;
+  if (event == WEBKIT_LOAD_COMMITTED && g_strcmp0(webkit_web_view_get_uri(view), "about:blank") != 0) {
+    self->LeftStartPage = true;
   }
   if (event != WEBKIT_LOAD_FINISHED) return;
   const String url = ShownURL(view);
